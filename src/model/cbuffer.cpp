@@ -55,7 +55,8 @@ void C_Buffer::ClearCan(int channel) {
 }
 
 void C_Buffer::ClearAll() {
-    for (int i = 0; i < GetCanCount(); ++i) ClearCan(i);
+    for (int i = 0; i < GetCanCount(); ++i)
+        ClearCan(i);
     ClearPics();
     ClearPrintRects();
 }
@@ -80,4 +81,6 @@ void C_Buffer::AddPrintRect(float lowerX, float upperX, float upperY, float lowe
     printRects.push_back({xChannel, yChannel, lowerX, upperX, upperY, lowerY});
 }
 
-void C_Buffer::ClearPrintRects() { printRects.clear(); }
+void C_Buffer::ClearPrintRects() {
+    printRects.clear();
+}

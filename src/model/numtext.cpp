@@ -12,7 +12,8 @@ double StrToFloatEx(std::string_view text) {
     if (const size_t comma = s.find(','); comma != std::string::npos) s[comma] = '.';
 
     size_t pos = 0;
-    while (pos < s.size() && (s[pos] == ' ' || (s[pos] >= '\t' && s[pos] <= '\r'))) ++pos;
+    while (pos < s.size() && (s[pos] == ' ' || (s[pos] >= '\t' && s[pos] <= '\r')))
+        ++pos;
     bool negative = false;
     if (pos < s.size() && (s[pos] == '+' || s[pos] == '-')) {
         negative = s[pos] == '-';

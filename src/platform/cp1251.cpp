@@ -100,7 +100,8 @@ char32_t NextCodePoint(std::string_view text, size_t& pos) {
 std::string Cp1251ToUtf8(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size() * 2);
-    for (char c : bytes) AppendUtf8(out, ByteToCodePoint(static_cast<unsigned char>(c)));
+    for (char c : bytes)
+        AppendUtf8(out, ByteToCodePoint(static_cast<unsigned char>(c)));
     return out;
 }
 

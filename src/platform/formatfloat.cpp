@@ -37,7 +37,8 @@ Decimal ToDecimal(double magnitude) {
     std::from_chars(text.data() + e + (text[e + 1] == '+' ? 2 : 1), text.data() + text.size(),
                     exp10);
     d.exponent = exp10 + 1;
-    while (d.digits.size() > 1 && d.digits.back() == '0') d.digits.pop_back();
+    while (d.digits.size() > 1 && d.digits.back() == '0')
+        d.digits.pop_back();
     return d;
 }
 
@@ -65,14 +66,17 @@ void RoundTo(Decimal& d, int decimals) {
             ++d.exponent;
         }
     }
-    while (!d.digits.empty() && d.digits.back() == '0') d.digits.pop_back();
+    while (!d.digits.empty() && d.digits.back() == '0')
+        d.digits.pop_back();
     if (d.digits.empty()) {
         d.digits = "0";
         d.exponent = 1;
     }
 }
 
-bool IsZero(const Decimal& d) { return d.digits == "0"; }
+bool IsZero(const Decimal& d) {
+    return d.digits == "0";
+}
 
 char DigitAt(const Decimal& d, int position) {  // position 0 is the first digit
     if (position < 0 || position >= static_cast<int>(d.digits.size())) return '0';
@@ -86,9 +90,13 @@ std::string NonFinite(double value) {
 
 }  // namespace
 
-char DecimalSeparator() { return g_separator; }
+char DecimalSeparator() {
+    return g_separator;
+}
 
-void SetDecimalSeparator(char separator) { g_separator = separator; }
+void SetDecimalSeparator(char separator) {
+    g_separator = separator;
+}
 
 char DecimalSeparatorFromEnvironment() {
     char result = '.';
@@ -147,7 +155,8 @@ std::string FormatFloat(std::string_view pattern, double value) {
 
     std::string whole;
     if (!IsZero(d)) {
-        for (int i = 0; i < d.exponent; ++i) whole += DigitAt(d, i);
+        for (int i = 0; i < d.exponent; ++i)
+            whole += DigitAt(d, i);
     }
     if (static_cast<int>(whole.size()) < intZeros) {
         whole.insert(0, static_cast<size_t>(intZeros) - whole.size(), '0');
@@ -155,8 +164,10 @@ std::string FormatFloat(std::string_view pattern, double value) {
     out += whole;
 
     std::string frac;
-    for (int i = 0; i < fracMax; ++i) frac += IsZero(d) ? '0' : DigitAt(d, d.exponent + i);
-    while (static_cast<int>(frac.size()) > fracMin && frac.back() == '0') frac.pop_back();
+    for (int i = 0; i < fracMax; ++i)
+        frac += IsZero(d) ? '0' : DigitAt(d, d.exponent + i);
+    while (static_cast<int>(frac.size()) > fracMin && frac.back() == '0')
+        frac.pop_back();
     if (!frac.empty()) {
         out += g_separator;
         out += frac;
@@ -190,7 +201,8 @@ std::string FloatToStr(double value) {
         out += d.digits;
         return out;
     }
-    for (int i = 0; i < d.exponent; ++i) out += DigitAt(d, i);
+    for (int i = 0; i < d.exponent; ++i)
+        out += DigitAt(d, i);
     if (n > d.exponent) {
         out += g_separator;
         out.append(d.digits, static_cast<size_t>(d.exponent));

@@ -15,9 +15,13 @@ void StderrSink::ShowMessage(const std::string& caption, const std::string& text
     std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
 }
 
-PosixFile::~PosixFile() { Close(); }
+PosixFile::~PosixFile() {
+    Close();
+}
 
-PosixFile::PosixFile(PosixFile&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+PosixFile::PosixFile(PosixFile&& other) noexcept : fd_(other.fd_) {
+    other.fd_ = -1;
+}
 
 PosixFile& PosixFile::operator=(PosixFile&& other) noexcept {
     if (this != &other) {
@@ -106,7 +110,13 @@ std::optional<int64_t> PosixFile::Size() const {
     return static_cast<int64_t>(st.st_size);
 }
 
-bool PosixFile::Sync() { return fd_ >= 0 && ::fsync(fd_) == 0; }
+bool PosixFile::SetMode(unsigned mode) {
+    return fd_ >= 0 && ::fchmod(fd_, static_cast<mode_t>(mode)) == 0;
+}
+
+bool PosixFile::Sync() {
+    return fd_ >= 0 && ::fsync(fd_) == 0;
+}
 
 bool PosixFile::Close() {
     if (fd_ < 0) return false;
@@ -128,7 +138,9 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
     return bytes;
 }
 
-std::string TemporaryPathFor(const std::string& path) { return path + ".tmp~"; }
+std::string TemporaryPathFor(const std::string& path) {
+    return path + ".tmp~";
+}
 
 bool ReplaceFile(const std::string& from, const std::string& to) {
     if (::rename(from.c_str(), to.c_str()) != 0) return false;
@@ -146,6 +158,8 @@ bool WriteFileAtomic(const std::string& path, std::string_view bytes) {
     const std::string temp = TemporaryPathFor(path);
     PosixFile f;
     if (!f.Create(temp)) return false;
+    struct stat old {};
+    if (::stat(path.c_str(), &old) == 0) f.SetMode(old.st_mode & 07777);  // keep its permissions
     const bool written = f.Write(bytes.data(), bytes.size()) == bytes.size() && f.Sync();
     const bool closed = f.Close();
     if (!written || !closed || !ReplaceFile(temp, path)) {

@@ -32,6 +32,7 @@ public:
     int64_t Position() const;
     std::optional<int64_t> Size() const;
     bool Sync();
+    bool SetMode(unsigned mode);
     bool Close();
 
 private:

@@ -1,0 +1,107 @@
+#pragma once
+
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <type_traits>
+
+#include "platform/messagesink.h"
+#include "platform/posixfile.h"
+
+// Values go to disk in memory order; the file format is little-endian.
+static_assert(std::endian::native == std::endian::little, "Archive needs a little-endian machine");
+
+// Values the typed operators move: flags, 32-bit counts and floats, doubles.
+template <typename T>
+concept ArchiveValue = std::is_arithmetic_v<T> && std::is_trivially_copyable_v<T> &&
+    (sizeof(T) == 1 || sizeof(T) == 4 || sizeof(T) == 8);
+
+// The program's binary file: opened for reading or for writing, with a running
+// CRC over every byte moved and a four-byte trailer that Close appends
+// (writing) or checks (reading). Texts are UTF-8 here and Windows-1251 on disk.
+class Archive {
+public:
+    static constexpr uint32_t kCrcStart = 0xFFFFFFFFu;
+    // The string record's 16-bit length counts the text and its zero.
+    static constexpr size_t kMaxStringBytes = 0xFFFF - 1;
+
+    explicit Archive(platform::MessageSink& sink);
+    ~Archive();
+    Archive(const Archive&) = delete;
+    Archive& operator=(const Archive&) = delete;
+
+    // read: open an existing file; otherwise create (or truncate) it.
+    bool Open(const std::string& fileName, bool read);
+    // Writing: appends the trailer. Reading: compares it (see CrcOk). False
+    // when nothing was open.
+    bool Close();
+
+    // Both return the count moved. After the first short transfer the object
+    // stops: later calls return 0 and a read leaves zeros in its buffer.
+    size_t Read(void* buffer, size_t n);
+    size_t Write(const void* buffer, size_t n);
+
+    // Reads one string record; keeps its text up to the zero, cut to `limit`
+    // Windows-1251 bytes. Returns the number of Windows-1251 bytes kept.
+    size_t ReadString(std::string& text, int limit);
+    // Writes one string record; returns its stored length (text and zero), or
+    // 0 when nothing could be written. A text too long for the record is
+    // refused and the object counts as failed.
+    size_t WriteString(std::string_view text);
+    // The text's bytes only, no length and no zero; returns the count written.
+    size_t WriteText(std::string_view text);
+
+    template <ArchiveValue T>
+    Archive& operator<<(T value) {
+        if (!IsOpen()) return *this;
+        if constexpr (std::is_same_v<T, bool>) {
+            const uint8_t byte = value ? 1 : 0;
+            Write(&byte, 1);
+        } else {
+            Write(&value, sizeof value);
+        }
+        return *this;
+    }
+
+    template <ArchiveValue T>
+    Archive& operator>>(T& value) {
+        if (!IsOpen()) return *this;
+        if constexpr (std::is_same_v<T, bool>) {
+            // Not every byte is a valid bool object.
+            uint8_t byte = 0;
+            Read(&byte, 1);
+            value = byte != 0;
+        } else {
+            Read(&value, sizeof value);
+        }
+        return *this;
+    }
+
+    bool IsOpen() const { return isOpen_; }
+    bool IsWriting() const { return writeMode_; }
+    // Set by Close: reading, the trailer matched a file read exactly to its
+    // end without failure; writing, the trailer was written.
+    bool CrcOk() const { return crcOk_; }
+    // A short read or write, or a refused string, since Open.
+    bool Failed() const { return readFailed_ || writeFailed_; }
+    uint32_t Crc() const { return crc_; }
+
+private:
+    void Fold(const void* data, size_t n);
+    // File read, zero fill of the rest and CRC; no failure handling.
+    size_t ReadFolded(void* buffer, size_t n);
+    void ReportShortRead(size_t asked);
+    void ReportShortWrite(size_t asked);
+    void Show(const std::string& text);
+
+    platform::MessageSink& sink_;
+    bool isOpen_ = false;
+    bool writeMode_ = false;
+    platform::PosixFile file_;
+    bool crcOk_ = false;
+    uint32_t crc_ = kCrcStart;
+    bool readFailed_ = false;
+    bool writeFailed_ = false;
+};

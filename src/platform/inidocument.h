@@ -1,0 +1,89 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+// An INI text that follows the rules of the Windows profile functions and
+// keeps every line it does not own byte for byte: comments, blank lines,
+// foreign lines and each line's own terminator survive any number of edits.
+// The text is held as Windows-1251 bytes; names and values go in and come out
+// as UTF-8.
+//
+// Section names and keys match without regard to case (ASCII and the Cyrillic
+// letters of Windows-1251) and to surrounding blanks; the first matching
+// section and, in it, the first matching key win.
+class IniDocument {
+public:
+    enum class SetResult { kChanged, kUnchanged, kRefused };
+
+    static IniDocument Parse(std::string_view cp1251Bytes);
+    std::string Serialize() const;
+
+    // The value trimmed of blanks, without one pair of surrounding quotes;
+    // nullopt when the section or the key is missing.
+    std::optional<std::string> Get(std::string_view section, std::string_view key) const;
+
+    // True when the document changed.
+    bool Set(std::string_view section, std::string_view key, std::string_view value) {
+        return Assign(section, key, value) == SetResult::kChanged;
+    }
+    // Like Set, but tells "nothing to change" from "unusable name". Refused:
+    // a section empty after trimming or holding "]", CR or LF; a key empty
+    // after trimming, holding "=", CR or LF, or starting with "[" or ";"
+    // (it would read back as a header or a comment); any name with a
+    // character that Windows-1251 cannot hold. CR and LF in a value are
+    // written as spaces.
+    SetResult Assign(std::string_view section, std::string_view key, std::string_view value);
+
+    // Key names of the first matching section, in file order.
+    std::vector<std::string> Keys(std::string_view section) const;
+    // "key=value" for each key line of the first matching section, the value
+    // as Get reads it.
+    std::vector<std::string> KeyValueLines(std::string_view section) const;
+
+private:
+    struct Line {
+        std::string text;  // without the terminator
+        std::string eol;   // "\r\n", "\n" or "" for a last line without one
+    };
+
+    std::vector<Line> lines_;
+};
+
+// A document bound to a file. Loading or reading never creates anything on
+// disk; a change is written as a whole new file that replaces the old one.
+class IniFile {
+public:
+    explicit IniFile(std::string path);
+
+    const std::string& Path() const { return path_; }
+
+    std::optional<std::string> Read(std::string_view section, std::string_view key) const {
+        return document_.Get(section, key);
+    }
+    // True when the file holds the value afterwards (an unchanged value does
+    // not touch the disk). On failure the document stays as it was.
+    bool Write(std::string_view section, std::string_view key, std::string_view value);
+
+    std::vector<std::string> Keys(std::string_view section) const {
+        return document_.Keys(section);
+    }
+    std::vector<std::string> KeyValueLines(std::string_view section) const {
+        return document_.KeyValueLines(section);
+    }
+
+    void Reload();
+
+private:
+    std::string path_;
+    IniDocument document_;
+    // Set when a file is there but could not be read: writing the document
+    // would replace its content by ours, so writes are refused.
+    bool unreadable_ = false;
+};
+
+}  // namespace platform
