@@ -7,7 +7,8 @@ namespace frame {
 std::uint8_t Sum(std::uint8_t code, std::span<const std::uint8_t> data, Checksum variant) {
     unsigned sum = 0;
     if (variant == Checksum::kCodeLengthData) sum = code + static_cast<unsigned>(data.size());
-    for (std::uint8_t b : data) sum += b;
+    for (std::uint8_t b : data)
+        sum += b;
     return static_cast<std::uint8_t>(sum);
 }
 
@@ -26,8 +27,8 @@ size_t Encode(std::uint8_t code, std::span<const std::uint8_t> data, Checksum va
     return n + kOverhead;
 }
 
-CheckResult CheckReply(std::span<const std::uint8_t> reply, std::uint8_t code,
-                       std::uint8_t length, Checksum variant, std::span<std::uint8_t> block) {
+CheckResult CheckReply(std::span<const std::uint8_t> reply, std::uint8_t code, std::uint8_t length,
+                       Checksum variant, std::span<std::uint8_t> block) {
     if (reply.size() < 2 || reply[0] != '!' || reply[1] != '%') return kBadStart;
     if (reply.size() < 3 || reply[2] != code) return kWrongCode;
     if (reply.size() < 4 || reply[3] != length || reply.size() < length + kOverhead) {
@@ -40,7 +41,15 @@ CheckResult CheckReply(std::span<const std::uint8_t> reply, std::uint8_t code,
 }
 
 bool Parser::PutByte(std::uint8_t b) {
-    if (pos_ >= buffer_.size()) pos_ = 0;  // no frame is this long: start over
+    if (pos_ >= buffer_.size()) {
+        // No frame is this long: start over, keeping a "!" that may open the next one.
+        const bool bang = buffer_.back() == '!';
+        pos_ = 0;
+        if (bang) {
+            buffer_[0] = '!';
+            pos_ = 1;
+        }
+    }
     buffer_[pos_] = b;
     if (b == '%' && pos_ > 0 && buffer_[pos_ - 1] == '!') {
         buffer_[0] = '!';

@@ -1,1 +1,392 @@
-// placeholder until this unit is written
+#include "support/simulated_unit.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <utility>
+
+#include "link/devicecommands.h"
+
+namespace testsupport {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int kRawQuietMs = 15;  // a gap this long ends a text without a frame
+constexpr int kRawPieceGapMs = 20;
+
+int MsUntil(Clock::time_point deadline) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return left > 0 ? static_cast<int>(left) : 0;
+}
+
+std::uint8_t SumOfData(const std::vector<std::uint8_t>& data) {
+    unsigned s = 0;
+    for (std::uint8_t b : data)
+        s += b;
+    return static_cast<std::uint8_t>(s);
+}
+
+std::uint8_t SumOfAll(int code, const std::vector<std::uint8_t>& data) {
+    return static_cast<std::uint8_t>(code + static_cast<int>(data.size()) + SumOfData(data));
+}
+
+std::vector<std::uint8_t> MakeFrame(int code, const std::vector<std::uint8_t>& data, int variant,
+                                    bool corrupt) {
+    const size_t n = data.size();
+    std::vector<std::uint8_t> f(n + 7);
+    f[0] = '!';
+    f[1] = '%';
+    f[2] = static_cast<std::uint8_t>(code);
+    f[3] = static_cast<std::uint8_t>(n);
+    std::copy(data.begin(), data.end(), f.begin() + 4);
+    std::uint8_t sum = variant == 1 ? SumOfData(data) : SumOfAll(code, data);
+    if (corrupt) sum ^= 0x5A;
+    f[4 + n] = sum;
+    f[5 + n] = '#';
+    f[6 + n] = '@';
+    return f;
+}
+
+const std::vector<std::uint8_t> kDefaultNoise = {0x55, 0x00, '#', '@', '!', '%', 0x07, 0x33, 0xFF};
+
+void SetNonBlockingCloexec(int fd) {
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+    ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+}
+
+}  // namespace
+
+SimulatedUnit::SimulatedUnit() {
+    if (::openpty(&master_, &slave_, nullptr, nullptr, nullptr) != 0) std::abort();
+    char name[128] = {};
+    if (::ptsname_r(master_, name, sizeof name) != 0) std::abort();
+    slavePath_ = name;
+    // The unit's own hold on the slave keeps the master from seeing a hang-up
+    // while no link has the device open.
+    termios tio{};
+    ::tcgetattr(slave_, &tio);
+    ::cfmakeraw(&tio);
+    ::tcsetattr(slave_, TCSANOW, &tio);
+    SetNonBlockingCloexec(master_);
+    ::fcntl(slave_, F_SETFD, FD_CLOEXEC);
+    if (::pipe2(wake_, O_CLOEXEC | O_NONBLOCK) != 0) std::abort();
+    thread_ = std::thread([this] { Run(); });
+}
+
+SimulatedUnit::~SimulatedUnit() {
+    Stop();
+}
+
+void SimulatedUnit::Stop() {
+    {
+        std::lock_guard lock(mutex_);
+        stop_ = true;
+    }
+    if (wake_[1] >= 0) {
+        const std::uint8_t b = 1;
+        [[maybe_unused]] const ssize_t n = ::write(wake_[1], &b, 1);
+    }
+    if (thread_.joinable()) thread_.join();
+    for (int* fd : {&master_, &slave_, &wake_[0], &wake_[1]}) {
+        if (*fd >= 0) ::close(*fd);
+        *fd = -1;
+    }
+}
+
+void SimulatedUnit::SetIdentification(const std::array<std::uint8_t, 6>& id) {
+    std::lock_guard lock(mutex_);
+    identification_ = id;
+}
+
+void SimulatedUnit::SetBlock(int code, const std::vector<std::uint8_t>& bytes) {
+    const DeviceCommand* row = FindDeviceCommand(code);
+    if (row == nullptr) return;
+    std::lock_guard lock(mutex_);
+    auto block = image_.Bytes(row->block);
+    std::copy_n(bytes.begin(), std::min(bytes.size(), block.size()), block.begin());
+}
+
+std::vector<std::uint8_t> SimulatedUnit::Block(int code) const {
+    const DeviceCommand* row = FindDeviceCommand(code);
+    if (row == nullptr) return {};
+    std::lock_guard lock(mutex_);
+    auto block = image_.Bytes(row->block);
+    const size_t n = std::min<size_t>(row->length, block.size());
+    return {block.begin(), block.begin() + static_cast<std::ptrdiff_t>(n)};
+}
+
+void SimulatedUnit::SetCurve(std::vector<CurveRow> rows, int forceInput, int displacementInput) {
+    std::lock_guard lock(mutex_);
+    curve_ = std::move(rows);
+    curveNext_ = 0;
+    forceInput_ = forceInput;
+    displacementInput_ = displacementInput;
+}
+
+void SimulatedUnit::SetRawReply(std::vector<std::uint8_t> text) {
+    std::lock_guard lock(mutex_);
+    rawReply_ = std::move(text);
+}
+
+void SimulatedUnit::AnswerOnlyVariant1(bool on) {
+    std::lock_guard lock(mutex_);
+    onlyVariant1_ = on;
+}
+
+void SimulatedUnit::NoiseBeforeNextReplies(int count, std::vector<std::uint8_t> noise) {
+    std::lock_guard lock(mutex_);
+    noiseCount_ = count;
+    noise_ = noise.empty() ? kDefaultNoise : std::move(noise);
+}
+
+void SimulatedUnit::CorruptChecksumOfNextReplies(int count) {
+    std::lock_guard lock(mutex_);
+    corruptCount_ = count;
+}
+
+void SimulatedUnit::WrongCodeInNextReplies(int count) {
+    std::lock_guard lock(mutex_);
+    wrongCodeCount_ = count;
+}
+
+void SimulatedUnit::StrayFrameBeforeNextReplies(int count) {
+    std::lock_guard lock(mutex_);
+    strayCount_ = count;
+}
+
+void SimulatedUnit::AnswerLate(int delayMs, int count) {
+    std::lock_guard lock(mutex_);
+    for (int i = 0; i < count; ++i)
+        lateMs_.push_back(delayMs);
+}
+
+void SimulatedUnit::SetSilent(bool silent) {
+    std::lock_guard lock(mutex_);
+    silent_ = silent;
+}
+
+std::vector<SimulatedUnit::Request> SimulatedUnit::Requests() const {
+    std::lock_guard lock(mutex_);
+    return requests_;
+}
+
+void SimulatedUnit::ClearRequests() {
+    std::lock_guard lock(mutex_);
+    requests_.clear();
+}
+
+bool SimulatedUnit::WaitForRequests(size_t count, int timeoutMs) const {
+    std::unique_lock lock(mutex_);
+    return requestCame_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                                 [&] { return requests_.size() >= count; });
+}
+
+int SimulatedUnit::RepliesSent() const {
+    std::lock_guard lock(mutex_);
+    return repliesSent_;
+}
+
+bool SimulatedUnit::Pause(int ms) {
+    const auto deadline = Clock::now() + std::chrono::milliseconds(ms);
+    for (;;) {
+        {
+            std::lock_guard lock(mutex_);
+            if (stop_) return false;
+        }
+        const int left = MsUntil(deadline);
+        if (left == 0) return true;
+        pollfd p{wake_[0], POLLIN, 0};
+        ::poll(&p, 1, left);
+    }
+}
+
+bool SimulatedUnit::Send(const std::vector<std::uint8_t>& bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(master_, bytes.data() + done, bytes.size() - done);
+        if (n > 0) {
+            done += static_cast<size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno != EAGAIN && errno != EINTR) return false;
+        {
+            std::lock_guard lock(mutex_);
+            if (stop_) return false;
+        }
+        pollfd p[2] = {{master_, POLLOUT, 0}, {wake_[0], POLLIN, 0}};
+        ::poll(p, 2, 50);
+    }
+    return true;
+}
+
+void SimulatedUnit::Run() {
+    std::vector<std::uint8_t> in;
+    bool rawPending = false;
+    Clock::time_point rawDeadline;
+    std::array<std::uint8_t, 4096> chunk{};
+    for (;;) {
+        pollfd p[2] = {{master_, POLLIN, 0}, {wake_[0], POLLIN, 0}};
+        const int r = ::poll(p, 2, rawPending ? MsUntil(rawDeadline) : -1);
+        {
+            std::lock_guard lock(mutex_);
+            if (stop_) return;
+        }
+        if (r < 0) continue;
+        if ((p[1].revents & POLLIN) != 0) {
+            std::uint8_t drain[16];
+            while (::read(wake_[0], drain, sizeof drain) > 0) {
+            }
+        }
+        if ((p[0].revents & POLLIN) != 0) {
+            const ssize_t n = ::read(master_, chunk.data(), chunk.size());
+            if (n > 0) in.insert(in.end(), chunk.begin(), chunk.begin() + n);
+        } else if ((p[0].revents & (POLLHUP | POLLERR)) != 0) {
+            if (!Pause(10)) return;
+        }
+        if (r == 0 && rawPending) {
+            rawPending = false;
+            HandleRaw(in);
+            continue;
+        }
+        HandleFrames(in);
+        // Bytes that do not start a frame are a text request; it ends with a pause.
+        if (!in.empty() && (in[0] != '!' || (in.size() > 1 && in[1] != '%'))) {
+            rawPending = true;
+            rawDeadline = Clock::now() + std::chrono::milliseconds(kRawQuietMs);
+        }
+    }
+}
+
+void SimulatedUnit::HandleFrames(std::vector<std::uint8_t>& in) {
+    while (in.size() >= 4 && in[0] == '!' && in[1] == '%') {
+        const size_t n = in[3];
+        if (in.size() < n + 7) return;
+        if (in[n + 5] != '#' || in[n + 6] != '@') {
+            // Not a frame after all: give the bytes to the text path.
+            in.erase(in.begin());
+            return;
+        }
+        Request request;
+        request.code = in[2];
+        request.data.assign(in.begin() + 4, in.begin() + 4 + static_cast<std::ptrdiff_t>(n));
+        const std::uint8_t sum = in[n + 4];
+        const bool v0 = sum == SumOfAll(request.code, request.data);
+        const bool v1 = sum == SumOfData(request.data);
+        request.variant = v0 && v1 ? kBothVariants : v0 ? 0 : v1 ? 1 : kNoVariant;
+        in.erase(in.begin(), in.begin() + static_cast<std::ptrdiff_t>(n + 7));
+        Handle(request);
+    }
+}
+
+void SimulatedUnit::HandleRaw(std::vector<std::uint8_t>& in) {
+    std::vector<std::uint8_t> reply;
+    {
+        std::lock_guard lock(mutex_);
+        requests_.push_back({device_code::kRawText, in, kNoVariant});
+        requestCame_.notify_all();
+        if (!silent_) reply = rawReply_;
+    }
+    in.clear();
+    if (reply.empty()) return;
+    // In two pieces, as a unit's text trickles in.
+    const auto half = reply.begin() + static_cast<std::ptrdiff_t>(reply.size() / 2);
+    if (!Send({reply.begin(), half})) return;
+    if (!Pause(kRawPieceGapMs)) return;
+    if (!Send({half, reply.end()})) return;
+    std::lock_guard lock(mutex_);
+    ++repliesSent_;
+}
+
+std::vector<std::uint8_t> SimulatedUnit::ReplyData(const Request& request, bool& answer) {
+    answer = false;
+    const DeviceCommand* row = FindDeviceCommand(request.code);
+    if (row == nullptr) return {};
+    auto block = image_.Bytes(row->block);
+    const size_t length = std::min<size_t>(row->length, block.size());
+
+    if (row->direction == Direction::kWrite || row->direction == Direction::kWriteWithReply) {
+        if (request.data.size() == length)
+            std::copy(request.data.begin(), request.data.end(), block.begin());
+    }
+    if (row->direction != Direction::kRead && row->direction != Direction::kWriteWithReply) {
+        return {};
+    }
+    answer = true;
+    if (request.code == device_code::kIdentify) {
+        return {identification_.begin(), identification_.end()};
+    }
+    if (request.code == device_code::kLiveSample && !curve_.empty()) {
+        const CurveRow& row1 = curve_[std::min(curveNext_, curve_.size() - 1)];
+        if (curveNext_ < curve_.size()) ++curveNext_;
+        auto place = [&](int index, double value) {
+            if (index >= 0 && index < 8) {
+                image_.SetFloat(RegisterImage::kLive, static_cast<size_t>(index) * 4,
+                                static_cast<float>(value));
+            }
+        };
+        place(0, row1.time);
+        place(3, row1.extensometer);
+        place(1 + forceInput_, row1.force);
+        place(1 + displacementInput_, row1.displacement);
+    }
+    return {block.begin(), block.begin() + static_cast<std::ptrdiff_t>(length)};
+}
+
+void SimulatedUnit::Handle(const Request& request) {
+    std::vector<std::uint8_t> noise, stray, reply;
+    int delayMs = 0;
+    {
+        std::lock_guard lock(mutex_);
+        requests_.push_back(request);
+        requestCame_.notify_all();
+        if (silent_ || request.variant == kNoVariant) return;
+        if (onlyVariant1_ && request.variant == 0) return;
+        bool answer = false;
+        const std::vector<std::uint8_t> data = ReplyData(request, answer);
+        if (!answer) return;
+
+        const int variant =
+            request.variant == kBothVariants ? (onlyVariant1_ ? 1 : 0) : request.variant;
+        int code = request.code;
+        if (wrongCodeCount_ > 0) {
+            --wrongCodeCount_;
+            code = (code + 1) & 0xFF;
+        }
+        bool corrupt = false;
+        if (corruptCount_ > 0) {
+            --corruptCount_;
+            corrupt = true;
+        }
+        reply = MakeFrame(code, data, variant, corrupt);
+        if (noiseCount_ > 0) {
+            --noiseCount_;
+            noise = noise_;
+        }
+        if (strayCount_ > 0) {
+            --strayCount_;
+            stray = MakeFrame((request.code + 2) & 0xFF, {0xEE, 0xEE, 0xEE, 0xEE}, variant, false);
+        }
+        if (!lateMs_.empty()) {
+            delayMs = lateMs_.front();
+            lateMs_.pop_front();
+        }
+    }
+    if (delayMs > 0 && !Pause(delayMs)) return;
+    if (!noise.empty() && !Send(noise)) return;
+    if (!stray.empty() && !Send(stray)) return;
+    if (!Send(reply)) return;
+    std::lock_guard lock(mutex_);
+    ++repliesSent_;
+}
+
+}  // namespace testsupport
