@@ -19,15 +19,16 @@ public:
                    static_cast<std::uint8_t>(RegisterImage::Length(b)), dir, decode, sleepMs});
     }
     void Range(int first, int last, int firstBlock, D dir, int sleepMs = 0) {
-        for (int c = first; c <= last; ++c) Block(c, firstBlock + (c - first), dir, true, sleepMs);
+        for (int c = first; c <= last; ++c)
+            Block(c, firstBlock + (c - first), dir, true, sleepMs);
     }
     void Command(int code, bool decode = true, int sleepMs = 0) {
         Set(code, {static_cast<std::uint8_t>(code), P::kNone, B::kIdentification, 0, D::kCommand,
                    decode, sleepMs});
     }
     void ParamByte(int code) {
-        Set(code, {static_cast<std::uint8_t>(code), P::kParamByte, B::kParameter, 1, D::kWrite,
-                   true, 0});
+        Set(code,
+            {static_cast<std::uint8_t>(code), P::kParamByte, B::kParameter, 1, D::kWrite, true, 0});
     }
     void Set(int code, DeviceCommand row) {
         rows[static_cast<size_t>(code)] = row;

@@ -14,12 +14,12 @@ enum class Direction : std::uint8_t {
 };
 
 enum class Payload : std::uint8_t {
-    kBlock,         // a block of the register image
-    kNone,          // no data
-    kParamByte,     // the low byte of the command's parameter
-    kParamFloat,    // the parameter as a float
-    kRawText,       // the link's raw text buffer
-    kNoTransfer,    // nothing moves; only the decoder runs
+    kBlock,       // a block of the register image
+    kNone,        // no data
+    kParamByte,   // the low byte of the command's parameter
+    kParamFloat,  // the parameter as a float
+    kRawText,     // the link's raw text buffer
+    kNoTransfer,  // nothing moves; only the decoder runs
 };
 
 // One row of the command table: what a device command code moves and how.

@@ -36,8 +36,8 @@ enum CheckResult : int {
 
 // Checks a reply against the request; on kOk copies the data into `block`
 // (at most its size). Nothing is copied otherwise.
-CheckResult CheckReply(std::span<const std::uint8_t> reply, std::uint8_t code,
-                       std::uint8_t length, Checksum variant, std::span<std::uint8_t> block);
+CheckResult CheckReply(std::span<const std::uint8_t> reply, std::uint8_t code, std::uint8_t length,
+                       Checksum variant, std::span<std::uint8_t> block);
 
 // Gathers a frame byte by byte from a stream that may hold noise. A second
 // "!" "%" restarts the frame; "@" ends it only right after "#" at the place

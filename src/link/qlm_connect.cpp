@@ -25,8 +25,8 @@ int QLM_CONNECT::Command(int code, float parameter) {
     bool moved = true;
     switch (row->payload) {
         case Payload::kBlock:
-            moved = Transfer(row->code, image_.Bytes(row->block).data(), row->length,
-                             row->direction);
+            moved =
+                Transfer(row->code, image_.Bytes(row->block).data(), row->length, row->direction);
             break;
         case Payload::kNone:
             moved = Transfer(row->code, nullptr, 0, row->direction);
@@ -60,7 +60,9 @@ void QLM_CONNECT::StartMode(std::uint8_t mode) {
     Command(device_code::kStartMode, static_cast<float>(mode));
 }
 
-void QLM_CONNECT::StopMotion() { Command(device_code::kStopMotion); }
+void QLM_CONNECT::StopMotion() {
+    Command(device_code::kStopMotion);
+}
 
 void QLM_CONNECT::SetCycleProgram(float speed, float upper, float lower, float hold,
                                   std::int32_t repetitions, std::uint8_t flag) {

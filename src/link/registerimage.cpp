@@ -15,11 +15,14 @@ constexpr std::array<std::uint16_t, RegisterImage::kBlockCount> MakeLengths() {
     len[R::kAmbientTemperature] = 4;
     len[R::kCode12] = 24;
     len[R::kCode13] = 32;
-    for (int i = 0; i < 6; ++i) len[R::kChannelTable1 + i] = 80;
-    for (int i = 0; i < 4; ++i) len[R::kEight1 + i] = 8;
+    for (int i = 0; i < 6; ++i)
+        len[R::kChannelTable1 + i] = 80;
+    for (int i = 0; i < 4; ++i)
+        len[R::kEight1 + i] = 8;
     len[R::kOutputWord] = 4;
     len[R::kInputWord] = 4;
-    for (int i = 0; i < 4; ++i) len[R::kForty1 + i] = 40;
+    for (int i = 0; i < 4; ++i)
+        len[R::kForty1 + i] = 40;
     len[R::kBlock32For59] = 32;
     len[R::kBlock144] = 144;
     len[R::kBlock36First] = 36;
@@ -27,7 +30,8 @@ constexpr std::array<std::uint16_t, RegisterImage::kBlockCount> MakeLengths() {
     len[R::kBlock36For72] = 36;
     len[R::kBlock250] = 250;
     len[R::kBlock20] = 20;
-    for (int i = 0; i < 6; ++i) len[R::kChannel1 + i] = 216;
+    for (int i = 0; i < 6; ++i)
+        len[R::kChannel1 + i] = 216;
     len[R::kParameter] = 4;
     len[R::kCycleProgram] = 48;
     len[R::kStatus] = 8;
@@ -41,8 +45,10 @@ constexpr std::array<std::uint16_t, RegisterImage::kBlockCount> MakeLengths() {
     len[R::kBlock6For134] = 6;
     len[R::kBlock32For138] = 32;
     len[R::kBlock8For140] = 8;
-    for (int i = 0; i < 6; ++i) len[R::kBlock84First + i] = 84;
-    for (int i = 0; i < 6; ++i) len[R::kBlock28First + i] = 28;
+    for (int i = 0; i < 6; ++i)
+        len[R::kBlock84First + i] = 84;
+    for (int i = 0; i < 6; ++i)
+        len[R::kBlock28First + i] = 28;
     return len;
 }
 
@@ -51,8 +57,8 @@ constexpr auto kLengths = MakeLengths();
 constexpr std::array<std::uint16_t, RegisterImage::kBlockCount + 1> MakeOffsets() {
     std::array<std::uint16_t, RegisterImage::kBlockCount + 1> off{};
     for (int i = 0; i < RegisterImage::kBlockCount; ++i) {
-        off[static_cast<size_t>(i) + 1] =
-            static_cast<std::uint16_t>(off[static_cast<size_t>(i)] + kLengths[static_cast<size_t>(i)]);
+        off[static_cast<size_t>(i) + 1] = static_cast<std::uint16_t>(
+            off[static_cast<size_t>(i)] + kLengths[static_cast<size_t>(i)]);
     }
     return off;
 }
@@ -71,7 +77,9 @@ size_t RegisterImage::Offset(Block b) {
     return b >= 0 && b < kBlockCount ? kOffsets[static_cast<size_t>(b)] : 0;
 }
 
-size_t RegisterImage::Size() { return kOffsets[kBlockCount]; }
+size_t RegisterImage::Size() {
+    return kOffsets[kBlockCount];
+}
 
 RegisterImage::RegisterImage() = default;
 
@@ -118,7 +126,8 @@ std::uint32_t RegisterImage::GetU32(Block b, size_t at) const {
 void RegisterImage::SetU32(Block b, size_t at, std::uint32_t v) {
     if (!Fits(b, at, 4)) return;
     std::uint8_t* p = bytes_.data() + Offset(b) + at;
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        p[i] = static_cast<std::uint8_t>(v >> (8 * i));
 }
 
 std::int32_t RegisterImage::GetI32(Block b, size_t at) const {
