@@ -1,33 +1,78 @@
 // Command-line entry of the operator station, until the console exists: it
-// reads the machine configuration from the program folder and shows it.
+// builds the test station, reads the machine configuration from the program
+// folder, looks for the measuring and control unit and reports what it found.
 
 #include <cstdio>
+#include <memory>
 #include <string>
+#include <vector>
 
-#include "model/config.h"
+#include "engine/cwork.h"
+#include "engine/eventsink.h"
+#include "link/dev_quelm.h"
+#include "link/stationlinks.h"
 #include "model/configini.h"
+#include "platform/clock.h"
 #include "platform/formatfloat.h"
+#include "platform/messagesink.h"
 #include "platform/posixfile.h"
 #include "platform/programfolder.h"
+#include "platform/random.h"
+#include "platform/sleeper.h"
+
+namespace {
+
+// Without a window the engine's events are only kept.
+class KeptEvents final : public EventSink {
+public:
+    void post(int code) override { codes.push_back(code); }
+    std::vector<int> codes;
+};
+
+}  // namespace
 
 int main() {
     platform::SetDecimalSeparator(platform::DecimalSeparatorFromEnvironment());
 
     TConfigINI ini(platform::ExecutableFolder());
     ini.FileName = "Config";
-
-    C_Config config;
-    config.Define(&ini);
     const bool exists = platform::FileExists(ini.Path());
-    const std::vector<std::string> errors = config.Load();
+
+    platform::StderrSink messages;
+    platform::RealSleeper sleeper;
+    platform::SystemClock clock;
+    platform::StandardRandom random;
+    KeptEvents events;
+    StationLinks links;
+
+    C_Work work(events, clock, random);
+    work.SetIni(&ini);
+    auto unit = std::make_unique<DEVICE_QUELM>(
+        UnitDeps{sleeper, work, messages, links, nullptr, &work.testZone});
+    DEVICE_QUELM* device = unit.get();
+    std::vector<std::string> methods, sampleTypes, p0, p1, p2, p3;
+    work.Init(std::move(unit), {&methods, &sampleTypes, {&p0, &p1, &p2, &p3}});
 
     std::printf("Конфигурация: %s%s\n", ini.Path().c_str(),
                 exists ? "" : " (файла нет, показаны значения по умолчанию)");
+    const C_Config& config = work.Config();
     for (int i = 0; i < config.Count(); ++i) {
         const S_Val* r = config.Record(i);
+        if (r->name == "TITLE") continue;
         std::printf("[%d] %s = %s\n", r->group, r->caption.c_str(), config.ValueToText(i).c_str());
     }
-    for (const std::string& e : errors)
+    for (const std::string& e : work.ConfigErrors())
         std::fprintf(stderr, "Ошибка: %s\n", e.c_str());
+
+    if (work.Connected()) {
+        std::printf("Устройство найдено (%s).\n",
+                    device->LinkKind() == DEVICE_QUELM::kSerialLink ? "COM" : "связь");
+    } else {
+        std::printf(
+            "ВНИМАНИЕ! УСТРОЙСТВА СНЯТИЯ ДАННЫХ НЕ НАЙДЕНЫ! ПРОГРАММА РАБОТАЕТ В РЕЖИМЕ "
+            "ДЕМОНСТРАЦИИ.\n");
+    }
+    work.Disconnect();
+    work.Shutdown();
     return 0;
 }

@@ -778,6 +778,6 @@ void DEVICE_QUELM::SetCycleProgramBlock(float speed, float upper, float lower, f
     image_.FillCycleProgram(speed, upper, lower, hold, repetitions, kind, flag);
 }
 
-void DEVICE_QUELM::SetRepetitions(std::int32_t repetitions) {
+void DEVICE_QUELM::SetCycleRepetitions(std::int32_t repetitions) {
     image_.SetI32(R::kCycleProgram, R::kCycleRepetitions, repetitions);
 }

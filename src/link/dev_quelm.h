@@ -6,6 +6,7 @@
 #include <string>
 
 #include "link/c_connect.h"
+#include "link/cycleprogramtarget.h"
 #include "link/qlm_connect.h"
 #include "link/registerimage.h"
 #include "link/unitdeps.h"
@@ -13,7 +14,7 @@
 // The machine's measuring and control unit over one link at a time: declares
 // the unit's settings, finds the unit, mirrors its data in the register image
 // and turns every operation into device commands with the pauses the unit needs.
-class DEVICE_QUELM : public C_Connect, public ReplyDecoder {
+class DEVICE_QUELM : public C_Connect, public ReplyDecoder, public CycleProgramTarget {
 public:
     enum LinkKindValue { kNoLink = 0, kSerialLink = 1, kUsbLink = 2, kUdpLink = 3 };
     // 0 idle, 1 running, 2 halting.
@@ -71,8 +72,9 @@ public:
     int GetCyclesDone() const;
     // Fills the cycle program block; SetValue code 20 sends it.
     void SetCycleProgramBlock(float speed, float upper, float lower, float hold,
-                              std::int32_t repetitions, std::uint8_t kind, std::uint8_t flag);
-    void SetRepetitions(std::int32_t repetitions);
+                              std::int32_t repetitions, std::uint8_t kind,
+                              std::uint8_t flag) override;
+    void SetCycleRepetitions(std::int32_t repetitions) override;
 
     const RegisterImage& Image() const { return image_; }
     bool Ready() const { return ready_; }

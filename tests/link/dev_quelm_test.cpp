@@ -642,7 +642,7 @@ TEST_F(DeviceQuelmTest, SetValueCycleProgram_SendsTheBlockAsFilled) {
     ConnectSerial();
     unit->SetCycleProgramBlock(2.0f, 10.0f, 5.0f, 3.0f, 100, 3, 0);
     EXPECT_TRUE(log.events.empty());
-    unit->SetRepetitions(250);
+    unit->SetCycleRepetitions(250);
     unit->SetValue(0, 20);
     EXPECT_EQ(log.Trace(), (Trace{"94"}));
     const auto& d = SentData(log, 94);
