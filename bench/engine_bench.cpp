@@ -57,7 +57,7 @@ void RunTest(benchmark::State& state, bool filterAndTable) {
     testsupport::FakeClock clock;
     testsupport::ScriptedRandom random;
     CountingSink events;
-    C_Work work(events, clock, random);
+    C_Work work(events, MethodEnv{clock, random});
     work.Init(std::make_unique<testsupport::FakeUnit>(), {});
     for (int c = 1; c <= 3; ++c) {
         C_Kanal& k = work.Channel(c);

@@ -34,7 +34,8 @@ public:
 int main() {
     platform::SetDecimalSeparator(platform::DecimalSeparatorFromEnvironment());
 
-    TConfigINI ini(platform::ExecutableFolder());
+    const std::string folder = platform::ExecutableFolder();
+    TConfigINI ini(folder);
     ini.FileName = "Config";
     const bool exists = platform::FileExists(ini.Path());
 
@@ -45,7 +46,7 @@ int main() {
     KeptEvents events;
     StationLinks links;
 
-    C_Work work(events, clock, random);
+    C_Work work(events, MethodEnv{clock, random, &messages, folder});
     work.SetIni(&ini);
     auto unit = std::make_unique<DEVICE_QUELM>(
         UnitDeps{sleeper, work, messages, links, nullptr, &work.testZone});

@@ -32,9 +32,9 @@ constexpr std::int32_t kDefaultRepetitions = 100;
 
 }  // namespace
 
-C_Work::C_Work(EventSink& events, platform::Clock& clock, platform::RandomSource& random)
+C_Work::C_Work(EventSink& events, const MethodEnv& env)
     : events_(events),
-      env_{clock, random},
+      env_(env),
       methods_(std::make_unique<C_GostWorks>(env_)),
       buffer_(std::make_unique<C_Buffer>()),
       channels_(std::make_unique<C_Kanal[]>(kChannels)),

@@ -46,7 +46,10 @@ public:
     };
 
     // events stands in for the main window: every engine event is posted there.
-    C_Work(EventSink& events, platform::Clock& clock, platform::RandomSource& random);
+    // env: clock, random source, message sink and program folder of the
+    // station, handed on to the methods.
+    C_Work(EventSink& events, const MethodEnv& env);
+    const MethodEnv& Env() const { return env_; }
     ~C_Work() override;
     C_Work(const C_Work&) = delete;
     C_Work& operator=(const C_Work&) = delete;

@@ -248,7 +248,7 @@ TEST_P(CWorkConnect, DecidesTheConnectionOnce) {
     testsupport::FakeClock clock;
     testsupport::ScriptedRandom random;
     testsupport::EventQueue events;
-    C_Work w(events, clock, random);
+    C_Work w(events, MethodEnv{clock, random});
     auto unit = std::make_unique<FakeUnit>(c.initResult, c.connectResult);
     FakeUnit* fake = unit.get();
     w.Init(c.haveUnit ? std::move(unit) : nullptr, {});
@@ -489,7 +489,7 @@ TEST(CWorkThread, DestructorEndsARunningThread) {
     auto unit = std::make_unique<FakeUnit>();
     FakeUnit* fake = unit.get();
     {
-        C_Work w(events, clock, random);
+        C_Work w(events, MethodEnv{clock, random});
         w.Init(std::move(unit), {});
         w.Command(241);
         ASSERT_TRUE(WaitForIdle(*fake, 1));

@@ -222,7 +222,7 @@ public:
     FakeClock clock;
     ScriptedRandom random;
     EventQueue events;
-    C_Work work{events, clock, random};
+    C_Work work{events, MethodEnv{clock, random}};
     ConsoleStandIn console{work, events, clock};
     // Owned by the test process once started up.
     FakeUnit* unit = nullptr;
