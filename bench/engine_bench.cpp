@@ -6,25 +6,15 @@
 #include <benchmark/benchmark.h>
 
 #include <array>
-#include <atomic>
-#include <cstdlib>
 #include <memory>
-#include <new>
 
+#include "alloc_counter.h"
 #include "engine/cwork.h"
 #include "engine/eventsink.h"
 #include "support/console_stand_in.h"
 #include "support/fake_unit.h"
 
 namespace {
-
-std::atomic<long long> g_allocations{0};
-
-void* CountedAlloc(std::size_t size) {
-    g_allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
 
 class CountingSink final : public EventSink {
 public:
@@ -80,7 +70,7 @@ void RunTest(benchmark::State& state, bool filterAndTable) {
 
     int rows = 0;
     std::size_t i = 0;
-    const long long before = g_allocations.load(std::memory_order_relaxed);
+    const long long before = Allocations();
     for (auto _ : state) {
         s = kSamples[i];
         s.time = rows * 0.05;
@@ -92,8 +82,7 @@ void RunTest(benchmark::State& state, bool filterAndTable) {
         }
     }
     benchmark::DoNotOptimize(work.Buffer().cans.data());
-    state.counters["allocs_per_iter"] = benchmark::Counter(
-        static_cast<double>(g_allocations.load() - before), benchmark::Counter::kAvgIterations);
+    ReportAllocations(state, before);
     work.Shutdown();
 }
 
@@ -108,38 +97,5 @@ void BM_OnSample_FilterAndTable(benchmark::State& state) {
 BENCHMARK(BM_OnSample_FilterAndTable);
 
 }  // namespace
-
-void* operator new(std::size_t size) {
-    return CountedAlloc(size);
-}
-void* operator new[](std::size_t size) {
-    return CountedAlloc(size);
-}
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-    g_allocations.fetch_add(1, std::memory_order_relaxed);
-    return std::malloc(size ? size : 1);
-}
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
-    g_allocations.fetch_add(1, std::memory_order_relaxed);
-    return std::malloc(size ? size : 1);
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, const std::nothrow_t&) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, const std::nothrow_t&) noexcept {
-    std::free(p);
-}
 
 BENCHMARK_MAIN();

@@ -5,39 +5,12 @@
 #include <benchmark/benchmark.h>
 
 #include <array>
-#include <atomic>
-#include <cstdlib>
-#include <new>
 
+#include "alloc_counter.h"
 #include "model/cbuffer.h"
 #include "model/ckanal.h"
 
 namespace {
-
-std::atomic<long long> g_allocations{0};
-
-void* CountedAlloc(std::size_t size) {
-    g_allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-
-void* CountedAlignedAlloc(std::size_t size, std::align_val_t align) {
-    g_allocations.fetch_add(1, std::memory_order_relaxed);
-    const std::size_t a = static_cast<std::size_t>(align);
-    const std::size_t rounded = ((size ? size : 1) + a - 1) / a * a;
-    if (void* p = std::aligned_alloc(a, rounded)) return p;
-    throw std::bad_alloc();
-}
-
-long long Allocations() {
-    return g_allocations.load(std::memory_order_relaxed);
-}
-
-void ReportAllocations(benchmark::State& state, long long before) {
-    state.counters["allocs_per_iter"] = benchmark::Counter(
-        static_cast<double>(Allocations() - before), benchmark::Counter::kAvgIterations);
-}
 
 // A force curve with some noise, long enough that the table search and the
 // branches do not settle on one path.
@@ -171,57 +144,4 @@ void BM_SampleRow(benchmark::State& state) {
 BENCHMARK(BM_SampleRow);
 
 }  // namespace
-
-// Every allocation of the program passes through here while the bench runs.
-void* operator new(std::size_t size) {
-    return CountedAlloc(size);
-}
-void* operator new[](std::size_t size) {
-    return CountedAlloc(size);
-}
-void* operator new(std::size_t size, std::align_val_t align) {
-    return CountedAlignedAlloc(size, align);
-}
-void* operator new[](std::size_t size, std::align_val_t align) {
-    return CountedAlignedAlloc(size, align);
-}
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-    g_allocations.fetch_add(1, std::memory_order_relaxed);
-    return std::malloc(size ? size : 1);
-}
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
-    g_allocations.fetch_add(1, std::memory_order_relaxed);
-    return std::malloc(size ? size : 1);
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::align_val_t) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, std::align_val_t) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t, std::align_val_t) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, std::size_t, std::align_val_t) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, const std::nothrow_t&) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, const std::nothrow_t&) noexcept {
-    std::free(p);
-}
-
 BENCHMARK_MAIN();
