@@ -1,2 +1,59 @@
+// The result calculation of the tension test over a whole recorded curve:
+// maximum and break, elastic bound, proportional limit, elastic line, yield
+// point, two offset points, the rebuilt strain and stress channels and the
+// markers. Its cost has to grow with the samples and no faster.
+
 #include <benchmark/benchmark.h>
+
+#include <cmath>
+
+#include "engine/c_gost_1497.h"
+#include "model/cbuffer.h"
+#include "support/console_stand_in.h"
+#include "support/curves.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+using namespace testsupport::curves;
+
+void BM_Calculate1497(benchmark::State& state) {
+    const int samples = static_cast<int>(state.range(0));
+    testsupport::TempFolder folder;
+    testsupport::FakeClock clock;
+    testsupport::ScriptedRandom random;
+    C_Gost_1497 method(MethodEnv{clock, random, nullptr, folder.path()});
+    C_Buffer buffer;
+    buffer.SetCanCount(7);
+    method.SetBuffer(&buffer);
+
+    const float area = static_cast<float>(CircleArea(10.0));
+    const Specimen specimen{area, 5.65f * std::sqrt(area)};
+    const Bilinear curve;
+    Recording r = Sample([&](double e) { return curve.Stress(e); }, curve.fractureStrain, samples,
+                         specimen, 100);
+    AddForceNoise(r, 0.0005 * MaxOf(r.force), 1);
+
+    for (auto _ : state) {
+        // Every run sees the whole recording, break included.
+        state.PauseTiming();
+        Record(r, buffer);
+        method.ResetManualPoints();
+        method.SetFloat("fLK", 0.0f);
+        state.ResumeTiming();
+        method.Calculate();
+        benchmark::DoNotOptimize(buffer.picPoints.data());
+    }
+    state.SetComplexityN(samples);
+    state.counters["fSB"] = method.GetFloat("fSB");
+}
+
+BENCHMARK(BM_Calculate1497)
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oN);
+
+}  // namespace
+
 BENCHMARK_MAIN();

@@ -1,1 +1,378 @@
-// placeholder until this unit is written
+#include "engine/c_gost_1497.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <string>
+
+#include "model/cbuffer.h"
+
+namespace {
+
+float F(double v) {
+    return static_cast<float>(v);
+}
+
+// The results this method computes; a calculation that cannot be made
+// leaves them at 0 rather than at another test's values.
+constexpr const char* kResults[] = {"fF0",  "fFIO",  "fFIS", "fLU",  "fE",  "fSB",  "fSPC", "fST",
+                                    "fS02", "fS002", "fPM",  "fPPC", "fPT", "fP02", "fP002"};
+
+}  // namespace
+
+double CircleArea(double d) {
+    return std::numbers::pi * d * d * 0.25;
+}
+
+C_Gost_1497::C_Gost_1497(const MethodEnv& env) : standard_(env, kMethodText) {
+    boundPercent = 0;
+    defined = false;
+    C_Gost_1497::DefineParams();
+    defined = true;
+}
+
+void C_Gost_1497::DefineParams() {
+    const std::string forces = "10000000.0";
+    const std::string forcesMin = "-10000000.0";
+    AddParam("НАЗВАНИЕ", "sFULLNAME", "МЕТАЛЛЫ МЕТОДЫ ИСПЫТАНИЯ НА РАСТЯЖЕНИЕ", kText, 4, "", "",
+             "", 1, 1);
+    AddParam("Нормативный документ", "sGO", kMethodText, kText, 4, "", "100", "", 1, 1);
+    AddParam("Тип образца", "iTO", "0", kInt, 4, "$Цилиндрический?Плоский?", "2", "0", 1, 1);
+    AddParam("Дата", "sDA", standard_.Today(), kText, 0, "", "", "", 1, 1);
+    AddParam("Время", "sTI", standard_.TimeNow(), kText, 0, "", "", "", 1, 1);
+    AddParam("Температура,C°", "sTE", "20", kText, 0, "", "", "", 1, 1);
+    AddParam("Ворталинец", "sNI", "___________", kText, 0, "", "", "", 1, 1);
+    AddParam("Зав. Лабораторией", "sZL", "___________", kText, 0, "", "", "", 1, 1);
+    AddParam("Марка", "sP001", "", kText, 0, "", "", "", 1, 1);
+    AddParam("Маркировка", "sP002", "", kText, 0, "", "", "", 1, 1);
+    AddParam("Номер плавки", "sP003", "", kText, 0, "", "", "", 1, 1);
+    AddParam("Использовать тензометр", "iTZ", "0", kInt, 4, "", "1", "0", 1, 1);
+    AddParam("Длина образца, мм", "fLs", "250.00", kFloat, 1, "0.000", "3000.0", "-1000.0", 1, 1);
+    AddParam("lo (если 0, то lo по ГОСТ), мм", "fLo", "0.00", kFloat, 1, "0.000", "3000.0",
+             "-1000.0", 0, 1);
+    AddParam("Начальная расчетная длина lo, мм", "fL0", "100.00", kFloat, 3, "0.000", "3000.0",
+             "-1000.0", 1, 1);
+    AddParam("Начальный диаметр, мм", "fD0", "10.00", kFloat, 1, "0.00", "1000.0", "-1000.0", 1, 1);
+    AddParam("Начальная ширина, мм", "fA0", "10.00", kFloat, 4, "0.00", "1000.0", "-1000.0", 1, 1);
+    AddParam("Начальная толщина, мм", "fB0", "10.00", kFloat, 4, "0.00", "1000.0", "-1000.0", 1, 1);
+    AddParam("Конечная расчетная длина lk, мм", "fLK", "0.00", kFloat, 2, "0.00", "1000.0",
+             "-1000.0", 1, 1);
+    AddParam("Конечный диаметр, мм", "fDK", "9.00 ", kFloat, 2, "0.00", "1000.0", "-1000.0", 1, 1);
+    AddParam("Конечная ширина, мм", "fAK", "9.00 ", kFloat, 4, "0.00", "1000.0", "-1000.0", 1, 1);
+    AddParam("Конечная толщина, мм", "fBK", "9.00 ", kFloat, 4, "0.00", "1000.0", "-1000.0", 1, 1);
+    AddParam("Нач. длина без разрыва, мм", "fLNR", "100.00", kFloat, 4, "0.00", "1000.0", "-1000.0",
+             1, 1);
+    AddParam("Кон. длина без разрыва, мм", "fLNK", "100.00", kFloat, 4, "0.00", "1000.0", "-1000.0",
+             1, 1);
+    AddParam("Конечная площадь образца, мм~", "fSK", "0.00", kFloat, 4, "0.00", "10000.0",
+             "-10000.0", 1, 1);
+    AddParam("Площадь сечения, мм~", "fF0", "0.00", kFloat, 3, "0.00", "10000.0", "-10000.0", 1, 1);
+    AddParam("Площадь поперечного сечения после разрыва, мм~", "fFK", "0.00", kFloat, 4, "0.00",
+             "10000.0", "-10000.0", 1, 1);
+    AddParam("Относительное удлинение после разрыва, %", "fFIO", "0.00", kFloat, 3, "0.00", forces,
+             forcesMin, 1, 1);
+    AddParam("Относительное сужение, %", "fFIS", "0.00", kFloat, 3, "0.00", forces, forcesMin, 1,
+             1);
+    AddParam("Относительное равномерное удлинение, %", "fLU", "0.00", kFloat, 3, "0.00", forces,
+             forcesMin, 1, 1);
+    AddParam("Модуль упругости E, Н/мм~", "fE", "0.00", kFloat, 3, "0.00", forces, forcesMin, 1, 1);
+    AddParam("Предел прочности `в, Н/мм~", "fSB", "0.00", kFloat, 3, "0.00", forces, forcesMin, 1,
+             1);
+    AddParam("Предел пропорциональности `пц, Н/мм~", "fSPC", "0.00", kFloat, 3, "0.00", forces,
+             forcesMin, 1, 1);
+    AddParam("Предел текучести `т, Н/мм~", "fST", "0.00", kFloat, 3, "0.00", forces, forcesMin, 1,
+             1);
+    AddParam("Предел текучести (усл.) `[, Н/мм~", "fS02", "0.00", kFloat, 3, "0.00", forces,
+             forcesMin, 1, 1);
+    AddParam("Предел упругости (усл.) `{, Н/мм~", "fS002", "0.00", kFloat, 3, "0.00", forces,
+             forcesMin, 1, 1);
+    AddParam("Предел текучести нижний, Н/мм~", "fSTH", "0.00", kFloat, 4, "0.00", forces, forcesMin,
+             1, 1);
+    AddParam("Предел текучести верхний, Н/мм~", "fSTB", "0.00", kFloat, 4, "0.00", forces,
+             forcesMin, 1, 1);
+    AddParam("Максимальная нагрузка F`в, кН", "fPM", "0.00", kFloat, 3, "0.00", forces, forcesMin,
+             1, 1);
+    AddParam("Нагрузка при пределе пропорциональности F`пц, кН", "fPPC", "0.00", kFloat, 3, "0.00",
+             forces, forcesMin, 1, 1);
+    AddParam("Нагрузка при пределе текучести F`т, кН", "fPT", "0.00", kFloat, 3, "0.00", forces,
+             forcesMin, 1, 1);
+    AddParam("Нагрузка при условном пределе текучести F`[, кН", "fP02", "0.00", kFloat, 3, "0.00",
+             forces, forcesMin, 1, 1);
+    AddParam("Нагрузка при условном пределе упругости F`{, кН", "fP002", "0.00", kFloat, 3, "0.00",
+             forces, forcesMin, 1, 1);
+    AddParam("Нагрузка при пределе текучести верхнем Fв, кН", "fPTB", "0.00", kFloat, 4, "0.00",
+             forces, forcesMin, 1, 1);
+    AddParam("Нагрузка при пределе текучести нижнем Fн, кН", "fPTH", "0.00", kFloat, 4, "0.00",
+             forces, forcesMin, 1, 1);
+    AddParam("POS ppc", "fPOSppc", "0.00", kFloat, 4, "0.00", forces, forcesMin, 1, 1);
+    AddParam("POS tec", "fPOStec", "0.00", kFloat, 4, "0.00", forces, forcesMin, 1, 1);
+    AddParam("L,мм", "fOX", "2", kInt, 4, "", "10", "0", 1, 1);
+    AddParam("F,кН", "fOY", "1", kInt, 4, "", "10", "0", 1, 1);
+    AddParam("Поз Образца1", "fPos", "0", kInt, 4, "", "2", "0", 1, 1);
+    AddParam("ТИП ИСПЫТАНИЯ", "iVECTOR", "0", kInt, 4, "0", "3", "0", 1, 1);
+    AddParam("Заключение", "sZK0", "", kText, 2, "", "", "", 0, 1);
+    AddParam(".", "sZK1", "", kText, 2, "", "", "", 0, 1);
+    AddParam("Скорость ГОСТ мм/мин", "fSpdL", "5", kFloat, 4, "0.0000", "10000.0", "-10000.0", 1,
+             1);
+    AddParam("Скорость ГОСТ кH/с", "fSpd", "2", kFloat, 4, "0.0000", "10000.0", "-10000.0", 1, 1);
+    AddParam("Площадь сечения, мм~", "fS0", "0.00", kFloat, 4, "0.000", "100000.0", "-100000.0", 1,
+             1);
+
+    standard_.LoadTemplate(*this);
+}
+
+void C_Gost_1497::SetSampleType(int sampleType) {
+    SetInt("iTO", sampleType);
+    SetFloat("fLK", 0.0f);
+    if (sampleType == 0) {
+        for (const char* name : {"fA0", "fB0", "fAK", "fBK"})
+            SetGroup(name, 4);
+        SetGroup("fD0", 1);
+        SetGroup("fDK", 2);
+    } else if (sampleType == 1) {
+        SetGroup("fA0", 1);
+        SetGroup("fB0", 1);
+        SetGroup("fAK", 2);
+        SetGroup("fBK", 2);
+        SetGroup("fD0", 4);
+        SetGroup("fDK", 4);
+    }
+}
+
+void C_Gost_1497::SetExtensometer(int inUse) {
+    SetInt("iTZ", inUse);
+}
+
+void C_Gost_1497::SetElasticBoundPercent(int percent) {
+    boundPercent = percent;
+}
+
+double C_Gost_1497::CrossSection() const {
+    switch (GetInt("iTO")) {
+        case 0: {
+            const double d = GetFloat("fD0");
+            return Usable(d) ? CircleArea(d) : 0.0;
+        }
+        case 1: {
+            const double a = GetFloat("fA0");
+            const double b = GetFloat("fB0");
+            return Usable(a) && Usable(b) ? a * b : 0.0;
+        }
+        default:
+            return 0.0;
+    }
+}
+
+double C_Gost_1497::FinalCrossSection() const {
+    switch (GetInt("iTO")) {
+        case 0: {
+            const double d = GetFloat("fDK");
+            return Usable(d) ? CircleArea(d) : 0.0;
+        }
+        case 1: {
+            const double a = GetFloat("fAK");
+            const double b = GetFloat("fBK");
+            return Usable(a) && Usable(b) ? a * b : 0.0;
+        }
+        default:
+            return 0.0;
+    }
+}
+
+bool C_Gost_1497::Dimensions(double& s0, float& l0) const {
+    s0 = CrossSection();
+    l0 = 0.0f;
+    const int type = GetInt("iTO");
+    if (type == 0 || type == 1) {
+        const float typed = F(GetFloat("fLo"));
+        l0 = typed != 0.0f ? typed : 5.65f * std::sqrt(F(s0));
+    }
+    return Usable(s0) && Usable(l0);
+}
+
+void C_Gost_1497::UpdateArea() {
+    if (!defined) return;
+    SetResult(*this, "fS0", CrossSection());
+}
+
+void C_Gost_1497::SaveTemplate() {
+    standard_.SaveTemplate(*this);
+}
+
+void C_Gost_1497::ResetManualPoints() {
+    SetFloat("fPOSppc", 0.0f);
+    SetFloat("fPOStec", 0.0f);
+}
+
+bool C_Gost_1497::ChooseChannels() {
+    if (IndexOf("fOX") >= 0) xChannel = GetInt("fOX");
+    if (IndexOf("fOY") >= 0) yChannel = GetInt("fOY");
+    // Time, or a channel of another kind, on either axis is no strength curve.
+    const bool deformation = xChannel == 2 || xChannel == 3 || xChannel == 5;
+    const bool load = yChannel == 1 || yChannel == 4;
+    return deformation && load;
+}
+
+void C_Gost_1497::ClearResults() {
+    for (const char* name : kResults)
+        SetFloat(name, 0.0f);
+}
+
+void C_Gost_1497::DrawMarkers() {
+    const int last = std::min(buffer->GetCount(1), buffer->GetCount(2)) - 1;
+    ::AddMarkers(*buffer, {{GetFloat("fPOSppc"), "`пц"},
+                           {iOffsetElastic, "`{"},
+                           {iOffsetYield, "`["},
+                           {GetFloat("fPOStec"), "`т"},
+                           {static_cast<double>(iMax), "`в"},
+                           {static_cast<double>(last), "`к"}});
+}
+
+void C_Gost_1497::Calculate() {
+    if (buffer == nullptr) return;
+    buffer->ClearPics();
+    if (buffer->GetCount(1) < 10) return;
+
+    const int strainSource = GetInt("iTZ") == 1 ? 3 : 2;
+    if (strainSource == 3) xChannel = 3;
+    SetGroup("fE", 3);
+    if (!ChooseChannels()) return;
+
+    double s0 = 0.0;
+    float l0 = 0.0f;
+    if (!Dimensions(s0, l0)) {
+        // No point of another test may stay behind for the slider to mark.
+        ClearResults();
+        SetResult(*this, "fF0", Usable(s0) ? s0 : 0.0);
+        SetResult(*this, "fL0", Usable(l0) ? l0 : 0.0);
+        ResetAnalysis();
+        iOffsetElastic = 0.0f;
+        iOffsetYield = 0.0f;
+        area = 0.0f;
+        return;
+    }
+    const double sk = FinalCrossSection();
+    area = F(s0);
+    gaugeLength = l0;
+    SetResult(*this, "fL0", l0);
+
+    // Strain and stress, rebuilt from the recorded channels sample by sample.
+    {
+        const std::span<const double> time = Samples(0);
+        const std::span<const double> force = Samples(1);
+        const std::span<const double> strain = Samples(strainSource);
+        const size_t n = std::min({time.size(), force.size(), strain.size()});
+        buffer->ClearCan(5);
+        buffer->ClearCan(4);
+        for (size_t i = 0; i < n; ++i) {
+            buffer->AddValue(5, strain[i] * 100.0 / l0);
+            buffer->AddValue(4, force[i] * 1000.0 / area);
+        }
+    }
+
+    Analyse(true);
+    FindOffsetYield(0.2f);
+    iOffsetYield = static_cast<float>(iOffset);
+    const float offsetYield = yOffset;
+
+    // Points set by hand on an earlier calculation, when they are samples
+    // of this curve.
+    const std::span<const double> y = Samples(yChannel);
+    const int n = SampleCount();
+    const auto handSet = [&](const char* name, int automatic) {
+        const double v = GetFloat(name);
+        if (v == 0.0 || !(v >= 0.0 && v < n)) {
+            SetFloat(name, static_cast<float>(automatic));
+            return automatic;
+        }
+        return static_cast<int>(v);
+    };
+    const int prop = handSet("fPOSppc", iProp);
+    if (prop != iProp) {
+        iProp = prop;
+        yProp = F(y[static_cast<size_t>(prop)]);
+    }
+    const int yield = handSet("fPOStec", iYield);
+    if (yield != iYield) {
+        iYield = yield;
+        yYield = F(y[static_cast<size_t>(yield)]);
+    }
+
+    SetResult(*this, "fF0", area);
+    SetForceStress(*this, "fPM", "fSB", yMax, yChannel, area);
+    SetForceStress(*this, "fPPC", "fSPC", yProp, yChannel, area);
+
+    const float k = xChannel == 5 ? 100.0f / l0 : 1.0f;
+    const float modulus =
+        yChannel == 1 ? slope * gaugeLength / area * 1000.0f * k : slope * gaugeLength * k;
+    SetResult(*this, "fE", modulus);
+
+    SetForceStress(*this, "fPT", "fST", yYield, yChannel, area);
+    SetForceStress(*this, "fP02", "fS02", offsetYield, yChannel, area);
+
+    FindOffsetYield(0.05f);
+    iOffsetElastic = static_cast<float>(iOffset);
+    SetForceStress(*this, "fP002", "fS002", yOffset, yChannel, area);
+
+    // Elongations are measured from the foot of the elastic line, so the
+    // slack taken up before the specimen carries load does not count; the
+    // recorded curve itself is never moved.
+    const float toLength = xChannel == 5 ? l0 * 0.01f : 1.0f;
+    float lk = l0 + (plasticEnd - xIntercept) * toLength;
+    if (GetFloat("fLK") == 0.0) SetResult(*this, "fLK", lk);
+    const double typedLk = GetFloat("fLK");
+    if (typedLk != static_cast<double>(lk)) lk = F(typedLk);
+    SetResult(*this, "fFIO", Usable(lk) ? (lk - l0) * 100.0f / l0 : 0.0f);
+
+    const float uniform = (plasticMax - xIntercept) * toLength;
+    SetResult(*this, "fLNR", l0);
+    SetResult(*this, "fLNK", l0 + uniform);
+    const double lnr = GetFloat("fLNR");
+    const double lnk = GetFloat("fLNK");
+    SetResult(*this, "fLU", Usable(lnr) ? (lnk - lnr) * 100.0 / lnr : 0.0);
+
+    SetResult(*this, "fFIS", Usable(sk) ? (area - sk) * 100.0 / area : 0.0);
+
+    DrawMarkers();
+}
+
+void C_Gost_1497::SetManualPoint(int row, int group, float position) {
+    if (buffer == nullptr || buffer->GetCount(1) < 10) return;
+
+    std::string name;
+    int seen = 0;
+    for (const S_Val& r : vals) {
+        if (r.group != group || r.visible == 0) continue;
+        if (seen++ == row) {
+            name = r.name;
+            break;
+        }
+    }
+    if (!ChooseChannels()) return;
+    const int n = std::min(buffer->GetCount(1), SampleCount());
+    if (n < 1) return;
+
+    // The slider's end is the last sample, not one past it.
+    const double p = std::isfinite(position) ? std::clamp<double>(position, 0.0, 10000.0) : 0.0;
+    const int i = std::min(static_cast<int>(buffer->GetCount(1) * p * 0.0001), n - 1);
+    buffer->ClearPics();
+
+    // The dimensions as they stand now: a test opened from a file has had no
+    // calculation yet.
+    double s0 = 0.0;
+    float l0 = 0.0f;
+    if (!Dimensions(s0, l0)) s0 = 0.0;
+    const float v = F(Samples(yChannel)[static_cast<size_t>(i)]);
+    if (name == "fPT" || name == "fST") {
+        iYield = i;
+        yYield = v;
+        SetForceStress(*this, "fPT", "fST", yYield, yChannel, s0);
+        SetFloat("fPOStec", static_cast<float>(i));
+    } else if (name == "fPPC" || name == "fSPC") {
+        iProp = i;
+        yProp = v;
+        SetForceStress(*this, "fPPC", "fSPC", yProp, yChannel, s0);
+        SetFloat("fPOSppc", static_cast<float>(i));
+    }
+    if (Usable(s0)) DrawMarkers();
+}

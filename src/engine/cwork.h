@@ -86,6 +86,20 @@ public:
     void ResetTimeOrigin() { timeOrigin_ = sampleTime_; }
     void ClearBuffer();
     void ResetForLoad();
+
+    // Saved tests and text exports. Each reports its own failure (to the
+    // environment's message sink) and then returns false; an older file of
+    // that name survives a failed save.
+    bool SaveTest(const std::string& fileName);
+    // ResetForLoad, then LoadTest; neither happens unless the file reads
+    // back sound.
+    bool LoadTestFile(const std::string& fileName);
+    // Checks the whole file first; a file that fails changes nothing.
+    // Otherwise selects the stored method, gives it the file's parameters
+    // and fills the buffer from the file.
+    bool LoadTest(const std::string& fileName);
+    bool ExportCsv(const std::string& fileName);
+    bool ExportTxt(const std::string& fileName);
     std::string SpeedText() const;
     int GetVector() const;
     bool SelectMethod(int methodIndex, int sampleType, int extensometer);

@@ -1,1 +1,72 @@
-// placeholder until this unit is written
+#include <algorithm>
+#include <utility>
+
+#include "engine/cwork.h"
+#include "engine/testfile.h"
+
+namespace {
+
+// Gives the selected method the file's records. The method keeps its own
+// text: the loaded list must not rename it (its template name comes from it).
+void ReplaceList(C_Parametr& method, std::vector<S_Val>& records) {
+    const bool named = method.IndexOf("sGO") >= 0;
+    const std::string identity = method.GetValueText("sGO");
+    method.Clear();
+    for (S_Val& r : records)
+        method.AddRecord(std::move(r));
+    const int at = method.IndexOf("sGO");
+    if (named && at >= 0) {
+        S_Val& r = method.vals[static_cast<size_t>(at)];
+        if (r.valueText != nullptr) *r.valueText = identity;
+    }
+}
+
+void FillBuffer(C_Buffer& buffer, const SavedTest& test) {
+    buffer.ClearAll();
+    const int channels = std::min(static_cast<int>(test.channels.size()), buffer.GetCanCount());
+    for (int c = 0; c < channels; ++c) {
+        const std::vector<double>& samples = test.channels[static_cast<size_t>(c)];
+        buffer.cans[static_cast<size_t>(c)].samples.reserve(samples.size());
+        for (double v : samples)
+            buffer.AddValue(c, v);
+    }
+    for (const C_Buffer::SPrintRect& w : test.windows)
+        buffer.AddPrintRect(w.lowerX, w.upperX, w.upperY, w.lowerY, w.xChannel, w.yChannel);
+}
+
+// The selection first: its slots (sample type, area, ...) work on the list
+// that is about to be replaced, so none of them can overwrite a loaded value.
+void Apply(C_Work& work, SavedTest& test) {
+    C_GostWorks& methods = work.Methods();
+    methods.Select(test.methodIndex, test.sampleType, test.extensometer);
+    C_Parametr& method = *methods.Current();
+    if (test.hasParams) ReplaceList(method, test.records);
+    FillBuffer(work.Buffer(), test);
+    for (int k = 0; k < C_GostWorks::kLists; ++k)
+        methods.RefreshList(k);
+    // The template then holds the loaded values, as after a selection.
+    method.SaveTemplate();
+}
+
+}  // namespace
+
+bool C_Work::SaveTest(const std::string& fileName) {
+    return WriteSavedTest(fileName, MessagesOf(env_), methods_->Current(), *buffer_,
+                          methods_->CurrentIndex(), methods_->SampleType(),
+                          methods_->Extensometer());
+}
+
+bool C_Work::LoadTestFile(const std::string& fileName) {
+    SavedTest test;
+    if (!ReadSavedTest(fileName, MessagesOf(env_), methods_->MethodCount(), test)) return false;
+    ResetForLoad();
+    Apply(*this, test);
+    return true;
+}
+
+bool C_Work::LoadTest(const std::string& fileName) {
+    SavedTest test;
+    if (!ReadSavedTest(fileName, MessagesOf(env_), methods_->MethodCount(), test)) return false;
+    Apply(*this, test);
+    return true;
+}

@@ -1,12 +1,290 @@
-// placeholder until this unit is written
 #include "engine/testfile.h"
 
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <memory>
+
+#include "model/archive.h"
+#include "platform/messagesink.h"
+
+namespace {
+
+class SilentSink final : public platform::MessageSink {
+public:
+    void ShowMessage(const std::string&, const std::string&) override {}
+};
+
+// The smallest record on disk: every string empty with no zero (its length
+// field only), then the numbers and the flags.
+constexpr uint64_t MinRecordBytes(int choices) {
+    return static_cast<uint64_t>(6 + choices) * 2 + 5 * 4 + 3 * 8 + 2;
+}
+
+constexpr uint64_t kWindowBytes = 2 * 4 + 4 * 4;
+constexpr uint64_t kSelectionBytes = 3 * 4;
+
+std::string PathIn(const MethodEnv& env, const std::string& name) {
+    return env.programFolder + "/" + name;
+}
+
+// A count field: present, not negative and, at `bytesEach`, not more than
+// the file still holds.
+bool ReadCount(Archive& file, uint64_t bytesEach, int32_t& count) {
+    if (!file.Require(4)) return false;
+    file >> count;
+    if (count < 0) {
+        file.ReportDamaged();
+        return false;
+    }
+    return file.Require(static_cast<uint64_t>(count) * bytesEach);
+}
+
+bool ReadRecords(Archive& file, int choices, std::vector<S_Val>& records) {
+    int32_t count = 0;
+    if (!ReadCount(file, MinRecordBytes(choices), count)) return false;
+    // No reserve: the count is only a bound here, and every record that
+    // really is there has taken its bytes from the file.
+    records.clear();
+    for (int32_t i = 0; i < count; ++i) {
+        S_Val record;
+        if (!ReadRecord(file, record, choices)) return false;
+        records.push_back(std::move(record));
+    }
+    return true;
+}
+
+// samples null: the channel is read through the checksum and dropped.
+bool ReadChannel(Archive& file, std::vector<double>* samples) {
+    int32_t count = 0;
+    if (!ReadCount(file, sizeof(double), count)) return false;
+    if (samples != nullptr) {
+        samples->resize(static_cast<size_t>(count));
+        file.Read(samples->data(), samples->size() * sizeof(double));
+        return !file.Failed();
+    }
+    std::array<double, 4096> scratch;
+    for (size_t left = static_cast<size_t>(count); left > 0;) {
+        const size_t n = std::min(left, scratch.size());
+        file.Read(scratch.data(), n * sizeof(double));
+        left -= n;
+    }
+    return !file.Failed();
+}
+
+bool ReadWindowsAndSelection(Archive& file, int methodCount, SavedTest& test) {
+    int32_t count = 0;
+    if (!ReadCount(file, kWindowBytes, count)) return false;
+    test.windows.resize(static_cast<size_t>(count));
+    for (C_Buffer::SPrintRect& w : test.windows) {
+        int32_t x = 0;
+        int32_t y = 0;
+        file >> x >> y >> w.lowerX >> w.upperX >> w.upperY >> w.lowerY;
+        w.xChannel = x;
+        w.yChannel = y;
+    }
+    if (!file.Require(kSelectionBytes)) return false;
+    int32_t method = 0;
+    int32_t sampleType = 0;
+    int32_t extensometer = 0;
+    file >> method >> sampleType >> extensometer;
+    if (file.Failed()) return false;
+    // The index must name a method of this program; a file never selects
+    // something else.
+    if (method < 0 || method >= methodCount) {
+        file.ReportDamaged();
+        return false;
+    }
+    test.methodIndex = method;
+    test.sampleType = sampleType;
+    test.extensometer = extensometer;
+    return true;
+}
+
+// After the last field: nothing may be left before the trailer, and the
+// trailer must match.
+bool Finish(Archive& file) {
+    if (file.Failed()) {
+        file.Close();
+        return false;
+    }
+    const bool exact = file.Remaining() == 0;
+    file.Close();
+    if (!exact || !file.CrcOk()) {
+        file.ReportDamaged();
+        return false;
+    }
+    return true;
+}
+
+bool ReadSavedTestBody(Archive& file, int methodCount, SavedTest& test) {
+    if (!file.Require(2)) return false;
+    std::string header;
+    file.ReadString(header, kKeptStringBytes);
+    if (file.Failed()) return false;
+
+    int32_t channels = 4;
+    if (header == kFileHeader) {
+        test.hasParams = true;
+        if (!ReadRecords(file, kTestChoices, test.records)) return false;
+        // The channel count of this version is always 4 and not relied on.
+        if (!file.Require(4)) return false;
+        int32_t ignored = 0;
+        file >> ignored;
+    } else if (header == kChannelsOnlyHeader) {
+        test.hasParams = false;
+        if (!ReadCount(file, 4, channels)) return false;
+    } else {
+        file.ReportDamaged();
+        return false;
+    }
+
+    test.channels.clear();
+    for (int32_t c = 0; c < channels; ++c) {
+        std::vector<double>* samples = nullptr;
+        if (c < kMaxLoadedChannels) samples = &test.channels.emplace_back();
+        if (!ReadChannel(file, samples)) return false;
+    }
+    return ReadWindowsAndSelection(file, methodCount, test);
+}
+
+}  // namespace
+
+platform::MessageSink& MessagesOf(const MethodEnv& env) {
+    static SilentSink silent;
+    return env.messages != nullptr ? *env.messages : silent;
+}
+
 std::string TemplateFileName(const std::string& methodText) {
-    return "SHAB_" + methodText + ".ips";
+    std::string name = "SHAB_" + methodText + ".ips";
+    // Method texts hold no slash; should one ever, it stays inside the folder.
+    std::replace(name.begin(), name.end(), '/', '_');
+    return name;
 }
-bool SaveParams(const C_Parametr&, const MethodEnv&, const std::string&) {
-    return false;
+
+void WriteRecord(Archive& file, const S_Val& r, int choices) {
+    static const std::string kEmpty;
+    file.WriteString(r.caption);
+    file.WriteString(r.valueText != nullptr ? *r.valueText : kEmpty);
+    file.WriteString(r.name);
+    file.WriteString(r.format);
+    file.WriteString(r.maxText);
+    file.WriteString(r.minText);
+    const int n = std::clamp(choices, 0, C_Parametr::kMaxItems);
+    for (int i = 0; i < n; ++i)
+        file.WriteString(r.items[static_cast<size_t>(i)]);
+    file << static_cast<int32_t>(r.group) << static_cast<int32_t>(r.type)
+         << static_cast<int32_t>(r.intValue != nullptr ? *r.intValue : 0)
+         << static_cast<int32_t>(r.intMin) << static_cast<int32_t>(r.intMax);
+    file << (r.floatValue != nullptr ? *r.floatValue : 0.0) << r.floatMin << r.floatMax;
+    file << r.visible << r.persist;
 }
-bool LoadParams(C_Parametr&, const MethodEnv&, const std::string&) {
-    return false;
+
+bool ReadRecord(Archive& file, S_Val& r, int choices) {
+    r = S_Val{};
+    r.ownText = std::make_unique<std::string>();
+    r.ownInt = std::make_unique<int>(0);
+    r.ownFloat = std::make_unique<double>(0.0);
+    r.valueText = r.ownText.get();
+    r.intValue = r.ownInt.get();
+    r.floatValue = r.ownFloat.get();
+
+    file.ReadString(r.caption, kKeptStringBytes);
+    file.ReadString(*r.ownText, kKeptStringBytes);
+    file.ReadString(r.name, kKeptStringBytes);
+    file.ReadString(r.format, kKeptStringBytes);
+    file.ReadString(r.maxText, kKeptStringBytes);
+    file.ReadString(r.minText, kKeptStringBytes);
+    const int n = std::clamp(choices, 0, C_Parametr::kMaxItems);
+    for (int i = 0; i < n; ++i)
+        file.ReadString(r.items[static_cast<size_t>(i)], kKeptStringBytes);
+
+    int32_t group = 0;
+    int32_t type = 0;
+    int32_t value = 0;
+    int32_t intMin = 0;
+    int32_t intMax = 0;
+    file >> group >> type >> value >> intMin >> intMax;
+    // A type outside 0..2 is kept as read: the readers show it as "-".
+    r.group = group;
+    r.type = type;
+    *r.ownInt = value;
+    r.intMin = intMin;
+    r.intMax = intMax;
+    file >> *r.ownFloat >> r.floatMin >> r.floatMax;
+    file >> r.visible >> r.persist;
+    return !file.Failed();
+}
+
+bool WriteSavedTest(const std::string& path, platform::MessageSink& sink, const C_Parametr* list,
+                    const C_Buffer& buffer, int methodIndex, int sampleType, int extensometer) {
+    Archive file(sink);
+    if (!file.OpenForSave(path)) return false;
+    file.WriteString(kFileHeader);
+    const int records = list != nullptr ? list->Count() : 0;
+    file << static_cast<int32_t>(records);
+    for (int i = 0; i < records; ++i)
+        WriteRecord(file, *list->Record(i), kTestChoices);
+
+    file << static_cast<int32_t>(4);
+    for (int c = 0; c < 4; ++c) {
+        static const std::vector<double> kNone;
+        const std::vector<double>& samples =
+            c < buffer.GetCanCount() ? buffer.cans[static_cast<size_t>(c)].samples : kNone;
+        file << static_cast<int32_t>(samples.size());
+        file.Write(samples.data(), samples.size() * sizeof(double));
+    }
+
+    file << static_cast<int32_t>(buffer.printRects.size());
+    for (const C_Buffer::SPrintRect& w : buffer.printRects) {
+        file << static_cast<int32_t>(w.xChannel) << static_cast<int32_t>(w.yChannel) << w.lowerX
+             << w.upperX << w.upperY << w.lowerY;
+    }
+    file << static_cast<int32_t>(methodIndex) << static_cast<int32_t>(sampleType)
+         << static_cast<int32_t>(extensometer);
+    file.Close();
+    return !file.Failed() && file.CrcOk();
+}
+
+bool ReadSavedTest(const std::string& path, platform::MessageSink& sink, int methodCount,
+                   SavedTest& test) {
+    Archive file(sink);
+    if (!file.OpenForLoad(path)) return false;
+    return ReadSavedTestBody(file, methodCount, test) && Finish(file);
+}
+
+bool ReadTemplate(const std::string& path, platform::MessageSink& sink,
+                  std::vector<S_Val>& records) {
+    Archive file(sink);
+    if (!file.OpenForLoad(path)) return false;
+    if (!file.Require(2)) return false;
+    std::string header;
+    file.ReadString(header, kKeptStringBytes);
+    if (file.Failed()) return false;
+    if (header != kFileHeader) {
+        file.ReportDamaged();
+        return false;
+    }
+    if (!ReadRecords(file, kTemplateChoices, records)) return false;
+    return Finish(file);
+}
+
+bool SaveParams(const C_Parametr& list, const MethodEnv& env, const std::string& name) {
+    Archive file(MessagesOf(env));
+    if (!file.OpenForSave(PathIn(env, name))) return false;
+    file.WriteString(kFileHeader);
+    file << static_cast<int32_t>(list.Count());
+    for (int i = 0; i < list.Count(); ++i)
+        WriteRecord(file, *list.Record(i), kTemplateChoices);
+    file.Close();
+    return !file.Failed() && file.CrcOk();
+}
+
+bool LoadParams(C_Parametr& list, const MethodEnv& env, const std::string& name) {
+    std::vector<S_Val> records;
+    if (!ReadTemplate(PathIn(env, name), MessagesOf(env), records)) return false;
+    list.Clear();
+    for (S_Val& r : records)
+        list.AddRecord(std::move(r));
+    return true;
 }

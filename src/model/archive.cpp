@@ -1,8 +1,10 @@
 #include "model/archive.h"
 
+#include <sys/stat.h>
 #include <zlib.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "platform/cp1251.h"
@@ -16,25 +18,64 @@ const char kCaption[] = "Ошибка";
 Archive::Archive(platform::MessageSink& sink) : sink_(sink) {}
 
 Archive::~Archive() {
-    if (isOpen_) Close();
+    if (!isOpen_) return;
+    // A save that never reached Close is incomplete: the old file stays.
+    if (replacing_) {
+        DiscardSave();
+    } else {
+        Close();
+    }
 }
 
-bool Archive::Open(const std::string& fileName, bool read) {
+void Archive::Begin(const std::string& fileName, bool read) {
     if (isOpen_) Close();
     crc_ = kCrcStart;
     crcOk_ = false;
     readFailed_ = false;
     writeFailed_ = false;
     writeMode_ = !read;
+    fileName_ = fileName;
+    size_ = 0;
+    readPos_ = 0;
+    fenced_ = false;
+    replacing_ = false;
+    tempName_.clear();
+}
+
+bool Archive::Open(const std::string& fileName, bool read) {
+    Begin(fileName, read);
     if (read) {
         if (!file_.OpenRead(fileName)) {
             Show("Файл '" + fileName + "' не может быть открыт");
             return false;
         }
+        size_ = file_.Size().value_or(0);
     } else if (!file_.Create(fileName)) {
         Show("Файл '" + fileName + "' не может быть создан");
         return false;
     }
+    isOpen_ = true;
+    return true;
+}
+
+bool Archive::OpenForLoad(const std::string& fileName) {
+    if (!Open(fileName, true)) return false;
+    fenced_ = true;
+    return true;
+}
+
+bool Archive::OpenForSave(const std::string& fileName) {
+    Begin(fileName, false);
+    const std::string temp = platform::TemporaryPathFor(fileName);
+    if (!file_.Create(temp)) {
+        Show("Файл '" + fileName + "' не может быть создан");
+        return false;
+    }
+    // The new file keeps the permissions of the one it replaces.
+    struct stat old {};
+    if (::stat(fileName.c_str(), &old) == 0) file_.SetMode(old.st_mode & 07777);
+    replacing_ = true;
+    tempName_ = temp;
     isOpen_ = true;
     return true;
 }
@@ -52,6 +93,11 @@ bool Archive::Close() {
             const size_t done = file_.Write(trailer, sizeof trailer);
             if (done < sizeof trailer) ReportShortWrite(sizeof trailer);
             crcOk_ = done == sizeof trailer;
+        }
+        if (replacing_) {
+            crcOk_ = FinishSave();
+            isOpen_ = false;
+            return true;
         }
     } else {
         // The comparison means something only when every content byte, and
@@ -74,6 +120,51 @@ bool Archive::Close() {
     return true;
 }
 
+bool Archive::FinishSave() {
+    if (writeFailed_) {
+        DiscardSave();
+        return false;
+    }
+    // On disk before the rename, or a crash could leave an empty file in
+    // place of the old one.
+    const bool synced = file_.Sync();
+    const bool closed = file_.Close();
+    if (synced && closed && platform::ReplaceFile(tempName_, fileName_)) {
+        replacing_ = false;
+        return true;
+    }
+    DiscardSave();
+    writeFailed_ = true;
+    Show("Файл '" + fileName_ + "' не может быть создан");
+    return false;
+}
+
+void Archive::DiscardSave() {
+    file_.Close();
+    std::remove(tempName_.c_str());
+    replacing_ = false;
+    isOpen_ = false;
+}
+
+int64_t Archive::Remaining() const {
+    if (writeMode_) return 0;
+    return size_ - 4 - readPos_;
+}
+
+bool Archive::Require(uint64_t n) {
+    if (!isOpen_ || writeMode_ || readFailed_) return false;
+    const int64_t left = Remaining();
+    if (left >= 0 && n <= static_cast<uint64_t>(left)) return true;
+    ReportShortRead(n);
+    return false;
+}
+
+void Archive::ReportDamaged() {
+    if (readFailed_ || writeFailed_) return;
+    readFailed_ = true;
+    Show("Файл '" + fileName_ + "' повреждён");
+}
+
 void Archive::Fold(const void* data, size_t n) {
     // zlib's register is complemented on entry and exit; ours is kept raw.
     crc_ = static_cast<uint32_t>(
@@ -82,7 +173,14 @@ void Archive::Fold(const void* data, size_t n) {
 
 size_t Archive::ReadFolded(void* buffer, size_t n) {
     auto* p = static_cast<unsigned char*>(buffer);
-    const size_t got = file_.Read(p, n);
+    size_t asked = n;
+    if (fenced_) {
+        const int64_t left = Remaining();
+        asked =
+            left <= 0 ? 0 : static_cast<size_t>(std::min<uint64_t>(n, static_cast<uint64_t>(left)));
+    }
+    const size_t got = file_.Read(p, asked);
+    readPos_ += static_cast<int64_t>(got);
     std::memset(p + got, 0, n - got);
     Fold(p, n);
     return got;
@@ -163,12 +261,12 @@ size_t Archive::WriteText(std::string_view text) {
     return Write(bytes.data(), bytes.size());
 }
 
-void Archive::ReportShortRead(size_t asked) {
+void Archive::ReportShortRead(uint64_t asked) {
     readFailed_ = true;
     Show("Невозможно прочесть " + std::to_string(asked) + " байт из файла");
 }
 
-void Archive::ReportShortWrite(size_t asked) {
+void Archive::ReportShortWrite(uint64_t asked) {
     writeFailed_ = true;
     Show("Невозможно записать " + std::to_string(asked) + " байт в файл");
 }

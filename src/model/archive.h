@@ -34,8 +34,19 @@ public:
 
     // read: open an existing file; otherwise create (or truncate) it.
     bool Open(const std::string& fileName, bool read);
-    // Writing: appends the trailer. Reading: compares it (see CrcOk). False
-    // when nothing was open.
+    // Reading a whole file that is checked before use: as Open(fileName, true),
+    // but the trailer is fenced off, so a read that would reach into it fails
+    // as a short read at the field that lacks its bytes.
+    bool OpenForLoad(const std::string& fileName);
+    // Writing a file that must never be lost half written: the bytes go to a
+    // temporary file beside fileName, which Close flushes and renames over it
+    // only when everything was written. Anything else (a failed write, a
+    // destructor reached without Close) removes the temporary file and leaves
+    // the old one as it was.
+    bool OpenForSave(const std::string& fileName);
+    // Writing: appends the trailer; after OpenForSave also puts the file in
+    // place, and a failure to do so is reported and leaves Failed() set.
+    // Reading: compares the trailer (see CrcOk). False when nothing was open.
     bool Close();
 
     // Both return the count moved. After the first short transfer the object
@@ -46,6 +57,19 @@ public:
     // Reads one string record; keeps its text up to the zero, cut to `limit`
     // Windows-1251 bytes. Returns the number of Windows-1251 bytes kept.
     size_t ReadString(std::string& text, int limit);
+    // Reading: content bytes before the trailer that have not been read yet;
+    // negative once reading has reached into the trailer (or the file is
+    // shorter than one).
+    int64_t Remaining() const;
+    // Reading: true when n more content bytes are there. Otherwise the object
+    // fails as after a short read of n bytes (reported once), so a count can
+    // be checked against the file before anything is allocated for it.
+    bool Require(uint64_t n);
+    // Reports the file as damaged ("Файл '%s' повреждён") and fails the object,
+    // once: nothing is shown when a failure was reported already. Also after
+    // Close, for a trailer that did not match.
+    void ReportDamaged();
+
     // Writes one string record; returns its stored length (text and zero), or
     // 0 when nothing could be written. A text too long for the record is
     // refused and the object counts as failed.
@@ -92,8 +116,11 @@ private:
     void Fold(const void* data, size_t n);
     // File read, zero fill of the rest and CRC; no failure handling.
     size_t ReadFolded(void* buffer, size_t n);
-    void ReportShortRead(size_t asked);
-    void ReportShortWrite(size_t asked);
+    void Begin(const std::string& fileName, bool read);
+    bool FinishSave();
+    void DiscardSave();
+    void ReportShortRead(uint64_t asked);
+    void ReportShortWrite(uint64_t asked);
     void Show(const std::string& text);
 
     platform::MessageSink& sink_;
@@ -104,4 +131,12 @@ private:
     uint32_t crc_ = kCrcStart;
     bool readFailed_ = false;
     bool writeFailed_ = false;
+    std::string fileName_;
+    // Reading: the file's size when opened and the bytes read since.
+    int64_t size_ = 0;
+    int64_t readPos_ = 0;
+    bool fenced_ = false;
+    // Writing through a temporary file (OpenForSave).
+    bool replacing_ = false;
+    std::string tempName_;
 };

@@ -7,7 +7,9 @@
 
 #include "model/cbuffer.h"
 #include "platform/formatfloat.h"
+#include "platform/posixfile.h"
 #include "support/console_stand_in.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -57,9 +59,10 @@ protected:
         registry.Register(&recorder);  // index 7
     }
 
+    testsupport::TempFolder folder;  // selecting a standard method writes its template
     testsupport::FakeClock clock;
     testsupport::ScriptedRandom random;
-    C_GostWorks registry{MethodEnv{clock, random}};
+    C_GostWorks registry{MethodEnv{clock, random, nullptr, folder.path()}};
     C_Buffer buffer;
     RecordingMethod recorder;
     Lines methods, types, lists[4];
@@ -113,7 +116,8 @@ TEST_F(GostWorksTest, SelectOfAStandardMethod) {
     ASSERT_TRUE(registry.Select(2, 1, 0));
     EXPECT_EQ(registry.Current(), &registry.gost1497);
     EXPECT_EQ(registry.SampleType(), 1);
-    EXPECT_EQ(types, Lines{"Цилиндрический"});
+    EXPECT_EQ(types, (Lines{"Цилиндрический", "Плоский"}));
+    EXPECT_TRUE(platform::FileExists(folder.File("SHAB_ГОСТ 1497.ips")));
 }
 
 TEST_F(GostWorksTest, SelectPastTheLastMethodIsRefusedWhole) {
@@ -163,9 +167,10 @@ TEST(GostWorksSampleTypes, NeverPastTheChoicesThatExist) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        testsupport::TempFolder folder;
         testsupport::FakeClock clock;
         testsupport::ScriptedRandom random;
-        C_GostWorks registry{MethodEnv{clock, random}};
+        C_GostWorks registry{MethodEnv{clock, random, nullptr, folder.path()}};
         Lines types;
         registry.Init(nullptr, &types, nullptr, nullptr, nullptr, nullptr);
         C_Parametr method;

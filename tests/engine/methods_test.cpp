@@ -290,11 +290,10 @@ TEST_F(MethodsPoverka, CalculateLeavesEveryValue) {
 
 // ---------------------------------------------------------------- stand-ins
 
-TEST(MethodsStandard, CarryTheirTextAndOneSampleType) {
+TEST(MethodsStandard, StandInsCarryTheirTextAndOneSampleType) {
     FakeClock clock;
     ScriptedRandom random;
     const MethodEnv env{clock, random};
-    C_Gost_1497 m1497(env);
     C_Gost_12004 m12004(env);
     C_Gost_6996 m6996(env);
     C_Gost_14019 m14019(env);
@@ -305,7 +304,6 @@ TEST(MethodsStandard, CarryTheirTextAndOneSampleType) {
         const char* sampleType;
     };
     const Case cases[] = {
-        {m1497, "ГОСТ 1497", "Цилиндрический"},
         {m12004, "ГОСТ 12004", "Арматура"},
         {m6996, "ГОСТ 6996 растяжение", "Цилиндрический"},
         {m14019, "ГОСТ 14019", "Квадратный"},

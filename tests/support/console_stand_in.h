@@ -10,6 +10,7 @@
 #include "platform/random.h"
 #include "support/event_queue.h"
 #include "support/fake_unit.h"
+#include "support/temp_folder.h"
 
 namespace testsupport {
 
@@ -219,10 +220,13 @@ public:
             work.Channel(c).rawMode = true;
     }
 
+    // The program folder: templates written by a selection land here, never
+    // in the folder the tests run from.
+    TempFolder folder;
     FakeClock clock;
     ScriptedRandom random;
     EventQueue events;
-    C_Work work{events, MethodEnv{clock, random}};
+    C_Work work{events, MethodEnv{clock, random, nullptr, folder.path()}};
     ConsoleStandIn console{work, events, clock};
     // Owned by the test process once started up.
     FakeUnit* unit = nullptr;

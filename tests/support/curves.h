@@ -1,0 +1,166 @@
+#pragma once
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "model/cbuffer.h"
+
+// Tension curves with answers known in closed form, recorded as the engine
+// records a test: time, force, displacement and extensometer per sample.
+namespace testsupport::curves {
+
+// Cross-section in mm² and the length over which the displacement is
+// measured, mm.
+struct Specimen {
+    double area = 0.0;
+    double gauge = 0.0;
+    double Force(double stress) const { return stress * area / 1000.0; }
+    double Length(double strain) const { return strain * gauge; }
+};
+
+struct Recording {
+    std::vector<double> time;
+    std::vector<double> force;
+    std::vector<double> displacement;
+    std::vector<double> extensometer;
+    int Size() const { return static_cast<int>(force.size()); }
+
+    void Add(double t, double f, double l) {
+        time.push_back(t);
+        force.push_back(f);
+        displacement.push_back(l);
+        extensometer.push_back(l);
+    }
+};
+
+// Samples the stress-strain curve at even steps of strain up to strainEnd
+// (samples of them, the first at strain 0), then the specimen breaks: the
+// force falls to 1 % of its last value at the sample `samples`, and `tail`
+// more samples follow there.
+inline Recording Sample(const std::function<double(double)>& stress, double strainEnd, int samples,
+                        const Specimen& s, int tail = 5, double dt = 0.01) {
+    Recording r;
+    const double step = strainEnd / (samples - 1);
+    for (int i = 0; i < samples; ++i) {
+        const double e = i * step;
+        r.Add(i * dt, s.Force(stress(e)), s.Length(e));
+    }
+    const double rest = 0.01 * r.force.back();
+    for (int i = 0; i < tail; ++i) {
+        const double e = strainEnd + (i + 1) * step;
+        r.Add((samples + i) * dt, rest, s.Length(e));
+    }
+    return r;
+}
+
+// Elastic to the yield stress, hardening in a straight line to the tensile
+// strength, necking in a straight line down to the fracture stress.
+struct Bilinear {
+    double modulus = 200000.0;  // N/mm²
+    double yield = 300.0;
+    double hardening = 1500.0;  // N/mm² per unit strain
+    double strength = 450.0;
+    double fracture = 380.0;
+    double fractureStrain = 0.14;
+
+    double YieldStrain() const { return yield / modulus; }
+    double UniformStrain() const { return YieldStrain() + (strength - yield) / hardening; }
+    double Stress(double e) const {
+        if (e <= YieldStrain()) return modulus * e;
+        if (e <= UniformStrain()) return yield + hardening * (e - YieldStrain());
+        const double u = UniformStrain();
+        return strength - (strength - fracture) * (e - u) / (fractureStrain - u);
+    }
+    // Where the elastic line moved by `offset` (unit strain) meets the hardening line.
+    double OffsetStress(double offset) const {
+        // modulus * (e - offset) = yield + hardening * (e - yieldStrain)
+        const double e =
+            (yield - hardening * YieldStrain() + modulus * offset) / (modulus - hardening);
+        return modulus * (e - offset);
+    }
+};
+
+// An upper yield point: elastic to the peak, a fall within `fallStrain` to
+// the lower yield stress, a flat plateau, then hardening and necking.
+struct UpperYield {
+    double modulus = 200000.0;
+    double upper = 320.0;
+    double lower = 290.0;
+    double fallStrain = 0.00005;
+    double plateauEnd = 0.02;
+    double strength = 450.0;
+    double uniformStrain = 0.15;
+    double fracture = 400.0;
+    double fractureStrain = 0.2;
+
+    double PeakStrain() const { return upper / modulus; }
+    double Stress(double e) const {
+        const double peak = PeakStrain();
+        if (e <= peak) return modulus * e;
+        if (e <= peak + fallStrain) return upper - (upper - lower) * (e - peak) / fallStrain;
+        if (e <= plateauEnd) return lower;
+        if (e <= uniformStrain)
+            return lower + (strength - lower) * (e - plateauEnd) / (uniformStrain - plateauEnd);
+        return strength -
+               (strength - fracture) * (e - uniformStrain) / (fractureStrain - uniformStrain);
+    }
+};
+
+// Ramberg-Osgood: strain = stress / E + 0.002 * (stress / proof)^n, so the
+// 0.2 % offset yield strength is `proof` exactly. Small n bends over slowly,
+// as annealed metals and aluminium alloys do.
+struct RambergOsgood {
+    double modulus = 70000.0;
+    double proof = 250.0;
+    double n = 8.0;
+
+    double Strain(double stress) const {
+        return stress / modulus + 0.002 * std::pow(stress / proof, n);
+    }
+    double Stress(double e) const {
+        // Bisection: the strain grows with the stress.
+        double lo = 0.0;
+        double hi = modulus * e;
+        for (int i = 0; i < 64; ++i) {
+            const double mid = 0.5 * (lo + hi);
+            (Strain(mid) < e ? lo : hi) = mid;
+        }
+        return 0.5 * (lo + hi);
+    }
+};
+
+// Deterministic noise, the same on every machine: uniform in
+// [-amplitude, amplitude] on the force of every sample.
+inline void AddForceNoise(Recording& r, double amplitude, std::uint64_t seed) {
+    std::uint64_t state = seed;
+    for (double& f : r.force) {
+        // splitmix64
+        std::uint64_t z = (state += 0x9E3779B97F4A7C15ull);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+        z ^= z >> 31;
+        const double u = static_cast<double>(z >> 11) / 9007199254740992.0;  // [0, 1)
+        f += amplitude * (2.0 * u - 1.0);
+    }
+}
+
+// A buffer as the engine makes it, holding the recording in channels 0 to 3.
+inline void Record(const Recording& r, C_Buffer& b) {
+    if (b.GetCanCount() < 7) b.SetCanCount(7);
+    b.ClearAll();
+    for (int i = 0; i < r.Size(); ++i) {
+        b.AddValue(0, r.time[static_cast<size_t>(i)]);
+        b.AddValue(1, r.force[static_cast<size_t>(i)]);
+        b.AddValue(2, r.displacement[static_cast<size_t>(i)]);
+        b.AddValue(3, r.extensometer[static_cast<size_t>(i)]);
+    }
+}
+
+inline double MaxOf(const std::vector<double>& v) {
+    return v.empty() ? 0.0 : *std::max_element(v.begin(), v.end());
+}
+
+}  // namespace testsupport::curves
