@@ -41,33 +41,57 @@ CheckResult CheckReply(std::span<const std::uint8_t> reply, std::uint8_t code, s
 }
 
 bool Parser::PutByte(std::uint8_t b) {
-    if (pos_ >= buffer_.size()) {
-        // No frame is this long: start over, keeping a "!" that may open the next one.
-        const bool bang = buffer_.back() == '!';
-        pos_ = 0;
-        if (bang) {
-            buffer_[0] = '!';
-            pos_ = 1;
-        }
-    }
+    if (complete_) Reset();
+    if (pos_ == buffer_.size()) Compact();
     buffer_[pos_] = b;
     if (b == '%' && pos_ > 0 && buffer_[pos_ - 1] == '!') {
-        buffer_[0] = '!';
-        buffer_[1] = '%';
-        pos_ = 1;
+        starts_[startCount_++] = static_cast<std::uint16_t>(pos_ - 1);
     }
-    if (b != '@' || pos_ < 4 || buffer_[pos_ - 1] != '#' || pos_ != buffer_[3] + 6u) {
-        ++pos_;
-        return false;
+    const size_t at = pos_++;
+    if (b != '@' || at < 1 || buffer_[at - 1] != '#') return false;
+    for (size_t i = 0; i < startCount_; ++i) {
+        const size_t start = starts_[i];
+        if (at < start + 6) break;  // later starts are later still
+        if (at == start + buffer_[start + 3] + 6u) {
+            frameStart_ = start;
+            frameSize_ = at - start + 1;
+            complete_ = true;
+            return true;
+        }
     }
-    frameSize_ = pos_ + 1;
+    return false;
+}
+
+// The buffer is full: the oldest start can no longer complete. The buffer
+// moves to the next start; without one, only a "!" that may open the next
+// frame is kept.
+void Parser::Compact() {
+    size_t keep = 0;
+    while (keep < startCount_ && starts_[keep] == 0)
+        ++keep;
+    if (keep < startCount_) {
+        const size_t shift = starts_[keep];
+        std::copy(buffer_.begin() + static_cast<std::ptrdiff_t>(shift), buffer_.end(),
+                  buffer_.begin());
+        pos_ -= shift;
+        size_t n = 0;
+        for (size_t i = keep; i < startCount_; ++i)
+            starts_[n++] = static_cast<std::uint16_t>(starts_[i] - shift);
+        startCount_ = n;
+        return;
+    }
+    const bool bang = buffer_.back() == '!';
     pos_ = 0;
-    return true;
+    startCount_ = 0;
+    if (bang) buffer_[pos_++] = '!';
 }
 
 void Parser::Reset() {
     pos_ = 0;
+    startCount_ = 0;
+    frameStart_ = 0;
     frameSize_ = 0;
+    complete_ = false;
 }
 
 }  // namespace frame

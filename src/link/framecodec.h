@@ -39,21 +39,31 @@ enum CheckResult : int {
 CheckResult CheckReply(std::span<const std::uint8_t> reply, std::uint8_t code, std::uint8_t length,
                        Checksum variant, std::span<std::uint8_t> block);
 
-// Gathers a frame byte by byte from a stream that may hold noise. A second
-// "!" "%" restarts the frame; "@" ends it only right after "#" at the place
-// the length byte gives. A frame that grows past the longest possible one
-// starts over, so the buffer never overflows.
+// Gathers a frame byte by byte from a stream that may hold noise. Every
+// "!" "%" may open a frame; "@" ends one only right after "#" at the place the
+// length byte of its start gives, so "!" "%" inside a frame's data does not
+// lose the frame. A start whose frame could no longer fit is dropped, so the
+// buffer never overflows.
 class Parser {
 public:
-    // True when `b` completed a frame; Frame() then holds it.
+    // True when `b` completed a frame; Frame() then holds it until the next byte.
     bool PutByte(std::uint8_t b);
-    std::span<const std::uint8_t> Frame() const { return {buffer_.data(), frameSize_}; }
+    std::span<const std::uint8_t> Frame() const {
+        return {buffer_.data() + frameStart_, frameSize_};
+    }
     void Reset();
 
 private:
+    void Compact();
+
     std::array<std::uint8_t, kMaxFrame> buffer_{};
     size_t pos_ = 0;
+    // Where each "!" "%" held in the buffer begins, oldest first.
+    std::array<std::uint16_t, kMaxFrame> starts_{};
+    size_t startCount_ = 0;
+    size_t frameStart_ = 0;
     size_t frameSize_ = 0;
+    bool complete_ = false;
 };
 
 }  // namespace frame

@@ -168,6 +168,20 @@ TEST(FrameCodecParser, StreamLongerThanAFrameNeverOverflowsAndTheNextFrameIsPars
     }
 }
 
+TEST(FrameCodecParser, StartBytesInsideTheDataDoNotLoseTheFrame) {
+    // A live block whose floats happen to hold "!" "%" back to back.
+    Bytes data(32, 0x40);
+    data[9] = '!';
+    data[10] = '%';
+    data[20] = '!';
+    data[21] = '%';
+    const Bytes live = Encoded(1, data, Checksum::kCodeLengthData);
+    frame::Parser parser;
+    EXPECT_EQ(Feed(parser, Concat({'x', '!', '%', 'y'}, live)),
+              std::vector<size_t>{live.size() + 3});
+    EXPECT_EQ(Span(parser.Frame()), live);
+}
+
 TEST(FrameCodecParser, StartOnTheLastByteOfAFullBufferIsKept) {
     // 261 bytes of noise put the next frame's "!" on the buffer's last place;
     // losing it would shift every following long frame as well.
