@@ -182,12 +182,7 @@ void WriteRecord(Archive& file, const S_Val& r, int choices) {
 
 bool ReadRecord(Archive& file, S_Val& r, int choices) {
     r = S_Val{};
-    r.ownText = std::make_unique<std::string>();
-    r.ownInt = std::make_unique<int>(0);
-    r.ownFloat = std::make_unique<double>(0.0);
-    r.valueText = r.ownText.get();
-    r.intValue = r.ownInt.get();
-    r.floatValue = r.ownFloat.get();
+    OwnStorage(r);
 
     file.ReadString(r.caption, kKeptStringBytes);
     file.ReadString(*r.ownText, kKeptStringBytes);

@@ -13,6 +13,15 @@ int IntOrZero(std::string_view text) {
 
 }  // namespace
 
+void OwnStorage(S_Val& record, const std::string& text) {
+    record.ownText = std::make_unique<std::string>(text);
+    record.ownInt = std::make_unique<int>(0);
+    record.ownFloat = std::make_unique<double>(0.0);
+    record.valueText = record.ownText.get();
+    record.intValue = record.ownInt.get();
+    record.floatValue = record.ownFloat.get();
+}
+
 void ParseChoiceList(S_Val& record) {
     if (record.format.empty() || record.format[0] != '$') return;
     int count = 0;
@@ -67,13 +76,7 @@ void C_Parametr::AddParam(const std::string& caption, const std::string& name,
                           const std::string& format, const std::string& maxText,
                           const std::string& minText, int visible, int persist) {
     S_Val r = MakeRecord(caption, name, type, group, format, maxText, minText, visible, persist);
-    // Both numeric storages exist whatever the type: the file writers store both fields.
-    r.ownText = std::make_unique<std::string>(defaultText);
-    r.ownInt = std::make_unique<int>(0);
-    r.ownFloat = std::make_unique<double>(0.0);
-    r.valueText = r.ownText.get();
-    r.intValue = r.ownInt.get();
-    r.floatValue = r.ownFloat.get();
+    OwnStorage(r, defaultText);
     if (type == kInt) {
         *r.intValue = IntOrZero(defaultText);
     } else if (type == kFloat) {

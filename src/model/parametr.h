@@ -125,6 +125,10 @@ private:
     const S_Val* Find(std::string_view name) const;
 };
 
+// Gives the record storage of its own for its text, its integer and its
+// double: the file writers store both numeric fields of every record.
+void OwnStorage(S_Val& record, const std::string& text = std::string());
+
 // Parses "$item?item?" into the record's items and its max text.
 void ParseChoiceList(S_Val& record);
 

@@ -12,32 +12,18 @@
 #include "support/console_stand_in.h"
 #include "support/event_queue.h"
 #include "support/fake_unit.h"
+#include "support/file_oracle.h"
 #include "support/recording_sink.h"
 #include "support/temp_folder.h"
 
 namespace {
 
-// Bitwise, so it shares nothing with the code under test.
-std::string WithTrailer(const std::string& content) {
-    uint32_t crc = 0xFFFFFFFFu;
-    for (unsigned char b : content) {
-        crc ^= b;
-        for (int k = 0; k < 8; ++k)
-            crc = (crc >> 1) ^ ((crc & 1u) ? 0xEDB88320u : 0u);
-    }
-    std::string file = content;
-    for (int i = 0; i < 4; ++i)
-        file.push_back(static_cast<char>(crc >> (8 * i)));
-    return file;
-}
+using testsupport::FileBytes;
+using testsupport::WithTrailer;
 
 // The expected text written in UTF-8 here, as the file holds it.
 std::string Expected(const std::string& text) {
     return WithTrailer(platform::Utf8ToCp1251(text));
-}
-
-std::string FileBytes(const std::string& path) {
-    return platform::ReadWholeFile(path).value_or("<missing>");
 }
 
 // The text of an export, trailer left off, back in UTF-8.
@@ -60,12 +46,7 @@ S_Val Record(const std::string& caption, const std::string& name, int group, int
     r.name = name;
     r.group = group;
     r.type = type;
-    r.ownText = std::make_unique<std::string>();
-    r.ownInt = std::make_unique<int>(0);
-    r.ownFloat = std::make_unique<double>(0.0);
-    r.valueText = r.ownText.get();
-    r.intValue = r.ownInt.get();
-    r.floatValue = r.ownFloat.get();
+    OwnStorage(r);
     return r;
 }
 

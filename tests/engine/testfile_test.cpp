@@ -16,10 +16,14 @@
 #include "support/console_stand_in.h"
 #include "support/event_queue.h"
 #include "support/fake_unit.h"
+#include "support/file_oracle.h"
 #include "support/recording_sink.h"
 #include "support/temp_folder.h"
 
 namespace {
+
+using testsupport::FileBytes;
+using testsupport::WithTrailer;
 
 const char kCaption[] = "Ошибка";
 
@@ -35,24 +39,6 @@ std::string Hex(const std::string& text) {
         i += 2;
     }
     return bytes;
-}
-
-// Bitwise, so it shares nothing with the code under test.
-std::string WithTrailer(const std::string& content) {
-    uint32_t crc = 0xFFFFFFFFu;
-    for (unsigned char b : content) {
-        crc ^= b;
-        for (int k = 0; k < 8; ++k)
-            crc = (crc >> 1) ^ ((crc & 1u) ? 0xEDB88320u : 0u);
-    }
-    std::string file = content;
-    for (int i = 0; i < 4; ++i)
-        file.push_back(static_cast<char>(crc >> (8 * i)));
-    return file;
-}
-
-std::string FileBytes(const std::string& path) {
-    return platform::ReadWholeFile(path).value_or("<missing>");
 }
 
 void PutFile(const std::string& path, const std::string& bytes) {
@@ -74,12 +60,7 @@ S_Val Record(const std::string& caption, const std::string& value, const std::st
     r.name = name;
     r.group = group;
     r.type = type;
-    r.ownText = std::make_unique<std::string>(value);
-    r.ownInt = std::make_unique<int>(0);
-    r.ownFloat = std::make_unique<double>(0.0);
-    r.valueText = r.ownText.get();
-    r.intValue = r.ownInt.get();
-    r.floatValue = r.ownFloat.get();
+    OwnStorage(r, value);
     return r;
 }
 

@@ -15,6 +15,7 @@
 #include "platform/cp1251.h"
 #include "platform/messagesink.h"
 #include "platform/posixfile.h"
+#include "support/file_oracle.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -38,17 +39,6 @@ enum Op : uint8_t {
 
 void Check(bool ok) {
     if (!ok) std::abort();
-}
-
-// Bitwise, so it does not share zlib with the code under test.
-uint32_t RegisterAfter(const uint8_t* data, size_t n) {
-    uint32_t crc = 0xFFFFFFFFu;
-    for (size_t i = 0; i < n; ++i) {
-        crc ^= data[i];
-        for (int k = 0; k < 8; ++k)
-            crc = (crc >> 1) ^ ((crc & 1u) ? 0xEDB88320u : 0u);
-    }
-    return crc;
 }
 
 struct Input {
@@ -157,7 +147,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!failed && size >= 4 && off == size - 4) {
         const auto stored = static_cast<uint32_t>(in.At(off) | in.At(off + 1) << 8 |
                                                   in.At(off + 2) << 16 | in.At(off + 3) << 24);
-        Check(a.CrcOk() == (stored == RegisterAfter(data, off)));
+        Check(a.CrcOk() == (stored == testsupport::CrcRegisterAfter(data, off)));
     } else {
         Check(!a.CrcOk());
     }

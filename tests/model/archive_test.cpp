@@ -13,10 +13,13 @@
 #include <vector>
 
 #include "platform/posixfile.h"
+#include "support/file_oracle.h"
 #include "support/recording_sink.h"
 #include "support/temp_folder.h"
 
 namespace {
+
+using testsupport::FileBytes;
 
 const char kCaption[] = "Ошибка";
 
@@ -25,12 +28,6 @@ std::string Bytes(std::initializer_list<int> values) {
     for (int v : values)
         s.push_back(static_cast<char>(v));
     return s;
-}
-
-std::string FileBytes(const std::string& path) {
-    auto bytes = platform::ReadWholeFile(path);
-    EXPECT_TRUE(bytes.has_value()) << path;
-    return bytes.value_or("");
 }
 
 void PutFile(const std::string& path, const std::string& bytes) {
