@@ -19,12 +19,7 @@ constexpr int kSamples = 1'000'000;
 class Station {
 public:
     Station() {
-        C_Work::ConsoleLists lists;
-        lists.methods = &methodList;
-        lists.sampleTypes = &sampleTypes;
-        for (size_t k = 0; k < lists.params.size(); ++k)
-            lists.params[k] = &paramLists[k];
-        work.Init(nullptr, lists);
+        work.Init(nullptr, testsupport::ListsOf(methodList, sampleTypes, paramLists));
         C_Buffer& b = work.Buffer();
         for (int c = 0; c < 4; ++c) {
             for (int i = 0; i < kSamples; ++i)

@@ -7,13 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "platform/messagesink.h"
-
 namespace platform {
-
-void StderrSink::ShowMessage(const std::string& caption, const std::string& text) {
-    std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
-}
 
 PosixFile::~PosixFile() {
     Close();

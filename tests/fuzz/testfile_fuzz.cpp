@@ -27,14 +27,7 @@ void Check(bool ok) {
 }
 
 struct Station {
-    Station() {
-        C_Work::ConsoleLists lists;
-        lists.methods = &methodList;
-        lists.sampleTypes = &sampleTypes;
-        for (size_t k = 0; k < lists.params.size(); ++k)
-            lists.params[k] = &paramLists[k];
-        work.Init(nullptr, lists);
-    }
+    Station() { work.Init(nullptr, testsupport::ListsOf(methodList, sampleTypes, paramLists)); }
 
     testsupport::TempFolder folder;
     CountingSink sink;

@@ -41,6 +41,19 @@ private:
     size_t next_ = 0;
 };
 
+using TextLines = std::vector<std::string>;
+
+// The console's list controls as the engine fills them.
+inline C_Work::ConsoleLists ListsOf(TextLines& methods, TextLines& sampleTypes,
+                                    TextLines (&params)[4]) {
+    C_Work::ConsoleLists lists;
+    lists.methods = &methods;
+    lists.sampleTypes = &sampleTypes;
+    for (size_t k = 0; k < 4; ++k)
+        lists.params[k] = &params[k];
+    return lists;
+}
+
 // The console's dispatch order for the engine's codes, without a window: the
 // codes a code implies run first, each completely, and the engine gets the
 // code last; posted events are handled only when the test drains them.
@@ -52,12 +65,7 @@ public:
     // Start-up as the console runs it: the test process built around the
     // unit, the settings list, the tension zone, then set-up mode.
     void StartUp(std::unique_ptr<C_Connect> unit) {
-        C_Work::ConsoleLists lists;
-        lists.methods = &methodList;
-        lists.sampleTypes = &sampleTypeList;
-        for (size_t k = 0; k < 4; ++k)
-            lists.params[k] = &paramLists[k];
-        work_.Init(std::move(unit), lists);
+        work_.Init(std::move(unit), ListsOf(methodList, sampleTypeList, paramLists));
         work_.ResetForLoad();
         work_.FillConfigList(settingsList, 7);
         Command(68);
