@@ -41,10 +41,10 @@ public:
     }
 };
 
-bool Received(const testsupport::SimulatedUnit& sim, int code, size_t from = 0) {
-    const auto requests = sim.Requests();
-    return std::any_of(requests.begin() + static_cast<std::ptrdiff_t>(from), requests.end(),
-                       [code](const auto& r) { return r.code == code; });
+// Writes and commands get no reply, so the unit may read them only after the
+// station has gone on.
+bool Received(const testsupport::SimulatedUnit& sim, int code, size_t from) {
+    return sim.WaitForCode(code, from, 5000);
 }
 
 TEST(StationOverPty, ATensionTestFromConnectToResults) {

@@ -191,6 +191,15 @@ bool SimulatedUnit::WaitForRequests(size_t count, int timeoutMs) const {
                                  [&] { return requests_.size() >= count; });
 }
 
+bool SimulatedUnit::WaitForCode(int code, size_t from, int timeoutMs) const {
+    std::unique_lock lock(mutex_);
+    return requestCame_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
+        return std::any_of(
+            requests_.begin() + static_cast<std::ptrdiff_t>(std::min(from, requests_.size())),
+            requests_.end(), [code](const Request& r) { return r.code == code; });
+    });
+}
+
 int SimulatedUnit::RepliesSent() const {
     std::lock_guard lock(mutex_);
     return repliesSent_;

@@ -80,6 +80,9 @@ public:
     void ClearRequests();
     // Waits until at least `count` requests came; false after `timeoutMs`.
     bool WaitForRequests(size_t count, int timeoutMs) const;
+    // Waits until a request with `code` came at or after position `from`.
+    // Writes get no reply, so the sender returns before the unit has read them.
+    bool WaitForCode(int code, size_t from, int timeoutMs) const;
     int RepliesSent() const;
 
 private:
