@@ -396,6 +396,9 @@ TEST_F(QlmComExchange, LateLiveReplyDoesNotLeaveLaterLiveReadsOneBehind) {
     // (row 1) follows and waits in the queue; it must not be taken by the third.
     ASSERT_TRUE(rig.Move(1));
     EXPECT_EQ(liveTime(), 0.0f);
+    // Let row 1 reach the port, however slow the machine, before the next request.
+    for (int i = 0; i < 500 && unit.RepliesSent() < 1 + 2; ++i)
+        platform::RealSleeper().SleepMs(10);
     platform::RealSleeper().SleepMs(50);
     for (float expected : {2.0f, 3.0f, 4.0f}) {
         ASSERT_TRUE(rig.Move(1));
