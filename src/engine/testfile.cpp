@@ -165,7 +165,10 @@ std::string TemplateFileName(const std::string& methodText) {
 void WriteRecord(Archive& file, const S_Val& r, int choices) {
     static const std::string kEmpty;
     file.WriteString(r.caption);
-    file.WriteString(r.valueText != nullptr ? *r.valueText : kEmpty);
+    // The value as it stands, not the holder: SetInt and SetFloat leave the
+    // holder behind. A type we do not know keeps its text as it came.
+    const bool numeric = r.type == C_Parametr::kInt || r.type == C_Parametr::kFloat;
+    file.WriteString(numeric ? ValueText(r) : r.valueText != nullptr ? *r.valueText : kEmpty);
     file.WriteString(r.name);
     file.WriteString(r.format);
     file.WriteString(r.maxText);

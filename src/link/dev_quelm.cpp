@@ -640,8 +640,9 @@ bool DEVICE_QUELM::TryUdp() {
     }
     // A broken address or port in the INI file is no reason to hand it to the network.
     const std::optional<int> port = ParsePort(portText_);
-    if (!IsSaneAddress(addressText_) || !port) return false;
-    udp_ = deps_.links.MakeUdp(Context(), addressText_, *port);
+    const std::string address(TrimBlanks(addressText_));
+    if (!IsSaneAddress(address) || !port) return false;
+    udp_ = deps_.links.MakeUdp(Context(), address, *port);
     return TryLink(udp_, 0, kUdpLink);
 }
 

@@ -49,15 +49,29 @@ bool Parser::PutByte(std::uint8_t b) {
     }
     const size_t at = pos_++;
     if (b != '@' || at < 1 || buffer_[at - 1] != '#') return false;
+    // Two starts can end at this "@": a "!" "%" in a frame's data, or noise
+    // before the frame whose length byte happens to fit. The one whose sum
+    // holds (in either variant) is the frame; without one, the earliest.
+    size_t found = at;
     for (size_t i = 0; i < startCount_; ++i) {
         const size_t start = starts_[i];
         if (at < start + 6) break;  // later starts are later still
-        if (at == start + buffer_[start + 3] + 6u) {
-            frameStart_ = start;
-            frameSize_ = at - start + 1;
-            complete_ = true;
-            return true;
+        const size_t n = buffer_[start + 3];
+        if (at != start + n + 6u) continue;
+        if (found == at) found = start;
+        const std::span<const std::uint8_t> data(buffer_.data() + start + 4, n);
+        const std::uint8_t sum = buffer_[start + 4 + n];
+        if (Sum(buffer_[start + 2], data, Checksum::kCodeLengthData) == sum ||
+            Sum(buffer_[start + 2], data, Checksum::kDataOnly) == sum) {
+            found = start;
+            break;
         }
+    }
+    if (found != at) {
+        frameStart_ = found;
+        frameSize_ = at - found + 1;
+        complete_ = true;
+        return true;
     }
     return false;
 }

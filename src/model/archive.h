@@ -14,9 +14,13 @@
 static_assert(std::endian::native == std::endian::little, "Archive needs a little-endian machine");
 
 // Values the typed operators move: flags, 32-bit counts and floats, doubles.
+// No 8-byte integers: `long` and `size_t` are 4 bytes in the Windows files,
+// so a count must be cast to a 32-bit type by the caller.
 template <typename T>
-concept ArchiveValue = std::is_arithmetic_v<T> && std::is_trivially_copyable_v<T> &&
-    (sizeof(T) == 1 || sizeof(T) == 4 || sizeof(T) == 8);
+concept ArchiveValue =
+    std::is_same_v<T, bool> || std::is_same_v<T, char> || std::is_same_v<T, std::int8_t> ||
+    std::is_same_v<T, std::uint8_t> || std::is_same_v<T, std::int32_t> ||
+    std::is_same_v<T, std::uint32_t> || std::is_same_v<T, float> || std::is_same_v<T, double>;
 
 // The program's binary file: opened for reading or for writing, with a running
 // CRC over every byte moved and a four-byte trailer that Close appends

@@ -158,15 +158,17 @@ std::string C_Parametr::GetText(std::string_view name) const {
 
 std::string C_Parametr::ValueToText(int index) const {
     const S_Val* r = Record(index);
-    if (r == nullptr) return std::string();
-    switch (r->type) {
-        case kInt:
-            return r->intValue != nullptr ? std::to_string(*r->intValue) : "0";
-        case kFloat:
-            return platform::FormatFloat(r->format,
-                                         r->floatValue != nullptr ? *r->floatValue : 0.0);
-        case kText:
-            return r->valueText != nullptr ? *r->valueText : std::string();
+    return r != nullptr ? ValueText(*r) : std::string();
+}
+
+std::string ValueText(const S_Val& r) {
+    switch (r.type) {
+        case C_Parametr::kInt:
+            return r.intValue != nullptr ? std::to_string(*r.intValue) : "0";
+        case C_Parametr::kFloat:
+            return platform::FormatFloat(r.format, r.floatValue != nullptr ? *r.floatValue : 0.0);
+        case C_Parametr::kText:
+            return r.valueText != nullptr ? *r.valueText : std::string();
         default:
             return "-";
     }

@@ -134,3 +134,7 @@ void ParseChoiceList(S_Val& record);
 
 // Clamps below the minimum first, then above the maximum.
 void ClampValue(S_Val& record);
+
+// The record's value formatted now (what `ValueToText` shows and the file
+// writers store): an integer in decimal, a float by its format, a text as it is.
+std::string ValueText(const S_Val& record);

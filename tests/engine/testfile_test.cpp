@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine/cwork.h"
+#include "platform/formatfloat.h"
 #include "platform/posixfile.h"
 #include "support/console_stand_in.h"
 #include "support/event_queue.h"
@@ -65,11 +66,17 @@ S_Val Record(const std::string& caption, const std::string& value, const std::st
 }
 
 // Every field of every record, so two lists compare whole.
-std::vector<std::string> Dump(const C_Parametr& list) {
+// Every field of every record. `asStored` shows a number's text as the file
+// stores it (the value formatted now), not the holder SetInt/SetFloat leave behind.
+std::vector<std::string> Dump(const C_Parametr& list, bool asStored = false) {
     std::vector<std::string> out;
     for (const S_Val& r : list.vals) {
-        std::string s = r.caption + "|" + (r.valueText ? *r.valueText : "<null>") + "|" + r.name +
-                        "|" + r.format + "|" + r.maxText + "|" + r.minText;
+        const bool number = r.type == C_Parametr::kInt || r.type == C_Parametr::kFloat;
+        const std::string text = asStored && number ? ValueText(r)
+                                 : r.valueText      ? *r.valueText
+                                                    : "<null>";
+        std::string s = r.caption + "|" + text + "|" + r.name + "|" + r.format + "|" + r.maxText +
+                        "|" + r.minText;
         for (const std::string& item : r.items)
             s += "|" + item;
         char numbers[256];
@@ -133,6 +140,7 @@ private:
 class FileStation : public ::testing::Test {
 protected:
     void SetUp() override {
+        platform::SetDecimalSeparator('.');
         auto unit = std::make_unique<testsupport::FakeUnit>();
         unit_ = unit.get();
         unit_->sink = &work;
@@ -260,6 +268,8 @@ protected:
 
 TEST_F(TestFileGolden, TinyTestIsWrittenByteForByte) {
     MakeTinyTest();
+    // A holder left behind by SetFloat: the file stores the value, "1.5".
+    *Method(0).vals[0].valueText = "9.9";
     ASSERT_TRUE(work.SaveTest(Path("tiny.ipc")));
     EXPECT_EQ(FileBytes(Path("tiny.ipc")), WithTrailer(Tiny{}.Content()));
     EXPECT_TRUE(sink.messages.empty());
@@ -332,7 +342,7 @@ TEST_F(TestFileRoundTrip, RestoresParametersChannelsWindowsAndSelection) {
     C_Parametr& m = Method(1);
     ASSERT_TRUE(m.SetFromText(m.IndexOf("sTN"), "ДМ-5 № 1234"));
     ASSERT_TRUE(m.SetFromText(m.IndexOf("fPS_3"), "12,75"));
-    m.SetFloat("fKP1_2", 4.5f);  // the holder text stays behind: kept as it is
+    m.SetFloat("fKP1_2", 4.5f);  // the holder text stays behind; the file stores 4.5
     C_Buffer& b = work.Buffer();
     b.ClearAll();
     for (int c = 0; c < b.GetCanCount(); ++c) {
@@ -344,7 +354,7 @@ TEST_F(TestFileRoundTrip, RestoresParametersChannelsWindowsAndSelection) {
     b.AddPicPoint(1.0f, 2.0f, 255, 2, 1, 10, "max");
     for (int k = 0; k < 4; ++k)
         work.Methods().RefreshList(k);
-    const auto savedList = Dump(m);
+    const auto savedList = Dump(m, true);
     const auto savedLists = console.paramLists;
     const C_Buffer saved = b;
 
@@ -361,6 +371,7 @@ TEST_F(TestFileRoundTrip, RestoresParametersChannelsWindowsAndSelection) {
     EXPECT_EQ(work.Methods().SampleType(), 2);
     EXPECT_EQ(work.Methods().Extensometer(), 1);
     EXPECT_EQ(Dump(m), savedList);
+    EXPECT_EQ(m.GetValueText("fKP1_2"), "4.50");
     EXPECT_EQ(console.paramLists, savedLists);
     for (int c = 0; c < 4; ++c) {
         EXPECT_EQ(b.cans[c].samples, saved.cans[c].samples) << c;
@@ -413,7 +424,7 @@ TEST_F(TestFileRoundTrip, UnknownRecordTypeIsKeptAsRead) {
     *odd.intValue = 11;
     *odd.floatValue = 2.5;
     m.AddRecord(std::move(odd));
-    const auto saved = Dump(m);
+    const auto saved = Dump(m, true);
     ASSERT_TRUE(work.SaveTest(Path("odd.ipc")));
     ASSERT_TRUE(work.LoadTest(Path("odd.ipc")));
     EXPECT_EQ(Dump(m), saved);
@@ -428,7 +439,7 @@ TEST_F(TestFileMethods, AnotherMethodsFileSelectsItAndLeavesTheCurrentListAlone)
     ASSERT_TRUE(console.SelectMethod(1, 1, 0));
     C_Parametr& verification = Method(1);
     ASSERT_TRUE(verification.SetFromText(verification.IndexOf("sORG"), "Лаборатория 7"));
-    const auto savedVerification = Dump(verification);
+    const auto savedVerification = Dump(verification, true);
     ASSERT_TRUE(work.SaveTest(Path("verification.ipc")));
     ASSERT_TRUE(verification.SetFromText(verification.IndexOf("sORG"), "другая"));
 

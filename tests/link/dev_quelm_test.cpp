@@ -79,10 +79,10 @@ protected:
         unit = MakeUnit(config);
     }
 
-    std::unique_ptr<DEVICE_QUELM> MakeUnit(C_Config& cfg) {
+    std::unique_ptr<DEVICE_QUELM> MakeUnit(C_Config& cfg, C_Kanal* ch = nullptr) {
         auto u = std::make_unique<DEVICE_QUELM>(
             UnitDeps{sleeper, samples, messages, factory, &status, &zone});
-        u->Init(7, channels.data(), &cfg);
+        u->Init(7, ch != nullptr ? ch : channels.data(), &cfg);
         return u;
     }
 
@@ -245,6 +245,7 @@ TEST_F(DeviceQuelmTest, ConnectUdp_SkipsAnInvalidAddressOrPort) {
         {"unit-1.lab", "65535", true, 65535},
         {"10.0.0.1", "1", true, 1},
         {"192.168.16.254", " 502 ", true, 502},
+        {" 10.0.0.2 ", "8081", true, 8081},  // as typed on the settings screen
         {"", "8081", false, 0},
         {"192.168.16.256", "8081", false, 0},
         {"1.2.3", "8081", false, 0},
@@ -1105,8 +1106,7 @@ TEST_F(DeviceQuelmTest, Settings_RoundTripThroughTheIniFile) {
         C_Config cfg;
         cfg.Define(&ini);
         std::vector<C_Kanal> ch(10);
-        auto u = MakeUnit(cfg);
-        u->Init(0, ch.data(), &cfg);
+        auto u = MakeUnit(cfg, ch.data());
         ch[2].fullScale = 250.5;
         ch[1].name = "F";
         ch[3].speedLimit = 12.0;
@@ -1127,8 +1127,7 @@ TEST_F(DeviceQuelmTest, Settings_RoundTripThroughTheIniFile) {
     C_Config cfg;
     cfg.Define(&ini);
     std::vector<C_Kanal> ch(10);
-    auto u = MakeUnit(cfg);
-    u->Init(0, ch.data(), &cfg);
+    auto u = MakeUnit(cfg, ch.data());
     ch[1].pidP = 4.0;
     EXPECT_TRUE(cfg.Load().empty());
     EXPECT_EQ(ch[2].fullScale, 250.5);

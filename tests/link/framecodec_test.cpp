@@ -123,11 +123,19 @@ TEST(FrameCodecCheckReply, ResultsAndBlockChangedOnlyOnSuccess) {
 }
 
 TEST(FrameCodecParser, ReplyAfterNoiseAndSecondStartIsParsedFromTheLastStart) {
-    const Bytes reply = Encoded(9, {10, 20, 30}, Checksum::kCodeLengthData);
-    const Bytes stream = Concat({0x55, '#', '@', '!', '%', 7, 0x33, 1, 2}, reply);
-    frame::Parser parser;
-    EXPECT_EQ(Feed(parser, stream), std::vector<size_t>{stream.size() - 1});
-    EXPECT_EQ(Span(parser.Frame()), reply);
+    for (Checksum variant : {Checksum::kCodeLengthData, Checksum::kDataOnly}) {
+        const Bytes reply = Encoded(1, Bytes(32, 0x11), variant);
+        // A stray start whose length byte puts its end on the reply's "@" as
+        // well; its sum does not hold, the reply's does.
+        const Bytes fitting = {'!', '%', 7, static_cast<std::uint8_t>(reply.size() - 3)};
+        const Bytes cases[] = {{0x55, '#', '@', '!', '%', 7, 0x33, 1, 2}, fitting};
+        for (const Bytes& noise : cases) {
+            const Bytes stream = Concat(noise, reply);
+            frame::Parser parser;
+            EXPECT_EQ(Feed(parser, stream), std::vector<size_t>{stream.size() - 1}) << noise.size();
+            EXPECT_EQ(Span(parser.Frame()), reply) << noise.size();
+        }
+    }
 }
 
 TEST(FrameCodecParser, FrameWithoutDataIsCompleteAtItsSeventhByte) {

@@ -380,7 +380,8 @@ TEST_F(QlmComExchange, LateReplyDoesNotShiftLaterExchanges) {
         EXPECT_TRUE(rig.Move(code)) << code;
         EXPECT_EQ(rig.BlockOf(code), PatternOf(code)) << code;
     }
-    EXPECT_EQ(unit.RepliesSent(), 1 + 4);  // the identification, then every request
+    EXPECT_TRUE(unit.WaitForReplies(1 + 4, 2000));  // the identification, then every request
+    EXPECT_EQ(unit.RepliesSent(), 1 + 4);
 }
 
 TEST_F(QlmComExchange, LateLiveReplyDoesNotLeaveLaterLiveReadsOneBehind) {
@@ -389,7 +390,7 @@ TEST_F(QlmComExchange, LateLiveReplyDoesNotLeaveLaterLiveReadsOneBehind) {
         rows.push_back({static_cast<double>(i), 0.0, 0.0, 0.0});
     unit.SetCurve(rows, 0, 1);
     auto liveTime = [&] { return rig.image.GetFloat(RegisterImage::kLive, 0); };
-    unit.AnswerLate(1200);
+    unit.AnswerLate(1500);
     unit.AnswerLate(20);
     EXPECT_FALSE(rig.Move(1));
     // Row 0 comes late and is taken by the second read, whose own reply
@@ -397,8 +398,7 @@ TEST_F(QlmComExchange, LateLiveReplyDoesNotLeaveLaterLiveReadsOneBehind) {
     ASSERT_TRUE(rig.Move(1));
     EXPECT_EQ(liveTime(), 0.0f);
     // Let row 1 reach the port, however slow the machine, before the next request.
-    for (int i = 0; i < 500 && unit.RepliesSent() < 1 + 2; ++i)
-        platform::RealSleeper().SleepMs(10);
+    ASSERT_TRUE(unit.WaitForReplies(1 + 2, 5000));
     platform::RealSleeper().SleepMs(50);
     for (float expected : {2.0f, 3.0f, 4.0f}) {
         ASSERT_TRUE(rig.Move(1));

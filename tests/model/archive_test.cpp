@@ -163,6 +163,11 @@ TEST_F(ArchiveLayout, NumbersAreLittleEndian) {
 
 using ArchiveRoundTrip = ArchiveTest;
 
+// The Windows files hold 4-byte counts: a Linux `long` or `size_t` must not
+// slip 8 bytes into them.
+static_assert(!ArchiveValue<long> && !ArchiveValue<size_t> && !ArchiveValue<wchar_t>);
+static_assert(ArchiveValue<int32_t> && ArchiveValue<double> && ArchiveValue<bool>);
+
 TEST_F(ArchiveRoundTrip, TypedValuesOfEverySize) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const float denormal = std::numeric_limits<float>::denorm_min();
@@ -172,7 +177,7 @@ TEST_F(ArchiveRoundTrip, TypedValuesOfEverySize) {
         a << uint8_t{0xFF} << int8_t{-128} << false << true;
         a << std::numeric_limits<int32_t>::min() << uint32_t{0xDEADBEEF};
         a << -0.0f << denormal << std::numeric_limits<float>::infinity();
-        a << nan << -1.5e300 << int64_t{-1};
+        a << nan << -1.5e300 << 2.5;
         EXPECT_TRUE(a.Close());
         EXPECT_FALSE(a.Failed());
     }
@@ -187,8 +192,8 @@ TEST_F(ArchiveRoundTrip, TypedValuesOfEverySize) {
     uint32_t u32 = 0;
     float negZero = 1, tiny = 0, inf = 0;
     double d1 = 0, d2 = 0;
-    int64_t i64 = 0;
-    r >> u8 >> i8 >> no >> yes >> i32 >> u32 >> negZero >> tiny >> inf >> d1 >> d2 >> i64;
+    double d3 = 0;
+    r >> u8 >> i8 >> no >> yes >> i32 >> u32 >> negZero >> tiny >> inf >> d1 >> d2 >> d3;
     EXPECT_EQ(u8, 0xFF);
     EXPECT_EQ(i8, -128);
     EXPECT_FALSE(no);
@@ -200,7 +205,7 @@ TEST_F(ArchiveRoundTrip, TypedValuesOfEverySize) {
     EXPECT_TRUE(std::isinf(inf));
     EXPECT_EQ(std::bit_cast<uint64_t>(d1), std::bit_cast<uint64_t>(nan));
     EXPECT_EQ(d2, -1.5e300);
-    EXPECT_EQ(i64, -1);
+    EXPECT_EQ(d3, 2.5);
     EXPECT_TRUE(r.Close());
     EXPECT_TRUE(r.CrcOk());
     EXPECT_FALSE(r.Failed());

@@ -180,7 +180,6 @@ TEST(CKanalTable, NoPointsLeaveTheValue) {
         EXPECT_EQ(k.Compute(3.0), 3.0) << points;
         k.DefaultTable();
         k.MakeSegments();
-        EXPECT_EQ(k.tableX[0], 1.0) << points;  // nothing rebuilt
         EXPECT_EQ(k.Compute(3.0), 3.0) << points;
     }
 }

@@ -187,17 +187,23 @@ void SimulatedUnit::ClearRequests() {
 
 bool SimulatedUnit::WaitForRequests(size_t count, int timeoutMs) const {
     std::unique_lock lock(mutex_);
-    return requestCame_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                                 [&] { return requests_.size() >= count; });
+    return changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                             [&] { return requests_.size() >= count; });
 }
 
 bool SimulatedUnit::WaitForCode(int code, size_t from, int timeoutMs) const {
     std::unique_lock lock(mutex_);
-    return requestCame_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
+    return changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
         return std::any_of(
             requests_.begin() + static_cast<std::ptrdiff_t>(std::min(from, requests_.size())),
             requests_.end(), [code](const Request& r) { return r.code == code; });
     });
+}
+
+bool SimulatedUnit::WaitForReplies(int count, int timeoutMs) const {
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                             [&] { return repliesSent_ >= count; });
 }
 
 int SimulatedUnit::RepliesSent() const {
@@ -302,7 +308,7 @@ void SimulatedUnit::HandleRaw(std::vector<std::uint8_t>& in) {
     {
         std::lock_guard lock(mutex_);
         requests_.push_back({device_code::kRawText, in, kNoVariant});
-        requestCame_.notify_all();
+        changed_.notify_all();
         if (!silent_) reply = rawReply_;
     }
     in.clear();
@@ -314,6 +320,7 @@ void SimulatedUnit::HandleRaw(std::vector<std::uint8_t>& in) {
     if (!Send({half, reply.end()})) return;
     std::lock_guard lock(mutex_);
     ++repliesSent_;
+    changed_.notify_all();
 }
 
 std::vector<std::uint8_t> SimulatedUnit::ReplyData(const Request& request, bool& answer) {
@@ -357,7 +364,7 @@ void SimulatedUnit::Handle(const Request& request) {
     {
         std::lock_guard lock(mutex_);
         requests_.push_back(request);
-        requestCame_.notify_all();
+        changed_.notify_all();
         if (silent_ || request.variant == kNoVariant) return;
         if (onlyVariant1_ && request.variant == 0) return;
         bool answer = false;
@@ -396,6 +403,7 @@ void SimulatedUnit::Handle(const Request& request) {
     if (!Send(reply)) return;
     std::lock_guard lock(mutex_);
     ++repliesSent_;
+    changed_.notify_all();
 }
 
 }  // namespace testsupport

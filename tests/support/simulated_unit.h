@@ -84,6 +84,9 @@ public:
     // Writes get no reply, so the sender returns before the unit has read them.
     bool WaitForCode(int code, size_t from, int timeoutMs) const;
     int RepliesSent() const;
+    // The count goes up once a reply is written, which can be after the link
+    // has read it: wait for it rather than read it at once.
+    bool WaitForReplies(int count, int timeoutMs) const;
 
 private:
     void Run();
@@ -101,7 +104,7 @@ private:
     std::thread thread_;
 
     mutable std::mutex mutex_;
-    mutable std::condition_variable requestCame_;
+    mutable std::condition_variable changed_;  // a request came or a reply went
     bool stop_ = false;
     RegisterImage image_;
     std::array<std::uint8_t, 6> identification_{'Q', 'U', 'E', 'L', 'M', '1'};
