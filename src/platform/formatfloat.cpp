@@ -122,7 +122,8 @@ char DecimalSeparatorFromEnvironment() {
 
 std::string FormatFloat(std::string_view pattern, double value) {
     if (!std::isfinite(value)) return NonFinite(value);
-    if (std::fabs(value) >= 1e18) return FloatToStr(value);
+    // No pattern at all is the general format, as the class library gives it.
+    if (std::fabs(value) >= 1e18 || pattern.empty()) return FloatToStr(value);
 
     // Split the pattern into literal prefix, digit placeholders and literal suffix.
     size_t first = pattern.find_first_of("0#.");

@@ -284,7 +284,23 @@ IniFile::IniFile(std::string path) : path_(std::move(path)) {
     Reload();
 }
 
+IniFile::Stamp IniFile::StampNow() const {
+    struct stat st {};
+    if (::stat(path_.c_str(), &st) != 0) return Stamp{};
+    return Stamp{true, st.st_dev, st.st_ino, st.st_size, st.st_mtim};
+}
+
+void IniFile::Follow() const {
+    if (!(StampNow() == stamp_)) Load();
+}
+
 void IniFile::Reload() {
+    Load();
+}
+
+void IniFile::Load() const {
+    // The stamp first: a change that lands while we read is seen next time.
+    stamp_ = StampNow();
     if (auto bytes = ReadWholeFile(path_)) {
         document_ = IniDocument::Parse(*bytes);
         unreadable_ = false;
@@ -297,6 +313,7 @@ void IniFile::Reload() {
 }
 
 bool IniFile::Write(std::string_view section, std::string_view key, std::string_view value) {
+    Follow();
     IniDocument before = document_;
     switch (document_.Assign(section, key, value)) {
         case IniDocument::SetResult::kRefused:
@@ -306,7 +323,10 @@ bool IniFile::Write(std::string_view section, std::string_view key, std::string_
         case IniDocument::SetResult::kChanged:
             break;
     }
-    if (!unreadable_ && WriteFileAtomic(path_, document_.Serialize())) return true;
+    if (!unreadable_ && WriteFileAtomic(path_, document_.Serialize())) {
+        stamp_ = StampNow();
+        return true;
+    }
     document_ = std::move(before);
     return false;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/stat.h>
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -56,6 +58,9 @@ private:
 
 // A document bound to a file. Loading or reading never creates anything on
 // disk; a change is written as a whole new file that replaces the old one.
+// Like the Windows profile calls it follows the file: when another program
+// (or a person) changed it since, it is read again before the next access,
+// so a write never undoes a change made outside.
 class IniFile {
 public:
     explicit IniFile(std::string path);
@@ -63,6 +68,7 @@ public:
     const std::string& Path() const { return path_; }
 
     std::optional<std::string> Read(std::string_view section, std::string_view key) const {
+        Follow();
         return document_.Get(section, key);
     }
     // True when the file holds the value afterwards (an unchanged value does
@@ -70,20 +76,39 @@ public:
     bool Write(std::string_view section, std::string_view key, std::string_view value);
 
     std::vector<std::string> Keys(std::string_view section) const {
+        Follow();
         return document_.Keys(section);
     }
     std::vector<std::string> KeyValueLines(std::string_view section) const {
+        Follow();
         return document_.KeyValueLines(section);
     }
 
     void Reload();
 
 private:
+    // What identifies one version of the file on disk.
+    struct Stamp {
+        bool exists = false;
+        dev_t device = 0;
+        ino_t inode = 0;
+        off_t size = 0;
+        timespec modified{};
+        bool operator==(const Stamp& o) const {
+            return exists == o.exists && device == o.device && inode == o.inode && size == o.size &&
+                   modified.tv_sec == o.modified.tv_sec && modified.tv_nsec == o.modified.tv_nsec;
+        }
+    };
+    Stamp StampNow() const;
+    void Follow() const;
+    void Load() const;
+
     std::string path_;
-    IniDocument document_;
+    mutable IniDocument document_;
+    mutable Stamp stamp_;
     // Set when a file is there but could not be read: writing the document
     // would replace its content by ours, so writes are refused.
-    bool unreadable_ = false;
+    mutable bool unreadable_ = false;
 };
 
 }  // namespace platform

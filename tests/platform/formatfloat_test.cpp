@@ -85,8 +85,12 @@ TEST_F(FormatFloatTest, FloatToStrGivesFifteenDigits) {
         {1.5e-7, "1,5E-7"},
         {0.001, "0,001"},
     };
-    for (const Case& c : cases)
+    for (const Case& c : cases) {
         EXPECT_EQ(platform::FloatToStr(c.value), c.expected) << c.value;
+        // An empty pattern is the same general format, so a float parameter
+        // without a format still writes its value to the INI file.
+        EXPECT_EQ(platform::FormatFloat("", c.value), c.expected) << c.value;
+    }
 }
 
 }  // namespace

@@ -279,10 +279,25 @@ TEST(IniFile, ReadsExistingFileAndReloads) {
     EXPECT_EQ(ini.Read("7", "Пароль"), "470391");
     EXPECT_EQ(ini.KeyValueLines("7"), (std::vector<std::string>{"Пароль=470391"}));
 
+    // Changed by someone else: the next read sees it, as the profile calls do.
     ASSERT_TRUE(platform::WriteFileAtomic(path, Bytes("[7]\r\nПароль=1\r\n")));
-    EXPECT_EQ(ini.Read("7", "Пароль"), "470391");
-    ini.Reload();
     EXPECT_EQ(ini.Read("7", "Пароль"), "1");
+}
+
+TEST(IniFile, AWriteKeepsWhatWasChangedOutside) {
+    testsupport::TempFolder folder;
+    const std::string path = folder.File("Config.INI");
+    ASSERT_TRUE(platform::WriteFileAtomic(path, "[4]\r\na=1\r\n"));
+    IniFile ini(path);
+    EXPECT_EQ(ini.Read("4", "a"), "1");
+    ASSERT_TRUE(platform::WriteFileAtomic(path, "[4]\r\na=1\r\nb=2\r\n"));
+    ASSERT_TRUE(ini.Write("4", "c", "3"));
+    EXPECT_EQ(FileBytes(path), "[4]\r\na=1\r\nb=2\r\nc=3\r\n");
+    // Removed outside: read as missing, and a write starts a new file.
+    ASSERT_TRUE(std::filesystem::remove(path));
+    EXPECT_EQ(ini.Read("4", "a"), std::nullopt);
+    ASSERT_TRUE(ini.Write("4", "d", "4"));
+    EXPECT_EQ(FileBytes(path), "[4]\r\nd=4\r\n");
 }
 
 TEST(IniFile, UnchangedValueDoesNotRewriteTheFile) {
