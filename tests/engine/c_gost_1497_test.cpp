@@ -340,8 +340,16 @@ TEST_F(Gost1497, StressOnYGivesTheForceFromTheArea) {
     Calculate(BilinearCurve());
     const double forceModulus = method.GetFloat("fE");
     const double forceProof = method.GetFloat("fS02");
+    const double elongation = method.GetFloat("fFIO");
+    const double uniform = method.GetFloat("fLU");
+    ASSERT_GT(elongation, 0.0);
     Set("fOY", "4");
+    Set("fLK", "0");
     method.Calculate();
+    // The unloading lines run from the Y value over the Y slope, so the
+    // elongations do not depend on the axis either.
+    EXPECT_NEAR(method.GetFloat("fFIO"), elongation, 1e-3);
+    EXPECT_NEAR(method.GetFloat("fLU"), uniform, 1e-3);
     const float peak = static_cast<float>(buffer.GetMax(4));
     EXPECT_EQ(method.GetFloat("fSB"), peak);
     EXPECT_NEAR(method.GetFloat("fPM"), 0.001 * peak * CircleArea(10.0), 1e-4);
