@@ -19,6 +19,7 @@
 #include "platform/programfolder.h"
 #include "platform/random.h"
 #include "platform/sleeper.h"
+#include "platform/taskqueue.h"
 
 namespace {
 
@@ -44,7 +45,9 @@ int main() {
     platform::SystemClock clock;
     platform::StandardRandom random;
     KeptEvents events;
-    StationLinks links;
+    // The samples a network unit pushes wait here for this thread.
+    platform::TaskQueue ui;
+    StationLinks links(&ui);
 
     C_Work work(events, MethodEnv{clock, random, &messages, folder});
     work.SetIni(&ini);
@@ -66,8 +69,10 @@ int main() {
         std::fprintf(stderr, "Ошибка: %s\n", e.c_str());
 
     if (work.Connected()) {
-        std::printf("Устройство найдено (%s).\n",
-                    device->LinkKind() == DEVICE_QUELM::kSerialLink ? "COM" : "связь");
+        const int kind = device->LinkKind();
+        std::printf("Устройство найдено (%s).\n", kind == DEVICE_QUELM::kSerialLink ? "COM"
+                                                  : kind == DEVICE_QUELM::kUsbLink  ? "USB"
+                                                                                    : "UDP");
     } else {
         std::printf(
             "ВНИМАНИЕ! УСТРОЙСТВА СНЯТИЯ ДАННЫХ НЕ НАЙДЕНЫ! ПРОГРАММА РАБОТАЕТ В РЕЖИМЕ "

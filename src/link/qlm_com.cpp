@@ -1,22 +1,17 @@
 #include "link/qlm_com.h"
 
 #include <algorithm>
-#include <charconv>
 #include <chrono>
 #include <cstring>
 #include <utility>
 
+#include "platform/deadline.h"
 #include "platform/sleeper.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-int MsUntil(Clock::time_point deadline) {
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    return left > 0 ? static_cast<int>(left) : 0;
-}
+using platform::MsUntil;
 
 constexpr size_t kIdentificationLength = 6;
 constexpr std::uint8_t kFamilyLetter = 'E';  // third letter of QUELM
@@ -31,13 +26,7 @@ QLM_COM::~QLM_COM() {
 }
 
 std::string QLM_COM::DevicePath(const std::string& name) const {
-    if (name.size() <= 3 || name.compare(0, 3, "COM") != 0) return {};
-    int i = 0;
-    const char* last = name.data() + name.size();
-    const auto [end, ec] = std::from_chars(name.data() + 3, last, i);
-    if (ec != std::errc() || end != last || i < 1 || i > kPortCount) return {};
-    if (static_cast<size_t>(i) > candidates_.size()) return {};
-    return candidates_[static_cast<size_t>(i) - 1];
+    return platform::DeviceForPortName(name, candidates_, kPortCount);
 }
 
 bool QLM_COM::Open(int argument) {
@@ -59,11 +48,7 @@ bool QLM_COM::OpenPort() {
     Close();
     const std::string path = DevicePath(portName);
     if (path.empty()) return false;
-    int baud = 0;
-    const char* last = speedText.data() + speedText.size();
-    const auto [end, ec] = std::from_chars(speedText.data(), last, baud);
-    if (ec != std::errc() || end != last) return false;
-    if (!port_.Open(path, baud)) return false;
+    if (!port_.Open(path, speedText)) return false;
     parser.Reset();
 
     connected = 1;

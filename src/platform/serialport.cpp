@@ -17,6 +17,8 @@
 #include <fstream>
 #include <utility>
 
+#include "platform/deadline.h"
+
 namespace platform {
 
 namespace {
@@ -88,12 +90,6 @@ speed_t SpeedConstant(int baud) {
         default:
             return B0;
     }
-}
-
-int MsUntil(Clock::time_point deadline) {
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    return left > 0 ? static_cast<int>(left) : 0;
 }
 
 // The number after `prefix` in `name`, or -1 when the rest is not all digits.
@@ -177,6 +173,17 @@ bool SerialPort::Open(const std::string& path, int baud) {
     return true;
 }
 
+bool SerialPort::Open(const std::string& path, const std::string& speedText) {
+    int baud = 0;
+    const char* last = speedText.data() + speedText.size();
+    const auto [end, ec] = std::from_chars(speedText.data(), last, baud);
+    if (ec != std::errc() || end != last) {
+        Close();
+        return false;
+    }
+    return Open(path, baud);
+}
+
 void SerialPort::Close() {
     if (fd_ < 0) return;
     // The exclusive flag can outlive the descriptor (a pty keeps its tty while
@@ -220,14 +227,10 @@ int SerialPort::Read(std::span<std::uint8_t> buffer, int timeoutMs) {
     if (buffer.empty()) return 0;
     const auto deadline = Clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
     for (;;) {
-        pollfd p{fd_, POLLIN, 0};
-        const int r = ::poll(&p, 1, MsUntil(deadline));
-        if (r < 0) {
-            if (errno == EINTR) continue;
-            return -1;
-        }
-        if (r == 0) return 0;
-        if ((p.revents & POLLIN) == 0) return -1;  // hung up or failed
+        short revents = 0;
+        const int r = PollUntil(fd_, POLLIN, deadline, &revents);
+        if (r <= 0) return r;
+        if ((revents & POLLIN) == 0) return -1;  // hung up or failed
         const ssize_t n = ::read(fd_, buffer.data(), buffer.size());
         if (n > 0) return static_cast<int>(n);
         if (n == 0) return -1;  // end of file: the device went away
@@ -241,6 +244,10 @@ int SerialPort::Read(std::span<std::uint8_t> buffer, int timeoutMs) {
 
 void SerialPort::FlushInput() {
     if (fd_ >= 0) ::tcflush(fd_, TCIFLUSH);
+}
+
+void SerialPort::FlushOutput() {
+    if (fd_ >= 0) ::tcflush(fd_, TCOFLUSH);
 }
 
 std::vector<std::string> ListSerialPortsIn(const std::string& devDir,
@@ -285,6 +292,17 @@ std::vector<std::string> ListSerialPorts() {
         return ports;
     }
     return ListSerialPortsIn("/dev", "/sys/class/tty");
+}
+
+std::string DeviceForPortName(const std::string& name, const std::vector<std::string>& candidates,
+                              int maxPorts) {
+    if (name.size() <= 3 || name.compare(0, 3, "COM") != 0) return {};
+    int i = 0;
+    const char* last = name.data() + name.size();
+    const auto [end, ec] = std::from_chars(name.data() + 3, last, i);
+    if (ec != std::errc() || end != last || i < 1 || i > maxPorts) return {};
+    if (static_cast<size_t>(i) > candidates.size()) return {};
+    return candidates[static_cast<size_t>(i) - 1];
 }
 
 }  // namespace platform

@@ -19,6 +19,9 @@ public:
     // Opens `path` at `baud` (a standard rate; any other fails). Closes a
     // port that is already open first.
     bool Open(const std::string& path, int baud);
+    // The same with the rate as the settings hold it, as text ("115200");
+    // a text that is no whole number fails.
+    bool Open(const std::string& path, const std::string& speedText);
     void Close();
     bool IsOpen() const { return fd_ >= 0; }
     const std::string& Path() const { return path_; }
@@ -34,6 +37,8 @@ public:
 
     // Drops whatever input has arrived and not been read.
     void FlushInput();
+    // Drops output written and not yet sent.
+    void FlushOutput();
 
     // True for the rates Open accepts.
     static bool IsSupportedBaud(int baud);
@@ -52,5 +57,11 @@ std::vector<std::string> ListSerialPorts();
 // The same search over other folders (the device folder and the sysfs tty
 // class folder); ListSerialPorts uses "/dev" and "/sys/class/tty".
 std::vector<std::string> ListSerialPortsIn(const std::string& devDir, const std::string& sysTtyDir);
+
+// "COM1".."COM<maxPorts>" name the candidate devices in order, as the
+// Windows station named its ports; "" for any other name or a number past
+// the candidates.
+std::string DeviceForPortName(const std::string& name, const std::vector<std::string>& candidates,
+                              int maxPorts);
 
 }  // namespace platform

@@ -19,29 +19,21 @@
 #include "link/stationlinks.h"
 #include "platform/serialport.h"
 #include "platform/sleeper.h"
+#include "platform/taskqueue.h"
+#include "platform/udpsocket.h"
+#include "support/bytes.h"
+#include "support/quiet_pty.h"
 #include "support/simulated_unit.h"
 #include "support/temp_folder.h"
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-using Clock = std::chrono::steady_clock;
+using testsupport::Bytes;
+using testsupport::Clock;
+using testsupport::Pattern;
+using testsupport::SecondsSince;
 using testsupport::SimulatedUnit;
-
-double SecondsSince(Clock::time_point start) {
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-Bytes Pattern(size_t n, std::uint8_t seed) {
-    Bytes b(n);
-    for (size_t i = 0; i < n; ++i)
-        b[i] = static_cast<std::uint8_t>(seed + 7 * i);
-    return b;
-}
-
-Bytes Text(const std::string& s) {
-    return {s.begin(), s.end()};
-}
+using testsupport::Text;
 
 // A block content for `code` that differs from every other code's.
 Bytes PatternOf(int code) {
@@ -50,31 +42,7 @@ Bytes PatternOf(int code) {
 
 // A pty whose master is held and never read or answered: a port with
 // something behind it that is not a unit.
-class QuietPty {
-public:
-    QuietPty() {
-        int slave = -1;
-        if (::openpty(&master_, &slave, nullptr, nullptr, nullptr) != 0) std::abort();
-        char name[128] = {};
-        if (::ptsname_r(master_, name, sizeof name) != 0) std::abort();
-        path_ = name;
-        ::close(slave);
-    }
-    ~QuietPty() { CloseMaster(); }
-    QuietPty(const QuietPty&) = delete;
-    QuietPty& operator=(const QuietPty&) = delete;
-
-    const std::string& path() const { return path_; }
-    int master() const { return master_; }
-    void CloseMaster() {
-        if (master_ >= 0) ::close(master_);
-        master_ = -1;
-    }
-
-private:
-    int master_ = -1;
-    std::string path_;
-};
+using testsupport::QuietPty;
 
 class RecordingSleeper final : public platform::Sleeper {
 public:
@@ -302,17 +270,30 @@ TEST(QlmComOpen, ScanWithoutCandidatesFailsAtOnceAndScanStopsAtCom29) {
     EXPECT_TRUE(unit.Requests().empty());
 }
 
-TEST(QlmComOpen, StationLinksMakeASerialLinkOverTheirCandidates) {
+TEST(QlmComOpen, StationLinksMakeEveryKindOfLink) {
     SimulatedUnit unit;
-    StationLinks links({unit.DevicePath()});
+    platform::TaskQueue ui;
+    StationLinks links({unit.DevicePath()}, &ui);
     RegisterImage image;
     RecordingSleeper sleeper;
     const LinkContext context{image, sleeper, nullptr};
     std::unique_ptr<QLM_CONNECT> serial = links.MakeSerial(context);
     ASSERT_NE(serial, nullptr);
     EXPECT_TRUE(serial->Open(0));
-    EXPECT_EQ(links.MakeUsb(context), nullptr);
-    EXPECT_EQ(links.MakeUdp(context, "127.0.0.1", 8081), nullptr);
+    // Made, not yet open: the unit opens them in its own order.
+    const auto usb = links.MakeUsb(context);
+    ASSERT_NE(usb, nullptr);
+    EXPECT_FALSE(usb->IsConnected());
+    platform::UdpSocket probe;
+    ASSERT_TRUE(probe.Open("127.0.0.1", 0));
+    const int port = probe.LocalPort();
+    probe.Close();
+    const auto udp = links.MakeUdp(context, "127.0.0.1", port);
+    ASSERT_NE(udp, nullptr);
+    EXPECT_FALSE(udp->IsConnected());
+    // Without a thread to hand pushed samples to there is no UDP link.
+    StationLinks noUi({unit.DevicePath()});
+    EXPECT_EQ(noUi.MakeUdp(context, "127.0.0.1", port), nullptr);
 }
 
 // ---------------------------------------------------------------- exchanges

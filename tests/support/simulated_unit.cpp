@@ -13,21 +13,17 @@
 #include <utility>
 
 #include "link/devicecommands.h"
+#include "platform/deadline.h"
 
 namespace testsupport {
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using platform::MsUntil;
 
 constexpr int kRawQuietMs = 15;  // a gap this long ends a text without a frame
 constexpr int kRawPieceGapMs = 20;
-
-int MsUntil(Clock::time_point deadline) {
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    return left > 0 ? static_cast<int>(left) : 0;
-}
 
 std::uint8_t SumOfData(const std::vector<std::uint8_t>& data) {
     unsigned s = 0;
@@ -109,28 +105,18 @@ void SimulatedUnit::SetIdentification(const std::array<std::uint8_t, 6>& id) {
 }
 
 void SimulatedUnit::SetBlock(int code, const std::vector<std::uint8_t>& bytes) {
-    const DeviceCommand* row = FindDeviceCommand(code);
-    if (row == nullptr) return;
     std::lock_guard lock(mutex_);
-    auto block = image_.Bytes(row->block);
-    std::copy_n(bytes.begin(), std::min(bytes.size(), block.size()), block.begin());
+    registers_.SetBlock(code, bytes);
 }
 
 std::vector<std::uint8_t> SimulatedUnit::Block(int code) const {
-    const DeviceCommand* row = FindDeviceCommand(code);
-    if (row == nullptr) return {};
     std::lock_guard lock(mutex_);
-    auto block = image_.Bytes(row->block);
-    const size_t n = std::min<size_t>(row->length, block.size());
-    return {block.begin(), block.begin() + static_cast<std::ptrdiff_t>(n)};
+    return registers_.Block(code);
 }
 
 void SimulatedUnit::SetCurve(std::vector<CurveRow> rows, int forceInput, int displacementInput) {
     std::lock_guard lock(mutex_);
-    curve_ = std::move(rows);
-    curveNext_ = 0;
-    forceInput_ = forceInput;
-    displacementInput_ = displacementInput;
+    registers_.SetCurve(std::move(rows), forceInput, displacementInput);
 }
 
 void SimulatedUnit::SetRawReply(std::vector<std::uint8_t> text) {
@@ -324,38 +310,15 @@ void SimulatedUnit::HandleRaw(std::vector<std::uint8_t>& in) {
 }
 
 std::vector<std::uint8_t> SimulatedUnit::ReplyData(const Request& request, bool& answer) {
-    answer = false;
-    const DeviceCommand* row = FindDeviceCommand(request.code);
-    if (row == nullptr) return {};
-    auto block = image_.Bytes(row->block);
-    const size_t length = std::min<size_t>(row->length, block.size());
-
-    if (row->direction == Direction::kWrite || row->direction == Direction::kWriteWithReply) {
-        if (request.data.size() == length)
-            std::copy(request.data.begin(), request.data.end(), block.begin());
-    }
-    if (row->direction != Direction::kRead && row->direction != Direction::kWriteWithReply) {
-        return {};
-    }
-    answer = true;
+    std::vector<std::uint8_t> data = registers_.Serve(request.code, request.data, answer);
+    if (!answer) return {};
     if (request.code == device_code::kIdentify) {
         return {identification_.begin(), identification_.end()};
     }
-    if (request.code == device_code::kLiveSample && !curve_.empty()) {
-        const CurveRow& row1 = curve_[std::min(curveNext_, curve_.size() - 1)];
-        if (curveNext_ < curve_.size()) ++curveNext_;
-        auto place = [&](int index, double value) {
-            if (index >= 0 && index < 8) {
-                image_.SetFloat(RegisterImage::kLive, static_cast<size_t>(index) * 4,
-                                static_cast<float>(value));
-            }
-        };
-        place(0, row1.time);
-        place(3, row1.extensometer);
-        place(1 + forceInput_, row1.force);
-        place(1 + displacementInput_, row1.displacement);
+    if (request.code == device_code::kLiveSample && registers_.HasCurve()) {
+        return registers_.NextLiveBlock();
     }
-    return {block.begin(), block.begin() + static_cast<std::ptrdiff_t>(length)};
+    return data;
 }
 
 void SimulatedUnit::Handle(const Request& request) {

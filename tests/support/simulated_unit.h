@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "link/registerimage.h"
+#include "support/unit_registers.h"
 
 namespace testsupport {
 
@@ -27,13 +27,7 @@ public:
         int variant = kNoVariant;
     };
 
-    // One reading of the curve a unit replays in its live block.
-    struct CurveRow {
-        double time = 0.0;
-        double force = 0.0;
-        double displacement = 0.0;
-        double extensometer = 0.0;
-    };
+    using CurveRow = testsupport::CurveRow;
 
     SimulatedUnit();
     ~SimulatedUnit();
@@ -106,12 +100,8 @@ private:
     mutable std::mutex mutex_;
     mutable std::condition_variable changed_;  // a request came or a reply went
     bool stop_ = false;
-    RegisterImage image_;
+    UnitRegisters registers_;
     std::array<std::uint8_t, 6> identification_{'Q', 'U', 'E', 'L', 'M', '1'};
-    std::vector<CurveRow> curve_;
-    size_t curveNext_ = 0;
-    int forceInput_ = 0;
-    int displacementInput_ = 1;
     std::vector<std::uint8_t> rawReply_;
     bool onlyVariant1_ = false;
     int noiseCount_ = 0;
