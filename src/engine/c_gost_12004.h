@@ -1,16 +1,56 @@
 #pragma once
 
+#include <string>
+
+#include "engine/c_gost_base.h"
 #include "engine/methodenv.h"
-#include "model/parametr.h"
+#include "engine/standard_method.h"
 
-// Tension test of reinforcing steel: so far only its text and one sample type, so that it can be
-// listed and selected.
-class C_Gost_12004 : public C_Parametr {
+// The method "ГОСТ 12004": tension test of reinforcing steel. The cross-section
+// comes from a bar's mass and length, six measured diameters, the wires of a
+// strand or a nominal diameter; the gauge length is always the typed one.
+class C_Gost_12004 : public C_Gost_Base {
 public:
-    explicit C_Gost_12004(const MethodEnv& /*env*/) { C_Gost_12004::DefineParams(); }
+    static constexpr const char* kMethodText = "ГОСТ 12004";
 
-    void DefineParams() override {
-        AddParam("Нормативный документ", "sGO", "ГОСТ 12004", kText, 4, "", "", "", 1, 1);
-        AddParam("Тип образца", "iTO", "0", kInt, 4, "$Арматура?", "1", "0", 1, 1);
-    }
+    // Sample types, the indexes of the choice list.
+    enum SampleType { kBarByMass = 0, kRound = 1, kStrand = 2, kBarByDiameter = 3 };
+
+    explicit C_Gost_12004(const MethodEnv& env);
+
+    void SetSampleType(int sampleType) override;
+    void SetExtensometer(int inUse) override;
+    void SetElasticBoundPercent(int percent) override;
+    void UpdateArea() override;
+    void SaveTemplate() override;
+    void SetManualPoint(int row, int group, float position) override;
+    void ResetManualPoints() override;
+    void Calculate() override;
+    void DefineParams() override;
+
+    // Cross-section of the current sample type from its dimensions as they
+    // stand now, mm²; 0 when a dimension is not usable or the type has none.
+    double CrossSection() const;
+
+    // Total elongation at maximum force, %: the uniform elongation plus the
+    // elastic part strength / modulus; 0 without a usable modulus.
+    static double TotalElongationAtMax(double uniform, double strength, double modulus);
+
+    float iOffsetElastic = 0.0f;
+    float iOffsetYield = 0.0f;
+    // S0 of the last UpdateArea, mm².
+    float area = 0.0f;
+
+private:
+    // The plot channels of the list, when the analysis can use them: a
+    // deformation on X (2, 3, 5) and a force or a stress on Y (1, 4).
+    bool ChooseChannels();
+    // Every computed result back to 0.
+    void ClearResults();
+    void DrawMarkers();
+    // Name of the row-th visible parameter of a group, as the lists show
+    // them; empty past the last.
+    std::string VisibleName(int row, int group) const;
+
+    StandardMethod standard_;
 };

@@ -3,11 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/c_gost_10006.h"
-#include "engine/c_gost_12004.h"
-#include "engine/c_gost_14019.h"
 #include "engine/c_gost_1497.h"
-#include "engine/c_gost_6996.h"
 #include "engine/c_gost_none.h"
 #include "engine/c_gost_poverka.h"
 #include "model/cbuffer.h"
@@ -286,35 +282,6 @@ TEST_F(MethodsPoverka, CalculateLeavesEveryValue) {
     method.SetExtensometer(1);
     for (int i = 0; i < method.Count(); ++i)
         EXPECT_EQ(method.ValueToText(i), before[static_cast<size_t>(i)]) << i;
-}
-
-// ---------------------------------------------------------------- stand-ins
-
-TEST(MethodsStandard, StandInsCarryTheirTextAndOneSampleType) {
-    FakeClock clock;
-    ScriptedRandom random;
-    const MethodEnv env{clock, random};
-    C_Gost_12004 m12004(env);
-    C_Gost_6996 m6996(env);
-    C_Gost_14019 m14019(env);
-    C_Gost_10006 m10006(env);
-    struct Case {
-        const C_Parametr& method;
-        const char* text;
-        const char* sampleType;
-    };
-    const Case cases[] = {
-        {m12004, "ГОСТ 12004", "Арматура"},
-        {m6996, "ГОСТ 6996 растяжение", "Цилиндрический"},
-        {m14019, "ГОСТ 14019", "Квадратный"},
-        {m10006, "ГОСТ 10006", "Цилиндрический"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.text);
-        EXPECT_EQ(c.method.GetValueText("sGO"), c.text);
-        EXPECT_EQ(c.method.GetItem("iTO", 0), c.sampleType);
-        EXPECT_EQ(c.method.GetMaxText("iTO"), "1");
-    }
 }
 
 // ---------------------------------------------------------------- clock and random source
