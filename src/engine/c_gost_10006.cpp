@@ -14,10 +14,6 @@ float F(double v) {
     return static_cast<float>(v);
 }
 
-double DiscArea(double d) {
-    return std::numbers::pi * d * d * 0.25;
-}
-
 // The results this method computes; a calculation that cannot be made
 // leaves them at 0 rather than at another test's values.
 constexpr const char* kResults[] = {"fF0", "fFIO", "fFIS", "fSB", "fSPC",
@@ -140,15 +136,10 @@ void C_Gost_10006::SetElasticBoundPercent(int percent) {
 
 double C_Gost_10006::CrossSection() const {
     switch (GetInt("iTO")) {
-        case kCylinder: {
-            const double d = GetFloat("fD0");
-            return Usable(d) ? DiscArea(d) : 0.0;
-        }
-        case kFlat: {
-            const double a = GetFloat("fA0");
-            const double b = GetFloat("fB0");
-            return Usable(a) && Usable(b) ? a * b : 0.0;
-        }
+        case kCylinder:
+            return RoundSection(*this, "fD0");
+        case kFlat:
+            return FlatSection(*this, "fA0", "fB0");
         case kPipe: {
             // A wall thicker than the pipe's radius is a typing error, not a pipe.
             const double d = GetFloat("fD0");
@@ -163,15 +154,10 @@ double C_Gost_10006::CrossSection() const {
 
 double C_Gost_10006::FinalCrossSection() const {
     switch (GetInt("iTO")) {
-        case kCylinder: {
-            const double d = GetFloat("fDK");
-            return Usable(d) ? DiscArea(d) : 0.0;
-        }
-        case kFlat: {
-            const double a = GetFloat("fAK");
-            const double b = GetFloat("fBK");
-            return Usable(a) && Usable(b) ? a * b : 0.0;
-        }
+        case kCylinder:
+            return RoundSection(*this, "fDK");
+        case kFlat:
+            return FlatSection(*this, "fAK", "fBK");
         default:
             return 0.0;
     }

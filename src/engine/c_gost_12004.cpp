@@ -7,7 +7,6 @@
 #include <string>
 #include <string_view>
 
-#include "engine/c_gost_1497.h"
 #include "model/cbuffer.h"
 
 namespace {
@@ -233,27 +232,9 @@ void C_Gost_12004::ResetManualPoints() {
     SetFloat("fLK", 0.0f);
 }
 
-bool C_Gost_12004::ChooseChannels() {
-    if (IndexOf("fOX") >= 0) xChannel = GetInt("fOX");
-    if (IndexOf("fOY") >= 0) yChannel = GetInt("fOY");
-    // Time, or a channel of another kind, on either axis is no strength curve.
-    const bool deformation = xChannel == 2 || xChannel == 3 || xChannel == 5;
-    const bool load = yChannel == 1 || yChannel == 4;
-    return deformation && load;
-}
-
 void C_Gost_12004::ClearResults() {
     for (const char* name : kResults)
         SetFloat(name, 0.0f);
-}
-
-std::string C_Gost_12004::VisibleName(int row, int group) const {
-    int seen = 0;
-    for (const S_Val& r : vals) {
-        if (r.group != group || r.visible == 0) continue;
-        if (seen++ == row) return r.name;
-    }
-    return {};
 }
 
 void C_Gost_12004::DrawMarkers() {
@@ -292,19 +273,7 @@ void C_Gost_12004::Calculate() {
     const double sk = Usable(dk) ? CircleArea(dk) : 0.0;
     gaugeLength = l0;
 
-    // Strain and stress, rebuilt from the recorded channels sample by sample.
-    {
-        const std::span<const double> time = Samples(0);
-        const std::span<const double> force = Samples(1);
-        const std::span<const double> strain = Samples(strainSource);
-        const size_t n = std::min({time.size(), force.size(), strain.size()});
-        buffer->ClearCan(5);
-        buffer->ClearCan(4);
-        for (size_t i = 0; i < n; ++i) {
-            buffer->AddValue(5, strain[i] * 100.0 / l0);
-            buffer->AddValue(4, force[i] * 1000.0 / s0);
-        }
-    }
+    RebuildStrainAndStress(strainSource, l0, s0);
 
     Analyse(false);
     // Both offset points from the automatic proportional limit, before a
@@ -316,28 +285,7 @@ void C_Gost_12004::Calculate() {
     iOffsetElastic = static_cast<float>(iOffset);
     const float offsetElastic = yOffset;
 
-    // Points set by hand on an earlier calculation, when they are samples
-    // of this curve.
-    const std::span<const double> y = Samples(yChannel);
-    const int n = SampleCount();
-    const auto handSet = [&](const char* name, int automatic) {
-        const double v = GetFloat(name);
-        if (v == 0.0 || !(v >= 0.0 && v < n)) {
-            SetFloat(name, static_cast<float>(automatic));
-            return automatic;
-        }
-        return static_cast<int>(v);
-    };
-    const int prop = handSet("fPOSppc", iProp);
-    if (prop != iProp) {
-        iProp = prop;
-        yProp = F(y[static_cast<size_t>(prop)]);
-    }
-    const int yield = handSet("fPOStec", iYield);
-    if (yield != iYield) {
-        iYield = yield;
-        yYield = F(y[static_cast<size_t>(yield)]);
-    }
+    ApplyHandSetPoints();
 
     SetResult(*this, "fDr", 2.0 * std::sqrt(s0 * (1.0 / std::numbers::pi)));
     const double mass = GetFloat("fMasg0");
@@ -384,31 +332,7 @@ void C_Gost_12004::Calculate() {
 }
 
 void C_Gost_12004::SetManualPoint(int row, int group, float position) {
-    if (buffer == nullptr || buffer->GetCount(1) < 10) return;
-    const std::string name = VisibleName(row, group);
-    if (!ChooseChannels()) return;
-    const int n = std::min(buffer->GetCount(1), SampleCount());
-    if (n < 1) return;
-
-    // The slider's end is the last sample, not one past it.
-    const double p = std::isfinite(position) ? std::clamp<double>(position, 0.0, 10000.0) : 0.0;
-    const int i = std::min(static_cast<int>(buffer->GetCount(1) * p * 0.0001), n - 1);
-    buffer->ClearPics();
-
     // The dimensions as they stand now: a test opened from a file has had no
     // calculation, and dimensions typed since the last UpdateArea count.
-    const double s0 = CrossSection();
-    const float v = F(Samples(yChannel)[static_cast<size_t>(i)]);
-    if (name == "fPT" || name == "fST") {
-        iYield = i;
-        yYield = v;
-        SetForceStress(*this, "fPT", "fST", yYield, yChannel, s0);
-        SetFloat("fPOStec", static_cast<float>(i));
-    } else if (name == "fPPC" || name == "fSPC") {
-        iProp = i;
-        yProp = v;
-        SetForceStress(*this, "fPPC", "fSPC", yProp, yChannel, s0);
-        SetFloat("fPOSppc", static_cast<float>(i));
-    }
-    if (Usable(s0)) DrawMarkers();
+    if (MoveManualPoint(row, group, position, CrossSection())) DrawMarkers();
 }

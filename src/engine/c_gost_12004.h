@@ -42,15 +42,9 @@ public:
     float area = 0.0f;
 
 private:
-    // The plot channels of the list, when the analysis can use them: a
-    // deformation on X (2, 3, 5) and a force or a stress on Y (1, 4).
-    bool ChooseChannels();
     // Every computed result back to 0.
     void ClearResults();
     void DrawMarkers();
-    // Name of the row-th visible parameter of a group, as the lists show
-    // them; empty past the last.
-    std::string VisibleName(int row, int group) const;
 
     StandardMethod standard_;
 };

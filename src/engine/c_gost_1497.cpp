@@ -20,10 +20,6 @@ constexpr const char* kResults[] = {"fF0",  "fFIO",  "fFIS", "fLU",  "fE",  "fSB
 
 }  // namespace
 
-double CircleArea(double d) {
-    return std::numbers::pi * d * d * 0.25;
-}
-
 C_Gost_1497::C_Gost_1497(const MethodEnv& env) : standard_(env, kMethodText) {
     boundPercent = 0;
     defined = false;
@@ -149,15 +145,10 @@ void C_Gost_1497::SetElasticBoundPercent(int percent) {
 
 double C_Gost_1497::CrossSection() const {
     switch (GetInt("iTO")) {
-        case 0: {
-            const double d = GetFloat("fD0");
-            return Usable(d) ? CircleArea(d) : 0.0;
-        }
-        case 1: {
-            const double a = GetFloat("fA0");
-            const double b = GetFloat("fB0");
-            return Usable(a) && Usable(b) ? a * b : 0.0;
-        }
+        case 0:
+            return RoundSection(*this, "fD0");
+        case 1:
+            return FlatSection(*this, "fA0", "fB0");
         default:
             return 0.0;
     }
@@ -165,15 +156,10 @@ double C_Gost_1497::CrossSection() const {
 
 double C_Gost_1497::FinalCrossSection() const {
     switch (GetInt("iTO")) {
-        case 0: {
-            const double d = GetFloat("fDK");
-            return Usable(d) ? CircleArea(d) : 0.0;
-        }
-        case 1: {
-            const double a = GetFloat("fAK");
-            const double b = GetFloat("fBK");
-            return Usable(a) && Usable(b) ? a * b : 0.0;
-        }
+        case 0:
+            return RoundSection(*this, "fDK");
+        case 1:
+            return FlatSection(*this, "fAK", "fBK");
         default:
             return 0.0;
     }
@@ -202,15 +188,6 @@ void C_Gost_1497::SaveTemplate() {
 void C_Gost_1497::ResetManualPoints() {
     SetFloat("fPOSppc", 0.0f);
     SetFloat("fPOStec", 0.0f);
-}
-
-bool C_Gost_1497::ChooseChannels() {
-    if (IndexOf("fOX") >= 0) xChannel = GetInt("fOX");
-    if (IndexOf("fOY") >= 0) yChannel = GetInt("fOY");
-    // Time, or a channel of another kind, on either axis is no strength curve.
-    const bool deformation = xChannel == 2 || xChannel == 3 || xChannel == 5;
-    const bool load = yChannel == 1 || yChannel == 4;
-    return deformation && load;
 }
 
 void C_Gost_1497::ClearResults() {
@@ -256,47 +233,14 @@ void C_Gost_1497::Calculate() {
     gaugeLength = l0;
     SetResult(*this, "fL0", l0);
 
-    // Strain and stress, rebuilt from the recorded channels sample by sample.
-    {
-        const std::span<const double> time = Samples(0);
-        const std::span<const double> force = Samples(1);
-        const std::span<const double> strain = Samples(strainSource);
-        const size_t n = std::min({time.size(), force.size(), strain.size()});
-        buffer->ClearCan(5);
-        buffer->ClearCan(4);
-        for (size_t i = 0; i < n; ++i) {
-            buffer->AddValue(5, strain[i] * 100.0 / l0);
-            buffer->AddValue(4, force[i] * 1000.0 / area);
-        }
-    }
+    RebuildStrainAndStress(strainSource, l0, area);
 
     Analyse(true);
     FindOffsetYield(0.2f);
     iOffsetYield = static_cast<float>(iOffset);
     const float offsetYield = yOffset;
 
-    // Points set by hand on an earlier calculation, when they are samples
-    // of this curve.
-    const std::span<const double> y = Samples(yChannel);
-    const int n = SampleCount();
-    const auto handSet = [&](const char* name, int automatic) {
-        const double v = GetFloat(name);
-        if (v == 0.0 || !(v >= 0.0 && v < n)) {
-            SetFloat(name, static_cast<float>(automatic));
-            return automatic;
-        }
-        return static_cast<int>(v);
-    };
-    const int prop = handSet("fPOSppc", iProp);
-    if (prop != iProp) {
-        iProp = prop;
-        yProp = F(y[static_cast<size_t>(prop)]);
-    }
-    const int yield = handSet("fPOStec", iYield);
-    if (yield != iYield) {
-        iYield = yield;
-        yYield = F(y[static_cast<size_t>(yield)]);
-    }
+    ApplyHandSetPoints();
 
     SetResult(*this, "fF0", area);
     SetForceStress(*this, "fPM", "fSB", yMax, yChannel, area);
@@ -337,42 +281,10 @@ void C_Gost_1497::Calculate() {
 }
 
 void C_Gost_1497::SetManualPoint(int row, int group, float position) {
-    if (buffer == nullptr || buffer->GetCount(1) < 10) return;
-
-    std::string name;
-    int seen = 0;
-    for (const S_Val& r : vals) {
-        if (r.group != group || r.visible == 0) continue;
-        if (seen++ == row) {
-            name = r.name;
-            break;
-        }
-    }
-    if (!ChooseChannels()) return;
-    const int n = std::min(buffer->GetCount(1), SampleCount());
-    if (n < 1) return;
-
-    // The slider's end is the last sample, not one past it.
-    const double p = std::isfinite(position) ? std::clamp<double>(position, 0.0, 10000.0) : 0.0;
-    const int i = std::min(static_cast<int>(buffer->GetCount(1) * p * 0.0001), n - 1);
-    buffer->ClearPics();
-
     // The dimensions as they stand now: a test opened from a file has had no
     // calculation yet.
     double s0 = 0.0;
     float l0 = 0.0f;
     if (!Dimensions(s0, l0)) s0 = 0.0;
-    const float v = F(Samples(yChannel)[static_cast<size_t>(i)]);
-    if (name == "fPT" || name == "fST") {
-        iYield = i;
-        yYield = v;
-        SetForceStress(*this, "fPT", "fST", yYield, yChannel, s0);
-        SetFloat("fPOStec", static_cast<float>(i));
-    } else if (name == "fPPC" || name == "fSPC") {
-        iProp = i;
-        yProp = v;
-        SetForceStress(*this, "fPPC", "fSPC", yProp, yChannel, s0);
-        SetFloat("fPOSppc", static_cast<float>(i));
-    }
-    if (Usable(s0)) DrawMarkers();
+    if (MoveManualPoint(row, group, position, s0)) DrawMarkers();
 }

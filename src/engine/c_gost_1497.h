@@ -4,9 +4,6 @@
 #include "engine/methodenv.h"
 #include "engine/standard_method.h"
 
-// Area of a circle of diameter d, with pi in full double precision.
-double CircleArea(double d);
-
 // The method "ГОСТ 1497": tension test of metals on a cylindrical or a flat
 // specimen. The model the other standard methods vary.
 class C_Gost_1497 : public C_Gost_Base {
@@ -39,9 +36,6 @@ public:
     bool defined = false;
 
 private:
-    // The plot channels of the list, when the analysis can use them: a
-    // deformation on X (2, 3, 5) and a force or a stress on Y (1, 4).
-    bool ChooseChannels();
     // Every result of the calculation back to 0.
     void ClearResults();
     void DrawMarkers();

@@ -13,10 +13,6 @@ float F(double v) {
     return static_cast<float>(v);
 }
 
-double Circle(double d) {
-    return std::numbers::pi * d * d * 0.25;
-}
-
 // The results this method computes; a calculation that cannot be made
 // leaves them at 0 rather than at another test's values.
 constexpr const char* kResults[] = {"fF0", "fFIO", "fFIS", "fLU",  "fE",  "fSB", "fSPC",
@@ -158,21 +154,16 @@ void C_Gost_6996::SetElasticBoundPercent(int percent) {
 
 double C_Gost_6996::CrossSection() const {
     switch (GetInt("iTO")) {
-        case 0: {
-            const double d = GetFloat("fD0");
-            return Usable(d) ? Circle(d) : 0.0;
-        }
-        case 1: {
-            const double a = GetFloat("fA0");
-            const double b = GetFloat("fB0");
-            return Usable(a) && Usable(b) ? a * b : 0.0;
-        }
+        case 0:
+            return RoundSection(*this, "fD0");
+        case 1:
+            return FlatSection(*this, "fA0", "fB0");
         case 2: {
             // A bore of 0 is a solid bar; one as wide as the tube leaves no wall.
             const double outer = GetFloat("fD0t");
             const double inner = GetFloat("fA0t");
             if (!Usable(outer) || !(inner >= 0.0) || !(inner < outer)) return 0.0;
-            const double s = Circle(outer) - Circle(inner);
+            const double s = CircleArea(outer) - CircleArea(inner);
             return Usable(s) ? s : 0.0;
         }
         default:
@@ -182,15 +173,10 @@ double C_Gost_6996::CrossSection() const {
 
 double C_Gost_6996::FinalCrossSection() const {
     switch (GetInt("iTO")) {
-        case 0: {
-            const double d = GetFloat("fDK");
-            return Usable(d) ? Circle(d) : 0.0;
-        }
-        case 1: {
-            const double a = GetFloat("fAK");
-            const double b = GetFloat("fBK");
-            return Usable(a) && Usable(b) ? a * b : 0.0;
-        }
+        case 0:
+            return RoundSection(*this, "fDK");
+        case 1:
+            return FlatSection(*this, "fAK", "fBK");
         case 2:
             return CrossSection();
         default:

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "engine/standard_method.h"
 #include "model/cbuffer.h"
 
 namespace {
@@ -407,4 +408,86 @@ void C_Gost_Base::DrawOffsetLine(float lineSlope, float /*lineIntercept*/, float
     if (buffer == nullptr) return;
     buffer->AddPicLine(foot, 0.0f, foot + 2.0f * xPropLimit, 2.0f * lineSlope * xPropLimit,
                        kDarkGrey);
+}
+
+bool C_Gost_Base::ChooseChannels() {
+    if (IndexOf("fOX") >= 0) xChannel = GetInt("fOX");
+    if (IndexOf("fOY") >= 0) yChannel = GetInt("fOY");
+    // Time, or a channel of another kind, on either axis is no strength curve.
+    const bool deformation = xChannel == 2 || xChannel == 3 || xChannel == 5;
+    const bool load = yChannel == 1 || yChannel == 4;
+    return deformation && load;
+}
+
+void C_Gost_Base::RebuildStrainAndStress(int strainSource, float l0, double area) {
+    if (buffer == nullptr) return;
+    const std::span<const double> time = Samples(0);
+    const std::span<const double> force = Samples(1);
+    const std::span<const double> strain = Samples(strainSource);
+    const size_t n = std::min({time.size(), force.size(), strain.size()});
+    buffer->ClearCan(5);
+    buffer->ClearCan(4);
+    for (size_t i = 0; i < n; ++i) {
+        buffer->AddValue(5, strain[i] * 100.0 / l0);
+        buffer->AddValue(4, force[i] * 1000.0 / area);
+    }
+}
+
+void C_Gost_Base::ApplyHandSetPoints() {
+    const std::span<const double> y = Samples(yChannel);
+    const int n = SampleCount();
+    const auto handSet = [&](const char* name, int automatic) {
+        const double v = GetFloat(name);
+        if (v == 0.0 || !(v >= 0.0 && v < n)) {
+            SetFloat(name, static_cast<float>(automatic));
+            return automatic;
+        }
+        return static_cast<int>(v);
+    };
+    const int prop = handSet("fPOSppc", iProp);
+    if (prop != iProp) {
+        iProp = prop;
+        yProp = F(y[static_cast<size_t>(prop)]);
+    }
+    const int yield = handSet("fPOStec", iYield);
+    if (yield != iYield) {
+        iYield = yield;
+        yYield = F(y[static_cast<size_t>(yield)]);
+    }
+}
+
+std::string C_Gost_Base::VisibleName(int row, int group) const {
+    int seen = 0;
+    for (const S_Val& r : vals) {
+        if (r.group != group || r.visible == 0) continue;
+        if (seen++ == row) return r.name;
+    }
+    return {};
+}
+
+bool C_Gost_Base::MoveManualPoint(int row, int group, float position, double s0) {
+    if (buffer == nullptr || buffer->GetCount(1) < 10) return false;
+    const std::string name = VisibleName(row, group);
+    if (!ChooseChannels()) return false;
+    const int n = std::min(buffer->GetCount(1), SampleCount());
+    if (n < 1) return false;
+
+    // The slider's end is the last sample, not one past it.
+    const double p = std::isfinite(position) ? std::clamp<double>(position, 0.0, 10000.0) : 0.0;
+    const int i = std::min(static_cast<int>(buffer->GetCount(1) * p * 0.0001), n - 1);
+    buffer->ClearPics();
+
+    const float v = F(Samples(yChannel)[static_cast<size_t>(i)]);
+    if (name == "fPT" || name == "fST") {
+        iYield = i;
+        yYield = v;
+        SetForceStress(*this, "fPT", "fST", yYield, yChannel, s0);
+        SetFloat("fPOStec", static_cast<float>(i));
+    } else if (name == "fPPC" || name == "fSPC") {
+        iProp = i;
+        yProp = v;
+        SetForceStress(*this, "fPPC", "fSPC", yProp, yChannel, s0);
+        SetFloat("fPOSppc", static_cast<float>(i));
+    }
+    return Usable(s0);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <span>
+#include <string>
 
 #include "model/parametr.h"
 
@@ -81,4 +82,22 @@ protected:
     std::span<const double> Samples(int channel) const;
     // Cuts the recorded and the derived channels together at a sample.
     void CutAt(int n);
+
+    // The plot channels of the list ("fOX", "fOY"), when the analysis can use
+    // them: a deformation on X (2, 3, 5) and a force or a stress on Y (1, 4).
+    bool ChooseChannels();
+    // Strain in percent of l0 (channel 5) and stress on `area` (channel 4),
+    // rebuilt from the recorded channels sample by sample.
+    void RebuildStrainAndStress(int strainSource, float l0, double area);
+    // The proportional limit and the yield point set by hand on an earlier
+    // calculation ("fPOSppc", "fPOStec") replace the automatic ones when they
+    // are samples of this curve; otherwise the automatic ones are stored.
+    void ApplyHandSetPoints();
+    // The slider moved the result in `row` of `group` to `position` (0 to
+    // 10000 over the recorded samples): a yield point or a proportional
+    // limit takes the sample there, with its results on the cross-section
+    // `s0`. True when the markers are to be drawn again.
+    bool MoveManualPoint(int row, int group, float position, double s0);
+    // The name of the `row`-th visible parameter of `group`; "" past them.
+    std::string VisibleName(int row, int group) const;
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <numbers>
 #include <utility>
 
 #include "engine/testfile.h"
@@ -85,4 +86,19 @@ void AddMarkers(C_Buffer& buffer, const std::vector<Marker>& markers, int xChann
         }
         buffer.AddPicPoint(labelX, labelY, m.colour, xChannel, 1, i, m.label);
     }
+}
+
+double CircleArea(double d) {
+    return std::numbers::pi * d * d * 0.25;
+}
+
+double RoundSection(const C_Parametr& list, std::string_view diameter) {
+    const double d = list.GetFloat(diameter);
+    return Usable(d) ? CircleArea(d) : 0.0;
+}
+
+double FlatSection(const C_Parametr& list, std::string_view width, std::string_view thickness) {
+    const double a = list.GetFloat(width);
+    const double b = list.GetFloat(thickness);
+    return Usable(a) && Usable(b) ? a * b : 0.0;
 }

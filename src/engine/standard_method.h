@@ -40,6 +40,13 @@ private:
 // finite and above 0.
 bool Usable(double v);
 
+// Area of a circle of diameter d, with pi in full double precision.
+double CircleArea(double d);
+// Cross-sections from a list's dimensions: a round one from its diameter, a
+// flat one from its width and thickness; 0 when a dimension is not usable.
+double RoundSection(const C_Parametr& list, std::string_view diameter);
+double FlatSection(const C_Parametr& list, std::string_view width, std::string_view thickness);
+
 // Stores a result; a value that is not finite is no result and stored as 0.
 void SetResult(C_Parametr& list, std::string_view name, double value);
 
