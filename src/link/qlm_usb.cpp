@@ -90,14 +90,17 @@ bool QLM_USB::SetFeature(std::uint8_t report, std::span<const std::uint8_t> data
     return handle->SetFeature(buffer) == static_cast<int>(buffer.size());
 }
 
-bool QLM_USB::GetFeature(std::uint8_t report, std::span<std::uint8_t> destination) {
+bool QLM_USB::GetFeature(std::uint8_t report, std::span<std::uint8_t> destination, size_t needed) {
     if (currentPath_.empty() || !hid_.Usable()) return false;
     std::vector<std::uint8_t> buffer(destination.size() + 1, 0);
     buffer[0] = report;
     const std::unique_ptr<platform::HidHandle> handle = hid_.Open(currentPath_);
     if (!handle) return false;
-    // A short report is not the report asked for; its bytes are not used.
-    if (handle->GetFeature(buffer) != static_cast<int>(buffer.size())) return false;
+    // hidraw gives what the device sent: a report without the bytes that
+    // carry meaning is not the report asked for; padding it may leave out.
+    const int got = handle->GetFeature(buffer);
+    const size_t least = 1 + std::min(needed, destination.size());
+    if (got < static_cast<int>(least) || got > static_cast<int>(buffer.size())) return false;
     std::copy(buffer.begin() + 1, buffer.end(), destination.begin());
     return true;
 }
@@ -155,7 +158,7 @@ bool QLM_USB::ReadBlocks(std::uint8_t* block, std::uint8_t length, size_t blocks
     std::array<std::uint8_t, std::numeric_limits<std::uint8_t>::max()> staged{};
     for (size_t k = 0; k < blocks; ++k) {
         std::array<std::uint8_t, kBlockReadSize> report{};
-        if (!GetFeature(kBlockReport, report)) return false;
+        if (!GetFeature(kBlockReport, report, kBlockSize)) return false;
         const size_t at = k * kBlockSize;
         std::copy_n(report.begin(), std::min(kBlockSize, length - at), staged.begin() + at);
     }

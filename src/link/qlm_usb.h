@@ -45,10 +45,13 @@ public:
     // last list is too short.
     bool SelectDevice(int index);
 
-    // One report to or from the current device. GetFeature fills the whole
-    // destination or, when the device sent less, leaves it as it was.
+    // One report to or from the current device. GetFeature fails and leaves
+    // the destination as it was when the device sent fewer than `needed`
+    // bytes after the report number (all of them unless told); bytes it did
+    // not send read as 0.
     bool SetFeature(std::uint8_t report, std::span<const std::uint8_t> data);
-    bool GetFeature(std::uint8_t report, std::span<std::uint8_t> destination);
+    bool GetFeature(std::uint8_t report, std::span<std::uint8_t> destination,
+                    size_t needed = SIZE_MAX);
 
     const std::vector<std::string>& Paths() const { return paths_; }
     // The name of a path as last enumerated; "" for a path never seen.

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
-#include <functional>
 #include <numbers>
 #include <string>
 #include <utility>
@@ -14,16 +13,13 @@
 #include "engine/c_gost_1497.h"
 #include "engine/c_gostwork.h"
 #include "model/cbuffer.h"
-#include "platform/formatfloat.h"
-#include "support/console_stand_in.h"
 #include "support/curves.h"
-#include "support/temp_folder.h"
+#include "support/method_fixture.h"
 
 namespace {
 
+using namespace testsupport;
 using namespace testsupport::curves;
-using testsupport::FakeClock;
-using testsupport::ScriptedRandom;
 
 // The results the method computes, all in group 3.
 const char* const kResults[] = {"fF0",  "fDr", "fMPg", "fFIO", "fLU",   "fPFIO",
@@ -39,82 +35,17 @@ Specimen DefaultSpecimen() {
     return {DefaultArea(), 200.0};
 }
 
-std::vector<std::string> Labels(const C_Buffer& b) {
-    std::vector<std::string> labels;
-    for (const C_Buffer::SPicPoint& p : b.picPoints)
-        labels.push_back(p.label);
-    return labels;
-}
-
-int Marker(const C_Buffer& b, const std::string& label) {
-    for (const C_Buffer::SPicPoint& p : b.picPoints) {
-        if (p.label == label) return p.sampleIndex;
-    }
-    return -1;
-}
-
-// The row of a parameter among the visible ones of group 3, as the result
-// list shows them.
-int VisibleRow(const C_Parametr& m, const std::string& name) {
-    int row = 0;
-    for (int i = 0; i < m.Count(); ++i) {
-        const S_Val& r = *m.Record(i);
-        if (r.name == name) return row;
-        if (r.group == 3 && r.visible != 0) ++row;
-    }
-    return -1;
-}
-
-int GroupOf(const C_Parametr& m, const char* name) {
-    return m.Record(m.IndexOf(name))->group;
-}
-
-class Gost12004 : public ::testing::Test {
+class Gost12004 : public MethodTest<C_Gost_12004> {
 protected:
-    void SetUp() override {
-        platform::SetDecimalSeparator('.');
-        buffer.SetCanCount(7);
-        method.SetBuffer(&buffer);
-        // A new test, as the console starts one: the final length is not typed yet.
-        method.ResetManualPoints();
-    }
-
-    void Calculate(const Recording& r) {
-        Record(r, buffer);
-        method.Calculate();
-    }
-    void Set(const char* name, const std::string& text) {
-        ASSERT_GE(method.IndexOf(name), 0) << name;
-        method.SetFromText(method.IndexOf(name), text);
-    }
-    void ExpectNoResults() {
-        for (const char* name : kResults) {
-            if (std::string(name) == "fF0") continue;
-            EXPECT_EQ(method.GetFloat(name), 0.0) << name;
-        }
-        EXPECT_TRUE(buffer.picPoints.empty());
-        EXPECT_TRUE(buffer.picLines.empty());
-    }
-    std::vector<std::string> ResultTexts() const {
-        std::vector<std::string> texts;
-        for (const char* name : kResults)
-            texts.push_back(method.GetText(name));
-        return texts;
-    }
-
-    testsupport::TempFolder folder;
-    FakeClock clock;
-    ScriptedRandom random;
-    MethodEnv env{clock, random, nullptr, folder.path()};
-    C_Gost_12004 method{env};
-    C_Buffer buffer;
+    // A new test, as the console starts one: the final length is not typed yet.
+    void SetUp() override { method.ResetManualPoints(); }
 };
 
 // A curve of the default specimen with 20000 samples up to the break.
 constexpr int kSamples = 20000;
 
 Recording BilinearCurve(const Bilinear& c = {}, const Specimen& s = DefaultSpecimen()) {
-    return Sample([&](double e) { return c.Stress(e); }, c.fractureStrain, kSamples, s);
+    return ToFracture(c, kSamples, s);
 }
 
 // ---------------------------------------------------------------- declarations
@@ -143,10 +74,7 @@ TEST_F(Gost12004, DeclaresItsListInOrderWithTodaysDate) {
     EXPECT_EQ(method.GetMaxText("iTO"), "4");
     EXPECT_EQ(method.GetText("sDA"), "05.03.2024");
     EXPECT_EQ(method.boundPercent, 0);
-    int results = 0;
-    for (int i = 0; i < method.Count(); ++i)
-        results += method.InGroup(i, 3) ? 1 : 0;
-    EXPECT_EQ(results, 18);
+    EXPECT_EQ(CountInGroup(method, 3), 18);
 }
 
 TEST_F(Gost12004, DeclarationsCarryTheirCaptionsAndLimitsByteForByte) {
@@ -202,18 +130,12 @@ TEST_F(Gost12004, DeclarationsCarryTheirCaptionsAndLimitsByteForByte) {
         {"fS0", "Площадь сечения, мм~", 1, 4, "0.00", "0.000", "100000.0", "-100000.0", 1},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const int i = method.IndexOf(c.name);
-        ASSERT_GE(i, 0);
-        const S_Val& r = *method.Record(i);
-        EXPECT_EQ(r.caption, c.caption);
-        EXPECT_EQ(r.type, c.type);
-        EXPECT_EQ(r.group, c.group);
-        EXPECT_EQ(*r.valueText, c.valueText);
-        EXPECT_EQ(r.format, c.format);
-        EXPECT_EQ(r.maxText, c.maxText);
-        EXPECT_EQ(r.minText, c.minText);
-        EXPECT_EQ(r.visible, c.visible);
+        ExpectDeclared(
+            method, {c.name, c.caption, c.type, c.group, nullptr, c.format, c.maxText, c.minText});
+        const S_Val* r = method.Record(method.IndexOf(c.name));
+        ASSERT_NE(r, nullptr) << c.name;
+        EXPECT_EQ(*r->valueText, c.valueText) << c.name;
+        EXPECT_EQ(r->visible, c.visible) << c.name;
     }
     // The limits that keep typed values in range.
     EXPECT_EQ(method.Record(method.IndexOf("fACount"))->floatMin, 1.0);
@@ -326,83 +248,24 @@ TEST_F(Gost12004, CalculateTakesTheAreaOfTheDimensionsAsTheyStand) {
 
 // ---------------------------------------------------------------- curves with known answers
 
-struct CurveCase {
-    const char* name;
-    std::function<Recording()> make;
-    double strength;  // N/mm²
-    double modulus;
-    double proof;  // 0.2 % offset yield strength
-    double proofTolerance;
-    double elastic;  // 0.02 % offset elastic limit
-    double elasticTolerance;
-    double modulusTolerance;  // relative
-};
-
 class Gost12004Curves : public Gost12004, public ::testing::WithParamInterface<bool> {};
 
 TEST_P(Gost12004Curves, MeetTheirClosedForms) {
     const bool noisy = GetParam();
     const Specimen s = DefaultSpecimen();
-    const Bilinear bilinear;
-    const UpperYield upper;
-    RambergOsgood smooth;
-    smooth.n = 10.0;
-    const double smoothEnd = smooth.Strain(1.3 * smooth.proof);
-    // (stress / proof)^n = 0.1 at the 0.02 % offset.
-    const double smoothElastic = smooth.proof * std::pow(0.1, 1.0 / smooth.n);
-    const double step = bilinear.hardening * bilinear.fractureStrain / kSamples;
-    const CurveCase cases[] = {
-        {"bilinear", [&] { return BilinearCurve(bilinear); }, 450.0, 200000.0,
-         bilinear.OffsetStress(0.002), noisy ? 0.01 * 303 : step, bilinear.OffsetStress(0.0002),
-         noisy ? 0.01 * 300 : step, noisy ? 0.02 : 1e-4},
-        {"upper yield point",
-         [&] {
-             return Sample([&](double e) { return upper.Stress(e); }, upper.fractureStrain,
-                           kSamples, s);
-         },
-         450.0, 200000.0, upper.lower, noisy ? 0.01 * 290 : 1e-3, upper.lower,
-         noisy ? 0.01 * 290 : 1e-3, noisy ? 0.02 : 1e-4},
-        {"Ramberg-Osgood",
-         [&] { return Sample([&](double e) { return smooth.Stress(e); }, smoothEnd, kSamples, s); },
-         // The secant of the elastic fit is about 1 % below the initial modulus,
-         // which the 0.02 % point feels most.
-         1.3 * smooth.proof, smooth.modulus, smooth.proof, 0.01 * smooth.proof, smoothElastic,
-         0.02 * smoothElastic, 0.02},
-    };
-    for (const CurveCase& c : cases) {
+    for (const KnownCurve& c : KnownCurves(s, kSamples, noisy)) {
         SCOPED_TRACE(c.name);
-        Recording r = c.make();
-        const double fMax = MaxOf(r.force);
-        if (noisy) AddForceNoise(r, 0.0005 * fMax, 20240305);
         method.ResetManualPoints();
-        Calculate(r);
-
-        // The cut removes the fall and what follows, nothing before it.
-        for (int ch = 0; ch <= 5; ++ch)
-            EXPECT_EQ(buffer.GetCount(ch), kSamples) << "channel " << ch;
-
-        const double sb = method.GetFloat("fSB");
-        if (noisy) {
-            EXPECT_NEAR(sb, c.strength, 0.001 * c.strength);
-        } else {
-            const float peak = static_cast<float>(fMax);
-            EXPECT_EQ(method.GetFloat("fPM"), peak);
-            EXPECT_EQ(sb, peak / static_cast<float>(s.area) * 1000.0f);
-            EXPECT_NEAR(sb, c.strength, 1e-4 * c.strength);
-        }
+        ExpectStrengthAndProofOf(c, s.area, noisy);
+        ExpectCutAt(kSamples, 5);
         EXPECT_NEAR(method.GetFloat("fE"), c.modulus, c.modulusTolerance * c.modulus);
-        EXPECT_NEAR(method.GetFloat("fS02"), c.proof, c.proofTolerance);
         EXPECT_NEAR(method.GetFloat("fS05"), c.elastic, c.elasticTolerance);
-        EXPECT_NEAR(method.GetFloat("fP02"), method.GetFloat("fS02") * s.area / 1000.0, 1e-4);
         EXPECT_NEAR(method.GetFloat("fP002"), method.GetFloat("fS05") * s.area / 1000.0, 1e-4);
         EXPECT_EQ(Labels(buffer), (std::vector<std::string>{"`пц", "`]", "`[", "`т", "`в", "`к"}));
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Gost12004, Gost12004Curves, ::testing::Bool(),
-                         [](const ::testing::TestParamInfo<bool>& p) {
-                             return p.param ? std::string("Noisy") : std::string("Clean");
-                         });
+INSTANTIATE_TEST_SUITE_P(Gost12004, Gost12004Curves, ::testing::Bool(), CleanOrNoisy);
 
 TEST_F(Gost12004, BilinearElongationsAndTheBarsOwnResults) {
     const Bilinear c;
@@ -438,10 +301,10 @@ TEST_F(Gost12004, BilinearElongationsAndTheBarsOwnResults) {
         const double strain = c.OffsetStress(offset) / c.modulus + offset;
         EXPECT_NEAR(index, strain / step, 1.0);
     }
-    EXPECT_EQ(Marker(buffer, "`["), static_cast<int>(method.iOffsetYield));
-    EXPECT_EQ(Marker(buffer, "`]"), static_cast<int>(method.iOffsetElastic));
-    EXPECT_EQ(Marker(buffer, "`в"), static_cast<int>(std::round(c.UniformStrain() / step)));
-    EXPECT_EQ(Marker(buffer, "`к"), kSamples - 1);
+    EXPECT_EQ(MarkerAt(buffer, "`["), static_cast<int>(method.iOffsetYield));
+    EXPECT_EQ(MarkerAt(buffer, "`]"), static_cast<int>(method.iOffsetElastic));
+    EXPECT_EQ(MarkerAt(buffer, "`в"), static_cast<int>(std::round(c.UniformStrain() / step)));
+    EXPECT_EQ(MarkerAt(buffer, "`к"), kSamples - 1);
     for (const C_Buffer::SPicPoint& p : buffer.picPoints) {
         EXPECT_EQ(p.firstChannel, 2);
         EXPECT_EQ(p.secondChannel, 1);
@@ -462,13 +325,9 @@ TEST_F(Gost12004, BilinearElongationsAndTheBarsOwnResults) {
 
 TEST_F(Gost12004, UpperYieldPointWithinOneSample) {
     const UpperYield c;
-    const double step = c.fractureStrain / (kSamples - 1);
-    Calculate(Sample([&](double e) { return c.Stress(e); }, c.fractureStrain, kSamples,
-                     DefaultSpecimen()));
-    const int peak = static_cast<int>(std::round(c.PeakStrain() / step));
-    EXPECT_NEAR(method.GetFloat("fPOStec"), peak, 1.0);
-    EXPECT_NEAR(method.GetFloat("fST"), c.upper, c.modulus * step);
-    EXPECT_EQ(Marker(buffer, "`т"), static_cast<int>(method.GetFloat("fPOStec")));
+    Calculate(ToFracture(c, kSamples, DefaultSpecimen()));
+    ExpectUpperYieldPoint(c, kSamples);
+    EXPECT_EQ(method.GetFloat("fPOStec"), method.iYield);
 }
 
 // ---------------------------------------------------------------- the calculation's rules
@@ -498,7 +357,7 @@ TEST_F(Gost12004, AGaugeLengthBeyondTheWorkingLengthsLimitStillGivesTheUniformEl
 
 TEST_F(Gost12004, StressOnYGivesTheForceFromTheArea) {
     Calculate(BilinearCurve());
-    const std::vector<std::string> onForce = ResultTexts();
+    const std::vector<std::string> onForce = Texts(method, kResults);
     Set("fOY", "4");
     Set("fLK", "0");
     method.Calculate();
@@ -507,7 +366,7 @@ TEST_F(Gost12004, StressOnYGivesTheForceFromTheArea) {
     EXPECT_NEAR(method.GetFloat("fPM"), 0.001 * peak * DefaultArea(), 1e-4);
     // Every result reads the same on the stress axis, to the last digit shown
     // but for the offset points, one sample apart at most.
-    const std::vector<std::string> onStress = ResultTexts();
+    const std::vector<std::string> onStress = Texts(method, kResults);
     for (size_t k = 0; k < std::size(kResults); ++k) {
         const std::string name = kResults[k];
         if (name == "fS02" || name == "fS05" || name == "fP02" || name == "fP002") continue;
@@ -557,55 +416,19 @@ TEST_F(Gost12004, TheExtensometerFeedsTheStrainButLeavesTheAxisToTheList) {
 }
 
 TEST_F(Gost12004, AxesThatAreNoStrengthCurveComputeNothing) {
-    struct Case {
-        int x;
-        int y;
-    };
-    // Time, force or stress on X; time, a deformation or the scratch channel on Y.
-    const Case cases[] = {{0, 1}, {1, 1}, {4, 1}, {6, 1}, {2, 0}, {2, 2}, {2, 3}, {2, 5}, {2, 6}};
     Calculate(BilinearCurve());
-    const std::vector<std::string> before = ResultTexts();
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::to_string(c.x) + "/" + std::to_string(c.y));
-        Set("fOX", std::to_string(c.x));
-        Set("fOY", std::to_string(c.y));
-        method.Calculate();
-        EXPECT_TRUE(buffer.picPoints.empty());
-        EXPECT_TRUE(buffer.picLines.empty());
-        EXPECT_EQ(ResultTexts(), before);
-    }
+    ExpectAxesOfNoStrengthCurveComputeNothing(kResults);
 }
 
 TEST_F(Gost12004, FewerThanTenSamplesLeaveTheResultsAndThePictures) {
     Calculate(BilinearCurve());
-    const std::vector<std::string> before = ResultTexts();
-    const size_t points = buffer.picPoints.size();
-    const size_t lines = buffer.picLines.size();
-    ASSERT_GT(points, 0u);
-    for (int c = 0; c < buffer.GetCanCount(); ++c)
-        buffer.ClearCan(c);
-    for (int i = 0; i < 9; ++i) {
-        buffer.AddValue(0, i);
-        buffer.AddValue(1, i);
-        buffer.AddValue(2, i);
-        buffer.AddValue(3, i);
-    }
-    method.Calculate();
-    EXPECT_EQ(ResultTexts(), before);
-    EXPECT_EQ(buffer.picPoints.size(), points);
-    EXPECT_EQ(buffer.picLines.size(), lines);
-    EXPECT_EQ(buffer.GetCount(4), 0);
+    ExpectNineSamplesChangeNothing();
 }
 
 TEST_F(Gost12004, ThePointOfAMarkerAndItsResultCarryTheSameSymbol) {
     Calculate(BilinearCurve());
-    for (const auto& [label, name] :
-         {std::pair{"`]", "fS05"}, std::pair{"`[", "fS02"}, std::pair{"`т", "fST"},
-          std::pair{"`в", "fSB"}, std::pair{"`пц", "fSPC"}}) {
-        SCOPED_TRACE(label);
-        EXPECT_NE(method.GetCaption(name).find(std::string(label) + ","), std::string::npos);
-        EXPECT_GE(Marker(buffer, label), 1);
-    }
+    ExpectMarkersCarryTheSymbolsOf(
+        {{"`]", "fS05"}, {"`[", "fS02"}, {"`т", "fST"}, {"`в", "fSB"}, {"`пц", "fSPC"}});
 }
 
 TEST_F(Gost12004, TotalElongationAtMaximumNeedsAModulus) {
@@ -632,21 +455,7 @@ TEST_F(Gost12004, TotalElongationAtMaximumNeedsAModulus) {
 
 TEST_F(Gost12004, TheSliderMovesTheYieldPointAndTheNextCalculationKeepsIt) {
     Calculate(BilinearCurve());
-    const int row = VisibleRow(method, "fST");
-    ASSERT_GE(row, 0);
-    method.SetManualPoint(row, 3, 2500.0f);  // a quarter of the way
-    EXPECT_EQ(method.GetFloat("fPOStec"), 5000.0);
-    EXPECT_EQ(method.iYield, 5000);
-    const double stress = buffer.GetValue(1, 5000) / DefaultArea() * 1000.0;
-    EXPECT_NEAR(method.GetFloat("fST"), stress, 1e-3);
-    EXPECT_NEAR(method.GetFloat("fPT"), buffer.GetValue(1, 5000), 1e-5);
-    EXPECT_EQ(Marker(buffer, "`т"), 5000);
-    EXPECT_EQ(Labels(buffer).size(), 6u);
-    EXPECT_TRUE(buffer.picLines.empty());  // construction lines are not redrawn
-
-    method.Calculate();
-    EXPECT_EQ(method.GetFloat("fPOStec"), 5000.0);
-    EXPECT_NEAR(method.GetFloat("fST"), stress, 1e-3);
+    ExpectTheYieldSliderAQuarterOfTheWayKept(DefaultArea(), 6);
 
     // A new test forgets the points and the final length.
     const double lk = method.GetFloat("fLK");
@@ -671,8 +480,8 @@ TEST_F(Gost12004, AHandSetProportionalLimitMovesNoOffsetPoint) {
     EXPECT_EQ(method.GetFloat("fPOSppc"), 10000.0);
     method.Calculate();
     EXPECT_EQ(method.GetFloat("fPOSppc"), 10000.0);
-    EXPECT_NEAR(method.GetFloat("fSPC"), buffer.GetValue(1, 10000) / DefaultArea() * 1000.0, 1e-3);
-    EXPECT_EQ(Marker(buffer, "`пц"), 10000);
+    EXPECT_NEAR(method.GetFloat("fSPC"), StressAt(10000, DefaultArea()), 1e-3);
+    EXPECT_EQ(MarkerAt(buffer, "`пц"), 10000);
     EXPECT_EQ(method.GetText("fS02"), s02);
     EXPECT_EQ(method.GetText("fS05"), s05);
     EXPECT_EQ(method.iOffsetElastic, elastic);
@@ -680,15 +489,7 @@ TEST_F(Gost12004, AHandSetProportionalLimitMovesNoOffsetPoint) {
 
 TEST_F(Gost12004, TheSlidersEndIsTheLastSample) {
     Calculate(BilinearCurve());
-    const int last = buffer.GetCount(1) - 1;
-    const double lastStress = buffer.GetValue(1, last) / DefaultArea() * 1000.0;
-    for (const char* name : {"fST", "fPPC"}) {
-        SCOPED_TRACE(name);
-        method.SetManualPoint(VisibleRow(method, name), 3, 10000.0f);
-        const bool yield = std::string(name) == "fST";
-        EXPECT_EQ(method.GetFloat(yield ? "fPOStec" : "fPOSppc"), last);
-        EXPECT_NEAR(method.GetFloat(yield ? "fST" : "fSPC"), lastStress, 1e-3);
-    }
+    ExpectTheSlidersEndIsTheLastSample(DefaultArea());
     // A position that is no number is the start.
     method.SetManualPoint(VisibleRow(method, "fST"), 3, std::nanf(""));
     EXPECT_EQ(method.GetFloat("fPOStec"), 0.0);
@@ -700,24 +501,13 @@ TEST_F(Gost12004, TheSliderOnAnOpenedTestUsesTheDimensionsAsTheyStand) {
     // A test opened from a file, and a diameter typed since the last UpdateArea.
     Record(BilinearCurve(), buffer);
     Set("fD0", "25");
-    method.SetManualPoint(VisibleRow(method, "fST"), 3, 5000.0f);
-    const int i = buffer.GetCount(1) / 2;
-    const double stress = buffer.GetValue(1, i) / (25.0 * 3.14159265 * 25.0 * 0.25) * 1000.0;
-    EXPECT_EQ(method.GetFloat("fPOStec"), i);
-    EXPECT_NEAR(method.GetFloat("fST"), stress, 1e-3);
-    EXPECT_NEAR(method.GetFloat("fPT"), buffer.GetValue(1, i), 1e-5);
+    ExpectTheYieldSliderHalfWay(25.0 * 3.14159265 * 25.0 * 0.25);
 }
 
 // ---------------------------------------------------------------- unusable input
 
 TEST_F(Gost12004, UnusableDimensionsGiveNoResult) {
-    struct Case {
-        const char* name;
-        int type;
-        const char* field;
-        const char* value;
-    };
-    const Case cases[] = {
+    const UnusableDimension cases[] = {
         {"bar without length", 0, "fLmm0", "0"},
         {"bar of negative mass", 0, "fMasg0", "-250"},
         {"round sample with a diameter not measured", 1, "fDN2", "0"},
@@ -727,35 +517,20 @@ TEST_F(Gost12004, UnusableDimensionsGiveNoResult) {
         {"negative gauge length", 3, "fL0", "-5"},
         {"no such sample type", 4, "fD0", "20"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    const auto usable = [&] {
         method.SetSampleType(0);
-        Set("fLmm0", "300");
-        Set("fMasg0", "250");
-        Set("fL0", "200");
+        Set({{"fLmm0", "300"}, {"fMasg0", "250"}, {"fL0", "200"}});
         method.ResetManualPoints();
-        Calculate(BilinearCurve());
-        ASSERT_GT(method.GetFloat("fSB"), 0.0);
-
-        Record(BilinearCurve(), buffer);
-        method.SetSampleType(c.type);
-        Set(c.field, c.value);
-        method.Calculate();
-        ExpectNoResults();
-        for (int i = 0; i < method.Count(); ++i) {
-            const S_Val& r = *method.Record(i);
-            if (r.type != C_Parametr::kFloat) continue;
-            EXPECT_TRUE(std::isfinite(method.GetFloat(r.name))) << r.name;
-        }
-        // Without an analysis the recording is not cut.
-        EXPECT_EQ(buffer.GetCount(1), kSamples + 5);
-        method.SetManualPoint(VisibleRow(method, "fST"), 3, 5000.0f);
-        // The slider needs only the cross-section.
-        if (std::string(c.field) != "fL0") {
-            EXPECT_EQ(method.GetFloat("fST"), 0.0);
-            EXPECT_TRUE(buffer.picPoints.empty());
-        }
-    }
+    };
+    ExpectEachUnusableDimensionGivesNoResult(
+        cases, BilinearCurve(), kResults, usable, [&](const UnusableDimension& c) {
+            method.SetManualPoint(VisibleRow(method, "fST"), 3, 5000.0f);
+            // The slider needs only the cross-section.
+            if (std::string(c.field) != "fL0") {
+                EXPECT_EQ(method.GetFloat("fST"), 0.0);
+                EXPECT_TRUE(buffer.picPoints.empty());
+            }
+        });
 }
 
 TEST_F(Gost12004, UnusableFinalOrSideDimensionsLeaveTheOtherResults) {
@@ -777,21 +552,11 @@ TEST_F(Gost12004, UnusableFinalOrSideDimensionsLeaveTheOtherResults) {
 TEST_F(Gost12004, EveryTestStartsFromACleanAnalysis) {
     Calculate(BilinearCurve());
     ASSERT_GT(method.GetFloat("fS02"), 0.0);
-    ASSERT_GE(Marker(buffer, "`["), 1);
+    ASSERT_GE(MarkerAt(buffer, "`["), 1);
 
-    // A brittle specimen, straight to the break: no offset point to find.
-    const Specimen s = DefaultSpecimen();
-    Recording brittle;
-    for (int i = 0; i < 200; ++i)
-        brittle.Add(0.01 * i, s.Force(2.0 * i), s.Length(1e-5 * i));
-    brittle.Add(2.0, 0.1, s.Length(0.002));
     method.ResetManualPoints();
-    Calculate(brittle);
-    EXPECT_NEAR(method.GetFloat("fSB"), 398.0, 1e-3);
-    for (const char* name : {"fS02", "fP02", "fS05", "fP002"})
-        EXPECT_EQ(method.GetFloat(name), 0.0) << name;
-    EXPECT_EQ(Marker(buffer, "`["), -1);
-    EXPECT_EQ(Marker(buffer, "`]"), -1);
+    Calculate(Brittle(DefaultSpecimen()));
+    ExpectABrittleBreakWithoutOffsetPoints({"fS02", "fP02", "fS05", "fP002"}, {"`[", "`]"});
 }
 
 TEST_F(Gost12004, RecalculatingChangesNeitherTheCurveNorTheResults) {
@@ -800,15 +565,7 @@ TEST_F(Gost12004, RecalculatingChangesNeitherTheCurveNorTheResults) {
         l += 0.3;  // slack in the grips
     r.extensometer = r.displacement;
     Calculate(r);
-    std::vector<std::vector<double>> channels;
-    for (int c = 0; c < 4; ++c)
-        channels.push_back(buffer.cans[static_cast<size_t>(c)].samples);
-    const std::vector<std::string> results = ResultTexts();
-
-    method.Calculate();
-    for (int c = 0; c < 4; ++c)
-        EXPECT_EQ(buffer.cans[static_cast<size_t>(c)].samples, channels[static_cast<size_t>(c)]);
-    EXPECT_EQ(ResultTexts(), results);
+    ExpectARecalculationChangesNothing();
     // The slack before the elastic line is not elongation.
     const Bilinear c;
     EXPECT_NEAR(method.GetFloat("fFIO"), (c.fractureStrain - c.fracture / c.modulus) * 100.0, 1e-3);
@@ -819,50 +576,38 @@ TEST_F(Gost12004, RecalculatingChangesNeitherTheCurveNorTheResults) {
 
 TEST_F(Gost12004, TheTemplateKeepsTheValuesButNotTheDate) {
     method.SetSampleType(2);
-    Set("fDEd0", "3.5");
-    Set("sP004", "П-12");
-    // A template may replace the method's text; the file keeps the method's own name.
-    Set("sGO", "../elsewhere");
-    method.SaveTemplate();
-    std::vector<std::string> files;
-    for (const auto& e : std::filesystem::directory_iterator(folder.path()))
-        files.push_back(e.path().filename().string());
-    EXPECT_EQ(files, std::vector<std::string>{"SHAB_ГОСТ 12004.ips"});
+    Set({{"fDEd0", "3.5"}, {"sP004", "П-12"}});
+    ExpectTemplateSavedAs("SHAB_ГОСТ 12004.ips");
 
-    clock.now = {2025, 1, 2, 3, 4, 5};
-    C_Gost_12004 reloaded(env);
+    C_Gost_12004 reloaded = Reopened();
+    ExpectTexts(reloaded, {{"fDEd0", "3.50"}, {"sP004", "П-12"}, {"sDA", "02.01.2025"}});
     EXPECT_EQ(reloaded.Count(), 56);
     EXPECT_EQ(reloaded.GetInt("iTO"), 2);
     EXPECT_EQ(GroupOf(reloaded, "fDEd0"), 1);
     EXPECT_EQ(GroupOf(reloaded, "fD0"), 4);
-    EXPECT_EQ(reloaded.GetText("fDEd0"), "3.50");
-    EXPECT_EQ(reloaded.GetText("sP004"), "П-12");
     EXPECT_EQ(reloaded.GetItem("iTO", 3), "Арматура");
-    EXPECT_EQ(reloaded.GetText("sDA"), "02.01.2025");
     reloaded.UpdateArea();
     EXPECT_NEAR(reloaded.GetFloat("fS0"), 10.0 * CircleArea(3.5), 1e-4);
 }
 
 TEST_F(Gost12004, TheRegistrySelectsItFourthWithItsSampleTypes) {
-    C_GostWorks registry{env};
-    std::vector<std::string> methods, types, lists[4];
-    registry.Init(&methods, &types, &lists[0], &lists[1], &lists[2], &lists[3]);
-    registry.FillMethodList(0, &buffer);
+    ConsoleRegistry shown(env, buffer);
+    C_GostWorks& registry = shown.registry;
     ASSERT_TRUE(registry.Select(3, 2, 1));
     const C_Parametr& m = *registry.Current();
     EXPECT_EQ(&m, &registry.gost12004);
-    EXPECT_EQ(types, (std::vector<std::string>{"Арматура", "Круглый образец", "Арматурный канат",
-                                               "Арматура"}));
+    EXPECT_EQ(shown.types, (std::vector<std::string>{"Арматура", "Круглый образец",
+                                                     "Арматурный канат", "Арматура"}));
     EXPECT_EQ(m.GetInt("iTZ"), 1);
-    EXPECT_EQ(lists[1], (std::vector<std::string>{
-                            "Длина образца,  мм=300.00",
-                            "Начальная расчетная длина lo, мм=200.000",
-                            "Площадь сечения, мм~(если 0-авторасчет)=0.000",
-                            "Диаметр проволоки составляющей канат,  мм=2.00",
-                            "Количество проволок составляющих канат,  шт=10.00",
-                        }));
-    EXPECT_EQ(lists[2], (std::vector<std::string>{"Конечная длина lк, мм=205.00",
-                                                  "Конечный диаметр, мм=10.00"}));
+    EXPECT_EQ(shown.lists[1], (std::vector<std::string>{
+                                  "Длина образца,  мм=300.00",
+                                  "Начальная расчетная длина lo, мм=200.000",
+                                  "Площадь сечения, мм~(если 0-авторасчет)=0.000",
+                                  "Диаметр проволоки составляющей канат,  мм=2.00",
+                                  "Количество проволок составляющих канат,  шт=10.00",
+                              }));
+    EXPECT_EQ(shown.lists[2], (std::vector<std::string>{"Конечная длина lк, мм=205.00",
+                                                        "Конечный диаметр, мм=10.00"}));
     EXPECT_EQ(m.GetText("fS0"), "31.416");
     EXPECT_TRUE(std::filesystem::exists(folder.File("SHAB_ГОСТ 12004.ips")));
 }

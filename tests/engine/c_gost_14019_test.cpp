@@ -13,13 +13,12 @@
 #include "platform/formatfloat.h"
 #include "support/console_stand_in.h"
 #include "support/curves.h"
-#include "support/temp_folder.h"
+#include "support/method_fixture.h"
 
 namespace {
 
+using namespace testsupport;
 using namespace testsupport::curves;
-using testsupport::FakeClock;
-using testsupport::ScriptedRandom;
 using Lines = std::vector<std::string>;
 
 // Everything a list shows or stores of its records: the values as text and
@@ -39,11 +38,6 @@ ListState StateOf(const C_Parametr& m) {
     return s;
 }
 
-int GroupOf(const C_Parametr& m, const char* name) {
-    const int i = m.IndexOf(name);
-    return i < 0 ? -1 : m.Record(i)->group;
-}
-
 // A bend test as the unit records it: the mandrel goes down at an even
 // rate, the force rises and falls when the specimen gives way.
 Recording BendRecording(int samples) {
@@ -55,26 +49,7 @@ Recording BendRecording(int samples) {
     return r;
 }
 
-class Gost14019 : public ::testing::Test {
-protected:
-    void SetUp() override {
-        platform::SetDecimalSeparator('.');
-        buffer.SetCanCount(7);
-        method.SetBuffer(&buffer);
-    }
-
-    void Set(const char* name, const std::string& text) {
-        ASSERT_GE(method.IndexOf(name), 0) << name;
-        method.SetFromText(method.IndexOf(name), text);
-    }
-
-    testsupport::TempFolder folder;
-    FakeClock clock;
-    ScriptedRandom random;
-    MethodEnv env{clock, random, nullptr, folder.path()};
-    C_Gost_14019 method{env};
-    C_Buffer buffer;
-};
+using Gost14019 = MethodTest<C_Gost_14019>;
 
 // ---------------------------------------------------------------- declarations
 
@@ -84,14 +59,8 @@ TEST_F(Gost14019, DeclaresTheBendListInOrderWithTodaysDate) {
                          "fD0",       "fA0",     "fB0",    "fALF", "fTLK",  "sM7",    "sM1",
                          "sM2",       "sM3",     "sM4",    "fOX",  "fOY",   "fSpdL",  "fSpd",
                          "fPos",      "iVECTOR", "iVISUAL"};
-    Lines names;
-    for (int i = 0; i < method.Count(); ++i) {
-        const S_Val& r = *method.Record(i);
-        names.push_back(r.name);
-        EXPECT_EQ(r.visible, 1) << r.name;
-        EXPECT_EQ(r.persist, 1) << r.name;
-    }
-    EXPECT_EQ(names, order);
+    EXPECT_EQ(RecordNames(method), order);
+    ExpectEveryRecordKept(method, true);
 
     EXPECT_EQ(method.GetText("sDA"), "05.03.2024");
     // Not the time of day: the console stamps it at the calculation.
@@ -107,56 +76,30 @@ TEST_F(Gost14019, DeclaresTheBendListInOrderWithTodaysDate) {
 }
 
 TEST_F(Gost14019, DeclarationsThatOthersReadOrTypeInto) {
-    struct Case {
-        const char* name;
-        const char* caption;
-        int type;
-        int group;
-        const char* text;  // the value as the lists show it
-        const char* format;
-        double min;
-        double max;
+    const DeclaredWithin records[] = {
+        {{"sFULLNAME", "НАЗВАНИЕ", 2, 4, "МЕТАЛЛЫ МЕТОД ИСПЫТАНИЯ НА ИЗГИБ", ""}, 0, 0},
+        {{"sGO", "Нормативный документ", 2, 4, "ГОСТ 14019", ""}, 0, 0},
+        {{"sTM", "Тип испытательной машины", 2, 4, "ТИП", ""}, 0, 0},
+        {{"sTE", "Температура,C°", 2, 0, "20", ""}, 0, 0},  // a Latin C
+        {{"fDOP", "Диаметр верхней оправки D, мм", 1, 1, "50.000", "0.000"}, -1000, 1000},
+        {{"fDOP2", "Диаметр нижней оправки D, мм", 1, 1, "50.000", "0.000"}, -1000, 1000},
+        {{"fKOPOR", "Расстояние между опорами, мм", 1, 1, "200.000", "0.000"}, -1000, 1000},
+        {{"fL0", "Длина образца, мм", 1, 1, "250.000", "0.000"}, -1000, 3000},
+        {{"fD0", "Диаметр образца, мм", 1, 1, "20.000", "0.000"}, -1000, 1000},
+        {{"fB0", "Толщина образца, мм", 1, 1, "20.000", "0.000"}, -1000, 1000},
+        {{"fALF", "Угол изгиба,°", 1, 1, "0.000", "0.000"}, -1000, 1000},
+        {{"fTLK", "Расстояние между плоскостями, мм", 1, 2, "0.000", "0.000"}, -1000, 1000},
+        {{"sM7", "Результат, дефекты на изломе", 2, 2, "", ""}, 0, 0},
+        {{"sM4", "Метод испытания", 2, 1, "Угол/Параллельность/Соприкосновение", ""}, 0, 0},
+        {{"fOX", "L,мм", 0, 4, "2", "0.000"}, 0, 10},
+        {{"fOY", "\xD0\xA2,\xD1\x81", 0, 4, "0", "0.000"}, 0, 10},  // Cyrillic Т and с: time
+        {{"fSpd", "Скорость ГОСТ к\x48/с", 1, 4, "2.0000", "0.0000"}, -10000, 10000},  // Latin H
+        {{"fPos", "Поз Образца", 0, 4, "0", "0.000"}, 0, 3},
+        {{"iVECTOR", "ТИП ИСПЫТАНИЯ", 0, 4, "1", "0"}, 0, 3},
+        {{"iVISUAL", "ВИЗУАЛИЗАЦИЯ", 0, 4, "1", "0"}, 0, 1000},
     };
-    const Case cases[] = {
-        {"sFULLNAME", "НАЗВАНИЕ", 2, 4, "МЕТАЛЛЫ МЕТОД ИСПЫТАНИЯ НА ИЗГИБ", "", 0, 0},
-        {"sGO", "Нормативный документ", 2, 4, "ГОСТ 14019", "", 0, 0},
-        {"sTM", "Тип испытательной машины", 2, 4, "ТИП", "", 0, 0},
-        {"sTE", "Температура,C°", 2, 0, "20", "", 0, 0},  // a Latin C
-        {"fDOP", "Диаметр верхней оправки D, мм", 1, 1, "50.000", "0.000", -1000, 1000},
-        {"fDOP2", "Диаметр нижней оправки D, мм", 1, 1, "50.000", "0.000", -1000, 1000},
-        {"fKOPOR", "Расстояние между опорами, мм", 1, 1, "200.000", "0.000", -1000, 1000},
-        {"fL0", "Длина образца, мм", 1, 1, "250.000", "0.000", -1000, 3000},
-        {"fD0", "Диаметр образца, мм", 1, 1, "20.000", "0.000", -1000, 1000},
-        {"fB0", "Толщина образца, мм", 1, 1, "20.000", "0.000", -1000, 1000},
-        {"fALF", "Угол изгиба,°", 1, 1, "0.000", "0.000", -1000, 1000},
-        {"fTLK", "Расстояние между плоскостями, мм", 1, 2, "0.000", "0.000", -1000, 1000},
-        {"sM7", "Результат, дефекты на изломе", 2, 2, "", "", 0, 0},
-        {"sM4", "Метод испытания", 2, 1, "Угол/Параллельность/Соприкосновение", "", 0, 0},
-        {"fOX", "L,мм", 0, 4, "2", "0.000", 0, 10},
-        {"fOY", "\xD0\xA2,\xD1\x81", 0, 4, "0", "0.000", 0, 10},  // Cyrillic Т and с: time
-        {"fSpd", "Скорость ГОСТ к\x48/с", 1, 4, "2.0000", "0.0000", -10000, 10000},  // Latin H
-        {"fPos", "Поз Образца", 0, 4, "0", "0.000", 0, 3},
-        {"iVECTOR", "ТИП ИСПЫТАНИЯ", 0, 4, "1", "0", 0, 3},
-        {"iVISUAL", "ВИЗУАЛИЗАЦИЯ", 0, 4, "1", "0", 0, 1000},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const int i = method.IndexOf(c.name);
-        ASSERT_GE(i, 0);
-        const S_Val& r = *method.Record(i);
-        EXPECT_EQ(r.caption, c.caption);
-        EXPECT_EQ(r.type, c.type);
-        EXPECT_EQ(r.group, c.group);
-        EXPECT_EQ(method.GetText(c.name), c.text);
-        EXPECT_EQ(r.format, c.format);
-        if (c.type == C_Parametr::kFloat) {
-            EXPECT_EQ(r.floatMin, c.min);
-            EXPECT_EQ(r.floatMax, c.max);
-        } else if (c.type == C_Parametr::kInt) {
-            EXPECT_EQ(r.intMin, static_cast<int>(c.min));
-            EXPECT_EQ(r.intMax, static_cast<int>(c.max));
-        }
-    }
+    for (const DeclaredWithin& d : records)
+        ExpectDeclaredWithin(method, d);
     // The protocol number goes into this record's max text later.
     EXPECT_EQ(method.GetMaxText("sGO"), "");
 }
@@ -274,32 +217,21 @@ TEST_F(Gost14019, CalculateWithoutABufferDoesNothing) {
 
 TEST_F(Gost14019, TheTemplateBringsBackTheSetUpButNotTheDate) {
     method.SetSampleType(2);
-    Set("fDOP", "40");
-    Set("fKOPOR", "160");
-    Set("fALF", "180");
-    Set("sM1", "Сталь 20");
-    Set("sM4", "Угол");
-    // A template may replace the method's text; the file keeps the method's own name.
-    Set("sGO", "../elsewhere");
-    method.SaveTemplate();
-    Lines files;
-    for (const auto& e : std::filesystem::directory_iterator(folder.path()))
-        files.push_back(e.path().filename().string());
-    EXPECT_EQ(files, Lines{"SHAB_ГОСТ 14019.ips"});
+    Set({{"fDOP", "40"}, {"fKOPOR", "160"}, {"fALF", "180"}, {"sM1", "Сталь 20"}, {"sM4", "Угол"}});
+    ExpectTemplateSavedAs("SHAB_ГОСТ 14019.ips");
 
-    clock.now = {2025, 1, 2, 3, 4, 5};
-    C_Gost_14019 reloaded(env);
+    const C_Gost_14019 reloaded = Reopened();
     ASSERT_EQ(reloaded.Count(), 31);
-    EXPECT_EQ(reloaded.GetText("fDOP"), "40.000");
-    EXPECT_EQ(reloaded.GetText("fKOPOR"), "160.000");
-    EXPECT_EQ(reloaded.GetText("fALF"), "180.000");
-    EXPECT_EQ(reloaded.GetText("sM1"), "Сталь 20");
-    EXPECT_EQ(reloaded.GetText("sM4"), "Угол");
+    ExpectTexts(reloaded, {{"fDOP", "40.000"},
+                           {"fKOPOR", "160.000"},
+                           {"fALF", "180.000"},
+                           {"sM1", "Сталь 20"},
+                           {"sM4", "Угол"},
+                           {"sDA", "02.01.2025"}});
     EXPECT_EQ(reloaded.GetInt("iTO"), 2);
     EXPECT_EQ(GroupOf(reloaded, "fA0"), 4);
     EXPECT_EQ(GroupOf(reloaded, "fD0"), 1);
     EXPECT_EQ(reloaded.GetInt("iVISUAL"), 1);
-    EXPECT_EQ(reloaded.GetText("sDA"), "02.01.2025");
     // The first five choice texts are what a template keeps; the list has four.
     EXPECT_EQ(reloaded.GetItem("iTO", 3), "Многограник");
 }
@@ -319,10 +251,9 @@ TEST_F(Gost14019, AnUnreadableTemplateLeavesTheDeclaredDefaults) {
 // ---------------------------------------------------------------- in the registry
 
 TEST_F(Gost14019, TheConsoleListsFollowTheSampleType) {
-    C_GostWorks registry(env);
-    Lines methods, types, lists[4];
-    registry.Init(&methods, &types, &lists[0], &lists[1], &lists[2], &lists[3]);
-    registry.FillMethodList(0, &buffer);
+    ConsoleRegistry shown(env, buffer);
+    C_GostWorks& registry = shown.registry;
+    const auto& lists = shown.lists;
     const auto shows = [&](const Lines& list, const std::string& caption) {
         for (const std::string& line : list) {
             if (line.rfind(caption + "=", 0) == 0) return true;
@@ -332,7 +263,7 @@ TEST_F(Gost14019, TheConsoleListsFollowTheSampleType) {
 
     ASSERT_TRUE(registry.Select(5, 0, 1));
     ASSERT_EQ(registry.Current(), &registry.gost14019);
-    EXPECT_EQ(types, (Lines{"Квадратный", "Прямоугольный", "Цилиндрический", "Многограник"}));
+    EXPECT_EQ(shown.types, (Lines{"Квадратный", "Прямоугольный", "Цилиндрический", "Многограник"}));
     EXPECT_TRUE(std::filesystem::exists(folder.File("SHAB_ГОСТ 14019.ips")));
     EXPECT_TRUE(shows(lists[1], "Ширина образца, мм"));
     EXPECT_TRUE(shows(lists[1], "Толщина образца, мм"));
@@ -367,10 +298,7 @@ TEST(Gost14019Station, ABendTestRunsToItsStopAndComputesNothing) {
     const ListState before = StateOf(m);
 
     s.console.Command(1);
-    const Recording r = BendRecording(400);
-    for (int i = 0; i < r.Size() && s.events.Empty(); ++i)
-        s.unit->Emit(r.time[static_cast<size_t>(i)], r.force[static_cast<size_t>(i)],
-                     r.displacement[static_cast<size_t>(i)]);
+    EmitUntilEvent(*s.unit, s.events, BendRecording(400));
     s.console.DrainEvents();
     if (s.work.State() != C_Work::kFinished) s.console.Command(2);
     EXPECT_EQ(s.work.State(), C_Work::kFinished);

@@ -12,16 +12,13 @@
 
 #include "engine/c_gostwork.h"
 #include "model/cbuffer.h"
-#include "platform/formatfloat.h"
-#include "support/console_stand_in.h"
 #include "support/curves.h"
-#include "support/temp_folder.h"
+#include "support/method_fixture.h"
 
 namespace {
 
+using namespace testsupport;
 using namespace testsupport::curves;
-using testsupport::FakeClock;
-using testsupport::ScriptedRandom;
 
 // The results the method computes.
 const char* const kResults[] = {"fF0", "fFIO", "fFIS", "fLU",  "fE",  "fSB", "fSPC",
@@ -59,20 +56,6 @@ Recording BilinearCurve(const Bilinear& c = {}) {
     return Welded([&](double e) { return c.Stress(e); }, c.fractureStrain);
 }
 
-std::vector<std::string> Labels(const C_Buffer& b) {
-    std::vector<std::string> labels;
-    for (const C_Buffer::SPicPoint& p : b.picPoints)
-        labels.push_back(p.label);
-    return labels;
-}
-
-const C_Buffer::SPicPoint* Marker(const C_Buffer& b, const std::string& label) {
-    for (const C_Buffer::SPicPoint& p : b.picPoints) {
-        if (p.label == label) return &p;
-    }
-    return nullptr;
-}
-
 std::vector<std::string> NamesInGroup(const C_Parametr& m, int group) {
     std::vector<std::string> names;
     for (int k = 0;; ++k) {
@@ -82,41 +65,7 @@ std::vector<std::string> NamesInGroup(const C_Parametr& m, int group) {
     }
 }
 
-int GroupOf(const C_Parametr& m, const char* name) {
-    const int i = m.IndexOf(name);
-    return i < 0 ? -1 : m.Record(i)->group;
-}
-
-class Gost6996 : public ::testing::Test {
-protected:
-    void SetUp() override {
-        platform::SetDecimalSeparator('.');
-        buffer.SetCanCount(7);
-        method.SetBuffer(&buffer);
-    }
-
-    void Calculate(const Recording& r) {
-        Record(r, buffer);
-        method.Calculate();
-    }
-    void Set(const char* name, const std::string& text) {
-        ASSERT_GE(method.IndexOf(name), 0) << name;
-        method.SetFromText(method.IndexOf(name), text);
-    }
-    std::vector<std::string> Values() const {
-        std::vector<std::string> values;
-        for (int i = 0; i < method.Count(); ++i)
-            values.push_back(method.ValueToText(i));
-        return values;
-    }
-
-    testsupport::TempFolder folder;
-    FakeClock clock;
-    ScriptedRandom random;
-    MethodEnv env{clock, random, nullptr, folder.path()};
-    C_Gost_6996 method{env};
-    C_Buffer buffer;
-};
+using Gost6996 = MethodTest<C_Gost_6996>;
 
 // ---------------------------------------------------------------- declarations
 
@@ -128,27 +77,12 @@ TEST_F(Gost6996, DeclaresItsListInOrder) {
         "fFIS",      "fLU",  "fE",   "fSB",  "fSPC", "fST",  "fS02",    "fSTH", "fSTB",  "fPM",
         "fPPC",      "fPT",  "fP02", "fPTB", "fPTH", "fOX",  "fOY",     "sM1",  "sM2",   "sM3",
         "sM4",       "sM5",  "fPKO", "sM6",  "sM7",  "fPos", "iVECTOR", "fS0",  "fSpdL", "fSpd"};
-    ASSERT_EQ(method.Count(), static_cast<int>(order.size()));
-    for (int i = 0; i < method.Count(); ++i) {
-        const S_Val& r = *method.Record(i);
-        EXPECT_EQ(r.name, order[static_cast<size_t>(i)]) << i;
-        EXPECT_EQ(r.persist, 1) << r.name;
-        EXPECT_EQ(r.visible, 1) << r.name;
-    }
+    EXPECT_EQ(RecordNames(method), order);
+    ExpectEveryRecordKept(method, true);
 }
 
 TEST_F(Gost6996, DeclarationsThatMatter) {
-    struct Case {
-        const char* name;
-        const char* caption;
-        int type;
-        int group;
-        const char* value;  // as the lists show it
-        const char* format;
-        const char* maxText;
-        const char* minText;
-    };
-    const Case cases[] = {
+    const Declared records[] = {
         {"sFULLNAME", "НАЗВАНИЕ", 2, 4,
          "СВАРНЫЕ СОЕДЕНЕНИЯ. МЕТОДОДЫ ОПРЕДЕЛЕНИЯ МЕХАНИЧЕСКИХ СВОЙСТВ", "", "", ""},
         {"sGO", "Нормативный документ", 2, 4, "ГОСТ 6996 растяжение", "", "", ""},
@@ -185,19 +119,8 @@ TEST_F(Gost6996, DeclarationsThatMatter) {
         {"fS0", "Площадь сечения, мм~", 1, 4, "0.000", "0.000", "100000.0", "-100000.0"},
         {"fSpd", "Скорость ГОСТ к\x48/с", 1, 4, "2.0000", "0.0000", "10000.0", "-10000.0"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const int i = method.IndexOf(c.name);
-        ASSERT_GE(i, 0);
-        const S_Val& r = *method.Record(i);
-        EXPECT_EQ(r.caption, c.caption);
-        EXPECT_EQ(r.type, c.type);
-        EXPECT_EQ(r.group, c.group);
-        EXPECT_EQ(method.ValueToText(i), c.value);
-        EXPECT_EQ(r.format, c.format);
-        EXPECT_EQ(r.maxText, c.maxText);
-        EXPECT_EQ(r.minText, c.minText);
-    }
+    for (const Declared& d : records)
+        ExpectDeclared(method, d);
     EXPECT_EQ(method.GetItem("iTO", 0), "Цилиндрический");
     EXPECT_EQ(method.GetItem("iTO", 1), "Плоский");
     EXPECT_EQ(method.GetItem("iTO", 2), "Труба");
@@ -302,8 +225,7 @@ TEST_F(Gost6996, UpdateAreaFollowsTheSampleType) {
 
 TEST_F(Gost6996, ModulusAndProofOverTheChannelInUse) {
     const Bilinear bilinear;
-    RambergOsgood smooth;
-    smooth.n = 10.0;
+    const RambergOsgood smooth = SmoothModel();
     const auto smoothCurve = [&] {
         return Welded([&](double e) { return smooth.Stress(e); },
                       smooth.Strain(1.3 * smooth.proof));
@@ -334,21 +256,16 @@ TEST_F(Gost6996, ModulusAndProofOverTheChannelInUse) {
         SCOPED_TRACE(c.name);
         method.SetExtensometer(c.extensometer);
         const Recording r = c.make();
-        const float peak = static_cast<float>(MaxOf(r.force));
         Calculate(r);
 
         EXPECT_EQ(method.xChannel, c.extensometer != 0 ? 3 : 2);
         EXPECT_EQ(method.yChannel, 1);
         EXPECT_FLOAT_EQ(method.gaugeLength, c.extensometer != 0 ? kBase : kMarked);
-        // The cut removes the fall and what follows, nothing before it.
-        for (int ch = 0; ch <= 3; ++ch)
-            EXPECT_EQ(buffer.GetCount(ch), kSamples) << "channel " << ch;
+        ExpectCutAt(kSamples, 3);
 
         const float area = static_cast<float>(DefaultArea());
         EXPECT_EQ(method.GetText("fF0"), "78.540");
-        EXPECT_EQ(method.GetFloat("fPM"), peak);
-        EXPECT_EQ(method.GetFloat("fSB"), peak / area * 1000.0f);
-        EXPECT_NEAR(method.GetFloat("fSB"), c.strength, 1e-4 * c.strength);
+        ExpectStrength(MaxOf(r.force), area, c.strength, false);
         EXPECT_NEAR(method.GetFloat("fE"), c.modulus, c.modulusTolerance * c.modulus);
         EXPECT_NEAR(method.GetFloat("fS02"), c.proof, c.proofTolerance);
         EXPECT_NEAR(method.GetFloat("fP02"), method.GetFloat("fS02") * area / 1000.0, 1e-4);
@@ -378,12 +295,9 @@ TEST_F(Gost6996, CalculateTakesTheChannelFromTheFlagAsStored) {
 
 TEST_F(Gost6996, UpperYieldPointWithinOneSample) {
     const UpperYield c;
-    const double step = c.fractureStrain / (kSamples - 1);
     method.SetExtensometer(1);
     Calculate(Welded([&](double e) { return c.Stress(e); }, c.fractureStrain));
-    const int peak = static_cast<int>(std::round(c.PeakStrain() / step));
-    EXPECT_NEAR(method.iYield, peak, 1.0);
-    EXPECT_NEAR(method.GetFloat("fST"), c.upper, c.modulus * step);
+    ExpectUpperYieldPoint(c, kSamples);
     EXPECT_NEAR(method.GetFloat("fPT"), c.upper * DefaultArea() / 1000.0, 1e-2);
 }
 
@@ -473,12 +387,9 @@ TEST_F(Gost6996, MeasuredAfterTheTest) {
 
 TEST_F(Gost6996, NineSamplesClearThePicturesAndChangeNoResult) {
     Calculate(BilinearCurve());
-    const std::vector<std::string> before = Values();
+    const std::vector<std::string> before = Values(method);
     ASSERT_NE(method.GetText("fSB"), "0.000");
-    Recording r;
-    for (int i = 0; i < 9; ++i)
-        r.Add(0.01 * i, 10.0 * i, 0.1 * i);
-    Record(r, buffer);
+    Record(Ramp(9), buffer);
     buffer.AddPicLine(0, 0, 1, 1, 0);
     buffer.AddPicPoint(0, 0, 0, 2, 1, 3, "`в");
     buffer.AddPrintRect(0, 1, 1, 0, 2, 1);
@@ -486,7 +397,7 @@ TEST_F(Gost6996, NineSamplesClearThePicturesAndChangeNoResult) {
     EXPECT_TRUE(buffer.picLines.empty());
     EXPECT_TRUE(buffer.picPoints.empty());
     EXPECT_TRUE(buffer.printRects.empty());
-    EXPECT_EQ(Values(), before);
+    EXPECT_EQ(Values(method), before);
     EXPECT_EQ(buffer.GetCount(1), 9);
 }
 
@@ -520,24 +431,9 @@ TEST_F(Gost6996, UnusableDimensionsGiveNoResult) {
         Record(BilinearCurve(), buffer);
         fresh.SetFromText(fresh.IndexOf(c.field), c.value);
         fresh.Calculate();
-        for (const char* name : kResults) {
-            if (std::string(name) == "fF0") continue;
-            EXPECT_EQ(fresh.GetFloat(name), 0.0) << name;
-        }
+        ExpectNoAnalysis(fresh, buffer, kResults, kSamples + 5);
         EXPECT_EQ(fresh.GetFloat("fF0"), static_cast<float>(fresh.CrossSection()));
-        for (int i = 0; i < fresh.Count(); ++i) {
-            const S_Val& r = *fresh.Record(i);
-            if (r.type == C_Parametr::kFloat) {
-                EXPECT_TRUE(std::isfinite(fresh.GetFloat(r.name))) << r.name;
-            }
-        }
-        EXPECT_TRUE(buffer.picPoints.empty());
-        EXPECT_TRUE(buffer.picLines.empty());
-        // Without an analysis the recording is not cut, and no point stays behind.
-        EXPECT_EQ(buffer.GetCount(1), kSamples + 5);
-        EXPECT_EQ(fresh.iMax, 0);
         EXPECT_EQ(fresh.iProp, 0);
-        EXPECT_EQ(fresh.iOffset, 0);
     }
 }
 
@@ -559,19 +455,10 @@ TEST_F(Gost6996, EveryTestStartsFromACleanAnalysis) {
     method.SetExtensometer(1);
     Calculate(BilinearCurve());
     ASSERT_GT(method.GetFloat("fS02"), 0.0);
-    ASSERT_NE(Marker(buffer, "`["), nullptr);
+    ASSERT_NE(MarkerAt(buffer, "`["), -1);
 
-    // A brittle specimen, straight to the break: no offset point to find.
-    Recording brittle;
-    const Specimen s{DefaultArea(), kBase};
-    for (int i = 0; i < 200; ++i)
-        brittle.Add(0.01 * i, s.Force(2.0 * i), s.Length(1e-5 * i));
-    brittle.Add(2.0, 0.1, s.Length(0.002));
-    Calculate(brittle);
-    EXPECT_NEAR(method.GetFloat("fSB"), 398.0, 1e-3);
-    EXPECT_EQ(method.GetFloat("fS02"), 0.0);
-    EXPECT_EQ(method.GetFloat("fP02"), 0.0);
-    EXPECT_EQ(Marker(buffer, "`["), nullptr);
+    Calculate(Brittle(Specimen{DefaultArea(), kBase}));
+    ExpectABrittleBreakWithoutOffsetPoints({"fS02", "fP02"}, {"`["});
 }
 
 TEST_F(Gost6996, RecalculatingChangesNeitherTheCurveNorTheResults) {
@@ -579,57 +466,37 @@ TEST_F(Gost6996, RecalculatingChangesNeitherTheCurveNorTheResults) {
     for (double& l : r.displacement)
         l += 0.3;  // slack in the grips
     Calculate(r);
-    std::vector<std::vector<double>> channels;
-    for (int c = 0; c < 4; ++c)
-        channels.push_back(buffer.cans[static_cast<size_t>(c)].samples);
-    const std::vector<std::string> results = Values();
-    method.Calculate();
-    for (int c = 0; c < 4; ++c)
-        EXPECT_EQ(buffer.cans[static_cast<size_t>(c)].samples, channels[static_cast<size_t>(c)]);
-    EXPECT_EQ(Values(), results);
+    ExpectARecalculationChangesNothing();
 }
 
 // ---------------------------------------------------------------- template and registry
 
 TEST_F(Gost6996, TheTemplateKeepsTheValuesButNotTheDate) {
     method.SetSampleType(2);
-    Set("fD0t", "60");
-    Set("sM2", "РД");
-    // A template may replace the method's text; the file keeps the method's own name.
-    Set("sGO", "../elsewhere");
-    method.SaveTemplate();
-    std::vector<std::string> files;
-    for (const auto& e : std::filesystem::directory_iterator(folder.path()))
-        files.push_back(e.path().filename().string());
-    EXPECT_EQ(files, std::vector<std::string>{"SHAB_ГОСТ 6996 растяжение.ips"});
+    Set({{"fD0t", "60"}, {"sM2", "РД"}});
+    ExpectTemplateSavedAs("SHAB_ГОСТ 6996 растяжение.ips");
 
-    clock.now = {2025, 1, 2, 3, 4, 5};
-    C_Gost_6996 reloaded(env);
-    EXPECT_EQ(reloaded.GetText("fD0t"), "60.00");
-    EXPECT_EQ(reloaded.GetText("sM2"), "РД");
+    const C_Gost_6996 reloaded = Reopened();
+    ExpectTexts(reloaded, {{"fD0t", "60.00"}, {"sM2", "РД"}, {"sDA", "02.01.2025"}});
     EXPECT_EQ(reloaded.GetInt("iTO"), 2);
     EXPECT_EQ(GroupOf(reloaded, "fD0t"), 1);
-    EXPECT_EQ(reloaded.GetText("sDA"), "02.01.2025");
     EXPECT_EQ(reloaded.GetItem("iTO", 2), "Труба");
 }
 
-TEST(Gost6996Registry, SelectionFillsTheListsOfTheSampleTypeAndTheExtensometer) {
-    platform::SetDecimalSeparator('.');
-    testsupport::TempFolder folder;
-    FakeClock clock;
-    ScriptedRandom random;
-    C_GostWorks registry{MethodEnv{clock, random, nullptr, folder.path()}};
-    std::vector<std::string> methods, types, lists[4];
-    registry.Init(&methods, &types, &lists[0], &lists[1], &lists[2], &lists[3]);
+using Gost6996Registry = MethodEnvTest;
+
+TEST_F(Gost6996Registry, SelectionFillsTheListsOfTheSampleTypeAndTheExtensometer) {
     C_Buffer buffer;
-    registry.FillMethodList(0, &buffer);
+    ConsoleRegistry shown(env, buffer);
+    C_GostWorks& registry = shown.registry;
+    const auto& lists = shown.lists;
 
     const auto has = [](const std::vector<std::string>& list, const std::string& line) {
         return std::find(list.begin(), list.end(), line) != list.end();
     };
     ASSERT_TRUE(registry.Select(4, 2, 1));
     ASSERT_EQ(registry.Current(), &registry.gost6996);
-    EXPECT_EQ(types, (std::vector<std::string>{"Цилиндрический", "Плоский", "Труба"}));
+    EXPECT_EQ(shown.types, (std::vector<std::string>{"Цилиндрический", "Плоский", "Труба"}));
     EXPECT_TRUE(has(lists[0], "База тензометра, мм=50.000"));
     EXPECT_TRUE(has(lists[1], "Наружный диаметр, мм=50.00"));
     EXPECT_TRUE(has(lists[1], "Внутренний диаметр, мм=46.00"));

@@ -78,10 +78,11 @@ TEST(StationOverPty, ATensionTestFromConnectToResults) {
     testsupport::ScriptedRandom random;
     testsupport::RecordingSink messages;
     testsupport::EventQueue events;
+    // The links outlive the station: the unit's links may use what they own.
+    StationLinks links({sim.DevicePath()});
+    ShortSleeper sleeper;
     C_Work work(events, MethodEnv{clock, random, &messages, folder.path()});
     work.SetIni(&ini);
-    ShortSleeper sleeper;
-    StationLinks links({sim.DevicePath()});
     auto unit = std::make_unique<DEVICE_QUELM>(
         UnitDeps{sleeper, work, messages, links, nullptr, &work.testZone});
     const DEVICE_QUELM* device = unit.get();

@@ -123,6 +123,12 @@ struct Rig {
         return link->Transfer(row->code, image.Bytes(row->block).data(), row->length,
                               row->direction);
     }
+    // A request is repeated every few milliseconds until its reply comes, so
+    // replies to the repeats may still be on their way when an exchange
+    // ends. A read of another code passes over them: the unit answers in
+    // order, and loopback keeps the order of one socket's datagrams.
+    void Settle() { Move(kFenceCode); }
+    static constexpr int kFenceCode = 2;
     // Streaming on both sides: the link asked for a live sample and the unit saw it.
     void StartStreaming() {
         Move(device_code::kLiveSample);
@@ -355,6 +361,7 @@ TEST(QlmUdpTransfer, FailedReplyLeavesTheBlockAsItWas) {
         c.setUp(*rig.unit);
         EXPECT_FALSE(rig.Move(20));
         EXPECT_EQ(rig.BlockOf(20), Bytes(80, 0x77));
+        rig.Settle();
         // Through the dispatcher a failed read does not reach the decoder.
         c.setUp(*rig.unit);
         rig.link->Command(20);
@@ -417,6 +424,7 @@ TEST(QlmUdpTransfer, WriteWithReplyCarriesTheBlockAndTakesTheAnswer) {
     ASSERT_FALSE(sent.empty());
     EXPECT_EQ(sent[0].data, block);
 
+    rig.Settle();
     rig.unit->CorruptChecksumOfNextReplies(1, 111);
     EXPECT_FALSE(rig.Move(111));
 }

@@ -56,6 +56,36 @@ inline Recording Sample(const std::function<double(double)>& stress, double stra
     return r;
 }
 
+// A model of the curve (anything with Stress(strain)) sampled as Sample does.
+template <class Model>
+Recording SampleOf(const Model& c, double strainEnd, int samples, const Specimen& s, int tail = 5) {
+    return Sample([&](double e) { return c.Stress(e); }, strainEnd, samples, s, tail);
+}
+
+// The model's curve up to its fracture strain.
+template <class Model>
+Recording ToFracture(const Model& c, int samples, const Specimen& s, int tail = 5) {
+    return SampleOf(c, c.fractureStrain, samples, s, tail);
+}
+
+// A brittle specimen, straight to the break without yielding: 2 N/mm² and a
+// strain of 1e-5 more at each of 200 samples, then a fall to almost nothing.
+inline Recording Brittle(const Specimen& s) {
+    Recording r;
+    for (int i = 0; i < 200; ++i)
+        r.Add(0.01 * i, s.Force(2.0 * i), s.Length(1e-5 * i));
+    r.Add(2.0, 0.1, s.Length(0.002));
+    return r;
+}
+
+// Too few samples to be a test: sample i reads i in every channel.
+inline Recording Ramp(int samples) {
+    Recording r;
+    for (int i = 0; i < samples; ++i)
+        r.Add(i, i, i);
+    return r;
+}
+
 // Elastic to the yield stress, hardening in a straight line to the tensile
 // strength, necking in a straight line down to the fracture stress.
 struct Bilinear {
@@ -147,16 +177,25 @@ inline void AddForceNoise(Recording& r, double amplitude, std::uint64_t seed) {
     }
 }
 
-// A buffer as the engine makes it, holding the recording in channels 0 to 3.
-inline void Record(const Recording& r, C_Buffer& b) {
+// The channels emptied as a new test starts and the recording put in
+// channels 0 to 3; the pictures of the last calculation stay.
+inline void RecordKeepingPictures(const Recording& r, C_Buffer& b) {
     if (b.GetCanCount() < 7) b.SetCanCount(7);
-    b.ClearAll();
+    for (int c = 0; c < b.GetCanCount(); ++c)
+        b.ClearCan(c);
     for (int i = 0; i < r.Size(); ++i) {
         b.AddValue(0, r.time[static_cast<size_t>(i)]);
         b.AddValue(1, r.force[static_cast<size_t>(i)]);
         b.AddValue(2, r.displacement[static_cast<size_t>(i)]);
         b.AddValue(3, r.extensometer[static_cast<size_t>(i)]);
     }
+}
+
+// A buffer as the engine makes it, holding the recording in channels 0 to 3.
+inline void Record(const Recording& r, C_Buffer& b) {
+    RecordKeepingPictures(r, b);
+    b.ClearPics();
+    b.ClearPrintRects();
 }
 
 inline double MaxOf(const std::vector<double>& v) {
