@@ -1,16 +1,22 @@
 // One live-sample exchange of the serial link (request, reply, check) with
 // the simulated unit over a pty. A pty has no baud rate, so this measures
 // what the program and the kernel add; the wire's own limit is given beside
-// it as a counter.
+// it as a counter. And one pushed sample of the UDP link, from the unit's
+// send to its decoding on the thread that drains the hand-over queue.
 
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 
 #include "link/devicecommands.h"
 #include "link/qlm_com.h"
+#include "link/qlm_udp.h"
 #include "link/registerimage.h"
 #include "platform/sleeper.h"
+#include "platform/taskqueue.h"
+#include "support/simulated_udp_unit.h"
 #include "support/simulated_unit.h"
 
 namespace {
@@ -39,6 +45,45 @@ void BM_LiveSampleExchange(benchmark::State& state) {
     state.counters["wire_limit_per_s"] = kWireExchangesPerSecond;
 }
 BENCHMARK(BM_LiveSampleExchange)->UseRealTime()->Unit(benchmark::kMicrosecond);
+
+class CountingDecoder final : public ReplyDecoder {
+public:
+    void DecodeReply(int /*code*/) override { ++decoded; }
+    std::int64_t decoded = 0;
+};
+
+void BM_PushedSampleUdp(benchmark::State& state) {
+    testsupport::SimulatedUdpUnit unit(0);
+    unit.SetCurve({{0.1, 5.0, 0.5, 0.01}}, 0, 1);
+    RegisterImage image;
+    platform::RealSleeper sleeper;
+    platform::TaskQueue ui;
+    CountingDecoder decoder;
+    QLM_UDP link(LinkContext{image, sleeper, &decoder}, ui);
+    link.SetLocalAddress("127.0.0.1");
+    link.SetAddress("127.0.0.1", unit.Port());
+    if (!unit.IsOpen() || !link.Open(0)) {
+        state.SkipWithError("the simulated unit did not answer, or its push port is taken");
+        return;
+    }
+    link.Transfer(device_code::kLiveSample, image.Bytes(RegisterImage::kLive).data(), 32,
+                  Direction::kRead);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!unit.Streaming() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::yield();
+    std::int64_t lost = 0;
+    for (auto _ : state) {
+        const std::int64_t before = decoder.decoded;
+        unit.PushSamples(1);
+        const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+        while (decoder.decoded == before && std::chrono::steady_clock::now() < give_up)
+            ui.Drain();
+        if (decoder.decoded == before) ++lost;
+    }
+    state.SetItemsProcessed(state.iterations());
+    state.counters["lost"] = static_cast<double>(lost);
+}
+BENCHMARK(BM_PushedSampleUdp)->UseRealTime()->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
