@@ -14,13 +14,6 @@ namespace {
 constexpr int kWakeMs = 20;
 constexpr std::uint8_t kPad = 0xA5;
 
-std::uint8_t SumOfAll(int code, const std::vector<std::uint8_t>& data) {
-    unsigned s = static_cast<unsigned>(code) + static_cast<unsigned>(data.size());
-    for (std::uint8_t b : data)
-        s += b;
-    return static_cast<std::uint8_t>(s);
-}
-
 platform::UdpEndpoint Loopback(int port) {
     return {0x7F000001u, static_cast<std::uint16_t>(port)};
 }
@@ -30,21 +23,7 @@ platform::UdpEndpoint Loopback(int port) {
 std::vector<std::uint8_t> SimulatedUdpUnit::MakeFrame(int code,
                                                       const std::vector<std::uint8_t>& data,
                                                       bool corrupt) {
-    const size_t n = std::min<size_t>(data.size(), 255);
-    const std::vector<std::uint8_t> body(data.begin(),
-                                         data.begin() + static_cast<std::ptrdiff_t>(n));
-    std::vector<std::uint8_t> f(n + 7);
-    f[0] = '!';
-    f[1] = '%';
-    f[2] = static_cast<std::uint8_t>(code);
-    f[3] = static_cast<std::uint8_t>(n);
-    std::copy(body.begin(), body.end(), f.begin() + 4);
-    std::uint8_t sum = SumOfAll(code & 0xFF, body);
-    if (corrupt) sum ^= 0x5A;
-    f[4 + n] = sum;
-    f[5 + n] = '#';
-    f[6 + n] = '@';
-    return f;
+    return MakeUnitFrame(code, data, 0, corrupt);  // the UDP link knows one variant
 }
 
 SimulatedUdpUnit::SimulatedUdpUnit(int port) {

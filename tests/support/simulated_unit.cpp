@@ -25,34 +25,6 @@ using platform::MsUntil;
 constexpr int kRawQuietMs = 15;  // a gap this long ends a text without a frame
 constexpr int kRawPieceGapMs = 20;
 
-std::uint8_t SumOfData(const std::vector<std::uint8_t>& data) {
-    unsigned s = 0;
-    for (std::uint8_t b : data)
-        s += b;
-    return static_cast<std::uint8_t>(s);
-}
-
-std::uint8_t SumOfAll(int code, const std::vector<std::uint8_t>& data) {
-    return static_cast<std::uint8_t>(code + static_cast<int>(data.size()) + SumOfData(data));
-}
-
-std::vector<std::uint8_t> MakeFrame(int code, const std::vector<std::uint8_t>& data, int variant,
-                                    bool corrupt) {
-    const size_t n = data.size();
-    std::vector<std::uint8_t> f(n + 7);
-    f[0] = '!';
-    f[1] = '%';
-    f[2] = static_cast<std::uint8_t>(code);
-    f[3] = static_cast<std::uint8_t>(n);
-    std::copy(data.begin(), data.end(), f.begin() + 4);
-    std::uint8_t sum = variant == 1 ? SumOfData(data) : SumOfAll(code, data);
-    if (corrupt) sum ^= 0x5A;
-    f[4 + n] = sum;
-    f[5 + n] = '#';
-    f[6 + n] = '@';
-    return f;
-}
-
 const std::vector<std::uint8_t> kDefaultNoise = {0x55, 0x00, '#', '@', '!', '%', 0x07, 0x33, 0xFF};
 
 void SetNonBlockingCloexec(int fd) {
@@ -346,14 +318,15 @@ void SimulatedUnit::Handle(const Request& request) {
             --corruptCount_;
             corrupt = true;
         }
-        reply = MakeFrame(code, data, variant, corrupt);
+        reply = MakeUnitFrame(code, data, variant, corrupt);
         if (noiseCount_ > 0) {
             --noiseCount_;
             noise = noise_;
         }
         if (strayCount_ > 0) {
             --strayCount_;
-            stray = MakeFrame((request.code + 2) & 0xFF, {0xEE, 0xEE, 0xEE, 0xEE}, variant, false);
+            stray =
+                MakeUnitFrame((request.code + 2) & 0xFF, {0xEE, 0xEE, 0xEE, 0xEE}, variant, false);
         }
         if (!lateMs_.empty()) {
             delayMs = lateMs_.front();

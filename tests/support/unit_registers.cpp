@@ -77,4 +77,35 @@ std::vector<std::uint8_t> UnitRegisters::Serve(int code, const std::vector<std::
     return {block.begin(), block.begin() + static_cast<std::ptrdiff_t>(length)};
 }
 
+std::uint8_t SumOfData(const std::vector<std::uint8_t>& data) {
+    unsigned s = 0;
+    for (std::uint8_t b : data)
+        s += b;
+    return static_cast<std::uint8_t>(s);
+}
+
+std::uint8_t SumOfAll(int code, const std::vector<std::uint8_t>& data) {
+    return static_cast<std::uint8_t>(code + static_cast<int>(data.size()) + SumOfData(data));
+}
+
+std::vector<std::uint8_t> MakeUnitFrame(int code, const std::vector<std::uint8_t>& data,
+                                        int variant, bool corrupt) {
+    const std::vector<std::uint8_t> body(
+        data.begin(),
+        data.begin() + static_cast<std::ptrdiff_t>(std::min<size_t>(data.size(), 255)));
+    const size_t n = body.size();
+    std::vector<std::uint8_t> f(n + 7);
+    f[0] = '!';
+    f[1] = '%';
+    f[2] = static_cast<std::uint8_t>(code);
+    f[3] = static_cast<std::uint8_t>(n);
+    std::copy(body.begin(), body.end(), f.begin() + 4);
+    std::uint8_t sum = variant == 1 ? SumOfData(body) : SumOfAll(code & 0xFF, body);
+    if (corrupt) sum ^= 0x5A;
+    f[4 + n] = sum;
+    f[5 + n] = '#';
+    f[6 + n] = '@';
+    return f;
+}
+
 }  // namespace testsupport

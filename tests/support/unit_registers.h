@@ -48,4 +48,14 @@ private:
     int displacementInput_ = 1;
 };
 
+// The simulated units build and check frames with code of their own, so
+// that a fault in the link's codec is not mirrored. The sums of the two
+// checksum variants: of the data alone, and of code, length and data.
+std::uint8_t SumOfData(const std::vector<std::uint8_t>& data);
+std::uint8_t SumOfAll(int code, const std::vector<std::uint8_t>& data);
+// A frame carrying at most 255 bytes of `data`, its sum in `variant` (0 or 1),
+// spoilt when `corrupt`.
+std::vector<std::uint8_t> MakeUnitFrame(int code, const std::vector<std::uint8_t>& data,
+                                        int variant, bool corrupt);
+
 }  // namespace testsupport
