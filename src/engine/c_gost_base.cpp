@@ -90,6 +90,7 @@ void C_Gost_Base::ResetAnalysis() {
     xIntercept = 0.0f;
     elasticDY = 0.0f;
     elasticDX = 0.0f;
+    iElasticStart = 0;
 }
 
 void C_Gost_Base::Analyse(bool useBoundPercent) {
@@ -267,10 +268,12 @@ void C_Gost_Base::FitElasticLine() {
     float y80 = 0.8f * yProp;
     float x80 = F(x[propIndex]);
     int i = 0;
+    iElasticStart = 0;
     for (; i < propIndex; ++i) {
         if (F(y[i]) > y20) {
             y20 = F(y[i]);
             x20 = F(x[i]);
+            iElasticStart = i;
             break;
         }
     }
@@ -340,9 +343,11 @@ float C_Gost_Base::FindFlattestWindow(int& index) {
         index = 0;
         return 0.0f;
     }
-    // The flat stretch follows the upper yield point: take the peak before it.
+    // The flat stretch follows the upper yield point: take the highest
+    // sample before it (the bound stays fixed while the peak moves).
+    const int end = found;
     float v = F(y[found]);
-    for (int i = std::max(iProp, 0); i < found; ++i) {
+    for (int i = std::max(iProp, 0); i < end; ++i) {
         if (F(y[i]) > v) {
             v = F(y[i]);
             found = i;
@@ -389,7 +394,20 @@ void C_Gost_Base::FindOffsetIntersection(float lineSlope, float /*lineIntercept*
     double best = kFar;
     int k = 0;
     bool reached = false;
-    for (int i = n - 1; i >= iProp / 2 + 1; --i) {
+    // The offset point is where the curve leaves the line to the right on
+    // its way to the maximum. Slack in the grips makes a toe that can meet
+    // the line long before that: nothing before the elastic stretch's start,
+    // nor before the last sample left of the line below the maximum, counts.
+    int first = std::max(iProp / 2 + 1, iElasticStart);
+    if (rising && iMax < n) {
+        for (int i = iMax; i > first; --i) {
+            if (y[i] >= lineSlope * (x[i] - foot)) {
+                first = i;
+                break;
+            }
+        }
+    }
+    for (int i = n - 1; i >= first; --i) {
         const double d = DistToSegment(x[i], y[i], ax, ay, bx, by);
         if (d < best) {
             best = d;

@@ -74,6 +74,9 @@ public:
     float xIntercept = 0.0f;
     float elasticDY = 0.0f;
     float elasticDX = 0.0f;
+    // Sample of the 20 % point where the fitted elastic stretch begins; no
+    // offset point lies before it.
+    int iElasticStart = 0;
     float gaugeLength = 0.0f;
     int truncateAtBreak = 1;
 

@@ -21,14 +21,14 @@ void ReplaceList(C_Parametr& method, std::vector<S_Val>& records) {
     }
 }
 
-void FillBuffer(C_Buffer& buffer, const SavedTest& test) {
+// The file's channels are handed over, not copied: a long test is loaded
+// with one pass over its samples.
+void FillBuffer(C_Buffer& buffer, SavedTest& test) {
     buffer.ClearAll();
     const int channels = std::min(static_cast<int>(test.channels.size()), buffer.GetCanCount());
     for (int c = 0; c < channels; ++c) {
-        const std::vector<double>& samples = test.channels[static_cast<size_t>(c)];
-        buffer.cans[static_cast<size_t>(c)].samples.reserve(samples.size());
-        for (double v : samples)
-            buffer.AddValue(c, v);
+        const size_t i = static_cast<size_t>(c);
+        buffer.TakeSamples(c, std::move(test.channels[i]), test.ranges[i].min, test.ranges[i].max);
     }
     for (const C_Buffer::SPrintRect& w : test.windows)
         buffer.AddPrintRect(w.lowerX, w.upperX, w.upperY, w.lowerY, w.xChannel, w.yChannel);

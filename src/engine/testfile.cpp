@@ -7,6 +7,7 @@
 
 #include "model/archive.h"
 #include "platform/messagesink.h"
+#include "platform/posixfile.h"
 
 namespace {
 
@@ -54,21 +55,32 @@ bool ReadRecords(Archive& file, int choices, std::vector<S_Val>& records) {
     return true;
 }
 
-// samples null: the channel is read through the checksum and dropped.
-bool ReadChannel(Archive& file, std::vector<double>* samples) {
+// samples null: the channel is read through the checksum and dropped. The
+// samples pass through a small piece that stays in the cache while the
+// checksum and the range are taken, and are copied once to their place.
+bool ReadChannel(Archive& file, std::vector<double>* samples, SavedTest::Range* range) {
     int32_t count = 0;
     if (!ReadCount(file, sizeof(double), count)) return false;
+    constexpr size_t kPiece = 16384;
+    const size_t total = static_cast<size_t>(count);
+    std::vector<double> piece(std::min(total, kPiece));
     if (samples != nullptr) {
-        samples->resize(static_cast<size_t>(count));
-        file.Read(samples->data(), samples->size() * sizeof(double));
-        return !file.Failed();
+        samples->clear();
+        samples->reserve(total);
+        platform::PreferLargePages(samples->data(), total * sizeof(double));
     }
-    std::array<double, 4096> scratch;
-    for (size_t left = static_cast<size_t>(count); left > 0;) {
-        const size_t n = std::min(left, scratch.size());
-        file.Read(scratch.data(), n * sizeof(double));
-        left -= n;
+    double lo = 0.0;
+    double hi = 0.0;
+    for (size_t done = 0; done < total;) {
+        const size_t n = std::min(total - done, piece.size());
+        file.Read(piece.data(), n * sizeof(double));
+        if (samples != nullptr) {
+            C_Buffer::WidenAll(lo, hi, piece.data(), n, done == 0);
+            samples->insert(samples->end(), piece.begin(), piece.begin() + static_cast<long>(n));
+        }
+        done += n;
     }
+    if (range != nullptr) *range = {lo, hi};
     return !file.Failed();
 }
 
@@ -140,10 +152,15 @@ bool ReadSavedTestBody(Archive& file, int methodCount, SavedTest& test) {
     }
 
     test.channels.clear();
+    test.ranges.clear();
     for (int32_t c = 0; c < channels; ++c) {
         std::vector<double>* samples = nullptr;
-        if (c < kMaxLoadedChannels) samples = &test.channels.emplace_back();
-        if (!ReadChannel(file, samples)) return false;
+        SavedTest::Range* range = nullptr;
+        if (c < kMaxLoadedChannels) {
+            samples = &test.channels.emplace_back();
+            range = &test.ranges.emplace_back();
+        }
+        if (!ReadChannel(file, samples, range)) return false;
     }
     return ReadWindowsAndSelection(file, methodCount, test);
 }

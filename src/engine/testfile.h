@@ -56,8 +56,14 @@ struct SavedTest {
     // "ASC_V1.1" has no parameter section: the list then stays as it is.
     bool hasParams = true;
     std::vector<S_Val> records;
-    // Channel i of the file goes to buffer channel i.
+    // Channel i of the file goes to buffer channel i, with its range as the
+    // buffer keeps it (see C_Buffer::Widen).
     std::vector<std::vector<double>> channels;
+    struct Range {
+        double min = 0.0;
+        double max = 0.0;
+    };
+    std::vector<Range> ranges;
     std::vector<C_Buffer::SPrintRect> windows;
     int methodIndex = 0;
     int sampleType = 0;

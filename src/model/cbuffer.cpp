@@ -1,5 +1,7 @@
 #include "model/cbuffer.h"
 
+#include <utility>
+
 void C_Buffer::SetCanCount(int n) {
     cans.clear();
     if (n > 0) cans.resize(static_cast<size_t>(n));
@@ -52,6 +54,55 @@ void C_Buffer::ClearCan(int channel) {
     c.samples.clear();  // keeps the capacity: the next test appends without allocating
     c.count = 0;
     c.min = c.max = 0.0;
+}
+
+void C_Buffer::WidenAll(double& min, double& max, const double* values, size_t n, bool first) {
+    if (n == 0) return;
+    if (first) {
+        min = max = values[0];
+        ++values;
+        --n;
+    }
+    // A NaN range never widens again.
+    if (min != min || max != max) return;
+    // Four independent chains: one chain of compares is bound by its latency.
+    // A NaN sample changes no chain, as it changes no range one by one.
+    double lo[4] = {min, min, min, min};
+    double hi[4] = {max, max, max, max};
+    size_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        for (size_t k = 0; k < 4; ++k) {
+            const double v = values[i + k];
+            hi[k] = hi[k] <= v ? v : hi[k];
+            lo[k] = lo[k] > v ? v : lo[k];
+        }
+    }
+    for (; i < n; ++i)
+        Widen(lo[0], hi[0], values[i]);
+    double newMin = lo[0];
+    double newMax = hi[0];
+    for (size_t k = 1; k < 4; ++k) {
+        newMin = lo[k] < newMin ? lo[k] : newMin;
+        newMax = hi[k] > newMax ? hi[k] : newMax;
+    }
+    // Which of equal values the range holds shows only in the sign of a zero:
+    // then the samples go one by one, in order.
+    if (newMin == 0.0 || newMax == 0.0) {
+        for (size_t j = 0; j < n; ++j)
+            Widen(min, max, values[j]);
+        return;
+    }
+    min = newMin;
+    max = newMax;
+}
+
+void C_Buffer::TakeSamples(int channel, std::vector<double>&& samples, double min, double max) {
+    if (!Valid(channel)) return;
+    SCan& c = cans[static_cast<size_t>(channel)];
+    c.samples = std::move(samples);
+    c.count = static_cast<int>(c.samples.size());
+    c.min = c.count > 0 ? min : 0.0;
+    c.max = c.count > 0 ? max : 0.0;
 }
 
 void C_Buffer::ClearAll() {

@@ -55,10 +55,21 @@ public:
         if (c.count == 1) {
             c.min = c.max = value;
         } else {
-            if (c.max <= value) c.max = value;
-            if (c.min > value) c.min = value;
+            Widen(c.min, c.max, value);
         }
     }
+    // The range a channel keeps as samples are added: the first sample sets
+    // it, and a NaN after it changes nothing.
+    static void Widen(double& min, double& max, double value) {
+        if (max <= value) max = value;
+        if (min > value) min = value;
+    }
+    // Widen over many samples, with the result of widening one by one;
+    // `first` when they open the channel (the first sample sets the range).
+    static void WidenAll(double& min, double& max, const double* values, size_t n, bool first);
+    // A whole channel at once, taken over without a copy, with the range
+    // AddValue would have kept for it (min and max as Widen makes them).
+    void TakeSamples(int channel, std::vector<double>&& samples, double min, double max);
 
     int GetCount(int channel) const;
     double GetValue(int channel, int index) const;

@@ -60,11 +60,13 @@ bool C_Config::Save(int mode) {
     bool ok = true;
     ini->CreatINI(false);
     if (mode == 0) {
+        // One replacement of the file: a crash leaves the old settings or the new.
+        std::vector<TConfigINI::Entry> entries;
         for (int i = 0; i < Count(); ++i) {
             const S_Val& r = vals[static_cast<size_t>(i)];
-            if (Stored(r))
-                ok = ini->WriteS(std::to_string(r.group), r.caption, ValueToText(i)) && ok;
+            if (Stored(r)) entries.push_back({std::to_string(r.group), r.caption, ValueToText(i)});
         }
+        ok = ini->WriteAll(entries);
     } else if (mode == 1 && Count() > 3) {
         ok = ini->WriteS("4", "Наработка", ValueToText(3));
     }

@@ -32,7 +32,11 @@ std::string TConfigINI::Path() const {
 
 void TConfigINI::CreatINI(bool perCall) {
     perCall_ = perCall;
-    // Paths are absolute from the start folder, so the current folder needs no reset.
+    // A file already held is kept: it reads the disk again only when the
+    // file changed there, so loading the settings several times costs one
+    // pass. Paths are absolute from the start folder, so the current folder
+    // needs no reset.
+    if (ini_ && ini_->Path() == Path()) return;
     ini_ = std::make_unique<platform::IniFile>(Path());
 }
 
@@ -72,6 +76,15 @@ bool TConfigINI::WriteS(const std::string& section, const std::string& key,
                         const std::string& value) {
     Access a(*this);
     return a.ini().Write(section, key, value);
+}
+
+bool TConfigINI::WriteAll(const std::vector<Entry>& entries) {
+    std::vector<platform::IniFile::Entry> all;
+    all.reserve(entries.size());
+    for (const Entry& e : entries)
+        all.push_back({e.section, e.key, e.value});
+    Access a(*this);
+    return a.ini().WriteAll(all);
 }
 
 bool TConfigINI::WriteI(const std::string& section, const std::string& key, int value) {

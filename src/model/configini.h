@@ -34,6 +34,13 @@ public:
     bool WriteS(const std::string& section, const std::string& key, const std::string& value);
     bool WriteI(const std::string& section, const std::string& key, int value);
     bool WriteF(const std::string& section, const std::string& key, float value);
+    // Several keys in one replacement of the file: all of them or none.
+    struct Entry {
+        std::string section;
+        std::string key;
+        std::string value;
+    };
+    bool WriteAll(const std::vector<Entry>& entries);
     void ReadSector(const std::string& section, std::vector<std::string>& list);
     void ReadSectorVal(const std::string& section, std::vector<std::string>& list);
 

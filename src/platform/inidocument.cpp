@@ -313,19 +313,30 @@ void IniFile::Load() const {
 }
 
 bool IniFile::Write(std::string_view section, std::string_view key, std::string_view value) {
+    return WriteAll({Entry{std::string(section), std::string(key), std::string(value)}});
+}
+
+bool IniFile::WriteAll(const std::vector<Entry>& entries) {
     Follow();
     IniDocument before = document_;
-    switch (document_.Assign(section, key, value)) {
-        case IniDocument::SetResult::kRefused:
-            return false;
-        case IniDocument::SetResult::kUnchanged:
-            return true;
-        case IniDocument::SetResult::kChanged:
-            break;
+    bool allAssigned = true;
+    bool changed = false;
+    for (const Entry& e : entries) {
+        switch (document_.Assign(e.section, e.key, e.value)) {
+            case IniDocument::SetResult::kRefused:
+                allAssigned = false;
+                break;
+            case IniDocument::SetResult::kUnchanged:
+                break;
+            case IniDocument::SetResult::kChanged:
+                changed = true;
+                break;
+        }
     }
+    if (!changed) return allAssigned;
     if (!unreadable_ && WriteFileAtomic(path_, document_.Serialize())) {
         stamp_ = StampNow();
-        return true;
+        return allAssigned;
     }
     document_ = std::move(before);
     return false;

@@ -75,6 +75,17 @@ public:
     // not touch the disk). On failure the document stays as it was.
     bool Write(std::string_view section, std::string_view key, std::string_view value);
 
+    struct Entry {
+        std::string section;
+        std::string key;
+        std::string value;
+    };
+    // Every entry at once: the file is replaced a single time, so a crash
+    // leaves either the old or the new set of values, never a mix. An entry
+    // with an unusable name is skipped and makes the result false; when the
+    // file cannot be written nothing changes.
+    bool WriteAll(const std::vector<Entry>& entries);
+
     std::vector<std::string> Keys(std::string_view section) const {
         Follow();
         return document_.Keys(section);

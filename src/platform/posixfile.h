@@ -53,4 +53,9 @@ bool ReplaceFile(const std::string& from, const std::string& to);
 
 bool FileExists(const std::string& path);
 
+// A hint that a large block about to be filled may use large pages: a long
+// test's channels then cost far fewer page faults. Does nothing for small
+// blocks or where the system has no such pages.
+void PreferLargePages(void* data, size_t bytes);
+
 }  // namespace platform

@@ -179,10 +179,17 @@ TEST_P(Gost10006Curves, MeetTheirClosedForms) {
 
 INSTANTIATE_TEST_SUITE_P(Gost10006, Gost10006Curves, ::testing::Bool(), CleanOrNoisy);
 
+TEST_F(Gost10006, ASlackToeIsNoOffsetPoint) {
+    ExpectSlackToeIgnored(kPipe, kSamples, {});
+}
+
 TEST_F(Gost10006, UpperYieldPointWithinOneSample) {
-    const UpperYield c;
-    Calculate(ToFracture(c, kSamples, kPipe));
-    ExpectUpperYieldPoint(c, kSamples);
+    for (const UpperYield& c : {UpperYield{}, RoundedKnee()}) {
+        SCOPED_TRACE(c.knee);
+        method.ResetManualPoints();  // a new test: no point set by hand
+        Calculate(ToFracture(c, kSamples, kPipe));
+        ExpectUpperYieldPoint(c, kSamples);
+    }
 }
 
 TEST_F(Gost10006, BilinearPipeFinalLengthFromTheProportionalLimit) {

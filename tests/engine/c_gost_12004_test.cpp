@@ -323,11 +323,19 @@ TEST_F(Gost12004, BilinearElongationsAndTheBarsOwnResults) {
     EXPECT_NEAR(buffer.picLines[4].x1 - buffer.picLines[5].x1, 0.0018 * s.gauge, 1e-4);
 }
 
+TEST_F(Gost12004, ASlackToeIsNoOffsetPoint) {
+    const char* const elastic[] = {"fS05"};
+    ExpectSlackToeIgnored(DefaultSpecimen(), kSamples, elastic);
+}
+
 TEST_F(Gost12004, UpperYieldPointWithinOneSample) {
-    const UpperYield c;
-    Calculate(ToFracture(c, kSamples, DefaultSpecimen()));
-    ExpectUpperYieldPoint(c, kSamples);
-    EXPECT_EQ(method.GetFloat("fPOStec"), method.iYield);
+    for (const UpperYield& c : {UpperYield{}, RoundedKnee()}) {
+        SCOPED_TRACE(c.knee);
+        method.ResetManualPoints();  // a new test: no point set by hand
+        Calculate(ToFracture(c, kSamples, DefaultSpecimen()));
+        ExpectUpperYieldPoint(c, kSamples);
+        EXPECT_EQ(method.GetFloat("fPOStec"), method.iYield);
+    }
 }
 
 // ---------------------------------------------------------------- the calculation's rules

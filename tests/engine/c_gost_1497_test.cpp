@@ -165,11 +165,19 @@ TEST_F(Gost1497, BilinearElongationsFromTheUnloadingLines) {
     EXPECT_EQ(lastUnloading.y1, 0.0f);
 }
 
+TEST_F(Gost1497, ASlackToeIsNoOffsetPoint) {
+    const char* const elastic[] = {"fS002"};
+    ExpectSlackToeIgnored(DefaultSpecimen(), kSamples, elastic);
+}
+
 TEST_F(Gost1497, UpperYieldPointWithinOneSample) {
-    const UpperYield c;
-    Calculate(ToFracture(c, kSamples, DefaultSpecimen()));
-    ExpectUpperYieldPoint(c, kSamples);
-    EXPECT_EQ(method.GetFloat("fPOStec"), method.iYield);
+    for (const UpperYield& c : {UpperYield{}, RoundedKnee()}) {
+        SCOPED_TRACE(c.knee);
+        method.ResetManualPoints();  // a new test: no point set by hand
+        Calculate(ToFracture(c, kSamples, DefaultSpecimen()));
+        ExpectUpperYieldPoint(c, kSamples);
+        EXPECT_EQ(method.GetFloat("fPOStec"), method.iYield);
+    }
 }
 
 // ---------------------------------------------------------------- the calculation's rules

@@ -293,12 +293,19 @@ TEST_F(Gost6996, CalculateTakesTheChannelFromTheFlagAsStored) {
     EXPECT_NEAR(method.GetFloat("fE"), 200000.0 * kMarked / kGrips, 20.0);
 }
 
+TEST_F(Gost6996, ASlackToeIsNoOffsetPoint) {
+    ExpectSlackToeIgnored({DefaultArea(), kGrips}, kSamples, {});
+}
+
 TEST_F(Gost6996, UpperYieldPointWithinOneSample) {
-    const UpperYield c;
     method.SetExtensometer(1);
-    Calculate(Welded([&](double e) { return c.Stress(e); }, c.fractureStrain));
-    ExpectUpperYieldPoint(c, kSamples);
-    EXPECT_NEAR(method.GetFloat("fPT"), c.upper * DefaultArea() / 1000.0, 1e-2);
+    for (const UpperYield& c : {UpperYield{}, RoundedKnee()}) {
+        SCOPED_TRACE(c.knee);
+        method.ResetManualPoints();  // a new test: no point set by hand
+        Calculate(Welded([&](double e) { return c.Stress(e); }, c.fractureStrain));
+        ExpectUpperYieldPoint(c, kSamples);
+        EXPECT_NEAR(method.GetFloat("fPT"), c.upper * DefaultArea() / 1000.0, 1e-2);
+    }
 }
 
 TEST_F(Gost6996, MarkersSitAtTheirOwnSamples) {

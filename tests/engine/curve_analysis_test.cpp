@@ -235,7 +235,66 @@ TEST(CurveElasticBound, PercentOfTheMaximumOverridesTheBound) {
     }
 }
 
+// ---------------------------------------------------------------- yield point
+
+TEST(CurveYieldPoint, IsThePeakBeforeTheFlatStretch) {
+    using namespace testsupport::curves;
+    const Specimen s{78.54, 50.0};
+    // Straight to the peak, and with a rounded knee below it: there the
+    // proportional limit lies well below the peak, the search for the
+    // highest sample runs over many samples.
+    for (const UpperYield& c : {UpperYield{}, RoundedKnee()}) {
+        SCOPED_TRACE(c.knee);
+        for (bool noisy : {false, true}) {
+            SCOPED_TRACE(noisy);
+            Recording r = Sample([&](double e) { return c.Stress(e); }, 0.2, 3000, s);
+            if (noisy) AddForceNoise(r, 0.0005 * MaxOf(r.force), 11);
+            Analysis a;
+            a.Record(r.force, r.displacement);
+            a.base.Analyse(false);
+            const double step = 0.2 / 2999;
+            EXPECT_NEAR(a.base.iYield, std::round(c.PeakStrain() / step), 1.0);
+            const auto peak =
+                std::max_element(r.force.begin(), r.force.begin() + a.base.iYield + 2);
+            EXPECT_NEAR(a.base.yYield, *peak, s.Force(c.modulus * step));
+            if (c.knee > 0.0) {
+                EXPECT_LT(a.base.iProp + 1, a.base.iYield);
+            }
+        }
+    }
+}
+
 // ---------------------------------------------------------------- offset points
+
+TEST(CurveOffsetYield, ASlackToeIsNoOffsetPoint) {
+    using namespace testsupport::curves;
+    const Specimen s{78.54, 50.0};
+    const Bilinear c;
+    // 1 mm of slack, taken up as the stress grows by 60 N/mm² steps: the
+    // elastic line is fitted over the end of the toe, which the offset
+    // lines cross low down.
+    const Slack slack{1.0, 60.0};
+    for (int samples : {3000, 20000}) {
+        SCOPED_TRACE(samples);
+        const Recording r =
+            WithSlack(Sample([&](double e) { return c.Stress(e); }, 0.1, samples, s), slack, s);
+        Analysis a;
+        a.Record(r.force, r.displacement);
+        a.base.gaugeLength = 50.0f;
+        a.base.Analyse(true);
+        // One sample along the hardening line.
+        const double tolerance = s.Force(c.hardening * 0.1 / (samples - 1)) * 1.01;
+        for (float pct : {0.02f, 0.05f, 0.2f}) {
+            SCOPED_TRACE(pct);
+            a.base.FindOffsetYield(pct);
+            EXPECT_GT(a.base.iOffset, a.base.iProp);
+            EXPECT_GT(a.base.yOffset, a.base.yProp);
+            const double foot = a.base.xIntercept + 0.01 * 50.0 * pct;
+            EXPECT_NEAR(a.base.yOffset,
+                        s.Force(OffsetStressWithSlack(c, slack, s, a.base.slope, foot)), tolerance);
+        }
+    }
+}
 
 TEST(CurveOffsetIntersection, ATieGoesToTheLaterSample) {
     // The offset line y = x from (0, 0) to (1, 1); two samples the same

@@ -3,9 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <bit>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
+#include <limits>
 #include <memory>
 #include <set>
 #include <string>
@@ -386,6 +390,33 @@ TEST_F(TestFileRoundTrip, RestoresParametersChannelsWindowsAndSelection) {
     EXPECT_EQ(b.printRects[1].yChannel, 4);
     EXPECT_EQ(b.printRects[1].lowerY, -2.5f);
     EXPECT_TRUE(b.picPoints.empty()) << "the load clears the marks";
+}
+
+TEST_F(TestFileRoundTrip, LongChannelsComeBackWithTheRangesSampleBySampleWouldGive) {
+    ASSERT_TRUE(console.SelectMethod(0, 0, 0));
+    C_Buffer& b = work.Buffer();
+    b.ClearAll();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    for (int i = 0; i < 40000; ++i) {
+        b.AddValue(0, std::sin(i * 0.001) * i);   // extremes deep inside later pieces
+        b.AddValue(1, i == 0 ? nan : -i);         // a NaN first holds the range
+        b.AddValue(2, i == 20000 ? nan : i % 7);  // a NaN later changes nothing
+        b.AddValue(3, i == 39999 ? -1e300 : 0.0);
+    }
+    const C_Buffer saved = b;
+    ASSERT_TRUE(work.SaveTest(Path("long.ipc")));
+    work.ClearBuffer();
+    ASSERT_TRUE(work.LoadTestFile(Path("long.ipc")));
+    const auto bits = [](double v) { return std::bit_cast<std::uint64_t>(v); };
+    for (int c = 0; c < 4; ++c) {
+        SCOPED_TRACE(c);
+        const C_Buffer::SCan& got = b.cans[static_cast<size_t>(c)];
+        const C_Buffer::SCan& want = saved.cans[static_cast<size_t>(c)];
+        ASSERT_EQ(got.count, 40000);
+        EXPECT_EQ(bits(got.min), bits(want.min));
+        EXPECT_EQ(bits(got.max), bits(want.max));
+        EXPECT_EQ(std::memcmp(got.samples.data(), want.samples.data(), 40000 * sizeof(double)), 0);
+    }
 }
 
 TEST_F(TestFileRoundTrip, NoPrintWindowsAndNoSamples) {

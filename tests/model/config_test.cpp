@@ -1,6 +1,12 @@
 #include "model/config.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <random>
 
 #include "model/configini.h"
 #include "platform/cp1251.h"
@@ -134,6 +140,87 @@ TEST_F(ConfigTest, ABadIntegerIsReportedAndLoadingGoesOn) {
     EXPECT_EQ(errors[1], "'12-3' is not a valid integer value");
     EXPECT_EQ(c.iFiltr, 8);
     EXPECT_EQ(c.iVZZ, 42);  // the keys after the bad ones were still read
+}
+
+// Version v of every stored setting: the same digit in each, within its
+// limits, and a text that names the version.
+void SetVersion(C_Config& c, int v) {
+    for (int i = 0; i < c.Count(); ++i) {
+        const bool text = c.Record(i)->type == C_Parametr::kText;
+        c.SetFromText(i, text ? "версия " + std::to_string(v) : std::to_string(v));
+    }
+}
+
+std::vector<std::string> AllTexts(const C_Config& c) {
+    std::vector<std::string> texts;
+    for (int i = 0; i < c.Count(); ++i)
+        texts.push_back(c.ValueToText(i));
+    return texts;
+}
+
+// A process saving the settings is killed at random moments: the file then
+// always holds one whole version, old or new, with the lines of others kept.
+TEST_F(ConfigTest, ASaveKilledAtAnyMomentLeavesOneWholeVersion) {
+    const std::string foreign = "; set up by the service engineer\r\n[Сервис]\r\nКлюч=значение\r\n";
+    WriteIni(foreign);
+    std::vector<std::string> versions[2];
+    for (int v = 0; v < 2; ++v) {
+        C_Config c;
+        c.Define(&ini);
+        SetVersion(c, v + 1);
+        versions[v] = AllTexts(c);
+        if (v == 0) {
+            ASSERT_TRUE(c.Save(0));
+        }
+    }
+    ASSERT_NE(versions[0], versions[1]);
+
+    std::mt19937 random(20261210);
+    std::uniform_int_distribution<int> delayUs(0, 3000);
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    int kills = 0;
+    int mixed = 0;
+    while (kills < 300 && std::chrono::steady_clock::now() < end) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            TConfigINI own(dir.path());
+            own.FileName = "Config";
+            C_Config c;
+            c.Define(&own);
+            for (int n = 1;; ++n) {
+                SetVersion(c, n % 2 + 1);
+                c.Save(0);
+            }
+        }
+        ::usleep(static_cast<useconds_t>(delayUs(random)));
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ++kills;
+
+        TConfigINI fresh(dir.path());
+        fresh.FileName = "Config";
+        C_Config loaded;
+        loaded.Define(&fresh);
+        EXPECT_TRUE(loaded.Load().empty());
+        const std::vector<std::string> texts = AllTexts(loaded);
+        if (texts != versions[0] && texts != versions[1]) ++mixed;
+        ASSERT_EQ(FileText().rfind(foreign, 0), 0u) << "after kill " << kills;
+    }
+    EXPECT_GE(kills, 100);
+    EXPECT_EQ(mixed, 0) << "of " << kills << " kills";
+}
+
+TEST_F(ConfigTest, LoadingAgainFollowsAChangeMadeOutside) {
+    WriteIni("[4]\r\nВход фильтра=3\r\n");
+    C_Config c;
+    c.Define(&ini);
+    c.Load();
+    EXPECT_EQ(c.iFiltr, 3);
+    WriteIni("[4]\r\nВход фильтра=4\r\n");
+    c.Load();
+    EXPECT_EQ(c.iFiltr, 4);
 }
 
 TEST_F(ConfigTest, AFailedWriteIsReported) {

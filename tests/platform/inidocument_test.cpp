@@ -300,6 +300,20 @@ TEST(IniFile, AWriteKeepsWhatWasChangedOutside) {
     EXPECT_EQ(FileBytes(path), "[4]\r\nd=4\r\n");
 }
 
+TEST(IniFile, WriteAllReplacesTheFileOnceAndSkipsUnusableNames) {
+    testsupport::TempFolder folder;
+    const std::string path = folder.File("Config.INI");
+    ASSERT_TRUE(platform::WriteFileAtomic(path, "; kept\r\n[4]\r\na=1\r\n"));
+    IniFile ini(path);
+    // Unchanged values only: the file is not touched.
+    const ino_t first = StatOf(path).st_ino;
+    EXPECT_TRUE(ini.WriteAll({{"4", "a", "1"}}));
+    EXPECT_EQ(StatOf(path).st_ino, first);
+    // A refused key does not stop the others, but is reported.
+    EXPECT_FALSE(ini.WriteAll({{"4", "a", "2"}, {"4", "bad=key", "x"}, {"7", "b", "3"}}));
+    EXPECT_EQ(FileBytes(path), "; kept\r\n[4]\r\na=2\r\n[7]\r\nb=3\r\n");
+}
+
 TEST(IniFile, UnchangedValueDoesNotRewriteTheFile) {
     testsupport::TempFolder folder;
     const std::string path = folder.File("Config.INI");

@@ -114,7 +114,10 @@ struct Bilinear {
 };
 
 // An upper yield point: elastic to the peak, a fall within `fallStrain` to
-// the lower yield stress, a flat plateau, then hardening and necking.
+// the lower yield stress, a flat plateau, then hardening and necking. With a
+// `knee` the straight part ends there and a rounded rise (its slope falling
+// evenly to 0) reaches the peak, as on real curves: the proportional limit
+// then lies well below the upper yield point.
 struct UpperYield {
     double modulus = 200000.0;
     double upper = 320.0;
@@ -125,11 +128,19 @@ struct UpperYield {
     double uniformStrain = 0.15;
     double fracture = 400.0;
     double fractureStrain = 0.2;
+    double knee = 0.0;  // 0: straight up to the peak
 
-    double PeakStrain() const { return upper / modulus; }
+    double KneeStrain() const { return (knee > 0.0 ? knee : upper) / modulus; }
+    double PeakStrain() const {
+        return knee > 0.0 ? KneeStrain() + 2.0 * (upper - knee) / modulus : upper / modulus;
+    }
     double Stress(double e) const {
         const double peak = PeakStrain();
-        if (e <= peak) return modulus * e;
+        if (e <= KneeStrain()) return modulus * e;
+        if (e <= peak) {
+            const double d = e - KneeStrain();
+            return knee + modulus * d - modulus * d * d / (2.0 * (peak - KneeStrain()));
+        }
         if (e <= peak + fallStrain) return upper - (upper - lower) * (e - peak) / fallStrain;
         if (e <= plateauEnd) return lower;
         if (e <= uniformStrain)
@@ -138,6 +149,15 @@ struct UpperYield {
                (strength - fracture) * (e - uniformStrain) / (fractureStrain - uniformStrain);
     }
 };
+
+// Straight to 250 N/mm², a rounded rise to an upper yield of 320, a fall to
+// a plateau at 290, then hardening.
+inline UpperYield RoundedKnee() {
+    UpperYield c;
+    c.knee = 250.0;
+    c.fallStrain = 0.0002;
+    return c;
+}
 
 // Ramberg-Osgood: strain = stress / E + 0.002 * (stress / proof)^n, so the
 // 0.2 % offset yield strength is `proof` exactly. Small n bends over slowly,
@@ -161,6 +181,42 @@ struct RambergOsgood {
         return 0.5 * (lo + hi);
     }
 };
+
+// Slack in the grips, taken up as the load grows: the displacement gains
+// slack · (1 − exp(−σ / seated)) over the specimen's own elongation, so the
+// curve starts with a toe that bends up into the straight part, which,
+// carried down, meets the X axis at `slack`.
+struct Slack {
+    double slack = 0.2;    // mm
+    double seated = 20.0;  // N/mm²: the slack left falls e-fold every `seated`
+};
+
+inline Recording WithSlack(const Recording& r, const Slack& g, const Specimen& s) {
+    Recording out = r;
+    for (size_t i = 0; i < out.displacement.size(); ++i) {
+        const double stress = std::max(r.force[i], 0.0) * 1000.0 / s.area;
+        out.displacement[i] += g.slack * (1.0 - std::exp(-stress / g.seated));
+    }
+    return out;
+}
+
+// The stress at which the line F = slope · (X − foot) meets the hardening
+// line of the bilinear curve recorded with slack (force in kN, X in mm).
+inline double OffsetStressWithSlack(const Bilinear& c, const Slack& g, const Specimen& s,
+                                    double slope, double foot) {
+    const auto gap = [&](double e) {
+        const double stress = c.Stress(e);
+        const double x = s.Length(e) + g.slack * (1.0 - std::exp(-stress / g.seated));
+        return s.Force(stress) - slope * (x - foot);
+    };
+    double lo = c.YieldStrain();
+    double hi = c.UniformStrain();
+    for (int i = 0; i < 100; ++i) {
+        const double mid = 0.5 * (lo + hi);
+        (gap(mid) > 0.0 ? lo : hi) = mid;
+    }
+    return c.Stress(0.5 * (lo + hi));
+}
 
 // Deterministic noise, the same on every machine: uniform in
 // [-amplitude, amplitude] on the force of every sample.

@@ -451,6 +451,26 @@ protected:
         EXPECT_EQ(MarkerAt(buffer, "`т"), method.iYield);
     }
 
+    // A bilinear curve recorded with slack in the grips on the specimen `s`
+    // (displacement over s.gauge): the offset points lie past the toe, above
+    // the proportional limit, the 0.2 % point within a sample of where the
+    // closed form puts it on the method's own elastic line.
+    void ExpectSlackToeIgnored(const curves::Specimen& s, int samples, Names elastic) {
+        const curves::Bilinear c;
+        const curves::Slack slack{1.0, 60.0};
+        method.ResetManualPoints();
+        Calculate(curves::WithSlack(curves::ToFracture(c, samples, s), slack, s));
+        const double proportional = method.GetFloat("fSPC");
+        EXPECT_GT(proportional, 0.0);
+        EXPECT_GT(method.GetFloat("fS02"), proportional);
+        for (const char* name : elastic)
+            EXPECT_GT(method.GetFloat(name), proportional) << name;
+        const double foot = method.xIntercept + 0.01 * method.gaugeLength * 0.2;
+        const double step = c.hardening * c.fractureStrain / samples;
+        EXPECT_NEAR(method.GetFloat("fS02"),
+                    curves::OffsetStressWithSlack(c, slack, s, method.slope, foot), step + 0.01);
+    }
+
     // Each marker's symbol is the one in its result's caption.
     void ExpectMarkersCarryTheSymbolsOf(
         std::initializer_list<std::pair<const char*, const char*>> markers) {
