@@ -1,0 +1,111 @@
+// The curve plot over a recorded tension test: the full redraw at ten
+// thousand to a million samples on a 1000 x 600 plot (the display period is
+// 100 ms, a redraw should stay under a frame of 16 ms), drawn by pixel column
+// and, for comparison, one segment per sample; and the live drawing of one
+// new sample while a test runs.
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+
+#include "controls/cgrafic.h"
+#include "model/cbuffer.h"
+#include "support/curves.h"
+
+namespace {
+
+using namespace testsupport::curves;
+
+// A steel specimen of 10 mm diameter, 50 mm gauge, with the noise of a real
+// load cell on the force.
+Recording TensionTest(int samples) {
+    const Specimen specimen{78.54, 50.0};
+    const Bilinear model;
+    Recording r = SampleOf(model, model.fractureStrain, samples, specimen, 100);
+    AddForceNoise(r, 0.002 * MaxOf(r.force), 11);
+    return r;
+}
+
+void Fill(C_Buffer& buffer, const Recording& r, int samples) {
+    buffer.SetCanCount(7);
+    buffer.SetName(1, "F,кН");
+    buffer.SetName(2, "L,мм");
+    for (int i = 0; i < samples; ++i) {
+        const auto k = static_cast<size_t>(i);
+        buffer.AddValue(0, r.time[k]);
+        buffer.AddValue(1, r.force[k]);
+        buffer.AddValue(2, r.displacement[k]);
+        buffer.AddValue(3, r.extensometer[k]);
+    }
+}
+
+void DrawGrid(benchmark::State& state, bool envelope) {
+    const int samples = static_cast<int>(state.range(0));
+    const Recording r = TensionTest(samples);
+    C_Buffer buffer;
+    Fill(buffer, r, r.Size());
+    CGrafic plot;
+    plot.resize(1000, 600);
+    plot.Init(&buffer, "L", "F", 2, 1);
+    plot.envelope = envelope;
+    for (auto _ : state) {
+        plot.DrawGrid();
+    }
+    state.SetComplexityN(samples);
+}
+
+void BM_DrawGrid(benchmark::State& state) {
+    DrawGrid(state, true);
+}
+
+void BM_DrawGridEverySegment(benchmark::State& state) {
+    DrawGrid(state, false);
+}
+
+// One sample more per call, into a buffer that already holds a tenth of a
+// million-sample test; the view has room for the rest of it.
+void BM_AddDraw(benchmark::State& state) {
+    const Recording r = TensionTest(1000000);
+    C_Buffer buffer;
+    const int start = 100000;
+    Fill(buffer, r, start);
+    CGrafic plot;
+    plot.resize(1000, 600);
+    plot.Init(&buffer, "L", "F", 2, 1);
+    plot.SetOrigin(false, -1, 10, -5, 50);
+    plot.DrawGrid();
+    int redraws = 0;
+    plot.OnOutBuffer = [&](CGrafic*) { ++redraws; };
+    int next = start;
+    for (auto _ : state) {
+        if (next == r.Size()) {
+            state.PauseTiming();
+            Fill(buffer, r, start);
+            plot.DrawGrid();
+            next = start;
+            state.ResumeTiming();
+        }
+        const auto k = static_cast<size_t>(next++);
+        buffer.AddValue(0, r.time[k]);
+        buffer.AddValue(1, r.force[k]);
+        buffer.AddValue(2, r.displacement[k]);
+        buffer.AddValue(3, r.extensometer[k]);
+        plot.AddDraw();
+    }
+    state.counters["full redraws"] = redraws;
+}
+
+BENCHMARK(BM_DrawGrid)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oN);
+BENCHMARK(BM_DrawGridEverySegment)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AddDraw)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
