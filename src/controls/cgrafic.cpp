@@ -576,12 +576,7 @@ void CGrafic::SetMode(int code) {
 void CGrafic::SetOrigin(bool autoscaleOn, double xLower, double xUpper, double yLower,
                         double yUpper) {
     autoscale = autoscaleOn;
-    view.lowerX = xLower;
-    view.upperX = xUpper;
-    view.lowerY = yLower;
-    view.upperY = yUpper;
-    view.panX = 0.0;
-    view.panY = 0.0;
+    view.SetLimits(xLower, xUpper, yLower, yUpper);
 }
 
 // ----- live drawing
@@ -724,12 +719,7 @@ void CGrafic::MouseUps(Qt::MouseButton button, int x, int y) {
     autoscale = false;
     if (x > pressPos.x()) {
         if (mode == kZoom) {
-            view.lowerX = x1;
-            view.upperX = x2;
-            view.upperY = upper;
-            view.lowerY = lower;
-            view.panX = 0.0;
-            view.panY = 0.0;
+            view.SetLimits(x1, x2, lower, upper);
         } else if (buffer != nullptr) {
             buffer->AddPrintRect(static_cast<float>(x1), static_cast<float>(x2),
                                  static_cast<float>(upper), static_cast<float>(lower), chanX,

@@ -45,6 +45,15 @@ struct View {
     double plotWidth = 50.0;
     double plotHeight = 75.0;
 
+    // New limits, seen without pan.
+    void SetLimits(double xLower, double xUpper, double yLower, double yUpper) {
+        lowerX = xLower;
+        upperX = xUpper;
+        lowerY = yLower;
+        upperY = yUpper;
+        panX = 0.0;
+        panY = 0.0;
+    }
     // The control's size; recomputes the plot area.
     void SetSize(double w, double h);
     void UpdateSpans();

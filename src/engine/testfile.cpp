@@ -1,7 +1,6 @@
 #include "engine/testfile.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <memory>
 

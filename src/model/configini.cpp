@@ -79,12 +79,8 @@ bool TConfigINI::WriteS(const std::string& section, const std::string& key,
 }
 
 bool TConfigINI::WriteAll(const std::vector<Entry>& entries) {
-    std::vector<platform::IniFile::Entry> all;
-    all.reserve(entries.size());
-    for (const Entry& e : entries)
-        all.push_back({e.section, e.key, e.value});
     Access a(*this);
-    return a.ini().WriteAll(all);
+    return a.ini().WriteAll(entries);
 }
 
 bool TConfigINI::WriteI(const std::string& section, const std::string& key, int value) {

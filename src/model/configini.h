@@ -4,9 +4,7 @@
 #include <string>
 #include <vector>
 
-namespace platform {
-class IniFile;
-}
+#include "platform/inidocument.h"
 
 // The INI component of the main window: the file is <start folder>/<FileName>.INI,
 // sections and keys as the Windows profile functions match them.
@@ -35,11 +33,7 @@ public:
     bool WriteI(const std::string& section, const std::string& key, int value);
     bool WriteF(const std::string& section, const std::string& key, float value);
     // Several keys in one replacement of the file: all of them or none.
-    struct Entry {
-        std::string section;
-        std::string key;
-        std::string value;
-    };
+    using Entry = platform::IniFile::Entry;
     bool WriteAll(const std::vector<Entry>& entries);
     void ReadSector(const std::string& section, std::vector<std::string>& list);
     void ReadSectorVal(const std::string& section, std::vector<std::string>& list);

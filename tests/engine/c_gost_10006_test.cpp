@@ -184,12 +184,8 @@ TEST_F(Gost10006, ASlackToeIsNoOffsetPoint) {
 }
 
 TEST_F(Gost10006, UpperYieldPointWithinOneSample) {
-    for (const UpperYield& c : {UpperYield{}, RoundedKnee()}) {
-        SCOPED_TRACE(c.knee);
-        method.ResetManualPoints();  // a new test: no point set by hand
-        Calculate(ToFracture(c, kSamples, kPipe));
-        ExpectUpperYieldPoint(c, kSamples);
-    }
+    ExpectUpperYieldPoints(kSamples,
+                           [](const UpperYield& c) { return ToFracture(c, kSamples, kPipe); });
 }
 
 TEST_F(Gost10006, BilinearPipeFinalLengthFromTheProportionalLimit) {

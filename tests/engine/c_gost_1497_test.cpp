@@ -171,13 +171,9 @@ TEST_F(Gost1497, ASlackToeIsNoOffsetPoint) {
 }
 
 TEST_F(Gost1497, UpperYieldPointWithinOneSample) {
-    for (const UpperYield& c : {UpperYield{}, RoundedKnee()}) {
-        SCOPED_TRACE(c.knee);
-        method.ResetManualPoints();  // a new test: no point set by hand
-        Calculate(ToFracture(c, kSamples, DefaultSpecimen()));
-        ExpectUpperYieldPoint(c, kSamples);
-        EXPECT_EQ(method.GetFloat("fPOStec"), method.iYield);
-    }
+    ExpectUpperYieldPoints(
+        kSamples, [](const UpperYield& c) { return ToFracture(c, kSamples, DefaultSpecimen()); },
+        [&](const UpperYield&) { EXPECT_EQ(method.GetFloat("fPOStec"), method.iYield); });
 }
 
 // ---------------------------------------------------------------- the calculation's rules

@@ -299,13 +299,14 @@ TEST_F(Gost6996, ASlackToeIsNoOffsetPoint) {
 
 TEST_F(Gost6996, UpperYieldPointWithinOneSample) {
     method.SetExtensometer(1);
-    for (const UpperYield& c : {UpperYield{}, RoundedKnee()}) {
-        SCOPED_TRACE(c.knee);
-        method.ResetManualPoints();  // a new test: no point set by hand
-        Calculate(Welded([&](double e) { return c.Stress(e); }, c.fractureStrain));
-        ExpectUpperYieldPoint(c, kSamples);
-        EXPECT_NEAR(method.GetFloat("fPT"), c.upper * DefaultArea() / 1000.0, 1e-2);
-    }
+    ExpectUpperYieldPoints(
+        kSamples,
+        [](const UpperYield& c) {
+            return Welded([&](double e) { return c.Stress(e); }, c.fractureStrain);
+        },
+        [&](const UpperYield& c) {
+            EXPECT_NEAR(method.GetFloat("fPT"), c.upper * DefaultArea() / 1000.0, 1e-2);
+        });
 }
 
 TEST_F(Gost6996, MarkersSitAtTheirOwnSamples) {

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <initializer_list>
 #include <span>
 #include <string>
@@ -442,13 +443,23 @@ protected:
         EXPECT_NEAR(method.GetFloat("fP02"), method.GetFloat("fS02") * area / 1000.0, 1e-4);
     }
 
-    // The upper yield point of a curve of `samples` up to its fracture
-    // strain, within one sample of the model's, and its marker there.
-    void ExpectUpperYieldPoint(const curves::UpperYield& c, int samples) {
-        const double step = c.fractureStrain / (samples - 1);
-        EXPECT_NEAR(method.iYield, std::round(c.PeakStrain() / step), 1.0);
-        EXPECT_NEAR(method.GetFloat("fST"), c.upper, c.modulus * step);
-        EXPECT_EQ(MarkerAt(buffer, "`т"), method.iYield);
+    // Upper yield points straight up to the peak and after a rounded knee,
+    // each a new test recorded by `record` with `samples` up to its fracture
+    // strain: the yield point within one sample of the model's, its marker
+    // there, and what `more` checks besides.
+    void ExpectUpperYieldPoints(
+        int samples, const std::function<curves::Recording(const curves::UpperYield&)>& record,
+        const std::function<void(const curves::UpperYield&)>& more = {}) {
+        for (const curves::UpperYield& c : {curves::UpperYield{}, curves::RoundedKnee()}) {
+            SCOPED_TRACE(c.knee);
+            method.ResetManualPoints();  // a new test: no point set by hand
+            Calculate(record(c));
+            const double step = c.fractureStrain / (samples - 1);
+            EXPECT_NEAR(method.iYield, std::round(c.PeakStrain() / step), 1.0);
+            EXPECT_NEAR(method.GetFloat("fST"), c.upper, c.modulus * step);
+            EXPECT_EQ(MarkerAt(buffer, "`т"), method.iYield);
+            if (more) more(c);
+        }
     }
 
     // A bilinear curve recorded with slack in the grips on the specimen `s`
