@@ -329,15 +329,13 @@ bool Canvas::FloodFill(int x, int y, const QColor& border) {
             }
         }
     }
-    // One fill through the spans as a clip: a pattern brush is set up once.
-    std::sort(spans.begin(), spans.end(), [](const QRect& p, const QRect& q) {
-        return p.y() != q.y() ? p.y() < q.y() : p.x() < q.x();
-    });
-    QRegion region;
-    region.setRects(spans.data(), static_cast<int>(spans.size()));
-    painter_.setClipRegion(region.translated(-origin_), Qt::IntersectClip);
-    painter_.fillRect(region.boundingRect().translated(-origin_), QtBrush());
-    ApplyClip();
+    // One call for all spans, so a pattern brush is set up once. (Not a clip
+    // region: after an earlier clip was cleared Qt no longer honours it.)
+    for (QRect& span : spans)
+        span.translate(-origin_);
+    painter_.setPen(Qt::NoPen);
+    painter_.setBrush(QtBrush());
+    painter_.drawRects(spans.data(), static_cast<int>(spans.size()));
     return true;
 }
 

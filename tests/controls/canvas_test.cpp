@@ -311,6 +311,8 @@ TEST_F(CanvasTest, FloodFillStopsAtTheBorderColour) {
     canvas.SetBrushStyle(BrushStyle::Clear);
     canvas.Ellipse(4, 4, 44, 40);
     canvas.FillRect(20, 20, 23, 23, QColor(kBlue));
+    // A clipped text before must not let the fill out of the ring.
+    canvas.TextRect(50, 0, 60, 10, 50, 0, "x");
     canvas.SetBrushColor(QColor(kRed));
     EXPECT_TRUE(canvas.FloodFill(24, 22, QColor(kBlack)));
     canvas.End();
