@@ -104,17 +104,7 @@ void TMegaButton::Render(draw::Canvas& canvas) {
     const int h = height();
 
     // 1. Outer gradient in two bands turning at GradPos.
-    if (!NoBorders) {
-        if (GradHV != 0) {
-            const int split = static_cast<int>(h * GradPos);
-            gRectGrad(0, 0, w, split, GradStart, GragFinish);
-            gRectGrad(0, split, w, h, GragFinish, GradStart);
-        } else {
-            const int split = static_cast<int>(w * GradPos);
-            gRectGrad(0, 0, split, h, GradStart, GragFinish);
-            gRectGrad(split, 0, w, h, GragFinish, GradStart);
-        }
-    }
+    if (!NoBorders) GradBands(GradPos, GradStart, GragFinish);
 
     // 2. and 3. The shape in Color; the ring between the outlines keeps it.
     canvas.SetBrushColor(Color);
@@ -152,31 +142,14 @@ void TMegaButton::Render(draw::Canvas& canvas) {
     canvas.SetBrushColor(Color);
 
     // 5. Caption.
-    draw::Font font = Font;
-    font.color = Down ? FontColDown : FontColUp;
-    canvas.SetFont(font);
-    canvas.SetBrushStyle(draw::BrushStyle::Clear);
-    const int size = Font.Size();
     int y = 0;
     if (AlignTextV == 0) {
+        const int size = Font.Size();
         y = h / 2 - size / 2 - size / 3;
     } else if (AlignTextV == 1) {
         y = AlignTextY;
     }
-    switch (AlignText) {
-        case 1:
-            canvas.TextOut(w / 2 - canvas.TextWidth(Caption) / 2, y, Caption);
-            break;
-        case 2:
-            canvas.TextOut(w - canvas.TextWidth(Caption) - 8, y, Caption);
-            break;
-        case 3:
-            canvas.TextOut(8, y, Captions.empty() ? Caption : Captions);
-            break;
-        default:
-            break;
-    }
-    canvas.SetBrushColor(Color);
+    DrawCaption(canvas, y, Captions.empty() ? Caption : Captions);
 
     // 6. Picture, white transparent.
     if (!Image.Empty()) {

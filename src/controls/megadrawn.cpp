@@ -148,6 +148,41 @@ void MegaDrawn::DrawPicture(draw::Canvas& canvas, const QImage& picture, int w, 
     }
 }
 
+void MegaDrawn::GradBands(float pos, const QColor& c1, const QColor& c2) {
+    const int w = width();
+    const int h = height();
+    if (GradHV != 0) {
+        const int split = static_cast<int>(h * pos);
+        gRectGrad(0, 0, w, split, c1, c2);
+        gRectGrad(0, split, w, h, c2, c1);
+    } else {
+        const int split = static_cast<int>(w * pos);
+        gRectGrad(0, 0, split, h, c1, c2);
+        gRectGrad(split, 0, w, h, c2, c1);
+    }
+}
+
+void MegaDrawn::DrawCaption(draw::Canvas& canvas, int y, const std::string& leftText) {
+    draw::Font font = Font;
+    font.color = Down ? FontColDown : FontColUp;
+    canvas.SetFont(font);
+    canvas.SetBrushStyle(draw::BrushStyle::Clear);
+    switch (AlignText) {
+        case 1:
+            canvas.TextOut(width() / 2 - canvas.TextWidth(Caption) / 2, y, Caption);
+            break;
+        case 2:
+            canvas.TextOut(width() - canvas.TextWidth(Caption) - 8, y, Caption);
+            break;
+        case 3:
+            canvas.TextOut(8, y, leftText);
+            break;
+        default:
+            break;
+    }
+    canvas.SetBrushColor(Color);
+}
+
 void MegaDrawn::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     created_ = true;

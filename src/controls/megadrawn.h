@@ -128,6 +128,12 @@ protected:
     // the margins, pressed one pixel in and one pixel smaller when down,
     // stretched into the margins when Stretch.
     void DrawPicture(draw::Canvas& canvas, const QImage& picture, int w, int h);
+    // Two gradient bands across the control, turning at `pos` of its height
+    // (GradHV != 0) or width: c1 to c2, then c2 back to c1.
+    void GradBands(float pos, const QColor& c1, const QColor& c2);
+    // The caption by AlignText (1 centred, 2 right, 3 left with `leftText`)
+    // with its top at y, in Font and the colour of the Down state.
+    void DrawCaption(draw::Canvas& canvas, int y, const std::string& leftText);
     // The canvas of the running render, or null.
     draw::Canvas* Surface() { return surface_; }
     // Forces the next Draw to render even when the look is unchanged.

@@ -104,17 +104,7 @@ void TMegaTabs::Render(draw::Canvas& canvas) {
 void TMegaTabs::RenderPanel(draw::Canvas& canvas) {
     const int w = width();
     const int h = height();
-    const QColor c1 = Down ? GradColDown : GradStart;
-    const float f = Down ? 1.0f - GradPos : GradPos;
-    if (GradHV != 0) {
-        const int split = static_cast<int>(h * f);
-        gRectGrad(0, 0, w, split, c1, GragFinish);
-        gRectGrad(0, split, w, h, GragFinish, c1);
-    } else {
-        const int split = static_cast<int>(w * f);
-        gRectGrad(0, 0, split, h, c1, GragFinish);
-        gRectGrad(split, 0, w, h, GragFinish, c1);
-    }
+    GradBands(Down ? 1.0f - GradPos : GradPos, Down ? GradColDown : GradStart, GragFinish);
 
     if (Border) {
         const QColor light = Cti3D ? QColor(0xFA, 0xFA, 0xFA) : mega::kBlack;
@@ -126,26 +116,8 @@ void TMegaTabs::RenderPanel(draw::Canvas& canvas) {
         gLine(0, h - 1, w - 1, h - 1, 1, bottomRight);
     }
 
-    draw::Font font = Font;
-    font.color = Down ? FontColDown : FontColUp;
-    canvas.SetFont(font);
-    canvas.SetBrushStyle(draw::BrushStyle::Clear);
     const int size = Font.Size();
-    const int y = h / 2 - size / 2 - size / 3;
-    switch (AlignText) {
-        case 1:
-            canvas.TextOut(w / 2 - canvas.TextWidth(Caption) / 2, y, Caption);
-            break;
-        case 2:
-            canvas.TextOut(w - canvas.TextWidth(Caption) - 8, y, Caption);
-            break;
-        case 3:
-            canvas.TextOut(8, y, Caption);
-            break;
-        default:
-            break;
-    }
-    canvas.SetBrushColor(Color);
+    DrawCaption(canvas, h / 2 - size / 2 - size / 3, Caption);
 
     if (const QImage* picture = Image.Get(ImageIndex)) DrawPicture(canvas, *picture, w, h);
 }

@@ -61,6 +61,8 @@ void C_Work::Init(std::unique_ptr<C_Connect> unit, const ConsoleLists& lists, st
     methods_->Init(lists.methods, lists.sampleTypes, lists.params[0], lists.params[1],
                    lists.params[2], lists.params[3]);
     methods_->FillMethodList(0, buffer_.get());
+    if (report_ != nullptr)
+        report_->Init(channels_.get(), methods_->Current(), config_.get(), buffer_.get());
     if (auto* cycle = dynamic_cast<CycleProgramTarget*>(unit_.get()))
         cycle->SetCycleRepetitions(kDefaultRepetitions);
     LoadConfig();
@@ -190,8 +192,13 @@ int C_Work::GetVector() const {
 }
 
 bool C_Work::SelectMethod(int methodIndex, int sampleType, int extensometer) {
-    // The protocol maker, once there is one, takes the new method from the registry.
-    return methods_->Select(methodIndex, sampleType, extensometer);
+    const bool selected = methods_->Select(methodIndex, sampleType, extensometer);
+    MethodSelected();
+    return selected;
+}
+
+void C_Work::MethodSelected() {
+    if (report_ != nullptr) report_->SetParams(methods_->Current());
 }
 
 void C_Work::FillConfigList(TextList& list, int group) {

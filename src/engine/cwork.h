@@ -9,12 +9,12 @@
 
 #include "engine/c_gostwork.h"
 #include "engine/methodenv.h"
+#include "engine/protocolmaker.h"
 #include "link/c_connect.h"
 #include "model/cbuffer.h"
 #include "model/ckanal.h"
 #include "model/config.h"
 
-class C_Report;
 class EventSink;
 class TConfigINI;
 
@@ -55,6 +55,9 @@ public:
     C_Work& operator=(const C_Work&) = delete;
 
     void SetIni(TConfigINI* ini) { ini_ = ini; }
+    // The protocol maker the console made; set before Init, which hands it
+    // the station's objects. The console keeps it.
+    void SetReport(ProtocolMaker* report) { report_ = report; }
     // Builds the test station in its fixed order around the given unit, which
     // is connected here; without an answer (or without a unit) the process
     // stays unconnected and never reaches it. owner goes to the unit's Init.
@@ -127,7 +130,7 @@ public:
     C_Kanal& Channel(int i) { return channels_[static_cast<size_t>(i)]; }
     C_Buffer& Buffer() { return *buffer_; }
     C_GostWorks& Methods() { return *methods_; }
-    C_Report* Report() const { return report_; }
+    ProtocolMaker* Report() const { return report_; }
     C_Connect* Unit() const { return unitInUse_; }
 
     bool Connected() const { return connected_; }
@@ -150,6 +153,9 @@ public:
     // How often the engine thread was started; a resume of a running thread
     // does not count.
     int ThreadStarts() const { return threadStarts_; }
+
+    // Tells the protocol maker which method is current now.
+    void MethodSelected();
 
 private:
     void LoadConfig();
@@ -184,7 +190,7 @@ private:
     bool connected_ = false;
     std::unique_ptr<C_GostWorks> methods_;
     std::unique_ptr<C_Buffer> buffer_;
-    C_Report* report_ = nullptr;
+    ProtocolMaker* report_ = nullptr;
     std::unique_ptr<C_Kanal[]> channels_;
     std::unique_ptr<C_Config> config_;
     double sampleTime_ = 0.0;

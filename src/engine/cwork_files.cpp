@@ -39,6 +39,7 @@ void FillBuffer(C_Buffer& buffer, SavedTest& test) {
 void Apply(C_Work& work, SavedTest& test) {
     C_GostWorks& methods = work.Methods();
     methods.Select(test.methodIndex, test.sampleType, test.extensometer);
+    work.MethodSelected();
     C_Parametr& method = *methods.Current();
     if (test.hasParams) ReplaceList(method, test.records);
     FillBuffer(work.Buffer(), test);

@@ -199,6 +199,52 @@ TEST(CWorkInit, BuildsTheStationAroundTheUnit) {
     EXPECT_EQ(w.Report(), nullptr);
 }
 
+// Stands in for the console's protocol maker: remembers what it was given.
+struct RecordingMaker final : ProtocolMaker {
+    C_Kanal* kanals = nullptr;
+    C_Parametr* params = nullptr;
+    C_Config* config = nullptr;
+    C_Buffer* buffer = nullptr;
+    int inits = 0;
+    void Init(C_Kanal* k, C_Parametr* p, C_Config* c, C_Buffer* b) override {
+        kanals = k;
+        params = p;
+        config = c;
+        buffer = b;
+        ++inits;
+    }
+    void SetParams(C_Parametr* p) override { params = p; }
+    void SetRowCount(int) override {}
+    void ClearOtchet() override {}
+    void MakeOtchet() override {}
+};
+
+TEST(CWorkReport, TheMakerFollowsTheCurrentMethod) {
+    Station s;
+    RecordingMaker maker;
+    s.work.SetReport(&maker);
+    s.StartUp();
+    C_Work& w = s.work;
+    EXPECT_EQ(maker.inits, 1);
+    EXPECT_EQ(maker.kanals, w.Channels());
+    EXPECT_EQ(maker.config, &w.Config());
+    EXPECT_EQ(maker.buffer, &w.Buffer());
+    EXPECT_EQ(maker.params, w.Methods().Current());
+
+    ASSERT_TRUE(s.console.SelectMethod(2, 0, 0));
+    EXPECT_EQ(maker.params, w.Methods().Method(2));
+    // A saved test brings its own method back.
+    const std::string file = s.folder.path() + "/t.ipc";
+    ASSERT_TRUE(w.SaveTest(file));
+    ASSERT_TRUE(s.console.SelectMethod(0, 0, 0));
+    EXPECT_EQ(maker.params, w.Methods().Method(0));
+    ASSERT_TRUE(w.LoadTestFile(file));
+    EXPECT_EQ(maker.params, w.Methods().Method(2));
+
+    w.Disconnect();
+    EXPECT_EQ(w.Report(), nullptr);
+}
+
 TEST(CWorkInit, UnitSettingsAreReadAfterTheUnitDeclaredThem) {
     testsupport::TempFolder folder;
     ASSERT_TRUE(platform::WriteFileAtomic(

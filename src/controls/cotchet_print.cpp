@@ -1,0 +1,118 @@
+// Printing and PDF of the page canvas (cotchet.h).
+#include <QDebug>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+
+#include <algorithm>
+#include <vector>
+
+#include "controls/cotchet.h"
+
+namespace {
+
+constexpr int kPageDpi = 96;
+
+QPageLayout A4Layout(bool landscape) {
+    return QPageLayout(QPageSize(QPageSize::A4),
+                       landscape ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF());
+}
+
+}  // namespace
+
+bool C_Otchet::DefaultPrintDialog(QPrinter& printer, int pageCount) {
+    QPrintDialog dialog(&printer, this);
+    // Page numbers, not a selection or the current page; "print to file"
+    // stays, it is the way to a PDF.
+    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintPageRange |
+                      QAbstractPrintDialog::PrintCollateCopies |
+                      QAbstractPrintDialog::PrintShowPageSize);
+    dialog.setMinMax(1, pageCount);
+    dialog.setFromTo(1, pageCount);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+void C_Otchet::SetupPrint() {
+    if (viewer_ == nullptr || pages_.empty() || !RunPrintDialog) return;
+    const int count = PageCount();
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setFromTo(1, count);
+    if (!RunPrintDialog(printer, count)) return;
+    int from = 0;
+    int to = count - 1;
+    if (printer.printRange() == QPrinter::PageRange) {
+        from = printer.fromPage() - 1;
+        to = printer.toPage() - 1;
+    }
+    if (!PrintPages(printer, from, to, printer.copyCount())) {
+        qWarning("C_Otchet: the pages could not be printed");
+    }
+}
+
+void C_Otchet::Print() {
+    SetupPrint();
+}
+
+bool C_Otchet::PrintPages(QPrinter& printer, int from, int to, int copies) {
+    from = std::max(from, 0);
+    to = std::min(to, PageCount() - 1);
+    if (from > to) return false;
+    copies = std::max(copies, 1);
+
+    // Exactly `copies` copies: a printer that makes copies itself (a CUPS
+    // queue) is told the count and gets the pages once; one that does not
+    // (the PDF file of "print to file") gets them `copies` times, collated
+    // or page by page as the dialog said. Doing both would give copies².
+    std::vector<int> order;
+    const bool deviceCopies = printer.supportsMultipleCopies();
+    printer.setCopyCount(deviceCopies ? copies : 1);
+    const int passes = deviceCopies ? 1 : copies;
+    if (printer.collateCopies()) {
+        for (int pass = 0; pass < passes; ++pass) {
+            for (int i = from; i <= to; ++i)
+                order.push_back(i);
+        }
+    } else {
+        for (int i = from; i <= to; ++i)
+            order.insert(order.end(), static_cast<size_t>(passes), i);
+    }
+
+    // A page pixel is a device pixel at 96 dpi from the paper's corner. The
+    // resolution, not a painter scale, maps the page: text replayed under a
+    // scale does not reach a PDF as text.
+    printer.setFullPage(true);
+    printer.setResolution(kPageDpi);
+    if (printer.resolution() != kPageDpi) {
+        qWarning("C_Otchet: the printer does not take %d dpi pages", kPageDpi);
+        return false;
+    }
+    printer.setPageLayout(A4Layout(PageLandscape(order.front())));
+
+    // One job for the whole range: a job per page would, printing to a
+    // file, leave only the last page in it.
+    QPainter painter;
+    if (!painter.begin(&printer)) return false;
+    bool ok = true;
+    for (size_t k = 0; k < order.size(); ++k) {
+        if (k > 0) {
+            // A PDF-based printer takes each page's own orientation mid-job.
+            printer.setPageLayout(A4Layout(PageLandscape(order[k])));
+            if (!printer.newPage()) {
+                ok = false;
+                break;
+            }
+        }
+        DrawPage(painter, order[k]);
+    }
+    painter.end();
+    return ok && printer.printerState() != QPrinter::Error;
+}
+
+bool C_Otchet::WritePdf(const QString& fileName) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(fileName);
+    return PrintPages(printer, 0, PageCount() - 1, 1);
+}
