@@ -125,17 +125,19 @@ void CGrafic::resizeEvent(QResizeEvent* event) {
     if (back_.size() != event->size()) ReSizing();
 }
 
+// A page being printed is drawn on directly, so the graph stays lines and
+// text there; the screen draws into the back buffer.
 draw::Canvas& CGrafic::Surface() {
-    return *canvas_;
+    return target_ != nullptr ? *target_ : *canvas_;
 }
 
 void CGrafic::UseBrush(std::uint32_t colour, BrushStyle style) {
-    canvas_->SetBrush({draw::ColorRef(colour), style, {}});
+    Surface().SetBrush({draw::ColorRef(colour), style, {}});
 }
 
 void CGrafic::UsePen(std::uint32_t colour, PenStyle style) {
-    canvas_->SetPenColor(draw::ColorRef(colour));
-    canvas_->SetPenStyle(style);
+    Surface().SetPenColor(draw::ColorRef(colour));
+    Surface().SetPenStyle(style);
 }
 
 plot::ClipRect CGrafic::Clip() const {
@@ -152,7 +154,7 @@ void CGrafic::PixelLine(double x1, double y1, double x2, double y2) {
     x2 = std::clamp(x2, -far, far);
     y2 = std::clamp(y2, -far, far);
     if (!plot::ClipSegment(Clip(), x1, y1, x2, y2)) return;
-    canvas_->Line(Px(x1), Px(y1), Px(x2), Px(y2));
+    Surface().Line(Px(x1), Px(y1), Px(x2), Px(y2));
 }
 
 void CGrafic::DataLine(double x1, double y1, double x2, double y2) {
@@ -236,11 +238,7 @@ void CGrafic::DrawGrid() {
         DrawOverCurves();
         drawn_ = true;
     }
-    if (target_ != nullptr) {
-        target_->DrawImage(drawOffsetX, drawOffsetY, back_);
-    } else {
-        update();
-    }
+    if (target_ == nullptr) update();
 }
 
 void CGrafic::DrawPrintRects() {
@@ -342,7 +340,7 @@ QRect CGrafic::DrawPath() {
             points_.emplace_back(p.x, p.y);
         }
         if (points_.size() < 2) continue;
-        canvas_->Polyline(points_);
+        Surface().Polyline(points_);
         for (const QPoint& p : points_)
             box |= QRect(p, QSize(1, 1));
     }
@@ -484,21 +482,21 @@ void CGrafic::DrawMarker() {
 
 void CGrafic::lLine(std::uint32_t colour, double x1, double y1, double x2, double y2) {
     Painting painting(*this);
-    canvas_->SetPenColor(draw::ColorRef(colour));
+    Surface().SetPenColor(draw::ColorRef(colour));
     DataLine(x1, y1, x2, y2);
     if (painting.Outermost()) update();
 }
 
 void CGrafic::lEllipse(std::uint32_t /*colour*/, double x, double y, double r) {
     Painting painting(*this);
-    canvas_->Ellipse(Px(LM_X(x - r)), Px(LM_Y(y - r)), Px(LM_X(x + r)), Px(LM_Y(y + r)));
+    Surface().Ellipse(Px(LM_X(x - r)), Px(LM_Y(y - r)), Px(LM_X(x + r)), Px(LM_Y(y + r)));
     if (painting.Outermost()) update();
 }
 
 void CGrafic::lRect(std::uint32_t /*colour*/, double x1, double y1, double x2, double y2) {
     Painting painting(*this);
     UseBrush(ColorGround, BrushStyle::Solid);
-    canvas_->Rectangle(Px(LM_X(x1)), Px(LM_Y(y1)), Px(LM_X(x2)), Px(LM_Y(y2)));
+    Surface().Rectangle(Px(LM_X(x1)), Px(LM_Y(y1)), Px(LM_X(x2)), Px(LM_Y(y2)));
     if (painting.Outermost()) update();
 }
 
@@ -518,8 +516,8 @@ void CGrafic::Pointer(double px, double py, int r, const std::string& text) {
 
 void CGrafic::gPointer(std::uint32_t colour, double x, double y, int r, const std::string& text) {
     Painting painting(*this);
-    canvas_->SetPenColor(draw::ColorRef(colour));
-    canvas_->SetBrushStyle(BrushStyle::Clear);
+    Surface().SetPenColor(draw::ColorRef(colour));
+    Surface().SetBrushStyle(BrushStyle::Clear);
     Pointer(LM_X(x), LM_Y(y), r, text);
     if (painting.Outermost()) update();
 }
@@ -527,9 +525,9 @@ void CGrafic::gPointer(std::uint32_t colour, double x, double y, int r, const st
 void CGrafic::gPointInd(std::uint32_t colour, int index, int r, const std::string& text) {
     if (buffer == nullptr || buffer->GetCount(chanX) == 0) return;
     Painting painting(*this);
-    canvas_->SetPenColor(draw::ColorRef(colour));
-    canvas_->SetBrushStyle(BrushStyle::Clear);
-    canvas_->SetTextColor(draw::ColorRef(colour));
+    Surface().SetPenColor(draw::ColorRef(colour));
+    Surface().SetBrushStyle(BrushStyle::Clear);
+    Surface().SetTextColor(draw::ColorRef(colour));
     Pointer(LM_X(buffer->GetValue(chanX, index)), LM_Y(buffer->GetValue(chanY, index)), r, text);
     if (painting.Outermost()) update();
 }
@@ -663,10 +661,16 @@ void CGrafic::GET_BUFFER(int x, int y, int w, int h, draw::Canvas& canvas) {
     drawOffsetX = x;
     drawOffsetY = y;
     mode = kPrint;
-    // The page is drawn on only now: the plot does not keep it.
+    // The page is drawn on only now: the plot does not keep it. Its pen,
+    // brush, font and origin are the page's again afterwards.
+    canvas.Save();
+    const QPoint origin = canvas.Origin();
+    canvas.SetOrigin(origin.x() + x, origin.y() + y);
+    canvas.SetClipRect(0, 0, w, h);
     target_ = &canvas;
     DrawGrid();
     target_ = nullptr;
+    canvas.Restore();
 }
 
 void CGrafic::GET_BUFFER(int x, int y, int w, int h, QPaintDevice& device) {

@@ -8,8 +8,6 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <deque>
-#include <optional>
 #include <string>
 
 #include "controls/cgrafic.h"
@@ -32,22 +30,12 @@ int Px(float v) {
 
 // One sheet: its recording and, while it is open, the canvas drawing into
 // it. The canvas keeps the page's own pen, brush and last font between
-// operations, as a page's canvas does.
-//
-// A graph is a picture of a plot; put into a QPicture it would be encoded
-// as PNG on the way in and decoded on every replay (some 30 ms each way for
-// a page-wide graph). So a sheet is a run of layers: a recording, then the
-// graph drawn over it, then the next recording.
+// operations, as a page's canvas does. Graphs are recorded as lines and
+// text like the rest, so they print sharp and their numbers are text.
 struct C_Otchet::Sheet {
-    struct Layer {
-        QPicture picture;
-        QImage graph;  // null for none
-        QPoint at;
-    };
-    std::deque<Layer> layers = std::deque<Layer>(1);  // references stay as layers are added
+    QPicture picture;
     bool landscape = false;
-    std::unique_ptr<draw::Canvas> canvas;   // on the last layer while open; ended first
-    mutable std::optional<QPicture> whole;  // Page()'s one picture, made when asked
+    std::unique_ptr<draw::Canvas> canvas;  // on the picture while open; ended first
 };
 
 C_Otchet::C_Otchet(QWidget* parent) : QWidget(parent) {
@@ -92,11 +80,8 @@ void C_Otchet::BeginDoc() {
     Sheet& sheet = *pages_[static_cast<size_t>(CurPage)];
     if (sheet.canvas) return;
     // A page begun again is drawn anew.
-    sheet.whole.reset();
-    sheet.layers.clear();
-    sheet.layers.emplace_back();
-    sheet.canvas =
-        std::make_unique<draw::Canvas>(static_cast<QPaintDevice&>(sheet.layers.back().picture));
+    sheet.picture = QPicture();
+    sheet.canvas = std::make_unique<draw::Canvas>(static_cast<QPaintDevice&>(sheet.picture));
 }
 
 void C_Otchet::EndDoc() {
@@ -116,16 +101,7 @@ int C_Otchet::PageCount() const {
 const QPicture* C_Otchet::Page(int i) const {
     if (i < 0 || i >= PageCount()) return nullptr;
     const Sheet& sheet = *pages_[static_cast<size_t>(i)];
-    if (sheet.canvas) return nullptr;
-    if (sheet.layers.size() == 1 && sheet.layers.front().graph.isNull()) {
-        return &sheet.layers.front().picture;
-    }
-    if (!sheet.whole) {
-        sheet.whole.emplace();
-        QPainter painter(&*sheet.whole);
-        DrawPage(painter, i);
-    }
-    return &*sheet.whole;
+    return sheet.canvas ? nullptr : &sheet.picture;
 }
 
 bool C_Otchet::PageLandscape(int i) const {
@@ -149,18 +125,14 @@ void C_Otchet::DrawPage(QPainter& painter, int i) const {
     double sx = 1.0;
     double sy = 1.0;
     const QPaintDevice* device = painter.device();
-    const QPicture& first = sheet.layers.front().picture;
     if (device != nullptr && device->logicalDpiX() > 0 && device->logicalDpiY() > 0) {
-        sx = static_cast<double>(first.logicalDpiX()) / device->logicalDpiX();
-        sy = static_cast<double>(first.logicalDpiY()) / device->logicalDpiY();
+        sx = static_cast<double>(sheet.picture.logicalDpiX()) / device->logicalDpiX();
+        sy = static_cast<double>(sheet.picture.logicalDpiY()) / device->logicalDpiY();
     }
-    for (const Sheet::Layer& layer : sheet.layers) {
-        painter.save();
-        painter.scale(sx, sy);
-        painter.drawPicture(0, 0, layer.picture);
-        painter.restore();
-        if (!layer.graph.isNull()) painter.drawImage(layer.at, layer.graph);
-    }
+    painter.save();
+    painter.scale(sx, sy);
+    painter.drawPicture(0, 0, sheet.picture);
+    painter.restore();
 }
 
 QImage C_Otchet::RenderPage(int i, double scale) const {
@@ -298,35 +270,8 @@ void C_Otchet::GetGraf(const C_Buffer* buf, std::string_view nameX, std::string_
     graf_->ColorGrid = 0x000000;
     // The plot only reads the buffer when it renders into a page.
     graf_->Init(const_cast<C_Buffer*>(buf), std::string(nameX), std::string(nameY), chX, chY);
-    QImage graph(width, height, QImage::Format_RGB32);
-    graph.fill(Qt::white);
-    {
-        draw::Canvas target(graph);
-        graf_->GET_BUFFER(0, 0, width, height, target);
-    }
-
-    // The graph goes over what is drawn so far; the page's canvas goes on
-    // in a new layer as it was.
-    draw::Canvas& cv = *sheet->canvas;
-    const draw::Pen pen = cv.GetPen();
-    const draw::Brush brush = cv.GetBrush();
-    const draw::BkMode bkMode = cv.GetBkMode();
-    const QColor bkColor = cv.GetBkColor();
-    const draw::Font font = cv.GetFont();
-    const QColor textColor = cv.GetTextColor();
-    sheet->canvas.reset();
-    sheet->layers.back().graph = std::move(graph);
-    sheet->layers.back().at = QPoint(Px(x * PxPerMm + MarginLeft), Px(y * PxPerMm + MarginTop));
-    sheet->layers.emplace_back();
-    sheet->canvas =
-        std::make_unique<draw::Canvas>(static_cast<QPaintDevice&>(sheet->layers.back().picture));
-    draw::Canvas& next = *sheet->canvas;
-    next.SetPen(pen);
-    next.SetBrush(brush);
-    next.SetBkMode(bkMode);
-    next.SetBkColor(bkColor);
-    next.SetFont(font);
-    next.SetTextColor(textColor);
+    graf_->GET_BUFFER(Px(x * PxPerMm + MarginLeft), Px(y * PxPerMm + MarginTop), width, height,
+                      *sheet->canvas);
 }
 
 void C_Otchet::SetOrigin(int autoscale, float xMin, float xMax, float yMin, float yMax) {

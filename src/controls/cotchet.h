@@ -108,16 +108,14 @@ public:
     // For tests, the preview and printing. Out of range: null, false, an
     // empty size, a null image.
     //
-    // The whole page as one picture; null while the page is open. Made on
-    // first use when the page has graphs (encoding them costs some 30 ms
-    // each): the preview and printing use DrawPage instead.
+    // The page's recording; null while the page is open.
     const QPicture* Page(int i) const;
     bool PageLandscape(int i) const;
     QSize PageSize(int i) const;  // 792 x 1122 or 1122 x 792
     // The page on white at `scale` (a page still open shows blank).
     QImage RenderPage(int i, double scale = 1.0) const;
-    // Replays a finished page, graphs included, at the painter's (0, 0), a
-    // unit of the painter a page pixel; nothing for a page still open.
+    // Replays a finished page at the painter's (0, 0), a unit of the
+    // painter a page pixel; nothing for a page still open.
     void DrawPage(QPainter& painter, int i) const;
     int Zoom() const;  // viewer zoom, percent
     // Sets the viewer's zoom as the viewer takes it: refused outside
