@@ -61,6 +61,9 @@ public:
         return false;
     }
     virtual void Close() {}
+    // False while the unit does not answer (its reads then fail at once but
+    // for a probe a second); true again after its first reply.
+    virtual bool Answering() const { return true; }
     virtual void Idle() {}
     virtual void Reserved3() {}
     virtual void UpperGripClamp() {}

@@ -30,6 +30,7 @@ public:
 
     bool Init(std::uint32_t owner, C_Kanal* channels, C_Config* config) override;
     void Close() override {}
+    bool Answering() const override { return current_ == nullptr || current_->Answering(); }
     void Idle() override;
     void Reserved3() override {}
     void UpperGripClamp() override;

@@ -72,7 +72,7 @@ void QLM_COM::Close() {
 
 bool QLM_COM::Transfer(std::uint8_t code, std::uint8_t* block, std::uint8_t length,
                        Direction direction) {
-    return Exchange(code, block, length, direction, kReplyTimeoutMs);
+    return Exchange(code, block, length, direction, ReplyWait(kReplyTimeoutMs));
 }
 
 bool QLM_COM::Exchange(std::uint8_t code, std::uint8_t* block, std::uint8_t length,

@@ -15,10 +15,40 @@ std::uint8_t ParameterByte(float parameter) {
     return static_cast<std::uint8_t>(static_cast<std::int64_t>(clamped) & 0xFF);
 }
 
+namespace {
+
+// The reads the console repeats several times a second.
+bool Polled(int code) {
+    switch (code) {
+        case device_code::kLiveSample:
+        case device_code::kStatus:
+        case device_code::kReadOutputWord:
+        case device_code::kReadInputWord:
+        case device_code::kReadCycleProgram:
+        case device_code::kAmbientTemperature:
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool AwaitsReply(Direction direction) {
+    return direction == Direction::kRead || direction == Direction::kWriteWithReply;
+}
+
+}  // namespace
+
 int QLM_CONNECT::Command(int code, float parameter) {
     if (!connected) return 0;
     const DeviceCommand* row = FindDeviceCommand(code);
     if (row == nullptr) return connected;
+
+    // A silent unit is asked again only once a second.
+    const bool reply = AwaitsReply(row->direction) && row->payload != Payload::kNoTransfer;
+    if (reply && !answering_ && SteadyClock::now() < nextProbe_) {
+        return code == 0 || code == 109 || code == 174 ? 0 : connected;
+    }
+    replyBudgetMs_ = reply && (!answering_ || Polled(code)) ? kPolledReplyMs : 0;
 
     if (row->sleepBeforeMs > 0) sleeper_.SleepMs(row->sleepBeforeMs);
 
@@ -46,6 +76,16 @@ int QLM_CONNECT::Command(int code, float parameter) {
             break;
         case Payload::kNoTransfer:
             break;
+    }
+
+    replyBudgetMs_ = 0;
+    if (reply) {
+        // One bad reply is noise on the line; a second in a row, or a probe
+        // that fails, is a unit that does not answer.
+        missed_ = moved ? 0 : missed_ + 1;
+        answering_ = moved || (answering_ && missed_ < kMissesForSilence);
+        if (!answering_)
+            nextProbe_ = SteadyClock::now() + std::chrono::milliseconds(kProbeIntervalMs);
     }
 
     // A reply that failed its check must not reach the decoder: for the live

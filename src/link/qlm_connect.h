@@ -1,6 +1,8 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -51,7 +53,18 @@ public:
     // One device command: the transfer of its row, then the decoder. Returns
     // the transfer's result for codes 0, 109 and 174 and the connected flag
     // otherwise.
+    //
+    // A unit that missed two replies in a row (cable pulled, switched off)
+    // is taken as silent: reads then fail at once, without waiting on the line, except
+    // one probe a second, until a reply comes again. Commands without a
+    // reply still go out, so stopping the machine is never held up. The
+    // reads the console polls wait at most kPolledReplyMs for their reply,
+    // so that noticing a silent unit never holds the window for long.
     int Command(int code, float parameter = 0.0f);
+    bool Answering() const { return answering_; }
+    static constexpr int kPolledReplyMs = 200;
+    static constexpr int kProbeIntervalMs = 1000;
+    static constexpr int kMissesForSilence = 2;
 
     void StartMode(std::uint8_t mode);
     void StopMotion();
@@ -71,9 +84,22 @@ public:
     std::uint8_t rawLength = 0;
 
 protected:
+    // How long the transfer under way waits for its reply: the link's own
+    // wait, or less for a polled read or a probe.
+    int ReplyWait(int linkWaitMs) const {
+        return replyBudgetMs_ > 0 ? std::min(linkWaitMs, replyBudgetMs_) : linkWaitMs;
+    }
+
     RegisterImage& image_;
     platform::Sleeper& sleeper_;
     ReplyDecoder* decoder_;
+
+private:
+    using SteadyClock = std::chrono::steady_clock;
+    bool answering_ = true;
+    int missed_ = 0;  // replies missed in a row
+    SteadyClock::time_point nextProbe_{};
+    int replyBudgetMs_ = 0;
 };
 
 // The parameter of a one-byte command as the unit receives it.

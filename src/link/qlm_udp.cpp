@@ -1,5 +1,6 @@
 #include "link/qlm_udp.h"
 
+#include <algorithm>
 #include <chrono>
 #include <utility>
 #include <vector>
@@ -171,7 +172,8 @@ bool QLM_UDP::SendFrame(std::uint8_t code, std::span<const std::uint8_t> data) {
 bool QLM_UDP::ReadFrame(std::uint8_t code, std::span<const std::uint8_t> request,
                         std::span<std::uint8_t> block) {
     receive_.fill(0);
-    for (int i = 0; i < kReceiveTries; ++i) {
+    const int tries = std::max(1, ReplyWait(kReceiveTries * kReceiveWaitMs) / kReceiveWaitMs);
+    for (int i = 0; i < tries; ++i) {
         bool truncated = false;
         const int n = client_.Receive(receive_, kReceiveWaitMs, nullptr, &truncated);
         if (n > 0 && !truncated) {
@@ -179,7 +181,7 @@ bool QLM_UDP::ReadFrame(std::uint8_t code, std::span<const std::uint8_t> request
             if (IsFrame(d) && d[2] == code) return TakeReply(d, code, block);
         }
         if (code == device_code::kLiveSample) return false;
-        if (i + 1 < kReceiveTries) SendFrame(code, request);
+        if (i + 1 < tries) SendFrame(code, request);
     }
     return false;
 }

@@ -12,6 +12,7 @@
 #include <fstream>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "link/devicecommands.h"
@@ -332,6 +333,50 @@ TEST_F(QlmComExchange, SilentUnitEndsAReadAfterTheTimeOutWithTheBlockUnchanged) 
     EXPECT_GT(took, 0.9);
     EXPECT_LT(took, 3.0);
     EXPECT_EQ(rig.BlockOf(3), Bytes(4, 0xAB));
+}
+
+// A unit that stops answering mid-test must not hold the window on every
+// poll: after two missed replies reads fail at once, one probe a second
+// goes out, and the first reply to a probe makes the unit answering again.
+TEST_F(QlmComExchange, ASilentUnitIsProbedOnceASecond) {
+    const auto polls = [this](int count) {
+        for (int i = 0; i < count; ++i) {
+            rig.link.Command(device_code::kLiveSample);
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+    };
+    const auto liveRequests = [this] {
+        int n = 0;
+        for (const auto& r : unit.Requests())
+            n += r.code == device_code::kLiveSample ? 1 : 0;
+        return n;
+    };
+    // One bad reply is noise, not silence.
+    unit.CorruptChecksumOfNextReplies(1);
+    polls(2);
+    EXPECT_TRUE(rig.link.Answering());
+    EXPECT_EQ(liveRequests(), 2);
+
+    unit.ClearRequests();
+    unit.SetSilent(true);
+    const auto start = Clock::now();
+    polls(30);
+    const double seconds = SecondsSince(start);
+    EXPECT_FALSE(rig.link.Answering());
+    // Two misses, then a probe a second at most.
+    EXPECT_LE(liveRequests(), 2 + static_cast<int>(seconds) + 1);
+    // Commands without a reply still reach it: the machine can be stopped.
+    const size_t before = unit.Requests().size();
+    rig.link.Command(device_code::kKey, key_code::kStop);
+    EXPECT_TRUE(unit.WaitForCode(device_code::kKey, before, 2000));
+
+    unit.SetSilent(false);
+    std::this_thread::sleep_for(std::chrono::milliseconds(QLM_CONNECT::kProbeIntervalMs + 100));
+    rig.link.Command(device_code::kLiveSample);
+    EXPECT_TRUE(rig.link.Answering());
+    unit.ClearRequests();
+    polls(3);
+    EXPECT_EQ(liveRequests(), 3);
 }
 
 TEST_F(QlmComExchange, BrokenReplyLeavesTheBlockUnchangedAndTheNextExchangeWorks) {
