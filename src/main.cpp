@@ -1,84 +1,43 @@
-// Command-line entry of the operator station, until the console exists: it
-// builds the test station, reads the machine configuration from the program
-// folder, looks for the measuring and control unit and reports what it found.
+// The program entry: the application, the main window around the real unit
+// (serial ports, then USB, then the network), and the message loop.
 
-#include <cstdio>
+#include <QApplication>
+
 #include <memory>
 #include <string>
-#include <vector>
 
-#include "engine/cwork.h"
-#include "engine/eventsink.h"
+#include "console/tfbase.h"
 #include "link/dev_quelm.h"
 #include "link/stationlinks.h"
-#include "model/configini.h"
-#include "platform/clock.h"
 #include "platform/formatfloat.h"
 #include "platform/messagesink.h"
-#include "platform/posixfile.h"
+#include "platform/poweroff.h"
 #include "platform/programfolder.h"
-#include "platform/random.h"
 #include "platform/sleeper.h"
-#include "platform/taskqueue.h"
 
-namespace {
-
-// Without a window the engine's events are only kept.
-class KeptEvents final : public EventSink {
-public:
-    void post(int code) override { codes.push_back(code); }
-    std::vector<int> codes;
-};
-
-}  // namespace
-
-int main() {
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
     platform::SetDecimalSeparator(platform::DecimalSeparatorFromEnvironment());
 
-    const std::string folder = platform::ExecutableFolder();
-    TConfigINI ini(folder);
-    ini.FileName = "Config";
-    const bool exists = platform::FileExists(ini.Path());
-
-    platform::StderrSink messages;
+    // Made when the window's start-up asks for the unit; they outlive it.
     platform::RealSleeper sleeper;
-    platform::SystemClock clock;
-    platform::StandardRandom random;
-    KeptEvents events;
-    // The samples a network unit pushes wait here for this thread.
-    platform::TaskQueue ui;
-    StationLinks links(&ui);
+    platform::StderrSink linkMessages;
+    std::unique_ptr<StationLinks> links;
+    platform::SystemPowerControl power;
 
-    C_Work work(events, MethodEnv{clock, random, &messages, folder});
-    work.SetIni(&ini);
-    auto unit = std::make_unique<DEVICE_QUELM>(
-        UnitDeps{sleeper, work, messages, links, nullptr, &work.testZone});
-    DEVICE_QUELM* device = unit.get();
-    std::vector<std::string> methods, sampleTypes, p0, p1, p2, p3;
-    work.Init(std::move(unit), {&methods, &sampleTypes, {&p0, &p1, &p2, &p3}});
+    console::ConsoleDeps deps;
+    // The program keeps its files beside the executable; the current
+    // directory is left as it was.
+    deps.programFolder = platform::ExecutableFolder();
+    if (argc > 1) deps.commandLineFile = argv[1];
+    deps.power = &power;
+    deps.makeUnit = [&](const console::UnitWiring& w) -> std::unique_ptr<C_Connect> {
+        links = std::make_unique<StationLinks>(&w.ui);
+        return std::make_unique<DEVICE_QUELM>(
+            UnitDeps{sleeper, w.samples, linkMessages, *links, w.status, w.testZone});
+    };
 
-    std::printf("Конфигурация: %s%s\n", ini.Path().c_str(),
-                exists ? "" : " (файла нет, показаны значения по умолчанию)");
-    const C_Config& config = work.Config();
-    for (int i = 0; i < config.Count(); ++i) {
-        const S_Val* r = config.Record(i);
-        if (r->name == "TITLE") continue;
-        std::printf("[%d] %s = %s\n", r->group, r->caption.c_str(), config.ValueToText(i).c_str());
-    }
-    for (const std::string& e : work.ConfigErrors())
-        std::fprintf(stderr, "Ошибка: %s\n", e.c_str());
-
-    if (work.Connected()) {
-        const int kind = device->LinkKind();
-        std::printf("Устройство найдено (%s).\n", kind == DEVICE_QUELM::kSerialLink ? "COM"
-                                                  : kind == DEVICE_QUELM::kUsbLink  ? "USB"
-                                                                                    : "UDP");
-    } else {
-        std::printf(
-            "ВНИМАНИЕ! УСТРОЙСТВА СНЯТИЯ ДАННЫХ НЕ НАЙДЕНЫ! ПРОГРАММА РАБОТАЕТ В РЕЖИМЕ "
-            "ДЕМОНСТРАЦИИ.\n");
-    }
-    work.Disconnect();
-    work.Shutdown();
-    return 0;
+    TFBase window(std::move(deps));
+    window.showMaximized();
+    return app.exec();
 }

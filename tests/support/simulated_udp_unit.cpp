@@ -64,6 +64,17 @@ void SimulatedUdpUnit::SetCurve(std::vector<CurveRow> rows, int forceInput, int 
     registers_.SetCurve(std::move(rows), forceInput, displacementInput);
 }
 
+void SimulatedUdpUnit::SetRequestObserver(RequestObserver observer) {
+    std::lock_guard lock(mutex_);
+    observer_ = std::move(observer);
+}
+
+void SimulatedUdpUnit::KeepRequests(bool keep) {
+    std::lock_guard lock(mutex_);
+    keepRequests_ = keep;
+    if (!keep) requests_.clear();
+}
+
 void SimulatedUdpUnit::SetSilent(bool silent) {
     std::lock_guard lock(mutex_);
     silent_ = silent;
@@ -209,10 +220,17 @@ void SimulatedUdpUnit::Handle(const std::vector<std::uint8_t>& d,
         request.data = d;
     }
 
+    RequestObserver observer;
+    {
+        std::lock_guard lock(mutex_);
+        observer = observer_;
+    }
+    if (observer && isFrame && request.checksumOk) observer(request.code, request.data);
+
     std::vector<std::uint8_t> reply;
     {
         std::lock_guard lock(mutex_);
-        requests_.push_back(request);
+        if (keepRequests_) requests_.push_back(request);
         changed_.notify_all();
         if (!isFrame || !request.checksumOk) return;
         // The station listens one port above the unit's own.

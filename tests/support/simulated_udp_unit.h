@@ -33,6 +33,9 @@ public:
         platform::UdpEndpoint from;
     };
     using CurveRow = testsupport::CurveRow;
+    // Told of every frame whose checksum fits, on the unit's thread before
+    // the unit answers it; the unit's lock is not held.
+    using RequestObserver = std::function<void(int code, const std::vector<std::uint8_t>& data)>;
 
     // Binds 127.0.0.1:`port`; 0 picks a free port. IsOpen tells whether it
     // could.
@@ -55,6 +58,9 @@ public:
     // displacement go to live value 1 + their unit input number, the time to
     // value 0 and the extensometer to value 3.
     void SetCurve(std::vector<CurveRow> rows, int forceInput, int displacementInput);
+    void SetRequestObserver(RequestObserver observer);
+    // A unit that runs for hours keeps no log of what it received.
+    void KeepRequests(bool keep);
 
     // --- misbehaviour
     // Each fault can be kept to the requests of one code, so that a repeat
@@ -110,6 +116,8 @@ private:
     mutable std::mutex mutex_;
     mutable std::condition_variable changed_;
     UnitRegisters registers_;
+    RequestObserver observer_;
+    bool keepRequests_ = true;
     std::vector<std::uint8_t> identification_{'Q', 'U', 'E', 'L', 'M', '1', 0};
     // A fault that the next `count` requests of `code` (or any) meet.
     struct Fault {

@@ -91,6 +91,25 @@ void SimulatedUnit::SetCurve(std::vector<CurveRow> rows, int forceInput, int dis
     registers_.SetCurve(std::move(rows), forceInput, displacementInput);
 }
 
+void SimulatedUnit::SetLiveSource(std::function<CurveRow()> source, int forceInput,
+                                  int displacementInput) {
+    std::lock_guard lock(mutex_);
+    liveSource_ = std::move(source);
+    // An empty curve: only the inputs the live block puts the values at.
+    registers_.SetCurve({}, forceInput, displacementInput);
+}
+
+void SimulatedUnit::SetRequestObserver(RequestObserver observer) {
+    std::lock_guard lock(mutex_);
+    observer_ = std::move(observer);
+}
+
+void SimulatedUnit::KeepRequests(bool keep) {
+    std::lock_guard lock(mutex_);
+    keepRequests_ = keep;
+    if (!keep) requests_.clear();
+}
+
 void SimulatedUnit::SetRawReply(std::vector<std::uint8_t> text) {
     std::lock_guard lock(mutex_);
     rawReply_ = std::move(text);
@@ -265,7 +284,7 @@ void SimulatedUnit::HandleRaw(std::vector<std::uint8_t>& in) {
     std::vector<std::uint8_t> reply;
     {
         std::lock_guard lock(mutex_);
-        requests_.push_back({device_code::kRawText, in, kNoVariant});
+        if (keepRequests_) requests_.push_back({device_code::kRawText, in, kNoVariant});
         changed_.notify_all();
         if (!silent_) reply = rawReply_;
     }
@@ -287,6 +306,10 @@ std::vector<std::uint8_t> SimulatedUnit::ReplyData(const Request& request, bool&
     if (request.code == device_code::kIdentify) {
         return {identification_.begin(), identification_.end()};
     }
+    if (request.code == device_code::kLiveSample && liveSource_) {
+        registers_.SetBlock(device_code::kLiveSample, registers_.LiveBlockOf(liveSource_()));
+        return registers_.Block(device_code::kLiveSample);
+    }
     if (request.code == device_code::kLiveSample && registers_.HasCurve()) {
         return registers_.NextLiveBlock();
     }
@@ -296,9 +319,15 @@ std::vector<std::uint8_t> SimulatedUnit::ReplyData(const Request& request, bool&
 void SimulatedUnit::Handle(const Request& request) {
     std::vector<std::uint8_t> noise, stray, reply;
     int delayMs = 0;
+    RequestObserver observer;
     {
         std::lock_guard lock(mutex_);
-        requests_.push_back(request);
+        observer = observer_;
+    }
+    if (observer && request.variant != kNoVariant) observer(request.code, request.data);
+    {
+        std::lock_guard lock(mutex_);
+        if (keepRequests_) requests_.push_back(request);
         changed_.notify_all();
         if (silent_ || request.variant == kNoVariant) return;
         if (onlyVariant1_ && request.variant == 0) return;

@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -28,6 +29,9 @@ public:
     };
 
     using CurveRow = testsupport::CurveRow;
+    // Told of every framed request whose checksum fits, on the unit's thread
+    // before the unit answers it; the unit's lock is not held.
+    using RequestObserver = std::function<void(int code, const std::vector<std::uint8_t>& data)>;
 
     SimulatedUnit();
     ~SimulatedUnit();
@@ -48,6 +52,13 @@ public:
     // Force and displacement go to live value 1 + their unit input number,
     // the time to value 0 and the extensometer to value 3.
     void SetCurve(std::vector<CurveRow> rows, int forceInput, int displacementInput);
+    // Live reads answer what `source` gives at the moment of the read,
+    // instead of the curve's rows. It runs on the unit's thread with the
+    // unit's lock held: it must not call the unit.
+    void SetLiveSource(std::function<CurveRow()> source, int forceInput, int displacementInput);
+    void SetRequestObserver(RequestObserver observer);
+    // A unit that runs for hours keeps no log of what it received.
+    void KeepRequests(bool keep);
     // The text sent back, in two pieces, to bytes that come without a frame.
     void SetRawReply(std::vector<std::uint8_t> text);
 
@@ -101,6 +112,9 @@ private:
     mutable std::condition_variable changed_;  // a request came or a reply went
     bool stop_ = false;
     UnitRegisters registers_;
+    std::function<CurveRow()> liveSource_;
+    RequestObserver observer_;
+    bool keepRequests_ = true;
     std::array<std::uint8_t, 6> identification_{'Q', 'U', 'E', 'L', 'M', '1'};
     std::vector<std::uint8_t> rawReply_;
     bool onlyVariant1_ = false;

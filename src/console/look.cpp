@@ -1,0 +1,117 @@
+#include "console/look.h"
+
+#include <QFile>
+#include <QFrame>
+#include <QLabel>
+#include <QVBoxLayout>
+
+#include "controls/megabutton.h"
+#include "controls/megadatchik.h"
+
+// The pictures are compiled into this static library: registered on first use.
+static void InitAssets() {
+    Q_INIT_RESOURCE(assets);
+}
+
+namespace console {
+namespace {
+
+const QColor kPanelColour(46, 62, 84);
+const QColor kButtonBlue(20, 70, 140);
+
+}  // namespace
+
+TMegaButton* MakeButton(QWidget* parent, const char* name, const char* caption, ButtonKind kind,
+                        int w, int h) {
+    auto* b = new TMegaButton(parent);
+    b->setObjectName(name);
+    b->Caption = caption;
+    b->Font = draw::Font::FromPoints("DejaVu Sans", 12);
+    b->Font.bold = true;
+    b->Color = kButtonBlue;
+    b->GradStartB = QColor(250, 252, 255);
+    b->GragFinishB = QColor(150, 170, 200);
+    b->GradColDown = QColor(255, 200, 40);
+    b->GradPosB = 0.35f;
+    b->RoundX = 16;
+    b->RoundY = 16;
+    b->FontColUp = QColor(10, 20, 40);
+    b->FontColDown = QColor(0, 0, 0);
+    b->DownOk = kind == ButtonKind::Toggle;
+    b->Radio = kind == ButtonKind::Radio;
+    b->setMinimumSize(w, h);
+    b->setToolTip(QString::fromUtf8(caption));
+    return b;
+}
+
+TMegaButton* MakeSmallButton(QWidget* parent, const char* name, const char* caption,
+                             ButtonKind kind) {
+    TMegaButton* b = MakeButton(parent, name, caption, kind, 46, 38);
+    b->Font = draw::Font::FromPoints("DejaVu Sans", 10);
+    b->Font.bold = true;
+    b->RoundX = 10;
+    b->RoundY = 10;
+    b->BorderWidth = 2;
+    b->setMaximumHeight(40);
+    return b;
+}
+
+QFrame* MakePanel(QWidget* parent, const char* name) {
+    auto* p = new QFrame(parent);
+    p->setObjectName(name);
+    p->setAutoFillBackground(true);
+    QPalette pal = p->palette();
+    pal.setColor(QPalette::Window, kPanelColour);
+    pal.setColor(QPalette::WindowText, Qt::white);
+    p->setPalette(pal);
+    return p;
+}
+
+QFrame* MakeFloatingPanel(QWidget* parent, const char* name, const char* title, int w, int h) {
+    QFrame* p = MakePanel(parent, name);
+    p->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    p->setLineWidth(3);
+    p->resize(w, h);
+    auto* layout = new QVBoxLayout(p);
+    layout->addWidget(MakeLabel(p, "", title, 20));
+    p->hide();
+    return p;
+}
+
+TMegaDatchik* MakeReadout(QWidget* parent, const char* name, int rows) {
+    auto* d = new TMegaDatchik(parent);
+    d->setObjectName(name);
+    d->AddTablo(rows);
+    d->setMinimumHeight(41 * (rows - 1) + 52);
+    return d;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const std::string& text, int pixelSize) {
+    auto* l = new QLabel(QString::fromStdString(text), parent);
+    if (*name != '\0') l->setObjectName(name);
+    QFont f = l->font();
+    f.setPixelSize(pixelSize);
+    f.setBold(true);
+    l->setFont(f);
+    QPalette pal = l->palette();
+    pal.setColor(QPalette::WindowText, Qt::white);
+    l->setPalette(pal);
+    return l;
+}
+
+void SetButtonDown(TMegaButton* button, bool down) {
+    if (button != nullptr) button->SetDown(down);
+}
+
+void SetButtonEnabled(TMegaButton* button, bool enabled) {
+    if (button != nullptr) button->SetEnable(enabled);
+}
+
+QImage Picture(const char* name) {
+    static const bool registered = (InitAssets(), true);
+    (void)registered;
+    // Decoded by Qt's JPEG reader (libjpeg).
+    return QImage(QStringLiteral(":/assets/") + QString::fromLatin1(name));
+}
+
+}  // namespace console

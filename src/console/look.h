@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QColor>
+#include <QImage>
+
+#include <string>
+
+class QFrame;
+class QLabel;
+class QWidget;
+class TMegaButton;
+class TMegaDatchik;
+
+// The look of the operator's window: how its buttons, panels and readouts
+// are made, and its pictures.
+namespace console {
+
+enum class ButtonKind { Push, Toggle, Radio };
+
+// A touch button named `name`, captioned, at least w x h pixels.
+TMegaButton* MakeButton(QWidget* parent, const char* name, const char* caption,
+                        ButtonKind kind = ButtonKind::Push, int w = 120, int h = 52);
+// A small button of the plot bars.
+TMegaButton* MakeSmallButton(QWidget* parent, const char* name, const char* caption,
+                             ButtonKind kind = ButtonKind::Push);
+// A panel of the window's own colour.
+QFrame* MakePanel(QWidget* parent, const char* name);
+// A floating panel: raised frame over the screens, hidden.
+QFrame* MakeFloatingPanel(QWidget* parent, const char* name, const char* title, int w, int h);
+TMegaDatchik* MakeReadout(QWidget* parent, const char* name, int rows);
+QLabel* MakeLabel(QWidget* parent, const char* name, const std::string& text, int pixelSize);
+
+// Sets the button's state and redraws it.
+void SetButtonDown(TMegaButton* button, bool down);
+void SetButtonEnabled(TMegaButton* button, bool enabled);
+
+// A picture of the window from the program's resources ("logo.jpg").
+QImage Picture(const char* name);
+
+// 0x00BBGGRR colours of the readout rows.
+constexpr unsigned kForceColour = 0x0000FF00;
+constexpr unsigned kDisplacementColour = 0x0000FFFF;
+constexpr unsigned kExtensometerColour = 0x00FF80C0;
+constexpr unsigned kExtensometerAltColour = 0x00FFC080;
+constexpr unsigned kPlainColour = 0x00FFFFFF;
+
+}  // namespace console

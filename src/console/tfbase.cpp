@@ -1,0 +1,206 @@
+#include "console/tfbase.h"
+
+#include <QCloseEvent>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QStackedWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <filesystem>
+
+#include "console/eventpump.h"
+#include "console/geometry.h"
+#include "console/look.h"
+#include "console/paramlist.h"
+#include "controls/megabutton.h"
+#include "engine/cwork.h"
+#include "model/configini.h"
+#include "platform/clock.h"
+#include "platform/programfolder.h"
+#include "platform/random.h"
+#include "protocols/creport.h"
+
+namespace {
+
+// Pushed samples of a network unit wait at most this long for the window.
+constexpr int kUiQueuePeriodMs = 10;
+
+}  // namespace
+
+TFBase::TFBase(console::ConsoleDeps deps, QWidget* parent)
+    : QWidget(parent), deps_(std::move(deps)) {
+    setObjectName("TFBase");
+    setWindowTitle(QString::fromUtf8("Ворталинец"));
+    setWindowFlag(Qt::FramelessWindowHint);
+    setMinimumSize(1032, 755);
+    resize(1390, 755);
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, QColor(30, 40, 56));
+    setPalette(pal);
+
+    if (deps_.clock == nullptr) {
+        ownClock_ = std::make_unique<platform::SystemClock>();
+        deps_.clock = ownClock_.get();
+    }
+    if (deps_.random == nullptr) {
+        ownRandom_ = std::make_unique<platform::StandardRandom>();
+        deps_.random = ownRandom_.get();
+    }
+    if (deps_.messages == nullptr) {
+        ownMessages_ = std::make_unique<console::MessageBoxSink>(this);
+        deps_.messages = ownMessages_.get();
+    }
+    ini_ = std::make_unique<TConfigINI>(deps_.programFolder);
+    ini_->FileName = "Config";
+    events_ = std::make_unique<console::QueuedEvents>(this);
+
+    auto* root = new QVBoxLayout(this);
+    root->setContentsMargins(0, 0, 0, 0);
+    root->setSpacing(0);
+    BuildModeBar();
+    root->addWidget(Panel3);
+    auto* body = new QHBoxLayout;
+    body->setSpacing(0);
+    BaseTab = new QStackedWidget(this);
+    BaseTab->setObjectName("BaseTab");
+    BaseTab->addWidget(BuildWorkScreen());
+    BaseTab->addWidget(BuildSetupScreen());
+    BaseTab->addWidget(BuildSettingsPage());
+    BaseTab->addWidget(BuildPreviewPage());
+    BaseTab->addWidget(BuildHelpPage());
+    BaseTab->setCurrentIndex(0);
+    body->addWidget(BaseTab, 1);
+    BuildChrome();
+    body->addWidget(Border_Rigth);
+    root->addLayout(body, 1);
+
+    BuildManualPanels();
+    BuildLaterPanels();
+    BuildMessager();
+    BuildTimers();
+
+    // The samples a network unit pushes from its listener thread.
+    uiQueuePump_ = new QTimer(this);
+    uiQueuePump_->setInterval(kUiQueuePeriodMs);
+    connect(uiQueuePump_, &QTimer::timeout, this, [this] { uiQueue_.Drain(); });
+    uiQueuePump_->start();
+
+    setEnabled(false);
+    ShowMes("Инициализация устройств...", 3, 0);
+    // "SaveTest" beside the executable; a failure shows when saving.
+    std::error_code ec;
+    std::filesystem::create_directories(platform::JoinPath(ProgramDir(), "SaveTest"), ec);
+}
+
+TFBase::~TFBase() {
+    // Children die after this object's members: their last signals must not reach it.
+    for (QObject* child : findChildren<QObject*>())
+        QObject::disconnect(child, nullptr, this, nullptr);
+    for (console::ParamList* list : {ListPodgotov, ListStart, ListFinish, ListResult})
+        list->OnEdit = nullptr;
+    // The unit and its link threads end before the window's widgets go.
+    if (work_) {
+        work_->Shutdown();
+        work_->Disconnect();
+    }
+    work_.reset();
+}
+
+void TFBase::BuildTimers() {
+    auto make = [this](const char* name, int ms, bool single) {
+        auto* t = new QTimer(this);
+        t->setObjectName(name);
+        t->setInterval(ms);
+        t->setSingleShot(single);
+        return t;
+    };
+    InitTimer = make("InitTimer", 5, true);
+    Timer1 = make("Timer1", 10, false);
+    Timer2 = make("Timer2", 1550, true);
+    Timer4 = make("Timer4", 250, false);
+    Timer5 = make("Timer5", 50, false);
+    TimerGetCykl = make("TimerGetCykl", 1000, false);
+    TimerELSE = make("TimerELSE", 1, false);
+    connect(InitTimer, &QTimer::timeout, this, &TFBase::InitTimerTimer);
+    connect(Timer1, &QTimer::timeout, this, &TFBase::Timer1Timer);
+    connect(Timer2, &QTimer::timeout, this, [this] {
+        if (work_) work_->RefreshConfigList();
+    });
+    connect(Timer4, &QTimer::timeout, this, &TFBase::Timer4Timer);
+    connect(Timer5, &QTimer::timeout, this, &TFBase::Timer5Timer);
+    connect(TimerGetCykl, &QTimer::timeout, this, &TFBase::TimerGetCyklTimer);
+    InitTimer->start();
+    Timer2->start();
+    TimerGetCykl->start();
+}
+
+int TFBase::ProtocolNumber() const {
+    return work_ ? work_->Config().iNOMPROT : 0;
+}
+
+std::string TFBase::ModeCaptionText() const {
+    return "ИСПЫТАНИЕ № " + std::to_string(ProtocolNumber());
+}
+
+void TFBase::ShowScreen(int page) {
+    BaseTab->setCurrentIndex(page);
+}
+
+void TFBase::SetModeButtons(int down, bool setUp, bool work, bool result) {
+    TMegaButton* buttons[] = {MODE_INSTAL, MODE_WORK, MODE_RESULT};
+    const bool enabled[] = {setUp, work, result};
+    for (int i = 0; i < 3; ++i) {
+        buttons[i]->Down = i == down;
+        console::SetButtonEnabled(buttons[i], enabled[i]);
+    }
+}
+
+void TFBase::CentrePanel(QWidget* panel) {
+    const console::Point at =
+        console::CentredOrigin({width(), height()}, {panel->width(), panel->height()});
+    panel->move(at.x, at.y);
+    panel->raise();
+}
+
+void TFBase::FormCloseClick() {
+    // The extensometer and keyboard windows come with their own issues.
+    ShowMes("Закрыть программу?", 0, 245);
+}
+
+void TFBase::MegaButton44Click() {
+    ShowMes("Вы действительно хотите выключить систему?", 0, 246);
+}
+
+void TFBase::closeEvent(QCloseEvent* event) {
+    // A close from outside (the window manager) asks as the close button does.
+    if (ending_) {
+        event->accept();
+        return;
+    }
+    event->ignore();
+    FormCloseClick();
+}
+
+void TFBase::PumpChanged(bool running) {
+    for (TMegaButton* b : {CONT_ON, CONT_ON1}) {
+        b->Captions = running ? "ON " : "OFF";
+        b->SetDown(running);
+    }
+}
+
+void TFBase::GripsChanged(std::optional<bool> upperClosed, std::optional<bool> lowerClosed) {
+    if (upperClosed) {
+        // As codes 12 and 13 show them.
+        console::SetButtonDown(CONT_UPON, *upperClosed);
+        console::SetButtonDown(CONT_UPOFF, !*upperClosed);
+        console::SetButtonDown(GRIP_UP, *upperClosed);
+    }
+    if (lowerClosed) {
+        console::SetButtonDown(CONT_DOWNON, *lowerClosed);
+        console::SetButtonDown(CONT_DOWNOFF, !*lowerClosed);
+        console::SetButtonDown(GRIP_DOWN, *lowerClosed);
+    }
+}

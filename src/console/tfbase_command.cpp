@@ -1,0 +1,387 @@
+// The dispatcher: every button, panel, timer and engine event acts through
+// TFBase::Command. The console's blocks are tried in their fixed order; a
+// block that implies other codes runs them through Command, each to its end
+// (engine part included), before it goes on; the engine gets the code last.
+
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QStackedWidget>
+#include <QTimer>
+
+#include <filesystem>
+#include <iterator>
+
+#include "console/look.h"
+#include "console/paramlist.h"
+#include "console/tfbase.h"
+#include "controls/cgrafic.h"
+#include "controls/cotchet.h"
+#include "controls/megabutton.h"
+#include "controls/megadatchik.h"
+#include "engine/cwork.h"
+#include "model/configini.h"
+#include "platform/clock.h"
+#include "platform/messagesink.h"
+#include "platform/programfolder.h"
+#include "protocols/creport.h"
+
+using console::SetButtonDown;
+using console::SetButtonEnabled;
+
+namespace {
+
+struct Block {
+    int code;
+    int (TFBase::*run)(int code);
+};
+
+void OnlyDown(std::initializer_list<TMegaButton*> group, TMegaButton* down) {
+    for (TMegaButton* b : group)
+        SetButtonDown(b, b == down);
+}
+
+constexpr const char* kEngineMessages[] = {
+    "ДОСТИГНУТА УСТАВКА ПО F!!!",       "ДОСТИГНУТА УСТАВКА ПО L!!!",
+    "ДОСТИГНУТА УСТАВКА ПО E!!!",       "ДОСТИГНУТА ЗАЩИТА ПО F!!!",
+    "ДОСТИГНУТА ЗАЩИТА ПО L!!!",        "ДОСТИГНУТА ЗАЩИТА ПО E!!!",
+    "ОПРЕДЕЛЕН РАЗРЫВ ОБРАЗЦА ПО F!!!", "ОПРЕДЕЛЕН РАЗРЫВ ОБРАЗЦА ПО L!!!",
+    "ОПРЕДЕЛЕН РАЗРЫВ ОБРАЗЦА ПО E!!!"};
+
+}  // namespace
+
+void TFBase::Command(int code) {
+    // The console's blocks in the order they are tried.
+    static constexpr Block kBlocks[] = {
+        {244, &TFBase::StartUpBlock},
+        {245, &TFBase::ExitBlock},
+        {246, &TFBase::PowerOffBlock},
+        {49, &TFBase::EngineEventBlock},
+        {52, &TFBase::EngineEventBlock},
+        {55, &TFBase::EngineEventBlock},
+        {50, &TFBase::EngineEventBlock},
+        {53, &TFBase::EngineEventBlock},
+        {56, &TFBase::EngineEventBlock},
+        {51, &TFBase::EngineEventBlock},
+        {54, &TFBase::EngineEventBlock},
+        {57, &TFBase::EngineEventBlock},
+        {32, &TFBase::NewTestBlock},
+        {61, &TFBase::ClearPlotBlock},
+        {33, &TFBase::SaveBlock},
+        {34, &TFBase::OpenBlock},
+        {35, &TFBase::PrintBlock},
+        {36, &TFBase::NothingBlock},
+        {37, &TFBase::NothingBlock},
+        {64, &TFBase::PoverkaBlock},
+        {65, &TFBase::PoverkaBlock},
+        {66, &TFBase::PoverkaBlock},
+        {80, &TFBase::HelpBlock},
+        {241, &TFBase::SetUpModeBlock},
+        {242, &TFBase::WorkModeBlock},
+        {243, &TFBase::ResultModeBlock},
+        {240, &TFBase::HideControlPanelBlock},
+        {1, &TFBase::StartBlock},
+        {2, &TFBase::StopBlock},
+        {38, &TFBase::PauseBlock},
+        {4, &TFBase::ChannelBlock},
+        {5, &TFBase::ChannelBlock},
+        {6, &TFBase::ChannelBlock},
+        {12, &TFBase::GripBlock},
+        {13, &TFBase::GripBlock},
+        {15, &TFBase::GripBlock},
+        {16, &TFBase::GripBlock},
+        {17, &TFBase::PumpBlock},
+        {18, &TFBase::PumpBlock},
+        {19, &TFBase::CrossheadBlock},
+        {20, &TFBase::CrossheadBlock},
+        {21, &TFBase::CrossheadBlock},
+        {22, &TFBase::ZeroingBlock},
+        {25, &TFBase::ZeroingBlock},
+        {23, &TFBase::ZeroingBlock},
+        {26, &TFBase::ZeroingBlock},
+        {24, &TFBase::ZeroingBlock},
+        {27, &TFBase::ZeroingBlock},
+        {7, &TFBase::DirectionBlock},
+        {40, &TFBase::DirectionBlock},
+        {68, &TFBase::TensionZoneBlock},
+        {67, &TFBase::CompressionZoneBlock},
+        {48, &TFBase::ComputeBlock},
+    };
+    emit commandDispatched(code);
+    for (const Block& b : kBlocks) {
+        // Start-up goes on as set-up mode: the blocks after it see 241.
+        if (b.code == code) code = (this->*b.run)(code);
+    }
+    commandSeen_ = true;
+    emit engineCommand(code);
+    if (work_) work_->Command(code);
+    if (code == 48) {
+        CGraficRes->DrawGrid();
+        TimerELSE->stop();
+    }
+}
+
+// ----- blocks
+
+int TFBase::EngineEventBlock(int code) {
+    ShowMes(kEngineMessages[code - 49], 1, 0);
+    return code;
+}
+
+int TFBase::NewTestBlock(int code) {
+    if (!work_) return code;
+    work_->ResetForLoad();
+    Command(21);
+    Command(5);
+    Command(7);
+    Command(241);
+    SetButtonDown(DIRECT_UP_DOWN, false);
+    MirandexClick();
+    SyncModeButtons();
+    MODE_WORK->Caption = ModeCaptionText();
+    MODE_WORK->Draw();
+    if (C_Parametr* m = work_->Methods().Current()) m->ResetManualPoints();
+    SetButtonDown(ZEROAUTO, false);
+    return code;
+}
+
+int TFBase::ClearPlotBlock(int code) {
+    if (work_) work_->ClearBuffer();
+    return code;
+}
+
+int TFBase::SaveBlock(int code) {
+    methodText_ = Mirandex->currentItem() != nullptr ? Mirandex->currentItem()->text().toStdString()
+                                                     : std::string();
+    Edit4->setText(QString::fromStdString("Протокол № " + std::to_string(ProtocolNumber()) +
+                                          " от " + platform::DateText(deps_.clock->Now())));
+    CentrePanel(DIALOG_SAVE);
+    DIALOG_SAVE->show();
+    // The folder of the method's tests; the panel's folder tree comes with
+    // the save panel's own issue.
+    const std::string folder =
+        platform::JoinPath(platform::JoinPath(ProgramDir(), "SaveTest"), methodText_);
+    std::error_code ec;
+    std::filesystem::create_directory(folder, ec);
+    if (ec) deps_.messages->ShowMessage("Ошибка", "Папка '" + folder + "' не может быть создана");
+    return code;
+}
+
+int TFBase::OpenBlock(int code) {
+    CentrePanel(OPENFILE_PANEL);
+    OPENFILE_PANEL->show();
+    return code;
+}
+
+int TFBase::PrintBlock(int code) {
+    if (!work_ || report_ == nullptr) return code;
+    ShowMes("ИДЕТ ФОРМИРОВАНИЕ ОТЧЕТА, ПОДОЖДИТЕ...", 2, 0);
+    ShowScreen(3);
+    report_->SetRowCount(work_->Methods().CountShown());
+    report_->ClearOtchet();
+    report_->MakeOtchet();
+    // To the last sheet: the viewer holds at the end.
+    for (int i = 0; i < C_Otchet1->PageCount(); ++i)
+        C_Otchet1->NextPage();
+    PageNomber->setText(QString::number(C_Otchet1->GetCurrentPage() + 1) + "/" +
+                        QString::number(C_Otchet1->PageCount()));
+    CloseMes();
+    return code;
+}
+
+int TFBase::NothingBlock(int code) {
+    return code;
+}
+
+int TFBase::PoverkaBlock(int code) {
+    // The verification table comes with its own issue.
+    return code;
+}
+
+int TFBase::HelpBlock(int code) {
+    ShowScreen(4);
+    SetModeButtons(-1, true, false, true);
+    return code;
+}
+
+int TFBase::HideControlPanelBlock(int code) {
+    CONTROLPANEL->hide();
+    Command(241);
+    return code;
+}
+
+int TFBase::SetUpModeBlock(int code) {
+    SetModeButtons(0, true, false, true);
+    Panel11Slot->setCurrentWidget(PanelWork);
+    Panel11Slot->setFixedHeight(270);
+    PanelZero->show();
+    MAIN_MENU->show();
+    ShowScreen(0);
+    ColourLists(true);
+    return code;
+}
+
+int TFBase::WorkModeBlock(int code) {
+    SetModeButtons(1, false, true, false);
+    PanelZero->show();
+    PUDIK->hide();
+    PUDIK_PRESS->hide();
+    Panel11Slot->setCurrentWidget(Panel31);
+    Panel11Slot->setFixedHeight(70);
+    MAIN_MENU->hide();
+    GRAFICON->hide();
+    ShowScreen(0);
+    if (work_) {
+        const int number = ++work_->Config().iNOMPROT;
+        ini_->WriteI("4", "Номер протокола", number);
+        MODE_WORK->Caption = ModeCaptionText();
+        MODE_WORK->Draw();
+        C_Parametr* m = work_->Methods().Current();
+        if (m != nullptr && m->IndexOf("fOX") >= 0) m->SetMaxText("sGO", std::to_string(number));
+    }
+    viewing_ = false;
+    return code;
+}
+
+int TFBase::ResultModeBlock(int code) {
+    SetModeButtons(2, false, false, true);
+    Panel11Slot->setCurrentWidget(Panel31);
+    Panel11Slot->setFixedHeight(70);
+    ShowScreen(1);
+    for (CGrafic* plot : {WorkPlotter, CGraficRes}) {
+        plot->SetMode(3);
+        plot->DrawGrid();
+    }
+    ColourLists(false);
+    // The zoom panel comes with its own issue.
+    SetResultAxisButtons();
+    ReloadMethodLists();
+    if (work_ && work_->Config().iAUTOSAVE != 0 && !viewing_) Command(33);
+    return code;
+}
+
+int TFBase::StartBlock(int code) {
+    SetButtonDown(BUT_START, true);
+    SetButtonDown(BUT_PAUSE, false);
+    SetButtonDown(BUT_STOP, false);
+    SetButtonEnabled(BUT_PAUSE, true);
+    Command(242);
+    return code;
+}
+
+int TFBase::StopBlock(int code) {
+    SetButtonDown(BUT_START, false);
+    SetButtonDown(BUT_PAUSE, false);
+    SetButtonEnabled(BUT_PAUSE, false);
+    SetButtonDown(BUT_STOP, true);
+    Command(243);
+    Command(48);
+    return code;
+}
+
+int TFBase::PauseBlock(int code) {
+    SetButtonDown(BUT_PAUSE, true);
+    return code;
+}
+
+int TFBase::ChannelBlock(int code) {
+    TMegaButton* pick[] = {DIRECT_F, DIRECT_L, DIRECT_E};
+    OnlyDown({DIRECT_F, DIRECT_L, DIRECT_E}, pick[code - 4]);
+    return code;
+}
+
+int TFBase::DirectionBlock(int code) {
+    SetButtonDown(DIRECT_UP_DOWN, code == 40);
+    return code;
+}
+
+int TFBase::GripBlock(int code) {
+    const bool clamp = code == 12 || code == 15;
+    TMegaButton* on = code <= 13 ? CONT_UPON : CONT_DOWNON;
+    TMegaButton* off = code <= 13 ? CONT_UPOFF : CONT_DOWNOFF;
+    SetButtonDown(on, clamp);
+    SetButtonDown(off, !clamp);
+    return code;
+}
+
+int TFBase::PumpBlock(int code) {
+    PumpChanged(code == 17);
+    return code;
+}
+
+int TFBase::CrossheadBlock(int code) {
+    OnlyDown({CONT_UP, CONT_DOWN, CONT_STOP}, code == 19   ? CONT_UP
+                                              : code == 20 ? CONT_DOWN
+                                                           : CONT_STOP);
+    OnlyDown({CONT_UP1, CONT_DOWN1, CONT_STOP1}, code == 19   ? CONT_UP1
+                                                 : code == 20 ? CONT_DOWN1
+                                                              : CONT_STOP1);
+    return code;
+}
+
+int TFBase::ZeroingBlock(int code) {
+    const bool on = code <= 24;
+    TMegaButton* pick[] = {ZeroingF, ZeroingL, ZeroingE};
+    SetButtonDown(pick[(on ? code - 22 : code - 25)], on);
+    return code;
+}
+
+namespace {
+
+void SetZoneOutputs(C_Work& work, bool tension) {
+    const C_Config& c = work.Config();
+    if (c.iZONAR >= 0) work.SetOutput(c.iZONAR, tension);
+    if (c.iZONAS >= 0) work.SetOutput(c.iZONAS, !tension);
+}
+
+}  // namespace
+
+int TFBase::TensionZoneBlock(int code) {
+    SetButtonDown(MODEALL_RAST, true);
+    SetButtonDown(MODEALL_PRESS, false);
+    if (work_) work_->testZone = 0;
+    PUDIK->hide();
+    PUDIK_PRESS->hide();
+    // The output buttons come up and their handlers enable the manual controls.
+    SetButtonDown(OUTPUD, false);
+    SetButtonDown(OUTPUD1, false);
+    for (TMegaButton* b : {GRIP_UP, GRIP_DOWN, CONT_UP, CONT_STOP, CONT_DOWN, CONT_ON, CONT_UP1,
+                           CONT_STOP1, CONT_DOWN1, CONT_ON1})
+        SetButtonEnabled(b, true);
+    Command(5);
+    DatchikUstav1->show();
+    DatchikUstav2->show();
+    MegaDatchik1->hide();
+    MegaDatchik2->hide();
+    if (work_) {
+        work_->DeviceCmd(0, 15);
+        SetZoneOutputs(*work_, true);
+    }
+    return code;
+}
+
+int TFBase::CompressionZoneBlock(int code) {
+    SetButtonDown(MODEALL_RAST, false);
+    SetButtonDown(MODEALL_PRESS, true);
+    if (work_) work_->testZone = 3;
+    PUDIK->hide();
+    PUDIK_PRESS->hide();
+    Command(5);
+    DatchikUstav1->hide();
+    DatchikUstav2->hide();
+    MegaDatchik1->show();
+    MegaDatchik2->show();
+    if (work_) {
+        work_->DeviceCmd(3, 15);
+        SetZoneOutputs(*work_, false);
+    }
+    return code;
+}
+
+int TFBase::ComputeBlock(int code) {
+    C_Parametr* m = work_ ? work_->Methods().Current() : nullptr;
+    if (m != nullptr && m->IndexOf("sTI") >= 0)
+        m->SetFromText(m->IndexOf("sTI"), platform::TimeText(deps_.clock->Now()));
+    return code;
+}

@@ -1,0 +1,239 @@
+// Start-up (code 244, run once by the start-up timer), the command-line
+// test file, and the two ways out: exit (245) and power-off (246).
+
+#include <QComboBox>
+#include <QFrame>
+#include <QListWidget>
+#include <QTimer>
+
+#include "console/look.h"
+#include "console/tfbase.h"
+#include "controls/cgrafic.h"
+#include "controls/cotchet.h"
+#include "controls/megabutton.h"
+#include "controls/megadatchik.h"
+#include "engine/cwork.h"
+#include "model/configini.h"
+#include "platform/poweroff.h"
+#include "protocols/creport.h"
+
+using console::SetButtonEnabled;
+
+void TFBase::InitTimerTimer() {
+    InitTimer->stop();
+    Command(244);
+    if (!deps_.commandLineFile.empty()) {
+        viewing_ = true;
+        OpenCommandLineFile();
+    }
+}
+
+int TFBase::StartUpBlock(int) {
+    // 1-2: the test process around the unit.
+    CreateWork();
+    // 3-4
+    methodText_ = methodLines_.empty() ? std::string() : methodLines_.front();
+    BindPlots();
+    PUDIK->hide();
+    PUDIK_PRESS->hide();
+    ReloadMethodLists();
+    Mirandex->setCurrentRow(0);
+    ObrazecList->setCurrentIndex(ObrazecList->count() > 0 ? 0 : -1);
+    work_->ResetForLoad();
+    // 5-6
+    BindReadouts();
+    CloseMes();
+    // 7: demonstration mode only when no unit answered; a file named on the
+    // command line is opened for viewing all the same.
+    if (!work_->Connected())
+        ShowMes(
+            "ВНИМАНИЕ! УСТРОЙСТВА СНЯТИЯ ДАННЫХ НЕ НАЙДЕНЫ! ПРОГРАММА РАБОТАЕТ В РЕЖИМЕ "
+            "ДЕМОНСТРАЦИИ.",
+            1, 0);
+    // 8
+    CONTROLPANEL->show();
+    SetButtonEnabled(BUT_PAUSE, false);
+    Timer1->start();
+    setEnabled(true);
+    ShowScreen(0);
+    // 9: the verification table comes with its own issue.
+    work_->FillConfigList(settingsLines_, 7);
+    CUSTOM_LIST->clear();
+    for (const std::string& line : settingsLines_)
+        CUSTOM_LIST->addItem(QString::fromStdString(line));
+    ApplyChannels();
+    Timer1->setInterval(work_->Config().iCHANCOUNT);
+    // 10: named positions come with the test-program issue.
+    // 11: the hydraulic station's 10 s reads come with the manual-control issue.
+    SyncModeButtons();
+    Command(68);
+    Timer5->start();
+    Timer4->start();
+    // 12-13
+    DisableUnusedChannels();
+    started_ = true;
+    LoadProtocolNumber();
+    // 14: the program list comes with the test-program issue.
+    // 15
+    const C_Config& c = work_->Config();
+    const bool zones = c.iZONAR >= 0 || c.iZONAS >= 0;
+    SetButtonEnabled(MODEALL_RAST, zones);
+    SetButtonEnabled(MODEALL_PRESS, zones);
+    // 16: the dispatch goes on as set-up mode.
+    return 241;
+}
+
+void TFBase::CreateWork() {
+    work_ = std::make_unique<C_Work>(
+        *events_, MethodEnv{*deps_.clock, *deps_.random, deps_.messages, ProgramDir()});
+    console::SetButtonDown(TENZ_ON, false);
+    work_->SetIni(ini_.get());
+    report_ = std::make_unique<C_Report>(C_Otchet1);
+    work_->SetReport(report_.get());
+    std::unique_ptr<C_Connect> unit;
+    if (deps_.makeUnit)
+        unit = deps_.makeUnit(console::UnitWiring{*work_, this, &work_->testZone, uiQueue_});
+    C_Work::ConsoleLists lists;
+    lists.methods = &methodLines_;
+    lists.sampleTypes = &sampleTypeLines_;
+    for (size_t k = 0; k < 4; ++k)
+        lists.params[k] = &paramLines_[k];
+    work_->Init(std::move(unit), lists);
+}
+
+void TFBase::BindPlots() {
+    WorkPlotter->Init(&work_->Buffer(), "T,c", "F,кН", 0, 1);
+    CGraficRes->Init(&work_->Buffer(), "T,c", "F,кН", 0, 1);
+    // The axis buttons show what the plots were given.
+    WorkAxisX(0);
+    WorkAxisY(1);
+}
+
+void TFBase::BindReadouts() {
+    using console::kDisplacementColour;
+    using console::kExtensometerAltColour;
+    using console::kForceColour;
+    using console::kPlainColour;
+    C_Work& w = *work_;
+    DatTime->SetParametr(0, kPlainColour, "Время", "", "", nullptr);
+    struct Limits {
+        TMegaDatchik* panel;
+        int channel;
+        unsigned colour;
+        const char* setPoint;
+        const char* protection;
+        const char* unit;
+    };
+    const Limits limits[] = {
+        {DatchikUstav1, 1, kForceColour, "Уставка", "Защита", "кН"},
+        {DatchikUstav2, 2, kDisplacementColour, "Уставка", "Защита", "мм"},
+        {DatchikUstav3, 3, kExtensometerAltColour, "Уст  E", "Защ E", "мм"},
+    };
+    for (const Limits& l : limits) {
+        C_Kanal& k = w.Channel(l.channel);
+        l.panel->SetParametr(0, l.colour, l.setPoint, "", l.unit, &k.setPoint);
+        l.panel->SetParametr(1, l.colour, l.protection, "", l.unit, &k.protection);
+    }
+    DatchikUstav1->SetParametr(2, kForceColour, "% от Fмакс", "", "%", &w.Channel(1).breakPercent);
+    Datchik3->SetParametr(0, kPlainColour, "A", "", "гр", &w.Channel(6).value);
+    Datchik3->SetParametr(1, kPlainColour, "", "max", "гр", &w.Channel(6).peak);
+    Datchik4->SetParametr(0, kPlainColour, "Циклы", "", "", nullptr);
+    MegaDatchik1->SetParametr(0, kForceColour, "Уставка", "", "кН", &w.Channel(4).setPoint);
+    MegaDatchik1->SetParametr(1, kForceColour, "Защита", "", "кН", &w.Channel(4).auxProtection);
+    MegaDatchik1->SetParametr(2, kForceColour, "% от Fмакс", "", "%", &w.Channel(1).breakPercent);
+    MegaDatchik2->SetParametr(0, kDisplacementColour, "Уставка", "", "мм", &w.Channel(5).setPoint);
+    MegaDatchik2->SetParametr(1, kDisplacementColour, "Защита", "", "мм",
+                              &w.Channel(5).auxProtection);
+}
+
+void TFBase::DisableUnusedChannels() {
+    struct Controls {
+        int channel;
+        TMegaButton* zeroing;
+        TMegaButton* direct;
+        std::vector<TMegaButton*> axes;
+        TMegaDatchik* value;
+        TMegaDatchik* limits;
+    };
+    const Controls channels[] = {
+        {1, ZeroingF, DIRECT_F, {BUTYF, BUTYF2}, Datch, DatchikUstav1},
+        {2, ZeroingL, DIRECT_L, {BUTXL, BUTYL, BUTXL2, BUTYL2}, Datch1, DatchikUstav2},
+        {3, ZeroingE, DIRECT_E, {BUTXE, BUTYE, BUTXE2, BUTYE2}, Datch2, DatchikUstav3},
+    };
+    for (const Controls& c : channels) {
+        if (work_->Channel(c.channel).inUse != 0) continue;
+        SetButtonEnabled(c.zeroing, false);
+        SetButtonEnabled(c.direct, false);
+        for (TMegaButton* b : c.axes)
+            SetButtonEnabled(b, false);
+        c.value->hide();
+        c.limits->hide();
+    }
+    if (work_->Channel(2).inUse == 0 && work_->Channel(3).inUse == 0) {
+        ZeroingL->hide();
+        ZeroingE->hide();
+    }
+}
+
+void TFBase::LoadProtocolNumber() {
+    work_->Config().iNOMPROT = ini_->ReadI("4", "Номер протокола", 0);
+    MODE_WORK->Caption = ModeCaptionText();
+    MODE_WORK->Draw();
+}
+
+void TFBase::OpenCommandLineFile() {
+    // As the open panel opens a file.
+    work_->LoadTestFile(deps_.commandLineFile);
+    const C_GostWorks& methods = work_->Methods();
+    console::SetButtonDown(TENZ_ON, methods.Extensometer() != 0);
+    ReloadMethodLists();
+    ObrazecList->setCurrentIndex(methods.SampleType() < ObrazecList->count() ? methods.SampleType()
+                                                                             : 0);
+    OPENFILE_PANEL->hide();
+    Command(243);
+}
+
+// ----- ways out
+
+int TFBase::ExitBlock(int code) {
+    if (answer_ != 1) return code;
+    ShutDownProgramSide(true);
+    EndProgram();
+    return code;
+}
+
+int TFBase::PowerOffBlock(int code) {
+    if (answer_ != 1) return code;
+    if (deps_.power == nullptr) {
+        ShowMes("ВЫКЛЮЧЕНИЕ КОМПЬЮТЕРА НЕДОСТУПНО", 1, 0);
+        return code;
+    }
+    // The program's side first, hours included, then the system.
+    ShutDownProgramSide(true);
+    std::string error;
+    if (deps_.power->PowerOff(error)) {
+        EndProgram();
+        return code;
+    }
+    // The unit is closed already: the answer ends the program.
+    closeOnAnswer_ = true;
+    ShowMes("СИСТЕМА НЕ ВЫКЛЮЧЕНА: " + error, 1, 0);
+    return code;
+}
+
+void TFBase::ShutDownProgramSide(bool saveHours) {
+    if (!work_) return;
+    Command(18);
+    Command(21);
+    if (saveHours) work_->Config().Save(1);
+    C_Otchet1->ClearList();
+    for (QTimer* t : {Timer1, Timer2, Timer4, Timer5, TimerGetCykl, TimerELSE})
+        t->stop();
+    work_->Disconnect();
+}
+
+void TFBase::EndProgram() {
+    ending_ = true;
+    emit programEnded();
+    close();
+}

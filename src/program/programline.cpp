@@ -1,0 +1,245 @@
+#include "program/programline.h"
+
+#include "model/numtext.h"
+#include "platform/cp1251.h"
+
+namespace testprogram {
+namespace {
+
+bool IsBlank(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+std::string_view Trim(std::string_view s) {
+    while (!s.empty() && IsBlank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && IsBlank(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
+// Reads a line left to right; every step either consumes what it expects or
+// leaves the position alone and says no.
+class Cursor {
+public:
+    explicit Cursor(std::string_view text) : text_(text) {}
+
+    bool AtEnd() const { return pos_ >= text_.size(); }
+    std::string_view Rest() const { return text_.substr(pos_); }
+
+    // Returns whether any blank was there.
+    bool SkipBlanks() {
+        const size_t start = pos_;
+        while (!AtEnd() && IsBlank(text_[pos_]))
+            ++pos_;
+        return pos_ > start;
+    }
+
+    bool Take(std::string_view word) {
+        if (!Rest().starts_with(word)) return false;
+        pos_ += word.size();
+        return true;
+    }
+
+    bool TakeChar(char& c) {
+        if (AtEnd()) return false;
+        c = text_[pos_++];
+        return true;
+    }
+
+    // One code point, or one byte that does not start a valid sequence.
+    bool TakeLetter(char32_t& cp) {
+        if (AtEnd()) return false;
+        cp = platform::NextCodePoint(text_, pos_);
+        return true;
+    }
+
+    // A number as the operator types it: an optional sign, digits with one
+    // "," or "." among or before them. No exponent: the keyboard has none,
+    // and a letter in a number is a typing error, not a power of ten.
+    bool TakeNumber(double& value) {
+        SkipBlanks();
+        size_t end = pos_;
+        if (end < text_.size() && (text_[end] == '+' || text_[end] == '-')) ++end;
+        bool digits = false;
+        bool nonZero = false;
+        bool separator = false;
+        while (end < text_.size()) {
+            const char c = text_[end];
+            if (IsDigit(c)) {
+                digits = true;
+                nonZero = nonZero || c != '0';
+            } else if ((c == '.' || c == ',') && !separator) {
+                separator = true;
+            } else {
+                break;
+            }
+            ++end;
+        }
+        if (!digits) return false;
+        const double v = StrToFloatEx(text_.substr(pos_, end - pos_));
+        // Beyond single precision the number text reads as 0: that is no
+        // number to move a crosshead by.
+        if (v == 0.0 && nonZero) return false;
+        value = v;
+        pos_ = end;
+        return true;
+    }
+
+    bool TakeInteger(double& value) {
+        SkipBlanks();
+        size_t end = pos_;
+        if (end < text_.size() && text_[end] == '-') ++end;
+        while (end < text_.size() && IsDigit(text_[end]))
+            ++end;
+        const auto v = StrToIntStrict(text_.substr(pos_, end - pos_));
+        if (!v) return false;
+        value = *v;
+        pos_ = end;
+        return true;
+    }
+
+    // Nothing but blanks left.
+    bool Done() {
+        SkipBlanks();
+        return AtEnd();
+    }
+
+private:
+    std::string_view text_;
+    size_t pos_ = 0;
+};
+
+int ChannelOf(char32_t letter) {
+    switch (letter) {
+        case U'F':
+            return 1;
+        case U'L':
+            return 2;
+        case U'E':
+            return 3;
+        default:
+            return 0;
+    }
+}
+
+// After "Если(": the operand, the threshold, ")" and "тогда".
+bool ReadCondition(Cursor& c, Condition& cond) {
+    c.SkipBlanks();
+    if (c.Take("F<Fmax")) {
+        c.SkipBlanks();
+        if (!c.Take("на")) return false;
+        c.SkipBlanks();
+        if (!c.Take("%")) return false;
+        cond.kind = CondKind::kFmaxFall;
+        cond.channel = 1;
+    } else {
+        char32_t letter = 0;
+        char op = 0;
+        if (!c.TakeLetter(letter) || !c.TakeChar(op)) return false;
+        cond.channel = ChannelOf(letter);
+        if (cond.channel == 0) return false;
+        if (op == '>') {
+            cond.kind = CondKind::kAbove;
+        } else if (op == '<') {
+            cond.kind = CondKind::kBelow;
+        } else {
+            return false;
+        }
+    }
+    if (!c.TakeNumber(cond.threshold)) return false;
+    c.SkipBlanks();
+    if (!c.Take(")")) return false;
+    c.SkipBlanks();
+    if (!c.Take(kConditionEnd)) return false;
+    // "тогдаСкорость" is no word the editor writes.
+    return c.SkipBlanks() || c.AtEnd();
+}
+
+// Tries the commands in their order; the first whose form the whole line has wins.
+void ReadCommand(std::string_view line, ProgLine& out) {
+    for (int i = 0; i < kCommandCount; ++i) {
+        const CommandText& entry = kCommands[static_cast<size_t>(i)];
+        const Cmd cmd = static_cast<Cmd>(i + 1);
+        if (entry.mask == 0) {
+            if (line == entry.text) {
+                out.cmd = cmd;
+                return;
+            }
+            continue;
+        }
+        Cursor c(line);
+        if (!c.Take(entry.text)) continue;
+        c.SkipBlanks();
+        bool read = false;
+        if (entry.mask & kTakesChannel) {
+            char32_t letter = 0;
+            read = c.TakeLetter(letter);
+            if (read) out.channel = ChannelOf(letter);
+        } else if (cmd == Cmd::kWaitSeconds) {
+            read = c.TakeInteger(out.number);
+        } else {
+            read = c.TakeNumber(out.number);
+        }
+        if (read && c.Done()) {
+            out.cmd = cmd;
+            return;
+        }
+        out.channel = 0;
+        out.number = 0.0;
+    }
+}
+
+}  // namespace
+
+ProgLine ParseProgramLine(std::string_view raw) {
+    ProgLine out;
+    if (raw.size() > kMaxLineBytes) return out;
+    std::string_view line = Trim(raw);
+    if (line.starts_with(kConditionStart)) {
+        Cursor c(line);
+        c.Take(kConditionStart);
+        if (!ReadCondition(c, out.condition)) {
+            out.condition = {};
+            out.malformed = true;
+            return out;
+        }
+        line = Trim(c.Rest());
+    }
+    // A second prefix, or one in the middle of a line, is no form the editor
+    // writes; nested conditions would also recurse without bound.
+    if (line.find(kConditionStart) != std::string_view::npos) {
+        out = {};
+        out.malformed = true;
+        return out;
+    }
+    ReadCommand(line, out);
+    return out;
+}
+
+std::string ComposeLine(const LineParts& parts) {
+    if (parts.command < 0 || parts.command >= kCommandCount) return {};
+    const CommandText& entry = kCommands[static_cast<size_t>(parts.command)];
+    std::string line;
+    if (parts.conditional) {
+        line += "Если( ";
+        line += parts.op;
+        line += parts.threshold;
+        line += " ) тогда ";
+    }
+    line += entry.text;
+    if (entry.mask & kTakesChannel) {
+        line += ' ';
+        line += parts.channel;
+    }
+    if (entry.mask & kTakesNumber) {
+        line += ' ';
+        line += parts.number;
+    }
+    return line;
+}
+
+}  // namespace testprogram

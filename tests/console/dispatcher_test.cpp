@@ -1,0 +1,207 @@
+// The dispatcher of the real window, offscreen, against a fake unit.
+
+#include <QListWidget>
+#include <QStackedWidget>
+
+#include <gtest/gtest.h>
+
+#include "console/eventpump.h"
+#include "console_rig.h"
+
+namespace {
+
+using testsupport::ConsoleRig;
+using Codes = std::vector<int>;
+
+int IniInt(const ConsoleRig& rig, const char* section, const char* key) {
+    TConfigINI ini(rig.folder.path());
+    ini.FileName = "Config";
+    return ini.ReadI(section, key, -1);
+}
+
+TEST(Dispatcher, StartRunsWorkModeFirstAndCountsTheProtocol) {
+    ConsoleRig rig;
+    rig.Start();
+    rig.ClearTraces();
+    rig.unit->ClearLog();
+    rig.window->Command(1);
+    EXPECT_EQ(rig.dispatched, (Codes{1, 242}));
+    EXPECT_EQ(rig.engine, (Codes{242, 1}));
+    EXPECT_EQ(IniInt(rig, "4", "Номер протокола"), 1);
+    EXPECT_EQ(rig.window->ProtocolNumber(), 1);
+    EXPECT_TRUE(rig.Find<TMegaButton>("MODE_WORK")->Down);
+    EXPECT_EQ(rig.Find<TMegaButton>("MODE_WORK")->Caption, "ИСПЫТАНИЕ № 1");
+    EXPECT_EQ(rig.unit->Count("PumpOn"), 1);
+    EXPECT_EQ(rig.unit->Count("StartControl"), 1);
+    EXPECT_EQ(rig.window->Work()->State(), C_Work::kRunning);
+}
+
+TEST(Dispatcher, StopRunsResultModeAndTheCalculationBeforeTheEngine) {
+    struct Case {
+        int autosave;
+        Codes dispatched;
+        bool savePanel;
+    };
+    const Case cases[] = {{0, {2, 243, 48}, false}, {1, {2, 243, 33, 48}, true}};
+    for (const Case& c : cases) {
+        ConsoleRig rig;
+        rig.Setting("7", "Автосохранение протокола", c.autosave);
+        rig.Start();
+        rig.window->Command(1);
+        rig.ClearTraces();
+        rig.window->Command(2);
+        EXPECT_EQ(rig.dispatched, c.dispatched) << c.autosave;
+        EXPECT_EQ(rig.engine.back(), 2);
+        EXPECT_EQ(rig.engine.size(), c.dispatched.size());
+        EXPECT_EQ(!rig.Find<QWidget>("DIALOG_SAVE")->isHidden(), c.savePanel);
+        EXPECT_EQ(rig.Find<QStackedWidget>("BaseTab")->currentIndex(), 1);
+        EXPECT_EQ(rig.window->Work()->State(), C_Work::kFinished);
+    }
+}
+
+TEST(Dispatcher, PostedStopAndBreakShowTheResultScreenThenTheMessage) {
+    ConsoleRig rig;
+    rig.Start();
+    rig.window->Command(1);
+    rig.ClearTraces();
+    console::QueuedEvents events(rig.window.get());
+    events.post(2);
+    events.post(55);
+    // Posting never runs the handler.
+    EXPECT_TRUE(rig.dispatched.empty());
+    ConsoleRig::Drain();
+    EXPECT_EQ(rig.dispatched, (Codes{2, 243, 48, 55}));
+    EXPECT_EQ(rig.Find<QStackedWidget>("BaseTab")->currentIndex(), 1);
+    EXPECT_EQ(rig.window->MessageText(), "ОПРЕДЕЛЕН РАЗРЫВ ОБРАЗЦА ПО F!!!");
+    EXPECT_FALSE(rig.Find<QWidget>("Butt_OK")->isHidden());
+}
+
+TEST(Dispatcher, EngineEventsShowTheirMessages) {
+    const std::pair<int, const char*> cases[] = {
+        {49, "ДОСТИГНУТА УСТАВКА ПО F!!!"},       {50, "ДОСТИГНУТА УСТАВКА ПО L!!!"},
+        {51, "ДОСТИГНУТА УСТАВКА ПО E!!!"},       {52, "ДОСТИГНУТА ЗАЩИТА ПО F!!!"},
+        {53, "ДОСТИГНУТА ЗАЩИТА ПО L!!!"},        {54, "ДОСТИГНУТА ЗАЩИТА ПО E!!!"},
+        {55, "ОПРЕДЕЛЕН РАЗРЫВ ОБРАЗЦА ПО F!!!"}, {56, "ОПРЕДЕЛЕН РАЗРЫВ ОБРАЗЦА ПО L!!!"},
+        {57, "ОПРЕДЕЛЕН РАЗРЫВ ОБРАЗЦА ПО E!!!"}};
+    ConsoleRig rig;
+    rig.Start();
+    for (const auto& [code, text] : cases) {
+        rig.window->Command(code);
+        EXPECT_EQ(rig.window->MessageText(), text);
+        rig.Click("Butt_OK");
+        EXPECT_EQ(rig.window->MessageText(), "");
+    }
+}
+
+TEST(Dispatcher, CloseQuestionAnsweredNoKeepsEverything) {
+    ConsoleRig rig;
+    rig.Start();
+    rig.Click("Butt_OK");  // the demonstration message, when shown
+    rig.StopPolling();
+    rig.unit->ClearLog();
+    rig.window->FormCloseClick();
+    EXPECT_EQ(rig.window->MessageText(), "Закрыть программу?");
+    rig.Click("Butt_NO");
+    EXPECT_EQ(rig.window->MessageText(), "");
+    EXPECT_TRUE(rig.unit->calls.empty());
+    EXPECT_FALSE(rig.ended);
+    EXPECT_TRUE(rig.window->isVisible());
+    EXPECT_TRUE(rig.window->Work()->Connected());
+    EXPECT_EQ(IniInt(rig, "4", "Наработка"), -1);
+}
+
+TEST(Dispatcher, CloseQuestionAnsweredYesShutsTheUnitDownAndSavesOnlyTheHours) {
+    ConsoleRig rig;
+    rig.Start();
+    rig.StopPolling();
+    rig.unit->ClearLog();
+    rig.window->FormCloseClick();
+    rig.Click("Butt_YES");
+    EXPECT_EQ(rig.unit->Names(), (std::vector<std::string>{"PumpOff", "MoveStop", "Close"}));
+    EXPECT_TRUE(rig.ended);
+    EXPECT_FALSE(rig.window->isVisible());
+    EXPECT_EQ(IniInt(rig, "4", "Наработка"), 0);
+    // Nothing else was written: the file holds section "4" with that key only.
+    TConfigINI ini(rig.folder.path());
+    ini.FileName = "Config";
+    std::vector<std::string> keys;
+    ini.ReadSector("4", keys);
+    EXPECT_EQ(keys.size(), 1u);
+    std::vector<std::string> others;
+    ini.ReadSector("7", others);
+    EXPECT_TRUE(others.empty());
+}
+
+TEST(Dispatcher, PowerOffSavesTheHoursAndShutsDownBeforeAskingTheSystem) {
+    struct Case {
+        std::string refuse;
+        bool endedAtOnce;
+    };
+    const Case cases[] = {{"", true}, {"нет прав", false}};
+    for (const Case& c : cases) {
+        ConsoleRig rig;
+        rig.power.refuse = c.refuse;
+        rig.Start();
+        rig.StopPolling();
+        rig.unit->ClearLog();
+        rig.window->MegaButton44Click();
+        EXPECT_EQ(rig.window->MessageText(), "Вы действительно хотите выключить систему?");
+        rig.Click("Butt_YES");
+        EXPECT_EQ(rig.unit->Names(), (std::vector<std::string>{"PumpOff", "MoveStop", "Close"}));
+        EXPECT_EQ(rig.power.asked, 1);
+        EXPECT_EQ(IniInt(rig, "4", "Наработка"), 0);
+        EXPECT_EQ(rig.ended, c.endedAtOnce);
+        if (!c.endedAtOnce) {
+            EXPECT_EQ(rig.window->MessageText(), "СИСТЕМА НЕ ВЫКЛЮЧЕНА: нет прав");
+            rig.Click("Butt_OK");
+            EXPECT_TRUE(rig.ended);
+        }
+    }
+}
+
+TEST(Dispatcher, CodesThirtySixAndThirtySevenChangeNothing) {
+    ConsoleRig rig;
+    rig.Start();
+    rig.StopPolling();
+    rig.unit->ClearLog();
+    auto* tab = rig.Find<QStackedWidget>("BaseTab");
+    const int page = tab->currentIndex();
+    const std::string message = rig.window->MessageText();
+    const bool modes[] = {rig.Find<TMegaButton>("MODE_INSTAL")->Down,
+                          rig.Find<TMegaButton>("MODE_WORK")->Down,
+                          rig.Find<TMegaButton>("MODE_RESULT")->Down};
+    for (int code : {36, 37}) {
+        rig.ClearTraces();
+        rig.window->Command(code);
+        EXPECT_EQ(rig.dispatched, (Codes{code}));
+        EXPECT_EQ(rig.engine, (Codes{code}));
+    }
+    EXPECT_EQ(tab->currentIndex(), page);
+    EXPECT_EQ(rig.window->MessageText(), message);
+    EXPECT_EQ(rig.Find<TMegaButton>("MODE_INSTAL")->Down, modes[0]);
+    EXPECT_EQ(rig.Find<TMegaButton>("MODE_WORK")->Down, modes[1]);
+    EXPECT_EQ(rig.Find<TMegaButton>("MODE_RESULT")->Down, modes[2]);
+    EXPECT_TRUE(rig.unit->calls.empty());
+}
+
+TEST(Dispatcher, ButtonsSendTheirCodes) {
+    struct Case {
+        const char* button;
+        Codes dispatched;
+    };
+    const Case cases[] = {
+        {"DIRECT_F", {4}},  {"DIRECT_L", {5}},  {"SpeedUp", {8}},           {"SPEED_0", {62}},
+        {"ZeroingF", {22}}, {"ZeroingF", {25}}, {"MODE_RESULT", {243, 48}}, {"MODE_INSTAL", {241}},
+    };
+    ConsoleRig rig;
+    rig.Start();
+    rig.Click("Butt_OK");
+    for (const Case& c : cases) {
+        rig.window->Command(241);
+        rig.ClearTraces();
+        rig.Click(c.button);
+        EXPECT_EQ(rig.dispatched, c.dispatched) << c.button;
+    }
+}
+
+}  // namespace

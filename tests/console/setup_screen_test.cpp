@@ -1,0 +1,161 @@
+// The set-up and result screen of the real window, and the renderings of
+// both screens for a person to look at.
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QSlider>
+#include <QStackedWidget>
+
+#include <gtest/gtest.h>
+
+#include "console/paramlist.h"
+#include "console_rig.h"
+#include "controls/cgrafic.h"
+#include "controls/megadatchik.h"
+#include "controls/symbolfont.h"
+#include "support/test_output.h"
+
+namespace {
+
+using testsupport::ConsoleRig;
+
+int RowOf(const QListWidget& list, const char* text) {
+    for (int i = 0; i < list.count(); ++i) {
+        if (list.item(i)->text() == QString::fromUtf8(text)) return i;
+    }
+    return -1;
+}
+
+int RowOf(const console::ParamList& list, const std::string& caption) {
+    for (int r = 0; r < list.rowCount(); ++r) {
+        if (list.item(r, 0)->text() == draw::SymbolText(caption)) return r;
+    }
+    return -1;
+}
+
+class SetupScreen : public ::testing::Test {
+protected:
+    void SetUp() override {
+        rig.Start();
+        rig.Click("Butt_OK");
+        rig.StopPolling();
+        rig.window->Command(243);
+        auto* methods = rig.Find<QListWidget>("Mirandex");
+        methods->setCurrentRow(RowOf(*methods, "ГОСТ 1497"));
+        method = rig.window->Work()->Methods().Current();
+    }
+
+    ConsoleRig rig;
+    C_Parametr* method = nullptr;
+};
+
+TEST_F(SetupScreen, ChoosingAMethodFillsTheListsAndSetsItsSpeed) {
+    ASSERT_EQ(method->GetValueText("sGO"), "ГОСТ 1497");
+    for (const char* name : {"ListPodgotov", "ListStart", "ListFinish"})
+        EXPECT_GT(rig.Find<console::ParamList>(name)->rowCount(), 0) << name;
+    auto* samples = rig.Find<QComboBox>("ObrazecList");
+    EXPECT_EQ(samples->count(), 2);
+    EXPECT_EQ(samples->itemText(0).toStdString(), "Цилиндрический");
+    EXPECT_EQ(rig.window->Work()->ActiveChannel(), 2);
+    EXPECT_TRUE(rig.Find<TMegaButton>("DIRECT_L")->Down);
+    rig.window->Command(241);
+    rig.window->Timer1Timer();
+    EXPECT_EQ(rig.Find<QLabel>("Ind_SPEED")->text().toStdString(), "5,000 мм/мин");
+}
+
+TEST_F(SetupScreen, TypedValueIsStoredAndTheNextTickHandsTheAreaToTheEngine) {
+    auto* list = rig.Find<console::ParamList>("ListStart");
+    const int row = RowOf(*list, method->GetCaption("fD0"));
+    ASSERT_GE(row, 0);
+    list->setCurrentCell(row, 1);
+    list->editItem(list->item(row, 1));
+    auto* editor = list->viewport()->findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr);
+    editor->selectAll();
+    QTest::keyClicks(editor, "12,5");
+    EXPECT_EQ(editor->text().toStdString(), "12,5");
+    QTest::keyClick(editor, Qt::Key_Return);
+    QApplication::processEvents();  // the list commits a finished edit queued
+    EXPECT_DOUBLE_EQ(method->GetFloat("fD0"), 12.5);
+    EXPECT_EQ(list->ValueAt(row), "12,50");
+    rig.window->Timer1Timer();
+    EXPECT_GT(method->GetFloat("fS0"), 0.0);
+    EXPECT_DOUBLE_EQ(rig.window->Work()->Area(), method->GetFloat("fS0"));
+}
+
+TEST_F(SetupScreen, TestTimeShowsAsHoursMinutesSeconds) {
+    rig.window->Command(241);
+    C_Work& work = *rig.window->Work();
+    work.SetSampleTime(work.TimeOrigin() + 3725.0);
+    rig.window->Timer1Timer();
+    EXPECT_EQ(rig.Find<TMegaDatchik>("DatTime")->ValueText(0), "01:02:05");
+}
+
+TEST_F(SetupScreen, ExtensometerIsNeverOnBothResultAxes) {
+    rig.Click("TENZ_ON");
+    ASSERT_TRUE(rig.Find<TMegaButton>("TENZ_ON")->Down);
+    rig.Click("BUTYE2");
+    ASSERT_TRUE(rig.Find<TMegaButton>("BUTYE2")->Down);
+    rig.Click("BUTXE2");
+    EXPECT_TRUE(rig.Find<TMegaButton>("BUTXT2")->Down);
+    EXPECT_FALSE(rig.Find<TMegaButton>("BUTXE2")->Down);
+    EXPECT_EQ(rig.Find<CGrafic>("CGraficRes")->chanX, 0);
+    EXPECT_EQ(method->GetFloat("fOX"), 0.0);
+}
+
+TEST_F(SetupScreen, ManualCorrectionToTheEndMovesThePointWithoutCrashing) {
+    C_Work& work = *rig.window->Work();
+    rig.window->Command(1);
+    for (int c = 1; c <= 3; ++c)
+        work.Channel(c).rawMode = true;
+    for (int i = 0; i <= 300; ++i) {
+        const double l = 0.02 * i;
+        const double f = l < 1.0 ? 30.0 * l : 30.0 + 4.0 * (l - 1.0);
+        rig.unit->Emit(0.1 * i, f, l);
+    }
+    rig.window->Command(2);
+    rig.Click("Butt_OK");
+    auto* results = rig.Find<console::ParamList>("ListResult");
+    const int row = RowOf(*results, method->GetCaption("fPT"));
+    ASSERT_GE(row, 0);
+    results->setCurrentCell(row, 1);
+    emit results->cellDoubleClicked(row, 1);
+    rig.Find<QSlider>("TrackBar5")->setValue(10000);
+    EXPECT_EQ(method->GetFloat("fPOStec"), work.Buffer().GetCount(1) - 1);
+}
+
+TEST_F(SetupScreen, BothScreensRenderAsATouchConsole) {
+    C_Work& work = *rig.window->Work();
+    rig.window->Command(1);
+    for (int c = 1; c <= 3; ++c)
+        work.Channel(c).rawMode = true;
+    for (int i = 0; i <= 400; ++i) {
+        const double l = 0.02 * i;
+        const double f = l < 1.0 ? 30.0 * l : 30.0 + 6.0 * (l - 1.0) - 0.5 * (l - 1.0) * (l - 1.0);
+        rig.unit->Emit(0.1 * i, f, l);
+    }
+    rig.window->Timer1Timer();
+    QApplication::processEvents();
+    const QImage workScreen = rig.window->grab().toImage();
+    workScreen.save(QString::fromStdString(
+        (testsupport::TestOutputFolder() / "console_work_screen.png").string()));
+    rig.window->Command(2);
+    rig.Click("Butt_OK");
+    QApplication::processEvents();
+    const QImage setupScreen = rig.window->grab().toImage();
+    setupScreen.save(QString::fromStdString(
+        (testsupport::TestOutputFolder() / "console_setup_screen.png").string()));
+    EXPECT_EQ(workScreen.size(), QSize(1390, 755));
+    // Set-up mode with the set-up page in front: method and sample choice.
+    rig.window->Command(241);
+    rig.Find<QStackedWidget>("BaseTab")->setCurrentIndex(1);
+    QApplication::processEvents();
+    rig.window->grab().toImage().save(QString::fromStdString(
+        (testsupport::TestOutputFolder() / "console_setup_mode.png").string()));
+    EXPECT_EQ(rig.Find<QStackedWidget>("BaseTab")->currentIndex(), 1);
+}
+
+}  // namespace
