@@ -212,6 +212,8 @@ QWidget* TFBase::BuildWorkScreen() {
         {"MegaButton44", "ВЫКЛ."}, {"MegaButton40", "ВЫХОД"}};
     for (const auto& [name, caption] : items) {
         TMegaButton* b = MakeButton(MAIN_MENU, name, caption, ButtonKind::Push, 100, 44);
+        // Eight long captions share the width of the plot.
+        b->Font.SetSize(9);
         menu->addWidget(b);
         const std::string n = name;
         if (n == "MENU3") Sends(b, this, 32);

@@ -1,0 +1,229 @@
+// The whole program as an operator meets it: the real window, offscreen,
+// with the real unit object and links, against the simulated station on a
+// pty replaying a tension test to the break. Then the same test with the
+// cable pulled mid-test.
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QListWidget>
+#include <QStackedWidget>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "console/tfbase.h"
+#include "controls/cgrafic.h"
+#include "controls/cotchet.h"
+#include "controls/megabutton.h"
+#include "engine/cwork.h"
+#include "link/dev_quelm.h"
+#include "link/devicecommands.h"
+#include "link/stationlinks.h"
+#include "platform/sleeper.h"
+#include "support/console_stand_in.h"
+#include "support/poppler.h"
+#include "support/recording_sink.h"
+#include "support/sim_station.h"
+#include "support/temp_folder.h"
+#include "support/test_output.h"
+
+namespace {
+
+using testsupport::SimStation;
+
+// The longest time the window's thread went without running its event
+// loop, sampled by a 10 ms timer; and what the message panel showed.
+class Watch {
+public:
+    explicit Watch(const TFBase& window) : window_(window) {
+        clock_.start();
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            longest_ = std::max(longest_, clock_.restart());
+            const std::string text = window_.MessageText();
+            if (!text.empty() && text != shown_) shownTexts.push_back(text);
+            shown_ = text;
+        });
+        timer_.start(10);
+    }
+    qint64 LongestMs() const { return longest_; }
+    int TimesShown(const std::string& text) const {
+        return static_cast<int>(std::count(shownTexts.begin(), shownTexts.end(), text));
+    }
+    std::vector<std::string> shownTexts;
+
+private:
+    const TFBase& window_;
+    QTimer timer_;
+    QElapsedTimer clock_;
+    qint64 longest_ = 0;
+    std::string shown_;
+};
+
+class WholeProgram : public ::testing::Test {
+protected:
+    // The replay runs `speed` times faster than the 30 s a real one takes;
+    // the window still reads a sample every 50 ms.
+    void Start(SimStation::Options options, double speed) {
+        options.speed = speed;
+        sim = std::make_unique<SimStation>(options);
+        ASSERT_TRUE(sim->WriteStationSettings(folder.path() + "/Config.INI"));
+        console::ConsoleDeps deps;
+        deps.programFolder = folder.path();
+        deps.clock = &clock;
+        deps.random = &random;
+        deps.messages = &fileErrors;
+        deps.makeUnit = [this](const console::UnitWiring& w) -> std::unique_ptr<C_Connect> {
+            links =
+                std::make_unique<StationLinks>(std::vector<std::string>{sim->DevicePath()}, &w.ui);
+            return std::make_unique<DEVICE_QUELM>(
+                UnitDeps{sleeper, w.samples, linkMessages, *links, w.status, w.testZone});
+        };
+        window = std::make_unique<TFBase>(std::move(deps));
+        window->resize(1390, 755);
+        window->show();
+        QObject::connect(window.get(), &TFBase::programEnded, [this] { ended = true; });
+        ASSERT_TRUE(QTest::qWaitFor([this] { return window->Started(); }, 10000));
+    }
+
+    // "ГОСТ 1497" with its defaults (d0 = 10 mm), as the operator picks it.
+    void PickTension() {
+        window->Command(243);
+        auto* methods = window->findChild<QListWidget*>("Mirandex");
+        ASSERT_NE(methods, nullptr);
+        const auto found = methods->findItems(QString::fromUtf8("ГОСТ 1497"), Qt::MatchExactly);
+        ASSERT_EQ(found.size(), 1);
+        methods->setCurrentItem(found.front());
+        ASSERT_EQ(window->Work()->Methods().Current()->GetValueText("sGO"), "ГОСТ 1497");
+        window->Command(241);
+    }
+
+    void Click(const char* name) {
+        auto* b = window->findChild<TMegaButton*>(name);
+        ASSERT_NE(b, nullptr) << name;
+        QTest::mouseClick(b, Qt::LeftButton, {}, b->rect().center());
+    }
+
+    int Position(int code, int key = -1) const {
+        const auto requests = sim->Serial().Requests();
+        for (std::size_t i = 0; i < requests.size(); ++i) {
+            if (requests[i].code != code) continue;
+            if (key < 0 || (!requests[i].data.empty() && requests[i].data[0] == key))
+                return static_cast<int>(i);
+        }
+        return -1;
+    }
+
+    testsupport::TempFolder folder;
+    testsupport::FakeClock clock;
+    testsupport::ScriptedRandom random;
+    testsupport::RecordingSink fileErrors;
+    testsupport::RecordingSink linkMessages;
+    platform::RealSleeper sleeper;
+    std::unique_ptr<SimStation> sim;
+    std::unique_ptr<StationLinks> links;
+    std::unique_ptr<TFBase> window;
+    bool ended = false;
+};
+
+TEST_F(WholeProgram, TensionTestToTheBreakThenProtocolAndClose) {
+    Start({}, 4.0);
+    C_Work& work = *window->Work();
+    ASSERT_TRUE(work.Connected()) << "the simulated unit was not found";
+    EXPECT_EQ(window->MessageText().find("НЕ НАЙДЕНЫ"), std::string::npos);
+    PickTension();
+
+    Watch watch(*window);
+    sim->Serial().ClearRequests();
+    window->Command(1);
+    // The pump, then the motion block, then the start mode.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return work.State() == C_Work::kRunning; }, 5000));
+    // Writes get no reply: the unit's thread may still be reading them.
+    ASSERT_TRUE(sim->Serial().WaitForCode(device_code::kStartMode, 0, 3000));
+    const int pump = Position(device_code::kKey, key_code::kPumpOn);
+    const int motion = Position(device_code::kMotion);
+    const int startMode = Position(device_code::kStartMode);
+    EXPECT_GE(pump, 0);
+    EXPECT_GT(motion, pump);
+    EXPECT_GT(startMode, motion);
+
+    // The replay takes about 8 s at four times its speed.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return work.Buffer().GetCount(1) > 30; }, 10000));
+    // The curve grows on the work screen's plot (drawn in the curve colour).
+    const auto curvePixels = [&] {
+        const QImage plot = window->WorkPlotter->Picture();
+        const QRgb curve = draw::ColorRef(window->WorkPlotter->ColorGrafik).rgb();
+        int n = 0;
+        for (int y = 0; y < plot.height(); ++y) {
+            for (int x = 0; x < plot.width(); ++x)
+                n += plot.pixel(x, y) == curve ? 1 : 0;
+        }
+        return n;
+    };
+    EXPECT_TRUE(QTest::qWaitFor([&] { return curvePixels() > 50; }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return work.State() == C_Work::kFinished; }, 20000));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return window->MessageText() == "ОПРЕДЕЛЕН РАЗРЫВ ОБРАЗЦА ПО F!!!"; }, 5000));
+    EXPECT_EQ(window->BaseTab->currentIndex(), 1);  // the result screen
+    std::printf("longest pause of the window's thread during the test: %lld ms\n",
+                static_cast<long long>(watch.LongestMs()));
+    Click("Butt_OK");
+
+    // The method's tensile strength lies on the simulated curve's own.
+    const double rm = work.Methods().Current()->GetFloat("fSB");
+    EXPECT_NEAR(rm, sim->Specimen().strength, sim->Specimen().strength * 0.005);
+
+    // The protocol in the preview: one sheet (no print windows).
+    window->Command(35);
+    ASSERT_GE(window->C_Otchet1->PageCount(), 1);
+    const QString pdf =
+        QString::fromStdString((testsupport::TestOutputFolder() / "whole_program.pdf").string());
+    ASSERT_TRUE(window->C_Otchet1->WritePdf(pdf));
+    const std::string text = testsupport::Squeezed(testsupport::PdfText(pdf).value_or(""));
+    if (!text.empty()) {
+        EXPECT_NE(text.find("Лист1из1"), std::string::npos);
+    }
+
+    // Closing switches the pump off at the unit and ends the program.
+    sim->Serial().ClearRequests();
+    window->FormCloseClick();
+    EXPECT_EQ(window->MessageText(), "Закрыть программу?");
+    Click("Butt_YES");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ended; }, 5000));
+    EXPECT_GE(Position(device_code::kKey, key_code::kPumpOff), 0);
+}
+
+TEST_F(WholeProgram, UnitPulledMidTestLeavesTheWindowResponsive) {
+    SimStation::Options options;
+    options.silentAfter = 5.0;  // test seconds: half a second at ten times speed
+    Start(options, 10.0);
+    C_Work& work = *window->Work();
+    ASSERT_TRUE(work.Connected());
+    PickTension();
+
+    window->Command(1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return work.State() == C_Work::kRunning; }, 5000));
+    Watch watch(*window);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return sim->Silent(); }, 10000));
+    const std::string silent = "УСТРОЙСТВО СНЯТИЯ ДАННЫХ НЕ ОТВЕЧАЕТ!";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->MessageText() == silent; }, 5000));
+    // Polling goes on for a while; the message is not repeated.
+    QTest::qWait(2500);
+    EXPECT_EQ(watch.TimesShown(silent), 1);
+    // The stop button still acts while the message is up.
+    Click("BUT_STOP");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return work.State() != C_Work::kRunning; }, 3000));
+    std::printf("longest pause of the window's thread with the unit silent: %lld ms\n",
+                static_cast<long long>(watch.LongestMs()));
+    // The link's own wait is never sat out on the window's thread (1.1 s);
+    // the figure itself is printed above.
+    EXPECT_LT(watch.LongestMs(), 1000);
+}
+
+}  // namespace
