@@ -1,5 +1,8 @@
 #include "console/look.h"
 
+#include <QFocusEvent>
+#include <QFrame>
+
 #include <QFile>
 #include <QFrame>
 #include <QLabel>
@@ -112,6 +115,34 @@ QImage Picture(const char* name) {
     (void)registered;
     // Decoded by Qt's JPEG reader (libjpeg).
     return QImage(QStringLiteral(":/assets/") + QString::fromLatin1(name));
+}
+
+QFrame* MakeBarePanel(QWidget* parent, const char* name, int w, int h) {
+    QFrame* p = MakePanel(parent, name);
+    p->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    p->setLineWidth(3);
+    p->resize(w, h);
+    p->hide();
+    return p;
+}
+
+QFont PixelFont(const QFont& base, int pixels, bool bold) {
+    QFont f = base;
+    f.setPixelSize(pixels);
+    f.setBold(bold);
+    return f;
+}
+
+TapIntoField::TapIntoField(QWidget* field, std::function<void()> action)
+    : QObject(field), action_(std::move(action)) {
+    field->installEventFilter(this);
+}
+
+bool TapIntoField::eventFilter(QObject* /*watched*/, QEvent* event) {
+    if (event->type() == QEvent::FocusIn &&
+        static_cast<QFocusEvent*>(event)->reason() == Qt::MouseFocusReason)
+        action_();
+    return false;
 }
 
 }  // namespace console

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QColor>
+#include <QFont>
 #include <QImage>
+#include <QObject>
 
+#include <functional>
 #include <string>
 
 class QFrame;
@@ -29,6 +32,23 @@ QFrame* MakePanel(QWidget* parent, const char* name);
 QFrame* MakeFloatingPanel(QWidget* parent, const char* name, const char* title, int w, int h);
 TMegaDatchik* MakeReadout(QWidget* parent, const char* name, int rows);
 QLabel* MakeLabel(QWidget* parent, const char* name, const std::string& text, int pixelSize);
+// A raised floating panel of w x h without a title row, hidden.
+QFrame* MakeBarePanel(QWidget* parent, const char* name, int w, int h);
+// The font at a size in pixels (touch-sized text).
+QFont PixelFont(const QFont& base, int pixels, bool bold = false);
+
+// Runs an action when the operator taps into a field; focus the window
+// moves itself (a panel closed) is not a tap.
+class TapIntoField final : public QObject {
+public:
+    TapIntoField(QWidget* field, std::function<void()> action);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    std::function<void()> action_;
+};
 
 // Sets the button's state and redraws it.
 void SetButtonDown(TMegaButton* button, bool down);

@@ -36,8 +36,8 @@ void TFBase::Timer1Timer() {
     }
     if (auto* unit = dynamic_cast<DEVICE_QUELM*>(w.Unit()))
         Datchik4->SetValue(0, static_cast<double>(static_cast<float>(unit->GetCyclesDone())));
-    // The manual panels' rate readouts come with their issue; the engine's
-    // event sink never changes, so nothing is refreshed for it.
+    ShowManualRates();
+    // The engine's event sink never changes: nothing is refreshed for it.
     UpdateTenzControls();
 }
 

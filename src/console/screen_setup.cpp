@@ -122,7 +122,7 @@ QWidget* TFBase::BuildSetupScreen() {
     switches->addWidget(keyboard);
     choice->addWidget(console::MakeLabel(PanelWork, "", "Метод испытания", 14));
     choice->addWidget(Mirandex);
-    choice->addWidget(console::MakeLabel(PanelWork, "", "Тип образца", 14));
+    choice->addWidget(console::MakeLabel(PanelWork, "LabelObrazec", "Тип образца", 14));
     choice->addWidget(ObrazecList);
     choice->addLayout(switches);
     Panel31 = console::MakePanel(Panel11Slot, "Panel31");
@@ -311,6 +311,7 @@ void TFBase::CommitListEdit(int group, int row, const std::string& text) {
     // The list shows the value as stored (clamped and cleaned).
     work_->Methods().RefreshList(group);
     ReloadLists();
+    if (group == 1) FillPoverkaTable(0);
 }
 
 // ----- method, sample type, extensometer
@@ -340,9 +341,7 @@ void TFBase::MirandexClick() {
         if (m->GetInt("iCH") == 2) Command(5);
         if (m->GetInt("iCH") == 1) Command(4);
     }
-    // The verification table comes with its own issue; the engine is told.
-    work_->verification = Mirandex->currentItem() != nullptr &&
-                          Mirandex->currentItem()->text() == QString::fromUtf8("Поверка");
+    PoverkaMethodChosen();
     SyncModeButtons();
 }
 
@@ -355,6 +354,7 @@ void TFBase::ObrazecListClick() {
     C_Parametr* m = work_->Methods().Current();
     if (Has(m, "fPos")) m->SetFloat("fPos", static_cast<float>(index));
     if (Has(m, "fSpd")) work_->SetSpeed(static_cast<float>(m->GetFloat("fSpd")));
+    PoverkaSampleChosen();
 }
 
 void TFBase::TENZ_ONClick() {

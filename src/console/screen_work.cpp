@@ -328,11 +328,11 @@ void TFBase::ButStartClick() {
     console::SetButtonDown(BUT_PAUSE, false);
     console::SetButtonDown(BUT_STOP, false);
     console::SetButtonEnabled(BUT_PAUSE, true);
-    // Test programs come with their own issue: with no program loaded the
-    // button starts the test itself.
-    Command(1);
+    // A loaded test program runs the test; without one the button starts it.
+    if (ProgStart() == 1) Command(1);
 }
 
 void TFBase::ButStopClick() {
+    ProgStop();
     Command(2);
 }

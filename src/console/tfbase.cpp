@@ -11,11 +11,13 @@
 #include <filesystem>
 
 #include "console/eventpump.h"
+#include "console/extens_window.h"
 #include "console/geometry.h"
 #include "console/look.h"
 #include "console/paramlist.h"
 #include "controls/megabutton.h"
 #include "engine/cwork.h"
+#include "link/qlm_comex.h"
 #include "model/configini.h"
 #include "platform/clock.h"
 #include "platform/programfolder.h"
@@ -78,9 +80,13 @@ TFBase::TFBase(console::ConsoleDeps deps, QWidget* parent)
     root->addLayout(body, 1);
 
     BuildManualPanels();
-    BuildLaterPanels();
+    BuildFilePanels();
+    BuildEntryPanels();
+    BuildExtensWindow();
+    BuildBendPicture();
     BuildMessager();
     BuildTimers();
+    BuildProgramPanels();
 
     // The samples a network unit pushes from its listener thread.
     uiQueuePump_ = new QTimer(this);
@@ -99,7 +105,7 @@ TFBase::~TFBase() {
     // Children die after this object's members: their last signals must not reach it.
     for (QObject* child : findChildren<QObject*>())
         QObject::disconnect(child, nullptr, this, nullptr);
-    for (console::ParamList* list : {ListPodgotov, ListStart, ListFinish, ListResult})
+    for (console::ParamList* list : {ListPodgotov, ListStart, ListFinish, ListResult, CUSTOM_LIST})
         list->OnEdit = nullptr;
     // The unit and its link threads end before the window's widgets go.
     if (work_) {
@@ -126,9 +132,7 @@ void TFBase::BuildTimers() {
     TimerELSE = make("TimerELSE", 1, false);
     connect(InitTimer, &QTimer::timeout, this, &TFBase::InitTimerTimer);
     connect(Timer1, &QTimer::timeout, this, &TFBase::Timer1Timer);
-    connect(Timer2, &QTimer::timeout, this, [this] {
-        if (work_) work_->RefreshConfigList();
-    });
+    connect(Timer2, &QTimer::timeout, this, &TFBase::Timer2Timer);
     connect(Timer4, &QTimer::timeout, this, &TFBase::Timer4Timer);
     connect(Timer5, &QTimer::timeout, this, &TFBase::Timer5Timer);
     connect(TimerGetCykl, &QTimer::timeout, this, &TFBase::TimerGetCyklTimer);
@@ -166,7 +170,8 @@ void TFBase::CentrePanel(QWidget* panel) {
 }
 
 void TFBase::FormCloseClick() {
-    // The extensometer and keyboard windows come with their own issues.
+    // The extensometer window comes with its own issue.
+    HideVirtualKeyboard();
     ShowMes("Закрыть программу?", 0, 245);
 }
 

@@ -11,29 +11,39 @@
 
 #include "link/unitdeps.h"
 #include "platform/taskqueue.h"
+#include "program/programrunner.h"
 
 class C_Connect;
 class C_Otchet;
+class C_Parametr;
 class C_Report;
 class C_Work;
 class CGrafic;
 class EventSink;
+class QAction;
 class QComboBox;
+class QFileSystemModel;
 class QFrame;
 class QLabel;
 class QLineEdit;
+class QListView;
 class QListWidget;
+class QListWidgetItem;
 class QSlider;
 class QStackedWidget;
+class QTableWidget;
 class QTabWidget;
 class QTimer;
+class QTreeView;
 class TConfigINI;
+class TFKeyBoard;
 class TMegaButton;
 class TMegaDatchik;
 class TMegaTabs;
 
 namespace platform {
 class Clock;
+class Launcher;
 class MessageSink;
 class PowerControl;
 class RandomSource;
@@ -190,7 +200,7 @@ public:
     TMegaButton *MegaButton34 = nullptr, *MegaButton51 = nullptr;
 
     // other pages
-    QListWidget* CUSTOM_LIST = nullptr;
+    console::ParamList* CUSTOM_LIST = nullptr;
     C_Otchet* C_Otchet1 = nullptr;
     QLabel* PageNomber = nullptr;
 
@@ -212,6 +222,143 @@ public:
     QFrame* OPENFILE_PANEL = nullptr;
     QFrame* PanelPoverka = nullptr;
 
+    // ----- entry panels: numeric entry, password, data zoom, keyboard
+    // (panel_entry.cpp)
+    QFrame* SPEED_ENTER = nullptr;
+    QLineEdit* SPEED_EDIT = nullptr;
+    TMegaButton *SPEED_OK = nullptr, *SPEED_CANCEL = nullptr;
+    QLabel* SPEED_HINT = nullptr;  // why a typed value is refused
+    QFrame* PAROLMES = nullptr;
+    QLineEdit *ParolEdit = nullptr, *Edit1 = nullptr;
+    TMegaButton *PASSWORD_OK = nullptr, *PASSWORD_CANCEL = nullptr;
+    QFrame* ZOOMPANEL = nullptr;
+    console::ParamList* SELECT_DATA = nullptr;
+    TMegaButton* ZoomClose = nullptr;
+    // The on-screen keyboard: a window of its own that this one owns.
+    TFKeyBoard* FKeyBoard = nullptr;
+    // The password panel shown or hidden, its entry emptied either way.
+    void ShowPassword(bool show);
+    // The numeric entry's target (0 ... 11) and the zoom flag.
+    int EntryTarget() const { return entryTarget_; }
+    bool ZoomFlag() const { return zoomFlag_; }
+
+    // ----- file panels: save, open, report preview, report rows
+    // (panel_files.cpp)
+    QComboBox *DriveComboBox1 = nullptr, *DriveComboBox2 = nullptr;
+    QTreeView *CDirectoryOutline1 = nullptr, *CDirectoryOutline2 = nullptr;
+    QLineEdit* Edit5 = nullptr;
+    QLabel* SaveWarning = nullptr;  // why a typed file name is refused
+    TMegaButton *SAVE_DIALOG = nullptr, *SAVE_DIALOG_EXP = nullptr, *CANCEL_DIALOG = nullptr;
+    QListView* FileListBox1 = nullptr;
+    TMegaButton *OPENFILE_BUT = nullptr, *OTMENA_BUT = nullptr, *JURNAL = nullptr;
+    TMegaButton *PRINT = nullptr, *LastPAGE = nullptr, *NextPage = nullptr, *ZOOMUP = nullptr,
+                *ZOOMDOWN = nullptr, *ZOOMALL = nullptr, *BACK_BUT = nullptr,
+                *MegaButton3 = nullptr;
+    QFrame* LIST_CHECK = nullptr;
+    QListWidget* CheckList = nullptr;
+    TMegaButton *MegaButton18 = nullptr, *MegaButton19 = nullptr, *MegaButton20 = nullptr;
+    // What starts the journal program; null: the system's. Tests hand in a fake.
+    void SetLauncher(platform::Launcher* launcher);
+
+    // ----- manual control, hydraulic station, zero hold, hold program
+    // (panel_manual.cpp)
+    TMegaButton *DecoExit = nullptr, *MegaButton70 = nullptr;
+    QLabel *SPEED_PUD = nullptr, *SPEED_PUD1 = nullptr;
+    // The compression set-points and their buttons; the displacement one is hidden.
+    QLineEdit *MaskEdit1 = nullptr, *MaskEdit2 = nullptr;
+    TMegaButton *MegaButton8 = nullptr, *MegaButton52 = nullptr;
+    // Opens the hold panel from the compression panel; why a set-point is refused.
+    TMegaButton* PressHold = nullptr;
+    QLabel* PressMessage = nullptr;
+    QFrame* PanelIZNOS = nullptr;
+    QWidget* TEMPT = nullptr;
+    QLabel *TTEMP = nullptr, *TTEMP1 = nullptr, *TMASLO = nullptr, *TFILTR = nullptr,
+           *NORMA = nullptr;
+    QTimer* Timer3 = nullptr;
+    QFrame* Panel19 = nullptr;
+    QLineEdit *MaskEdit3 = nullptr, *MaskEdit4 = nullptr, *MaskEdit5 = nullptr,
+              *MaskEdit6 = nullptr, *MaskEdit7 = nullptr;
+    TMegaButton *MegaButton59 = nullptr, *MegaButton60 = nullptr;
+    QLabel* HoldMessage = nullptr;  // why the hold program is refused
+    // The hydraulic station's service tick, callable by tests.
+    void Timer3Timer();
+
+    // ----- test programs, named positions, verification table
+    // (screen_program.cpp, panel_poverka.cpp)
+    // the program sheet "ПРОГРАММА": files, the program, the line composer
+    QFrame* PanelProg = nullptr;
+    QListView* FileProgram = nullptr;
+    QAction* N1 = nullptr;
+    QLineEdit* Edit6 = nullptr;
+    QListWidget *ListProg = nullptr, *ListCmd = nullptr;
+    QLabel *PanelTXT = nullptr, *P1 = nullptr, *LP2 = nullptr;
+    QComboBox *ComboBox1 = nullptr, *ComboBox2 = nullptr, *P2 = nullptr;
+    QLineEdit *Edit7 = nullptr, *P3 = nullptr;
+    TMegaButton *Button3 = nullptr, *Button4 = nullptr, *Button5 = nullptr, *Button6 = nullptr,
+                *Button7 = nullptr;
+    QTimer *TimeRunProg = nullptr, *TimerTick = nullptr;
+    // named positions: the chooser on the plot sheet and the table panel
+    QComboBox* ComboBox3 = nullptr;
+    QFrame* Panel32 = nullptr;
+    QTableWidget* ValueListEditor1 = nullptr;
+    TMegaButton *Button8 = nullptr, *Button9 = nullptr;
+    // the verification table on PanelPoverka
+    QWidget* Move10 = nullptr;
+    QTableWidget* TABPOVER = nullptr;
+    TMegaButton *OXod = nullptr, *MegaButton42 = nullptr, *MegaButton43 = nullptr,
+                *AUTOPILOT = nullptr;
+
+    // One program line run now: 0 carried out or accepted, -1 unknown, false
+    // or malformed.
+    int ProgCommand(const std::string& line);
+    int ProgCondition(const std::string& line);
+    // 1 for an empty program (the caller starts the test), else 0: running.
+    int ProgStart();
+    void ProgStop();
+    // Loads the program file named so, ignoring letter case, from "PROG".
+    void SelectProgram(const std::string& name);
+    void FillPositionList();
+    // The runner's three ticks, callable by tests.
+    void TimeRunProgTimer();
+    void TimerTickTimer();
+    void TimerELSETimer();
+    const testprogram::ProgramRunner& Runner() const { return *runner_; }
+    // The verification table of the method "Поверка" (clear 1: readings to 0).
+    void FillPoverkaTable(int clear);
+    void ClearPoverka();
+    void StartPoverka(int k);
+    int PoverkaChannel() const { return poverkaChannel_; }
+
+    // ----- settings, help and calibration screens (screen_settings.cpp,
+    // screen_help.cpp, screen_calibration.cpp)
+    class QTreeWidget* TreeView1 = nullptr;
+    QStackedWidget* PageConfig = nullptr;
+    QFrame* SHILDIK = nullptr;
+    TMegaButton* CONFIG_EXIT = nullptr;
+    TMegaButton* CONFIG_KEYBOARD = nullptr;
+    QComboBox *LinChan = nullptr, *LinPoint = nullptr;
+    // Reference (PI) and real (PR) values of rows 1 to 20, at [row - 1].
+    QLineEdit* PI[20] = {};
+    QLineEdit* PR[20] = {};
+    TMegaButton* SAVE_CALIB_POINT = nullptr;
+    class QTreeWidget* TreeView2 = nullptr;
+    class HelpView* WebBrowser1 = nullptr;
+    QFrame* Cons = nullptr;
+    class QPlainTextEdit* Memo1 = nullptr;
+    class QAction *Action1 = nullptr, *Action2 = nullptr, *Action3 = nullptr, *Action4 = nullptr,
+                  *Action5 = nullptr;
+    // Ctrl+E: manual entry in the verification table, which connects to it.
+    Q_SIGNAL void ManualEntryRequested();
+
+    // ----- extensometer window and bend picture (extens_window.cpp,
+    // bend_picture.cpp)
+    // The extensometer's port, made with the window, and the extensometer
+    // window: a top-level window of its own, hidden until EXTENS_OPEN (on the
+    // work screen's control bar) shows it. The port outlives the window.
+    std::unique_ptr<class QLM_COMeX> ExtensLink;
+    std::unique_ptr<class TExtens> Extens;
+    TMegaButton* EXTENS_OPEN = nullptr;
+
     // timers
     QTimer *InitTimer = nullptr, *Timer1 = nullptr, *Timer2 = nullptr, *Timer4 = nullptr,
            *Timer5 = nullptr, *TimerGetCykl = nullptr, *TimerELSE = nullptr;
@@ -226,7 +373,6 @@ private:
     QWidget* BuildHelpPage();
     void BuildManualPanels();
     void BuildMessager();
-    void BuildLaterPanels();
     void BuildTimers();
     void BuildChrome();
 
@@ -305,6 +451,165 @@ private:
     void AnswerMes(int answer);
     void DisableScreensBehindMessage();
     void EnableScreensAfterMessage();
+
+    // ----- entry panels (panel_entry.cpp)
+    void BuildEntryPanels();
+    // The keyboard in the configuration's mode (0 keeps it hidden), in a
+    // given mode, or hidden; for every panel that takes typing.
+    void ShowVirtualKeyboard();
+    void ShowKeyboardIn(int mode);
+    void HideVirtualKeyboard();
+    void OpenSpeedEntry(int target);
+    void SPEED_OKClick();
+    void PASSWORD_OKClick();
+    void OpenZoomPanel(int group);
+    void ZoomCloseClick();
+    // Closes the zoom panel if it is open and clears the zoom flag.
+    void CloseZoomPanel();
+    int entryTarget_ = 0;
+    int zoomGroup_ = 0;
+    bool zoomFlag_ = false;
+    bool keyboardPlaced_ = false;
+    std::vector<std::string> zoomLines_;
+
+    // ----- file panels (panel_files.cpp)
+    void BuildFilePanels();
+    void BuildSavePanel();
+    void BuildOpenPanel();
+    void BuildListCheck();
+    std::string SaveTestFolder() const;
+    void ShowSavePanel(const std::string& folder);
+    void SetSaveFolder(const std::string& folder);
+    void RefreshSavePath();
+    bool TakeSaveName();
+    void SAVE_DIALOGClick();
+    void SAVE_DIALOG_EXPClick();
+    void ShowOpenPanel(const std::string& folder);
+    void ShowFiles(const QString& folder);
+    std::string ChosenFile() const;
+    void OPENFILE_BUTClick();
+    void JURNALClick();
+    void ReadyViewer();
+    void ShowPageNumber();
+    void OpenListCheck();
+    void CheckLine(QListWidgetItem* item, bool on);
+    void CheckAllLines(bool on);
+    void ApplyRowCount();
+    void CloseListCheck();
+    QFileSystemModel *saveFolders_ = nullptr, *openFolders_ = nullptr, *openFiles_ = nullptr;
+    std::string saveFolder_;
+    platform::Launcher* launcher_ = nullptr;
+
+    // ----- manual control and hydraulics (panel_manual.cpp)
+    void BuildTensionPanel();
+    void BuildPressPanel();
+    void BuildStationPanel();
+    void BuildHoldPanel();
+    void ManualPanelClick();
+    void CrossheadInterlock(bool fromLowerGrip);
+    void OUTPUDClick();
+    void OUTPUD1Click();
+    void CloseManualPanels();
+    void ApplyPressSetPoint(QLineEdit* edit, int channel);
+    void ShowManualRates();
+    void StationPanelClick();
+    float RefreshStation();
+    void WarnOilTemperature();
+    void HoldPanelClick();
+    void ApplyHoldProgram();
+    // The unit's input word as last read (oil level and filter bits).
+    std::uint16_t inputWord_ = 0;
+
+    // ----- test programs, positions, verification (screen_program.cpp,
+    // panel_poverka.cpp)
+    void BuildProgramPanels();
+    void BuildProgramSheet(QWidget* sheet);
+    void BuildPositionPanel();
+    void BuildPoverkaPanel();
+    void ShowProgram();
+    void LoadProgramFile(const std::string& fileName);
+    void ListCmdClick();
+    void ConditionChoice();
+    void ComposeLineClick(bool insert);
+    void SaveProgramClick();
+    void DeleteProgramClick();
+    void LoadPositions();
+    void SavePositions();
+    void GoToPosition();
+    // Result mode (48) ends the scan of condition lines.
+    void StopConditionScan();
+    void PoverkaMethodChosen();
+    void PoverkaSampleChosen();
+    C_Parametr* PoverkaMethod() const;
+    void ShowPoverkaCells();
+    void PoverkaCellClicked(int row, int column);
+    void PoverkaCellTyped(int row, int column);
+    void PoverkaLayout();
+    void ManualPoverkaEntry();
+    void AutoPoverka();
+    // With a unit the invented readings are never offered.
+    void PoverkaStartUp();
+    void CollapsePoverka();
+    std::unique_ptr<testprogram::ProgramHost> programHost_;
+    std::unique_ptr<testprogram::ProgramRunner> runner_;
+    QFileSystemModel* programFiles_ = nullptr;
+    int poverkaChannel_ = 1;
+    // What the nominal points were last computed for.
+    int poverkaCount_ = -1;
+    int poverkaPointsChannel_ = 0;
+    bool manualEntry_ = false;
+    bool poverkaCollapsed_ = false;
+    bool poverkaFilling_ = false;
+
+    // ----- settings, help, calibration (screen_settings.cpp, screen_help.cpp,
+    // screen_calibration.cpp)
+    QWidget* BuildCalibrationPage();
+    QWidget* BuildAboutPage();
+    void BuildCons();
+    void BuildShortcuts();
+    void TreeView1Change(int index);
+    void ReloadCustomList();
+    void CustomListEdit(int row, const std::string& text);
+    void CommitCustomListEdit();
+    void Timer2Timer();
+    void CentreShildik();
+    void ShowSettingsKeyboard();
+    void ConsButton1Click();
+    void LinChanChange();
+    void LinPointChange();
+    void FillCalibFields();
+    void CalibFieldEdited(bool reference, int row, const QString& text);
+    void SaveCalibPointClick();
+    void ConfigExitClick();
+    void ConfigExitFinish();
+    void HelpTopicClick(class QTreeWidgetItem* item);
+    class C_Kanal* CalibChannel();
+    // The configuration group CUSTOM_LIST shows and stores into.
+    int configGroup_ = 7;
+    // The unit's pause after the PID gains when the settings are left.
+    QTimer* configExitPause_ = nullptr;
+
+    // ----- extensometer window, bend picture (extens_window.cpp,
+    // bend_picture.cpp)
+    void BuildExtensWindow();
+    void BuildBendPicture();
+    // The work plot's OnOutBuffer: the bend picture while the method asks for it.
+    void WorkPlotterOutBuffer(CGrafic* plot);
+    // The picture shows at equal units in a view of its own; released, the
+    // plot scales to its data again.
+    void HoldBendView(CGrafic& plot, double width);
+    void ReleaseBendView(CGrafic& plot);
+    void ShowBendReadout(bool visible);
+    // The last bend angle measured, degrees, and the set-up last drawn: what
+    // the method lacks keeps these.
+    double bendAngle_ = 0.0;
+    double bendSpan_ = 200.0;
+    double bendSupport_ = 40.0;
+    double bendMandrel_ = 50.0;
+    double bendThickness_ = 20.0;
+    bool bendViewHeld_ = false;
+    // The protocol number of the test whose stop the picture asked for.
+    int bendStopTest_ = -1;
 
     // ----- helpers
     void ShowScreen(int page);

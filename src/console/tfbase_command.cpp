@@ -14,6 +14,7 @@
 #include <iterator>
 
 #include "console/look.h"
+#include "console/panel_files.h"
 #include "console/paramlist.h"
 #include "console/tfbase.h"
 #include "controls/cgrafic.h"
@@ -118,7 +119,7 @@ void TFBase::Command(int code) {
     if (work_) work_->Command(code);
     if (code == 48) {
         CGraficRes->DrawGrid();
-        TimerELSE->stop();
+        StopConditionScan();
     }
 }
 
@@ -154,23 +155,28 @@ int TFBase::ClearPlotBlock(int code) {
 int TFBase::SaveBlock(int code) {
     methodText_ = Mirandex->currentItem() != nullptr ? Mirandex->currentItem()->text().toStdString()
                                                      : std::string();
-    Edit4->setText(QString::fromStdString("Протокол № " + std::to_string(ProtocolNumber()) +
-                                          " от " + platform::DateText(deps_.clock->Now())));
+    Edit4->setText(
+        QString::fromStdString(console::DefaultSaveName(ProtocolNumber(), deps_.clock->Now())));
     CentrePanel(DIALOG_SAVE);
     DIALOG_SAVE->show();
-    // The folder of the method's tests; the panel's folder tree comes with
-    // the save panel's own issue.
-    const std::string folder =
-        platform::JoinPath(platform::JoinPath(ProgramDir(), "SaveTest"), methodText_);
+    const std::string folder = platform::JoinPath(SaveTestFolder(), methodText_);
     std::error_code ec;
     std::filesystem::create_directory(folder, ec);
-    if (ec) deps_.messages->ShowMessage("Ошибка", "Папка '" + folder + "' не может быть создана");
+    // The panel stays, its tree where it was: the operator may pick another folder.
+    if (ec) {
+        deps_.messages->ShowMessage("Ошибка", "Папка '" + folder + "' не может быть создана");
+        return code;
+    }
+    ShowSavePanel(folder);
     return code;
 }
 
 int TFBase::OpenBlock(int code) {
     CentrePanel(OPENFILE_PANEL);
     OPENFILE_PANEL->show();
+    const std::string method =
+        Mirandex->currentItem() != nullptr ? Mirandex->currentItem()->text().toStdString() : "";
+    ShowOpenPanel(platform::JoinPath(SaveTestFolder(), method));
     return code;
 }
 
@@ -181,11 +187,11 @@ int TFBase::PrintBlock(int code) {
     report_->SetRowCount(work_->Methods().CountShown());
     report_->ClearOtchet();
     report_->MakeOtchet();
+    ReadyViewer();
     // To the last sheet: the viewer holds at the end.
     for (int i = 0; i < C_Otchet1->PageCount(); ++i)
         C_Otchet1->NextPage();
-    PageNomber->setText(QString::number(C_Otchet1->GetCurrentPage() + 1) + "/" +
-                        QString::number(C_Otchet1->PageCount()));
+    ShowPageNumber();
     CloseMes();
     return code;
 }
@@ -195,7 +201,7 @@ int TFBase::NothingBlock(int code) {
 }
 
 int TFBase::PoverkaBlock(int code) {
-    // The verification table comes with its own issue.
+    StartPoverka(code - 64);
     return code;
 }
 
@@ -254,7 +260,7 @@ int TFBase::ResultModeBlock(int code) {
         plot->DrawGrid();
     }
     ColourLists(false);
-    // The zoom panel comes with its own issue.
+    CloseZoomPanel();
     SetResultAxisButtons();
     ReloadMethodLists();
     if (work_ && work_->Config().iAUTOSAVE != 0 && !viewing_) Command(33);
@@ -302,6 +308,10 @@ int TFBase::GripBlock(int code) {
     TMegaButton* off = code <= 13 ? CONT_UPOFF : CONT_DOWNOFF;
     SetButtonDown(on, clamp);
     SetButtonDown(off, !clamp);
+    // The grip's toggle shows the same, and the jog buttons obey the grips
+    // whichever button moved them.
+    SetButtonDown(code <= 13 ? GRIP_UP : GRIP_DOWN, clamp);
+    CrossheadInterlock(false);
     return code;
 }
 
@@ -346,9 +356,8 @@ int TFBase::TensionZoneBlock(int code) {
     // The output buttons come up and their handlers enable the manual controls.
     SetButtonDown(OUTPUD, false);
     SetButtonDown(OUTPUD1, false);
-    for (TMegaButton* b : {GRIP_UP, GRIP_DOWN, CONT_UP, CONT_STOP, CONT_DOWN, CONT_ON, CONT_UP1,
-                           CONT_STOP1, CONT_DOWN1, CONT_ON1})
-        SetButtonEnabled(b, true);
+    OUTPUDClick();
+    OUTPUD1Click();
     Command(5);
     DatchikUstav1->show();
     DatchikUstav2->show();

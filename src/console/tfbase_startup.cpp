@@ -56,15 +56,16 @@ int TFBase::StartUpBlock(int) {
     Timer1->start();
     setEnabled(true);
     ShowScreen(0);
-    // 9: the verification table comes with its own issue.
+    // 9
     work_->FillConfigList(settingsLines_, 7);
-    CUSTOM_LIST->clear();
-    for (const std::string& line : settingsLines_)
-        CUSTOM_LIST->addItem(QString::fromStdString(line));
+    ReloadCustomList();
     ApplyChannels();
     Timer1->setInterval(work_->Config().iCHANCOUNT);
-    // 10: named positions come with the test-program issue.
-    // 11: the hydraulic station's 10 s reads come with the manual-control issue.
+    PoverkaStartUp();
+    // 10
+    LoadPositions();
+    // 11
+    Timer3->start();
     SyncModeButtons();
     Command(68);
     Timer5->start();
@@ -73,7 +74,8 @@ int TFBase::StartUpBlock(int) {
     DisableUnusedChannels();
     started_ = true;
     LoadProtocolNumber();
-    // 14: the program list comes with the test-program issue.
+    // 14
+    SelectProgram("Default.ini");
     // 15
     const C_Config& c = work_->Config();
     const bool zones = c.iZONAR >= 0 || c.iZONAS >= 0;
@@ -227,7 +229,7 @@ void TFBase::ShutDownProgramSide(bool saveHours) {
     Command(21);
     if (saveHours) work_->Config().Save(1);
     C_Otchet1->ClearList();
-    for (QTimer* t : {Timer1, Timer2, Timer4, Timer5, TimerGetCykl, TimerELSE})
+    for (QTimer* t : {Timer1, Timer2, Timer3, Timer4, Timer5, TimerGetCykl, TimerELSE})
         t->stop();
     work_->Disconnect();
 }

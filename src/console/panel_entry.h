@@ -1,0 +1,81 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "console/geometry.h"
+
+// What the entry panels decide, without widgets: which field a click on a
+// set-point readout edits, whether a typed number may go to the unit, and
+// where the numeric entry and the keyboard under the zoom panel are placed.
+namespace console::entry {
+
+// The field a numeric entry target writes.
+enum class Field { Speed, SetPoint, Protection, AuxProtection, BreakPercent };
+
+struct Target {
+    Field field = Field::Speed;
+    // The measuring channel (1 ... 5); 0 for the speed, which goes to the
+    // active channel; the break percentage goes to channels 1 and 4.
+    int channel = 0;
+    // The SetValue code sent to the unit afterwards; 0 sends nothing.
+    int sendCode = 0;
+    friend bool operator==(const Target&, const Target&) = default;
+};
+
+// Targets 0 ... 11 of the numeric entry; nothing outside.
+std::optional<Target> DescribeTarget(int target);
+
+// The set-point readouts of the work screen, in this order.
+enum class Readout { Ustav1, Ustav2, Ustav3, Mega1, Mega2 };
+// The target a click on a readout's row opens; nothing for a row without one.
+std::optional<int> TargetOfRow(Readout readout, int row);
+
+// The range a value may have; an unknown maximum is not checked.
+struct Limits {
+    double min = 0.0;
+    std::optional<double> max;
+    friend bool operator==(const Limits&, const Limits&) = default;
+};
+
+// The limits of a field: set-points and protections from 0 to the channel's
+// measuring range, the speed from 0 (a stop) to the channel's speed limit,
+// the break percentage from 0 to 100. A range or limit of 0 or less is not
+// configured and so not a maximum.
+Limits LimitsOf(Field field, double fullScale, double speedLimit);
+
+// A typed number, all of it: blanks around, an optional sign, digits with at
+// most one decimal separator ("," "." or the Russian layout's letter on the
+// point key) and an optional exponent. Read in single precision and widened,
+// as every typed number is; anything else, or a number beyond single
+// precision, is not a number.
+std::optional<double> ParseNumber(std::string_view text);
+
+// A typed value that may be sent, or why it is refused as the panel says it.
+struct Checked {
+    std::optional<double> value;
+    std::string refusal;
+};
+Checked CheckEntry(std::string_view text, const Limits& limits);
+
+// The speed's number in the caption of the speed readout ("2,000 мм/мин"
+// gives "2,000"): the entry opens with a text that reads back.
+std::string SpeedCaptionNumber(std::string_view caption);
+
+// The numeric entry: its top 30 pixels above the control bar's, centred on
+// the bar, kept inside the window.
+Point SpeedEntryOrigin(Point bar, Size barSize, Size panel, Size window);
+
+// The keyboard under the zoom panel: centred on the window, its top 335
+// pixels below the panel's; moved up or aside only as far as it takes to
+// keep it on the screen (`screen` origin and size, global coordinates).
+Point ZoomKeyboardOrigin(Point window, int windowWidth, int panelTop, Size keyboard, Point screen,
+                         Size screenSize);
+
+// The on-screen keyboard's mode in the configuration: its low byte.
+constexpr int KeyboardMode(int iVK) {
+    return iVK & 0xFF;
+}
+
+}  // namespace console::entry

@@ -1,0 +1,38 @@
+#include "console/poverkatable.h"
+
+#include "platform/formatfloat.h"
+
+namespace console {
+
+std::vector<std::string> PoverkaHeaders(bool sevenColumns) {
+    if (sevenColumns) {
+        // "I Проход O" is written with a Latin O, as the station shows it.
+        return {"Точка",       "I Проход П",   "I Проход O",  "II Проход П",
+                "II Проход О", "III Проход П", "III Проход О"};
+    }
+    return {"Точка", "I Проход", "II Проход", "III Проход"};
+}
+
+std::string PoverkaReadingKey(int column, int row, bool sevenColumns) {
+    static const char* const kSeven[] = {"fKP1_", "fKO1_", "fKP2_", "fKO2_", "fKP3_", "fKO3_"};
+    static const char* const kFour[] = {"fKP1_", "fKP2_", "fKP3_"};
+    const int columns = sevenColumns ? 6 : 3;
+    if (column < 1 || column > columns || row < 1 || row > kPoverkaPoints) return "";
+    const char* run = sevenColumns ? kSeven[column - 1] : kFour[column - 1];
+    return run + std::to_string(row - 1);
+}
+
+std::array<float, kPoverkaPoints> NominalPoints(double range, int n) {
+    std::array<float, kPoverkaPoints> points{};
+    if (n < 1 || n > kPoverkaPoints) return points;
+    for (int i = 1; i <= n; ++i)
+        points[static_cast<size_t>(i - 1)] = static_cast<float>(range / n * i);
+    return points;
+}
+
+std::string ReadingCellText(int row, int n, double reading) {
+    if (row > n) return "-";
+    return reading != 0 ? platform::FormatFloat("0.000", reading) : std::string();
+}
+
+}  // namespace console

@@ -1,0 +1,165 @@
+// The calibration page of the settings screen: a measuring channel's table
+// of reference and real values, typed straight into the channel, and the
+// button that sends the table to the unit.
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+#include <string>
+
+#include "console/look.h"
+#include "console/tfbase.h"
+#include "controls/megabutton.h"
+#include "engine/cwork.h"
+#include "model/ckanal.h"
+#include "model/numtext.h"
+#include "platform/formatfloat.h"
+
+namespace {
+
+// The unit's table holds this many points: the rows of the page.
+constexpr int kRows = C_Kanal::kUnitTablePoints;
+// Rows shown side by side: two blocks of ten keep the fields touch-sized.
+constexpr int kRowsPerBlock = 10;
+
+}  // namespace
+
+QWidget* TFBase::BuildCalibrationPage() {
+    auto* page = console::MakePanel(nullptr, "CalibPage");
+    auto* column = new QVBoxLayout(page);
+    column->setContentsMargins(12, 8, 12, 8);
+
+    auto* choice = new QHBoxLayout;
+    auto combo = [page](const char* name, QStringList items) {
+        auto* box = new QComboBox(page);
+        box->setObjectName(name);
+        box->setFont(console::PixelFont(box->font(), 22, true));
+        box->setMinimumSize(120, 48);
+        box->addItems(items);
+        return box;
+    };
+    LinChan = combo("LinChan", {"F", "L", "E", "F1", "L1"});
+    QStringList counts;
+    for (int n = 0; n <= kRows; ++n)
+        counts << QString::number(n);
+    LinPoint = combo("LinPoint", counts);
+    LinPoint->setMaxVisibleItems(kRows + 1);
+    choice->addWidget(console::MakeLabel(page, "", "Канал", 20));
+    choice->addWidget(LinChan);
+    choice->addSpacing(30);
+    choice->addWidget(console::MakeLabel(page, "", "Кол. точек", 20));
+    choice->addWidget(LinPoint);
+    choice->addStretch(1);
+    SAVE_CALIB_POINT = console::MakeButton(page, "SAVE_CALIB_POINT", "СОХРАНИТЬ",
+                                           console::ButtonKind::Push, 200, 56);
+    SAVE_CALIB_POINT->setToolTip(QString::fromUtf8("Записать таблицу канала в блок управления"));
+    choice->addWidget(SAVE_CALIB_POINT);
+    column->addLayout(choice);
+    column->addSpacing(8);
+
+    auto* grid = new QGridLayout;
+    grid->setHorizontalSpacing(10);
+    grid->setVerticalSpacing(6);
+    for (int block = 0; block < kRows / kRowsPerBlock; ++block) {
+        const int c = block * 4;
+        for (auto [offset, text] :
+             {std::pair{1, "Эталонное значение"}, std::pair{2, "Реальное значение"}})
+            grid->addWidget(console::MakeLabel(page, "", text, 16), 0, c + offset, Qt::AlignCenter);
+        if (block > 0) grid->setColumnMinimumWidth(c - 1, 30);
+    }
+    for (int row = 1; row <= kRows; ++row) {
+        const int c = (row - 1) / kRowsPerBlock * 4;
+        const int r = (row - 1) % kRowsPerBlock + 1;
+        grid->addWidget(console::MakeLabel(page, "", std::to_string(row) + ".", 18), r, c,
+                        Qt::AlignRight);
+        auto field = [&](const std::string& name) {
+            auto* edit = new QLineEdit(page);
+            edit->setObjectName(QString::fromStdString(name + std::to_string(row)));
+            edit->setFont(console::PixelFont(edit->font(), 20));
+            edit->setMinimumHeight(40);
+            edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            return edit;
+        };
+        QLineEdit* reference = PI[row - 1] = field("PI");
+        QLineEdit* real = PR[row - 1] = field("PR");
+        grid->addWidget(reference, r, c + 1);
+        grid->addWidget(real, r, c + 2);
+        // Every typed character reaches the channel at once.
+        connect(reference, &QLineEdit::textEdited, this,
+                [this, row](const QString& text) { CalibFieldEdited(true, row, text); });
+        connect(real, &QLineEdit::textEdited, this,
+                [this, row](const QString& text) { CalibFieldEdited(false, row, text); });
+    }
+    column->addLayout(grid);
+    column->addStretch(1);
+
+    // Only the operator's choices act: the page sets the lists itself when
+    // it shows a channel.
+    connect(LinChan, &QComboBox::activated, this, [this] { LinChanChange(); });
+    connect(LinPoint, &QComboBox::activated, this, [this] { LinPointChange(); });
+    SAVE_CALIB_POINT->OnClick = [this](TMegaButton*) { SaveCalibPointClick(); };
+    return page;
+}
+
+C_Kanal* TFBase::CalibChannel() {
+    const int index = LinChan->currentIndex();
+    if (!work_ || index < 0) return nullptr;
+    return &work_->Channel(index + 1);
+}
+
+void TFBase::LinChanChange() {
+    const C_Kanal* channel = CalibChannel();
+    const int points = channel != nullptr ? channel->tablePoints : -1;
+    const bool valid = points >= 0 && points <= kRows;
+    LinPoint->setCurrentIndex(valid ? points : -1);
+    LinPoint->setEnabled(valid);
+    // Only shown: a count the page cannot show stays in the channel as it is.
+    FillCalibFields();
+}
+
+void TFBase::LinPointChange() {
+    C_Kanal* channel = CalibChannel();
+    if (channel == nullptr || LinPoint->currentIndex() < 0) return;
+    channel->tablePoints = LinPoint->currentIndex();
+    // Live readings use the points in use from now on.
+    channel->MakeSegments();
+    FillCalibFields();
+}
+
+void TFBase::FillCalibFields() {
+    const C_Kanal* channel = CalibChannel();
+    const int n = channel != nullptr ? LinPoint->currentIndex() : -1;
+    for (int row = 1; row <= kRows; ++row) {
+        const bool used = row <= n;
+        const size_t i = static_cast<size_t>(row - 1);
+        PI[i]->setText(
+            used ? QString::fromStdString(platform::FormatFloat("0.000", channel->tableY[i]))
+                 : QString());
+        PR[i]->setText(
+            used ? QString::fromStdString(platform::FormatFloat("0.000", channel->tableX[i]))
+                 : QString());
+        PI[i]->setEnabled(used);
+        PR[i]->setEnabled(used);
+    }
+}
+
+void TFBase::CalibFieldEdited(bool reference, int row, const QString& text) {
+    C_Kanal* channel = CalibChannel();
+    if (channel == nullptr) return;
+    // The Russian layout's decimal key gives "ю": it reads as the point.
+    const double value = StrToFloatEx(CleanNumber(text.toStdString()));
+    if (reference)
+        channel->SetTableY(row - 1, value);
+    else
+        channel->SetTableX(row - 1, value);
+}
+
+void TFBase::SaveCalibPointClick() {
+    if (!work_ || LinPoint->currentIndex() < 0) return;
+    // The unit numbers its channels from 1 ("F" is 1), as the list does not.
+    work_->DeviceCmd(LinChan->currentIndex() + 1, 0);
+}

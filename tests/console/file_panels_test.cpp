@@ -1,0 +1,592 @@
+// The file panels of the real window, offscreen, against a fake unit: save
+// and export, open, the journal button, the report preview's buttons and the
+// report row choice; renderings of each for a person to look at.
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFileSystemModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QListWidget>
+#include <QRegularExpression>
+#include <QStackedWidget>
+#include <QTreeView>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+
+#include "console/panel_files.h"
+#include "console_rig.h"
+#include "controls/cgrafic.h"
+#include "controls/cotchet.h"
+#include "controls/symbolfont.h"
+#include "controls/tfkeyboard.h"
+#include "platform/launcher.h"
+#include "protocols/creport.h"
+#include "support/poppler.h"
+#include "support/test_output.h"
+
+namespace {
+
+using testsupport::ConsoleRig;
+namespace fs = std::filesystem;
+
+// ----- names
+
+TEST(SaveNames, DefaultNameCarriesTheDateWithDots) {
+    EXPECT_EQ(console::DefaultSaveName(7, {2026, 3, 5, 23, 59, 0}), "Протокол № 7 от 05.03.2026");
+    EXPECT_EQ(console::DefaultSaveName(1234, {1999, 12, 31}), "Протокол № 1234 от 31.12.1999");
+}
+
+TEST(SaveNames, NamesThatLeaveTheFolderOrHideAreRefused) {
+    const std::pair<const char*, bool> cases[] = {
+        {"Испытание", true}, {"Протокол № 3 от 05.03.2026", true},
+        {"a.b", true},       {"trailing.", true},
+        {"a/b", false},      {"/etc/passwd", false},
+        {"../../x", false},  {"..", false},
+        {".", false},        {".hidden", false},
+        {"", true},  // the panel puts the default name in first
+    };
+    for (const auto& [name, ok] : cases)
+        EXPECT_EQ(console::RefusedFileName(name).empty(), ok) << name;
+}
+
+// ----- the window
+
+class FakeLauncher final : public platform::Launcher {
+public:
+    bool Installed(const std::string& program) const override {
+        asked.push_back(program);
+        return installed;
+    }
+    bool Start(const std::string& program, std::string& error) override {
+        started.push_back(program);
+        error = refuse;
+        return refuse.empty();
+    }
+    bool installed = false;
+    std::string refuse;
+    mutable std::vector<std::string> asked;
+    std::vector<std::string> started;
+};
+
+int RowOf(const QListWidget& list, const char* text) {
+    for (int i = 0; i < list.count(); ++i) {
+        if (list.item(i)->text() == QString::fromUtf8(text)) return i;
+    }
+    return -1;
+}
+
+// Every file under a folder, to see that nothing else was written.
+std::set<std::string> FilesUnder(const std::string& folder) {
+    std::set<std::string> files;
+    for (const auto& e : fs::recursive_directory_iterator(folder))
+        files.insert(e.path().string());
+    return files;
+}
+
+void SavePicture(QWidget* w, const char* file) {
+    QApplication::processEvents();
+    w->grab().save(QString::fromStdString((testsupport::TestOutputFolder() / file).string()));
+}
+
+class FilePanels : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // The configuration's "Использовать Вирт. клавиатуру".
+        rig.Setting("7", "Использовать Вирт. клавиатуру", keyboardMode);
+        rig.Start();
+        rig.Click("Butt_OK");
+        rig.StopPolling();
+        rig.window->SetLauncher(&launcher);
+    }
+
+    void ChooseMethod(const char* method, int sampleType, bool extensometer) {
+        auto* methods = rig.Find<QListWidget>("Mirandex");
+        methods->setCurrentRow(RowOf(*methods, method));
+        auto* samples = rig.Find<QComboBox>("ObrazecList");
+        samples->setCurrentIndex(sampleType);
+        emit samples->activated(sampleType);
+        if (rig.Find<TMegaButton>("TENZ_ON")->Down != extensometer) rig.Click("TENZ_ON");
+    }
+
+    // A finished test of the method chosen: a curve, stop, results.
+    void RunTest() {
+        C_Work& work = *rig.window->Work();
+        rig.window->Command(1);
+        for (int c = 1; c <= 3; ++c)
+            work.Channel(c).rawMode = true;
+        for (int i = 0; i <= 200; ++i) {
+            const double l = 0.05 * i;
+            const double f = l < 2.0 ? 20.0 * l : 40.0 + 5.0 * (l - 2.0);
+            rig.unit->Emit(0.1 * i, f, l, 0.01 * l);
+        }
+        rig.window->Command(2);
+        ConsoleRig::Drain();
+        if (!rig.window->MessageText().empty()) rig.Click("Butt_OK");
+    }
+
+    std::string MethodFolder(const char* method) const {
+        return rig.folder.File("SaveTest/" + std::string(method));
+    }
+
+    // A tap on a row of a list or tree, once the file system model has it.
+    static void Tap(QAbstractItemView* view, const QModelIndex& at) {
+        ASSERT_TRUE(at.isValid());
+        view->scrollTo(at);
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(at).center());
+    }
+    static QModelIndex WaitForRow(QAbstractItemView* view, const std::string& path) {
+        auto* model = static_cast<QFileSystemModel*>(view->model());
+        const QString p = QString::fromStdString(path);
+        const bool listed = QTest::qWaitFor(
+            [&] {
+                const QModelIndex at = model->index(p);
+                return at.isValid() && at.parent() == view->rootIndex() &&
+                       model->rowCount(view->rootIndex()) > at.row() &&
+                       !view->visualRect(at).isEmpty();
+            },
+            5000);
+        EXPECT_TRUE(listed) << path;
+        return model->index(p);
+    }
+
+    int keyboardMode = 0;
+    ConsoleRig rig;
+    FakeLauncher launcher;
+};
+
+class FilePanelsByTouch : public FilePanels {
+protected:
+    FilePanelsByTouch() { keyboardMode = 1; }
+};
+
+TEST_F(FilePanels, SaveWithAnEmptyNameWritesTheDatedProtocolThatReloadsEqual) {
+    ChooseMethod("ГОСТ 1497", 1, true);
+    RunTest();
+    rig.window->Command(33);
+    auto* panel = rig.Find<QWidget>("DIALOG_SAVE");
+    ASSERT_FALSE(panel->isHidden());
+    EXPECT_EQ(panel->pos(), QPoint((1390 - panel->width()) / 2, (755 - panel->height()) / 2));
+    // The method's folder is made, and the tree and the path point into it.
+    const std::string folder = MethodFolder("ГОСТ 1497");
+    EXPECT_TRUE(fs::is_directory(folder));
+    auto* tree = rig.Find<QTreeView>("CDirectoryOutline1");
+    auto* model = static_cast<QFileSystemModel*>(tree->model());
+    EXPECT_EQ(model->filePath(tree->currentIndex()).toStdString(), folder);
+    EXPECT_EQ(model->filePath(tree->rootIndex()).toStdString(), rig.folder.File("SaveTest"));
+    auto* name = rig.Find<QLineEdit>("Edit4");
+    auto* path = rig.Find<QLineEdit>("Edit5");
+    EXPECT_EQ(name->text().toStdString(), "Протокол № 1 от 05.03.2024");
+    EXPECT_EQ(path->text().toStdString(), folder + "/Протокол № 1 от 05.03.2024");
+    EXPECT_TRUE(path->isReadOnly());
+    SavePicture(panel, "file_panels_save.png");
+
+    name->clear();
+    rig.clock.now = {2024, 11, 30, 9, 0, 0};
+    rig.Click("SAVE_DIALOG");
+    EXPECT_TRUE(panel->isHidden());
+    const std::string file = folder + "/Протокол № 1 от 30.11.2024.ipc";
+    ASSERT_TRUE(fs::exists(file));
+    EXPECT_EQ(name->text().toStdString(), "Протокол № 1 от 30.11.2024");
+    EXPECT_TRUE(rig.fileErrors.messages.empty());
+
+    // A fresh station reads back what the window held.
+    C_Work& work = *rig.window->Work();
+    testsupport::Station other;
+    other.StartUp();
+    ASSERT_TRUE(other.work.LoadTestFile(file));
+    EXPECT_EQ(other.work.Methods().CurrentIndex(), work.Methods().CurrentIndex());
+    EXPECT_EQ(other.work.Methods().SampleType(), 1);
+    EXPECT_EQ(other.work.Methods().Extensometer(), 1);
+    // Time, force, displacement and extensometer are stored.
+    for (int ch = 0; ch <= 3; ++ch) {
+        ASSERT_EQ(other.work.Buffer().GetCount(ch), work.Buffer().GetCount(ch)) << ch;
+        for (int i = 0; i < work.Buffer().GetCount(ch); ++i)
+            ASSERT_EQ(other.work.Buffer().GetValue(ch, i), work.Buffer().GetValue(ch, i));
+    }
+    const C_Parametr& saved = *work.Methods().Current();
+    const C_Parametr& loaded = *other.work.Methods().Current();
+    ASSERT_EQ(loaded.Count(), saved.Count());
+    for (int i = 0; i < saved.Count(); ++i)
+        EXPECT_EQ(loaded.ValueToText(i), saved.ValueToText(i)) << saved.Record(i)->name;
+}
+
+TEST_F(FilePanelsByTouch, ANameTypedOnTheKeyboardIsSavedAndEveryWayOutHidesIt) {
+    ChooseMethod("ГОСТ 1497", 0, false);
+    RunTest();
+    TFKeyBoard* keyboard = rig.window->FKeyBoard;
+    ASSERT_NE(keyboard, nullptr);
+    auto* name = rig.Find<QLineEdit>("Edit4");
+    for (const char* button : {"SAVE_DIALOG", "SAVE_DIALOG_EXP", "CANCEL_DIALOG"}) {
+        rig.window->Command(33);
+        EXPECT_FALSE(keyboard->isVisible()) << button;
+        name->clear();
+        QTest::mouseClick(name, Qt::LeftButton, {}, name->rect().center());
+        ASSERT_TRUE(keyboard->isVisible()) << button;
+        for (const char* key : {"K_065", "K_066", "K_49"}) {
+            auto* b = keyboard->findChild<TMegaButton*>(key);
+            ASSERT_NE(b, nullptr) << key;
+            QTest::mouseClick(b, Qt::LeftButton, {}, b->rect().center());
+        }
+        EXPECT_EQ(name->text().toStdString(), "ab1");
+        EXPECT_TRUE(name->hasFocus());
+        rig.Click(button);
+        EXPECT_FALSE(keyboard->isVisible()) << button;
+    }
+    const std::string base = MethodFolder("ГОСТ 1497") + "/ab1";
+    EXPECT_TRUE(fs::exists(base + ".ipc"));
+    EXPECT_TRUE(fs::exists(base + ".csv"));
+}
+
+TEST_F(FilePanels, ExportWritesTheTextAndTheTableBesideEachOther) {
+    ChooseMethod("ГОСТ 1497", 0, false);
+    RunTest();
+    rig.window->Command(33);
+    rig.Find<QLineEdit>("Edit4")->setText(QString::fromUtf8("Кривая образца 5"));
+    rig.Click("SAVE_DIALOG_EXP");
+    EXPECT_TRUE(rig.Find<QWidget>("DIALOG_SAVE")->isHidden());
+    const std::string base = MethodFolder("ГОСТ 1497") + "/Кривая образца 5";
+    EXPECT_GT(fs::file_size(base + ".txt"), 1000u);
+    EXPECT_GT(fs::file_size(base + ".csv"), 1000u);
+    EXPECT_FALSE(fs::exists(base + ".ipc"));
+}
+
+TEST_F(FilePanels, ARefusedNameWritesNothingAndKeepsThePanel) {
+    ChooseMethod("ГОСТ 1497", 0, false);
+    RunTest();
+    const char* names[] = {"../Протокол", "a/b", "..", ".", ".скрытый"};
+    const char* buttons[] = {"SAVE_DIALOG", "SAVE_DIALOG_EXP"};
+    for (const char* button : buttons) {
+        for (const char* typed : names) {
+            rig.window->Command(33);
+            const std::set<std::string> before = FilesUnder(rig.folder.path());
+            rig.Find<QLineEdit>("Edit4")->setText(QString::fromUtf8(typed));
+            rig.Click(button);
+            EXPECT_FALSE(rig.Find<QWidget>("DIALOG_SAVE")->isHidden()) << typed;
+            EXPECT_FALSE(rig.Find<QLabel>("SaveWarning")->text().isEmpty()) << typed;
+            EXPECT_EQ(FilesUnder(rig.folder.path()), before) << button << " " << typed;
+            EXPECT_TRUE(rig.fileErrors.messages.empty());
+            rig.Click("CANCEL_DIALOG");
+            EXPECT_TRUE(rig.Find<QWidget>("DIALOG_SAVE")->isHidden());
+        }
+    }
+    // The next opening starts without the warning.
+    rig.window->Command(33);
+    EXPECT_TRUE(rig.Find<QLabel>("SaveWarning")->text().isEmpty());
+}
+
+TEST_F(FilePanels, AMethodFolderThatCannotBeMadeIsReportedAndNothingIsWritten) {
+    ChooseMethod("ГОСТ 1497", 0, false);
+    RunTest();
+    // A file where the method's folder belongs.
+    std::ofstream(MethodFolder("ГОСТ 1497")) << "x";
+    const std::set<std::string> before = FilesUnder(rig.folder.path());
+    rig.window->Command(33);
+    ASSERT_EQ(rig.fileErrors.messages.size(), 1u);
+    EXPECT_EQ(rig.fileErrors.messages[0].caption, "Ошибка");
+    EXPECT_NE(rig.fileErrors.messages[0].text.find("ГОСТ 1497"), std::string::npos);
+    EXPECT_FALSE(rig.Find<QWidget>("DIALOG_SAVE")->isHidden());
+    rig.Click("SAVE_DIALOG");
+    EXPECT_FALSE(rig.Find<QWidget>("DIALOG_SAVE")->isHidden());
+    EXPECT_EQ(rig.Find<QLabel>("SaveWarning")->text().toStdString(), "ПАПКА НЕ ВЫБРАНА");
+    EXPECT_EQ(FilesUnder(rig.folder.path()), before);
+}
+
+TEST_F(FilePanels, ATapOnAnotherFolderSavesThere) {
+    ChooseMethod("ГОСТ 1497", 0, false);
+    RunTest();
+    const std::string archive = rig.folder.File("SaveTest/Архив");
+    fs::create_directory(archive);
+    rig.window->Command(33);
+    // The places begin with the station's own tests; each is a folder.
+    auto* places = rig.Find<QComboBox>("DriveComboBox1");
+    ASSERT_GE(places->count(), 1);
+    EXPECT_EQ(places->itemData(0).toString().toStdString(), rig.folder.File("SaveTest"));
+    auto* tree = rig.Find<QTreeView>("CDirectoryOutline1");
+    auto* model = static_cast<QFileSystemModel*>(tree->model());
+    auto* path = rig.Find<QLineEdit>("Edit5");
+    // Choosing a place roots the tree there and saves into it.
+    for (int i = places->count() - 1; i >= 0; --i) {
+        const std::string place = places->itemData(i).toString().toStdString();
+        EXPECT_TRUE(fs::is_directory(place)) << place;
+        places->setCurrentIndex(i);
+        emit places->activated(i);
+        EXPECT_EQ(model->filePath(tree->rootIndex()).toStdString(), place);
+        EXPECT_EQ(path->text().toStdString(),
+                  place + "/" + rig.Find<QLineEdit>("Edit4")->text().toStdString());
+    }
+    Tap(tree, WaitForRow(tree, archive));
+    rig.Find<QLineEdit>("Edit4")->setText(QString::fromUtf8("Образец 2"));
+    EXPECT_EQ(path->text().toStdString(), archive + "/Образец 2");
+    rig.Click("SAVE_DIALOG");
+    EXPECT_TRUE(fs::exists(archive + "/Образец 2.ipc"));
+}
+
+TEST_F(FilePanels, OpeningASavedTestRestoresItsChoicesAndShowsItsCurve) {
+    ChooseMethod("ГОСТ 1497", 1, true);
+    RunTest();
+    C_Work& work = *rig.window->Work();
+    const int samples = work.Buffer().GetCount(1);
+    ASSERT_GT(samples, 150);
+    rig.window->Command(33);
+    rig.Click("SAVE_DIALOG");
+    const std::string file = MethodFolder("ГОСТ 1497") + "/Протокол № 1 от 05.03.2024.ipc";
+    ASSERT_TRUE(fs::exists(file));
+    std::ofstream(MethodFolder("ГОСТ 1497") + "/заметки.txt") << "x";
+
+    // Another method, sample and extensometer switch, and an empty buffer.
+    rig.window->Command(32);
+    ChooseMethod("ГОСТ 12004", 0, false);
+    ASSERT_EQ(work.Buffer().GetCount(1), 0);
+    rig.ClearTraces();
+
+    rig.window->Command(34);
+    auto* panel = rig.Find<QWidget>("OPENFILE_PANEL");
+    ASSERT_FALSE(panel->isHidden());
+    EXPECT_EQ(panel->pos(), QPoint((1390 - panel->width()) / 2, (755 - panel->height()) / 2));
+    // No tests of this method yet: the tree shows the station's tests.
+    auto* tree = rig.Find<QTreeView>("CDirectoryOutline2");
+    Tap(tree, WaitForRow(tree, MethodFolder("ГОСТ 1497")));
+    auto* files = rig.Find<QListView>("FileListBox1");
+    const QModelIndex saved = WaitForRow(files, file);
+    // Only tests are listed.
+    EXPECT_EQ(files->model()->rowCount(files->rootIndex()), 1);
+    Tap(files, saved);
+    SavePicture(panel, "file_panels_open.png");
+    rig.Click("OPENFILE_BUT");
+
+    EXPECT_TRUE(panel->isHidden());
+    EXPECT_EQ(rig.Find<QListWidget>("Mirandex")->currentItem()->text().toStdString(), "ГОСТ 1497");
+    EXPECT_EQ(rig.Find<QComboBox>("ObrazecList")->currentIndex(), 1);
+    EXPECT_TRUE(rig.Find<TMegaButton>("TENZ_ON")->Down);
+    EXPECT_EQ(rig.dispatched.back(), 243);
+    EXPECT_EQ(rig.Find<QStackedWidget>("BaseTab")->currentIndex(), 1);
+    EXPECT_EQ(work.Buffer().GetCount(1), samples);
+    auto* plot = rig.Find<CGrafic>("CGraficRes");
+    plot->DrawGrid();
+    int curve = 0;
+    const QImage picture = plot->Picture();
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x)
+            curve += picture.pixel(x, y) == qRgb(255, 255, 0) ? 1 : 0;
+    }
+    EXPECT_GT(curve, 100);
+}
+
+TEST_F(FilePanels, OpenWithNothingChosenOrAnUnreadableFileKeepsThePanel) {
+    const std::string folder = MethodFolder("ГОСТ 1497");
+    fs::create_directories(folder);
+    std::ofstream(folder + "/битый.ipc") << "not a test";
+    ChooseMethod("ГОСТ 1497", 0, false);
+    rig.window->Command(34);
+    rig.ClearTraces();
+    rig.Click("OPENFILE_BUT");
+    EXPECT_FALSE(rig.Find<QWidget>("OPENFILE_PANEL")->isHidden());
+    EXPECT_TRUE(rig.fileErrors.messages.empty());
+
+    auto* files = rig.Find<QListView>("FileListBox1");
+    Tap(files, WaitForRow(files, folder + "/битый.ipc"));
+    rig.Click("OPENFILE_BUT");
+    EXPECT_EQ(rig.fileErrors.messages.size(), 1u);
+    EXPECT_FALSE(rig.Find<QWidget>("OPENFILE_PANEL")->isHidden());
+    EXPECT_TRUE(rig.dispatched.empty());
+    rig.Click("OTMENA_BUT");
+    EXPECT_TRUE(rig.Find<QWidget>("OPENFILE_PANEL")->isHidden());
+}
+
+TEST_F(FilePanels, TheJournalStartsOnlyWhenInstalledBesideTheStation) {
+    struct Case {
+        bool installed;
+        std::string refuse;
+        bool started;
+        std::string message;
+    };
+    const Case cases[] = {
+        {false, "", false, "ПРОГРАММА ЖУРНАЛА НЕ УСТАНОВЛЕНА"},
+        {true, "", true, ""},
+        {true, "Permission denied", true, "ЖУРНАЛ НЕ ЗАПУЩЕН: Permission denied"},
+    };
+    for (const Case& c : cases) {
+        launcher = FakeLauncher();
+        launcher.installed = c.installed;
+        launcher.refuse = c.refuse;
+        rig.window->Command(34);
+        rig.Click("JURNAL");
+        const std::string program = rig.folder.File("Mirandex");
+        EXPECT_EQ(launcher.asked, std::vector<std::string>{program});
+        EXPECT_EQ(launcher.started,
+                  c.started ? std::vector<std::string>{program} : std::vector<std::string>{});
+        EXPECT_EQ(rig.window->MessageText(), c.message);
+        // Only a started journal closes the panel.
+        EXPECT_EQ(rig.Find<QWidget>("OPENFILE_PANEL")->isHidden(), c.message.empty());
+        if (!c.message.empty()) rig.Click("Butt_OK");
+        rig.Click("OTMENA_BUT");
+    }
+}
+
+// ----- report preview and row choice
+
+class ReportPanels : public FilePanels {
+protected:
+    void SetUp() override {
+        FilePanels::SetUp();
+        ChooseMethod("ГОСТ 1497", 0, false);
+        RunTest();
+        method = rig.window->Work()->Methods().Current();
+    }
+
+    // Page 1 of the protocol as the preview holds it, as text.
+    std::string FirstSheet(const char* file) {
+        const QString pdf =
+            QString::fromStdString((testsupport::TestOutputFolder() / file).string());
+        EXPECT_TRUE(rig.Find<C_Otchet>("C_Otchet1")->WritePdf(pdf));
+        return testsupport::PdfText(pdf, {"-layout", "-f", "1", "-l", "1"}).value_or("");
+    }
+
+    // The highest number in the first column of the parameter table.
+    static int LastRow(const std::string& text) {
+        int last = 0;
+        const QRegularExpression row(QStringLiteral("^\\s*(\\d{1,2})\\s+\\S"));
+        for (const QString& line : QString::fromStdString(text).split(u'\n')) {
+            const QRegularExpressionMatch m = row.match(line);
+            if (m.hasMatch()) last = std::max(last, m.captured(1).toInt());
+        }
+        return last;
+    }
+
+    C_Report& Report() { return *dynamic_cast<C_Report*>(rig.window->Work()->Report()); }
+
+    C_Parametr* method = nullptr;
+};
+
+TEST_F(ReportPanels, PagingAndZoomFollowTheSheets) {
+    C_Buffer& buffer = rig.window->Work()->Buffer();
+    buffer.printRects.push_back({2, 1, 0.0f, 5.0f, 60.0f, 0.0f});
+    buffer.printRects.push_back({2, 1, 5.0f, 10.0f, 90.0f, 30.0f});
+    rig.window->Command(35);
+    auto* number = rig.Find<QLabel>("PageNomber");
+    auto* otchet = rig.Find<C_Otchet>("C_Otchet1");
+    EXPECT_EQ(rig.Find<QStackedWidget>("BaseTab")->currentIndex(), 3);
+    EXPECT_EQ(number->text().toStdString(), "3/3");
+    // The whole sheet fills the viewer's height, not a stub of it.
+    QApplication::processEvents();
+    const QImage shown = otchet->grab().toImage();
+    int white = 0;
+    for (int y = 0; y < shown.height(); ++y)
+        white += shown.pixel(shown.width() / 2, y) == qRgb(255, 255, 255) ? 1 : 0;
+    EXPECT_GT(white, shown.height() * 3 / 4);
+    const std::pair<const char*, const char*> steps[] = {
+        {"LastPAGE", "2/3"}, {"LastPAGE", "1/3"}, {"LastPAGE", "1/3"}, {"NextPage", "2/3"},
+        {"NextPage", "3/3"}, {"NextPage", "3/3"}, {"LastPAGE", "2/3"}};
+    for (const auto& [button, shown] : steps) {
+        rig.Click(button);
+        EXPECT_EQ(number->text().toStdString(), shown) << button;
+        EXPECT_EQ(otchet->ShownPage(), otchet->GetCurrentPage());
+    }
+    const int whole = otchet->Zoom();
+    rig.Click("ZOOMUP");
+    rig.Click("ZOOMUP");
+    EXPECT_EQ(otchet->Zoom(), whole + 20);
+    rig.Click("ZOOMDOWN");
+    EXPECT_EQ(otchet->Zoom(), whole + 10);
+    rig.Click("ZOOMALL");
+    EXPECT_EQ(otchet->Zoom(), whole);
+    EXPECT_EQ(number->text().toStdString(), "2/3");
+    SavePicture(rig.window.get(), "file_panels_preview.png");
+
+    // Printing asks the dialog for the three sheets; cancelled, nothing printed.
+    int askedFor = 0;
+    otchet->RunPrintDialog = [&askedFor](QPrinter&, int pages) {
+        askedFor = pages;
+        return false;
+    };
+    rig.Click("PRINT");
+    EXPECT_EQ(askedFor, 3);
+    rig.Click("BACK_BUT");
+    EXPECT_EQ(rig.Find<QStackedWidget>("BaseTab")->currentIndex(), 1);
+}
+
+TEST_F(ReportPanels, UntickingTwoRowsRebuildsTheProtocolTwoRowsShorter) {
+    rig.window->Command(35);
+    const std::string before = FirstSheet("file_panels_rows_before.pdf");
+    if (before.empty()) GTEST_SKIP() << "poppler's tools are not installed";
+
+    rig.Click("MegaButton3");
+    auto* panel = rig.Find<QWidget>("LIST_CHECK");
+    ASSERT_FALSE(panel->isHidden());
+    EXPECT_EQ(panel->pos(), QPoint((1390 - panel->width()) / 2, (755 - panel->height()) / 2));
+    auto* list = rig.Find<QListWidget>("CheckList");
+    // Every parameter outside the hidden group but the two signatures, ticked
+    // as it is shown.
+    std::vector<int> expected;
+    for (int i = 0; i < method->Count(); ++i) {
+        const S_Val& v = *method->Record(i);
+        if (v.group != 4 && v.name != "sNI" && v.name != "sZL") expected.push_back(i);
+    }
+    ASSERT_EQ(list->count(), static_cast<int>(expected.size()));
+    int ticked = 0;
+    for (int r = 0; r < list->count(); ++r) {
+        const int index = expected[static_cast<size_t>(r)];
+        EXPECT_EQ(list->item(r)->checkState() == Qt::Checked, method->GetVisible(index)) << r;
+        ticked += method->GetVisible(index) ? 1 : 0;
+    }
+    EXPECT_EQ(Report().RowCount, ticked);
+
+    // Two ticked rows of the results: one tapped on its box, one on its text.
+    std::vector<int> rows;
+    for (int r = 0; r < list->count() && rows.size() < 2; ++r) {
+        const int index = expected[static_cast<size_t>(r)];
+        if (method->GetVisible(index) && method->Record(index)->group == 3) rows.push_back(r);
+    }
+    ASSERT_EQ(rows.size(), 2u);
+    const QRect box = list->visualItemRect(list->item(rows[0]));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      QPoint(box.left() + 16, box.center().y()));
+    const QRect text = list->visualItemRect(list->item(rows[1]));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      QPoint(text.left() + 200, text.center().y()));
+    for (int r : rows) {
+        EXPECT_EQ(list->item(r)->checkState(), Qt::Unchecked) << r;
+        EXPECT_FALSE(method->GetVisible(expected[static_cast<size_t>(r)])) << r;
+    }
+    EXPECT_EQ(Report().RowCount, ticked - 2);
+    SavePicture(panel, "file_panels_rows.png");
+
+    rig.ClearTraces();
+    rig.Click("MegaButton20");
+    EXPECT_TRUE(panel->isHidden());
+    EXPECT_EQ(rig.window->MessageText(), "");
+    EXPECT_EQ(rig.window->Answer(), 2);
+    EXPECT_TRUE(rig.Find<QWidget>("BaseTab")->isEnabled());
+    const std::string after = FirstSheet("file_panels_rows_after.pdf");
+    EXPECT_GT(LastRow(before), 5);
+    EXPECT_EQ(LastRow(after), LastRow(before) - 2);
+    for (int r : rows) {
+        const std::string caption = testsupport::Squeezed(
+            draw::SymbolText(method->GetCaption(expected[static_cast<size_t>(r)])).toStdString());
+        EXPECT_NE(testsupport::Squeezed(before).find(caption), std::string::npos) << caption;
+        EXPECT_EQ(testsupport::Squeezed(after).find(caption), std::string::npos) << caption;
+    }
+}
+
+TEST_F(ReportPanels, ChooseAllAndNoneSetEveryFlagAndTheRowCount) {
+    rig.window->Command(35);
+    rig.Click("MegaButton3");
+    auto* list = rig.Find<QListWidget>("CheckList");
+    const std::pair<const char*, bool> cases[] = {{"MegaButton19", false}, {"MegaButton18", true}};
+    for (const auto& [button, on] : cases) {
+        rig.Click(button);
+        for (int r = 0; r < list->count(); ++r) {
+            EXPECT_EQ(list->item(r)->checkState() == Qt::Checked, on) << button << r;
+            EXPECT_EQ(method->GetVisible(list->item(r)->data(Qt::UserRole).toInt()), on);
+        }
+        EXPECT_EQ(Report().RowCount, on ? list->count() : 0) << button;
+    }
+}
+
+}  // namespace
