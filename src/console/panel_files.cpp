@@ -393,13 +393,7 @@ void TFBase::OPENFILE_BUTClick() {
     // Nothing chosen, or a file that did not read (its reader said why):
     // the panel stays for another choice and the test shown stays as it was.
     if (file.empty() || !work_ || !work_->LoadTestFile(file)) return;
-    const C_GostWorks& methods = work_->Methods();
-    console::SetButtonDown(TENZ_ON, methods.Extensometer() != 0);
-    ReloadMethodLists();
-    ObrazecList->setCurrentIndex(methods.SampleType() < ObrazecList->count() ? methods.SampleType()
-                                                                             : 0);
-    OPENFILE_PANEL->hide();
-    Command(243);
+    ShowLoadedTest();
 }
 
 void TFBase::JURNALClick() {

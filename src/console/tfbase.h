@@ -417,6 +417,7 @@ private:
     void ShutDownProgramSide(bool saveHours);
     void EndProgram();
     void OpenCommandLineFile();
+    void ShowLoadedTest();
 
     // ----- set-up and result screen (screen_setup.cpp)
     void MirandexClick();

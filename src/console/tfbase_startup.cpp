@@ -186,6 +186,12 @@ void TFBase::LoadProtocolNumber() {
 void TFBase::OpenCommandLineFile() {
     // As the open panel opens a file.
     work_->LoadTestFile(deps_.commandLineFile);
+    ShowLoadedTest();
+}
+
+// The loaded test's method, sample type and extensometer on the set-up
+// screen, then the result screen.
+void TFBase::ShowLoadedTest() {
     const C_GostWorks& methods = work_->Methods();
     console::SetButtonDown(TENZ_ON, methods.Extensometer() != 0);
     ReloadMethodLists();

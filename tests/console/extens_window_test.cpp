@@ -28,26 +28,6 @@ using namespace std::string_literals;
 using testsupport::ConsoleRig;
 using testsupport::QuietPty;
 
-// What reached the far end of the pty: waits until `count` bytes came (or a
-// few seconds passed), then takes whatever else is already there.
-std::string Received(const QuietPty& pty, size_t count) {
-    std::string got;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        const int wait =
-            got.size() >= count ? 50 : static_cast<int>(std::max<long>(0, left.count()));
-        pollfd p{pty.master(), POLLIN, 0};
-        if (::poll(&p, 1, wait) <= 0) break;
-        char buf[256];
-        const ssize_t n = ::read(pty.master(), buf, sizeof buf);
-        if (n <= 0) break;
-        got.append(buf, static_cast<size_t>(n));
-    }
-    return got;
-}
-
 void ClickOn(TMegaButton* b) {
     ASSERT_NE(b, nullptr);
     QTest::mouseClick(b, Qt::LeftButton, {}, b->rect().center());
@@ -137,7 +117,7 @@ TEST_F(ExtensWindow, EachButtonSendsItsBytesAndListsItsLine) {
     std::vector<std::string> expected;
     for (const Step& s : steps) {
         ClickOn(w->findChild<TMegaButton*>(s.button));
-        EXPECT_EQ(Received(pty, s.wire.size()), s.wire) << s.button;
+        EXPECT_EQ(testsupport::Received(pty, s.wire.size()), s.wire) << s.button;
         if (s.line != nullptr) expected.push_back(s.line);
         EXPECT_EQ(Log(*w), expected) << s.button;
     }
@@ -150,13 +130,13 @@ TEST_F(ExtensWindow, EachButtonSendsItsBytesAndListsItsLine) {
 TEST_F(ExtensWindow, IdentifyShowsItsLineThenThePendingNumber) {
     StartWith(pty.path());
     ClickOn(w->Button1);
-    Received(pty, 1);
+    testsupport::Received(pty, 1);
     ClickOn(w->Button2);
     EXPECT_EQ(w->Edit3->text().toStdString(), ">Определяется производитель...0");
-    EXPECT_EQ(Received(pty, 6), "*IDN?\r");
+    EXPECT_EQ(testsupport::Received(pty, 6), "*IDN?\r");
     ClickOn(w->Button2);
     EXPECT_EQ(w->Edit3->text().toStdString(), "2");
-    EXPECT_EQ(Received(pty, 0), "");
+    EXPECT_EQ(testsupport::Received(pty, 0), "");
     // Identification is not listed.
     EXPECT_EQ(Log(*w), std::vector<std::string>{">Порт подключен"});
 }
@@ -164,7 +144,7 @@ TEST_F(ExtensWindow, IdentifyShowsItsLineThenThePendingNumber) {
 TEST_F(ExtensWindow, PositionTakesOnlyNumbersAtOrAboveTheLimit) {
     StartWith(pty.path());
     ClickOn(w->Button1);
-    Received(pty, 1);
+    testsupport::Received(pty, 1);
     struct Case {
         const char* start;
         const char* base;
@@ -186,7 +166,7 @@ TEST_F(ExtensWindow, PositionTakesOnlyNumbersAtOrAboveTheLimit) {
         w->Edit1->setText(QString::fromUtf8(c.base));
         const int before = w->LogCount();
         ClickOn(w->SpeedButton2);
-        EXPECT_EQ(Received(pty, c.wire.size()), c.wire) << c.start << " " << c.base;
+        EXPECT_EQ(testsupport::Received(pty, c.wire.size()), c.wire) << c.start << " " << c.base;
         ASSERT_EQ(w->LogCount(), before + 1) << c.start << " " << c.base;
         EXPECT_EQ(w->LogLine(before), c.line) << c.start << " " << c.base;
     }

@@ -15,26 +15,6 @@ namespace {
 
 using testsupport::QuietPty;
 
-// What reached the far end of the pty: waits until `count` bytes came (or a
-// few seconds passed), then takes whatever else is already there.
-std::string Received(const QuietPty& pty, size_t count) {
-    std::string got;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        const int wait =
-            got.size() >= count ? 50 : static_cast<int>(std::max<long>(0, left.count()));
-        pollfd p{pty.master(), POLLIN, 0};
-        if (::poll(&p, 1, wait) <= 0) break;
-        char buf[256];
-        const ssize_t n = ::read(pty.master(), buf, sizeof buf);
-        if (n <= 0) break;
-        got.append(buf, static_cast<size_t>(n));
-    }
-    return got;
-}
-
 class ExtensometerPort : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -73,7 +53,7 @@ TEST_F(ExtensometerPort, EachCommandSendsItsBytesAndReturnsItsLine) {
     };
     for (const Case& c : cases) {
         EXPECT_EQ(c.run(port), c.line) << c.name;
-        EXPECT_EQ(Received(pty, c.wire.size()), c.wire) << c.name;
+        EXPECT_EQ(testsupport::Received(pty, c.wire.size()), c.wire) << c.name;
         EXPECT_TRUE(port.writeSucceeded) << c.name;
         EXPECT_EQ(port.lastWriteBytes, c.wire.size()) << c.name;
         EXPECT_EQ(port.pending, c.pending) << c.name;
@@ -85,26 +65,26 @@ TEST_F(ExtensometerPort, NumbersTakeAPointAndOneDecimalWhateverTheSeparator) {
     platform::SetDecimalSeparator(',');
     port.Calibrate(-1.25f, 100.04f);
     platform::SetDecimalSeparator('.');
-    const std::string wire = Received(pty, 31);
+    const std::string wire = testsupport::Received(pty, 31);
     EXPECT_EQ(wire.substr(0, 18), "!\r\n:SEP-1.2,100.0\r");
 }
 
 TEST_F(ExtensometerPort, IdentifyOnceUntilThePortIsOpenedAgain) {
     EXPECT_EQ(port.Identify(), ">Определяется производитель...0");
-    EXPECT_EQ(Received(pty, 6), "*IDN?\r");
+    EXPECT_EQ(testsupport::Received(pty, 6), "*IDN?\r");
     EXPECT_EQ(port.Identify(), "2");
-    EXPECT_EQ(Received(pty, 0), "");
+    EXPECT_EQ(testsupport::Received(pty, 0), "");
     // Any command still waiting blocks it the same way.
     ASSERT_TRUE(port.Open(1));
     port.OpenGrips();
-    Received(pty, 2);
+    testsupport::Received(pty, 2);
     EXPECT_EQ(port.Identify(), "4");
-    EXPECT_EQ(Received(pty, 0), "");
+    EXPECT_EQ(testsupport::Received(pty, 0), "");
 
     ASSERT_TRUE(port.Open(1));
     EXPECT_EQ(port.pending, QLM_COMeX::kNone);
     EXPECT_EQ(port.Identify(), ">Определяется производитель...0");
-    EXPECT_EQ(Received(pty, 6), "*IDN?\r");
+    EXPECT_EQ(testsupport::Received(pty, 6), "*IDN?\r");
 }
 
 TEST_F(ExtensometerPort, ClosedPortSendsNothingButGivesTheLine) {
@@ -114,7 +94,7 @@ TEST_F(ExtensometerPort, ClosedPortSendsNothingButGivesTheLine) {
     EXPECT_FALSE(port.writeSucceeded);
     EXPECT_EQ(port.lastWriteBytes, 0u);
     port.Stop();
-    EXPECT_EQ(Received(pty, 0), "");
+    EXPECT_EQ(testsupport::Received(pty, 0), "");
 }
 
 TEST(ExtensometerPortOpen, ScanKeepsTheFirstPortThatOpens) {

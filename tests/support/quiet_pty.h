@@ -1,8 +1,11 @@
 #pragma once
 
+#include <poll.h>
 #include <pty.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <string>
 
@@ -35,5 +38,25 @@ private:
     int master_ = -1;
     std::string path_;
 };
+
+// What reached the far end of the pty: waits until `count` bytes came (or a
+// few seconds passed), then takes whatever else is already there.
+inline std::string Received(const QuietPty& pty, size_t count) {
+    std::string got;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        const int wait =
+            got.size() >= count ? 50 : static_cast<int>(std::max<long>(0, left.count()));
+        pollfd p{pty.master(), POLLIN, 0};
+        if (::poll(&p, 1, wait) <= 0) break;
+        char buf[256];
+        const ssize_t n = ::read(pty.master(), buf, sizeof buf);
+        if (n <= 0) break;
+        got.append(buf, static_cast<size_t>(n));
+    }
+    return got;
+}
 
 }  // namespace testsupport
