@@ -4,10 +4,12 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QStackedWidget>
 
 #include "console/look.h"
 #include "console/tfbase.h"
 #include "controls/megabutton.h"
+#include "engine/cwork.h"
 
 using console::ButtonKind;
 using console::MakeButton;
@@ -28,7 +30,19 @@ void TFBase::BuildModeBar() {
     MODE_RESULT = MakeButton(Panel3, "MODE_RESULT", "РАСЧЕТ", ButtonKind::Toggle, 190);
     MODE_INSTAL->Down = true;
     // The modes are set by the dispatcher; a click only asks for one.
-    MODE_INSTAL->OnClick = [this](TMegaButton*) { Command(241); };
+    // In set-up mode the set-up screen shows the work screen, where the test
+    // is started; the method and specimen lists are on the set-up and
+    // results screen, which no mode shows with them. A tap on "УСТАНОВКА"
+    // while in set-up mode therefore goes to those lists, and the next tap
+    // back to the work screen.
+    MODE_INSTAL->OnClick = [this](TMegaButton*) {
+        if (work_ && work_->State() == C_Work::kSetUp && BaseTab->currentIndex() == 0) {
+            console::SetButtonDown(MODE_INSTAL, true);
+            ShowScreen(1);
+            return;
+        }
+        Command(241);
+    };
     MODE_WORK->OnClick = [this](TMegaButton*) { Command(242); };
     MODE_RESULT->OnClick = [this](TMegaButton*) {
         Command(243);

@@ -118,6 +118,8 @@ void TFBase::Command(int code) {
     emit engineCommand(code);
     if (work_) work_->Command(code);
     if (code == 48) {
+        // The calculation wrote its results into the method's lists.
+        ReloadLists();
         CGraficRes->DrawGrid();
         StopConditionScan();
     }

@@ -191,7 +191,7 @@ TEST(Dispatcher, ButtonsSendTheirCodes) {
     };
     const Case cases[] = {
         {"DIRECT_F", {4}},  {"DIRECT_L", {5}},  {"SpeedUp", {8}},           {"SPEED_0", {62}},
-        {"ZeroingF", {22}}, {"ZeroingF", {25}}, {"MODE_RESULT", {243, 48}}, {"MODE_INSTAL", {241}},
+        {"ZeroingF", {22}}, {"ZeroingF", {25}}, {"MODE_RESULT", {243, 48}},
     };
     ConsoleRig rig;
     rig.Start();

@@ -52,6 +52,28 @@ protected:
     C_Parametr* method = nullptr;
 };
 
+// In set-up mode the operator reaches the method lists by tapping
+// "УСТАНОВКА" and goes back to the work screen (and its start button) by
+// tapping it again.
+TEST(SetupMode, TheSetUpButtonGoesToTheListsAndBack) {
+    ConsoleRig rig;
+    rig.Start();
+    rig.Click("Butt_OK");
+    rig.StopPolling();
+    auto* pages = rig.Find<QStackedWidget>("BaseTab");
+    ASSERT_EQ(pages->currentIndex(), 0);
+    rig.ClearTraces();
+    rig.Click("MODE_INSTAL");
+    EXPECT_EQ(pages->currentIndex(), 1);
+    EXPECT_TRUE(rig.Find<QListWidget>("Mirandex")->isVisible());
+    EXPECT_TRUE(rig.Find<TMegaButton>("MODE_INSTAL")->Down);
+    EXPECT_TRUE(rig.dispatched.empty());
+    rig.Click("MODE_INSTAL");
+    EXPECT_EQ(pages->currentIndex(), 0);
+    EXPECT_EQ(rig.dispatched, std::vector<int>{241});
+    EXPECT_TRUE(rig.Find<TMegaButton>("BUT_START")->isVisible());
+}
+
 TEST_F(SetupScreen, ChoosingAMethodFillsTheListsAndSetsItsSpeed) {
     ASSERT_EQ(method->GetValueText("sGO"), "ГОСТ 1497");
     for (const char* name : {"ListPodgotov", "ListStart", "ListFinish"})

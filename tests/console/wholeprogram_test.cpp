@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "console/paramlist.h"
 #include "console/tfbase.h"
 #include "controls/cgrafic.h"
 #include "controls/cotchet.h"
@@ -178,6 +179,11 @@ TEST_F(WholeProgram, TensionTestToTheBreakThenProtocolAndClose) {
     // The method's tensile strength lies on the simulated curve's own.
     const double rm = work.Methods().Current()->GetFloat("fSB");
     EXPECT_NEAR(rm, sim->Specimen().strength, sim->Specimen().strength * 0.005);
+    // ... and shows in the result list.
+    const C_Parametr& method = *work.Methods().Current();
+    const QString shown = QString::fromStdString(method.ValueToText(method.IndexOf("fSB")));
+    EXPECT_FALSE(window->ListResult->findItems(shown, Qt::MatchExactly).isEmpty())
+        << shown.toStdString();
 
     // The protocol in the preview: one sheet (no print windows).
     window->Command(35);
