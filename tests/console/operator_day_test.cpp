@@ -11,6 +11,7 @@
 #include <QListView>
 #include <QListWidget>
 #include <QStackedWidget>
+#include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
@@ -18,6 +19,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -29,6 +31,7 @@
 #include "console/tfbase.h"
 #include "controls/cotchet.h"
 #include "controls/megabutton.h"
+#include "controls/megadatchik.h"
 #include "controls/symbolfont.h"
 #include "engine/cwork.h"
 #include "link/dev_quelm.h"
@@ -36,6 +39,8 @@
 #include "link/registerimage.h"
 #include "link/stationlinks.h"
 #include "model/configini.h"
+#include "model/numtext.h"
+#include "model/parametr.h"
 #include "platform/sleeper.h"
 #include "support/console_stand_in.h"
 #include "support/poppler.h"
@@ -403,6 +408,96 @@ TEST_F(OperatorDay, FromStartUpToClose) {
                                   r.data[0] == key_code::kPumpOff);
         }
         EXPECT_TRUE(pumpOff);
+    }
+}
+
+TEST_F(OperatorDay, BendToTargetAngleAndVerification) {
+    Start(2.0);
+    C_Work& work = *window->Work();
+    ASSERT_TRUE(work.Connected()) << "the simulated unit was not found";
+    if (!Find<QWidget>("Messager")->isHidden()) Click("Butt_OK");
+
+    // Well before the replayed specimen breaks.
+    constexpr double kTarget = 8.0;
+    {
+        SCOPED_TRACE("a bend test stopped at the target angle");
+        window->Command(243);
+        auto* methods = Find<QListWidget>("Mirandex");
+        const auto found = methods->findItems(QString::fromUtf8("ГОСТ 14019"), Qt::MatchExactly);
+        ASSERT_EQ(found.size(), 1);
+        methods->setCurrentItem(found.front());
+        C_Parametr& method = *work.Methods().Current();
+        ASSERT_EQ(method.GetValueText("sGO"), "ГОСТ 14019");
+        method.SetFloat("fALF", static_cast<float>(kTarget));
+        window->Command(241);
+        Click("BUT_START");
+        ASSERT_TRUE(QTest::qWaitFor([&] { return work.State() == C_Work::kRunning; }, 5000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return work.State() != C_Work::kRunning; }, 30000));
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return sim->CurrentPhase() == SimStation::Phase::kHeld; }, 5000));
+        EXPECT_LT(sim->TestTime(), sim->Specimen().duration);
+        EXPECT_EQ(sim->TestsStarted(), 1);
+        auto* readout = Find<TMegaDatchik>("Datchik3");
+        EXPECT_FALSE(readout->isHidden());
+        // A refresh or two past the target at most.
+        const double shown = StrToFloatEx(readout->ValueText(0));
+        EXPECT_GE(shown, kTarget);
+        EXPECT_LT(shown, kTarget + 1.0) << readout->ValueText(0);
+        if (!Find<QWidget>("Messager")->isHidden()) Click("Butt_OK");
+    }
+
+    {
+        SCOPED_TRACE("a verification with three readings of the live force");
+        auto* methods = Find<QListWidget>("Mirandex");
+        const auto found = methods->findItems(QString::fromUtf8("Поверка"), Qt::MatchExactly);
+        ASSERT_EQ(found.size(), 1);
+        methods->setCurrentItem(found.front());
+        ASSERT_FALSE(window->PanelPoverka->isHidden());
+        C_Parametr& method = *work.Methods().Current();
+        QTableWidget* table = window->TABPOVER;
+        // The station loads the specimen again; a reading is taken as the
+        // force passes each level.
+        const double held = std::abs(work.Channel(1).value);
+        const int started = sim->TestsStarted();
+        Click("BUT_START");
+        ASSERT_TRUE(QTest::qWaitFor([&] { return sim->TestsStarted() == started + 1; }, 5000));
+        const struct {
+            double above;  // kN over the force the bend test left
+            int row, column;
+            const char* reading;
+        } cells[] = {{2, 0, 1, "fKP1_0"}, {5, 1, 1, "fKP1_1"}, {8, 2, 3, "fKP2_2"}};
+        std::vector<std::string> shown;
+        double previous = 0.0;
+        for (const auto& c : cells) {
+            QTableWidgetItem* item = table->item(c.row, c.column);
+            ASSERT_NE(item, nullptr) << c.row << "," << c.column;
+            ASSERT_TRUE(QTest::qWaitFor(
+                [&] { return std::abs(work.Channel(1).value) > held + c.above; }, 10000))
+                << c.above;
+            const double live = work.Channel(1).value;
+            QTest::mouseClick(table->viewport(), Qt::LeftButton, {},
+                              table->visualItemRect(item).center());
+            const double reading = method.GetFloat(c.reading);
+            EXPECT_NEAR(reading, live, 1e-3) << c.reading;
+            EXPECT_GT(std::abs(reading), previous) << c.reading;
+            previous = std::abs(reading);
+            EXPECT_NEAR(StrToFloatEx(item->text().toStdString()), reading, 0.0006)
+                << item->text().toStdString();
+            shown.push_back(item->text().toStdString());
+        }
+        Click("BUT_STOP");
+        ASSERT_TRUE(QTest::qWaitFor([&] { return work.State() != C_Work::kRunning; }, 5000));
+
+        Click("MegaButton42");
+        ASSERT_TRUE(QTest::qWaitFor([&] { return window->C_Otchet1->PageCount() == 1; }, 5000));
+        const QString pdf = QString::fromStdString(
+            (testsupport::TestOutputFolder() / "operator_day_poverka.pdf").string());
+        ASSERT_TRUE(window->C_Otchet1->WritePdf(pdf));
+        const auto text = testsupport::PdfText(pdf);
+        if (!text) GTEST_SKIP() << "pdftotext is not installed";
+        const std::string words = testsupport::Squeezed(*text);
+        for (const std::string& figure : shown)
+            EXPECT_NE(words.find(figure), std::string::npos) << figure;
     }
 }
 
