@@ -42,6 +42,7 @@
 #include "model/numtext.h"
 #include "model/parametr.h"
 #include "platform/sleeper.h"
+#include "sim_window_rig.h"
 #include "support/console_stand_in.h"
 #include "support/poppler.h"
 #include "support/recording_sink.h"
@@ -56,29 +57,12 @@ namespace fs = std::filesystem;
 
 constexpr const char* kPeriod = "Период обновления, ms";
 
-class OperatorDay : public ::testing::Test {
+class OperatorDay : public testsupport::SimWindowRig {
 protected:
     void Start(double speed) {
         SimStation::Options options;
         options.speed = speed;
-        sim = std::make_unique<SimStation>(options);
-        ASSERT_TRUE(sim->WriteStationSettings(folder.path() + "/Config.INI"));
-        console::ConsoleDeps deps;
-        deps.programFolder = folder.path();
-        deps.clock = &clock;
-        deps.random = &random;
-        deps.messages = &fileErrors;
-        deps.makeUnit = [this](const console::UnitWiring& w) -> std::unique_ptr<C_Connect> {
-            links =
-                std::make_unique<StationLinks>(std::vector<std::string>{sim->DevicePath()}, &w.ui);
-            return std::make_unique<DEVICE_QUELM>(
-                UnitDeps{sleeper, w.samples, linkMessages, *links, w.status, w.testZone});
-        };
-        window = std::make_unique<TFBase>(std::move(deps));
-        window->resize(1390, 755);
-        window->show();
-        QObject::connect(window.get(), &TFBase::programEnded, [this] { ended = true; });
-        ASSERT_TRUE(QTest::qWaitFor([this] { return window->Started(); }, 10000));
+        StartWindow(options);
     }
 
     template <class T>
@@ -181,17 +165,6 @@ protected:
         ini.FileName = "Config";
         return ini.ReadI(section, key, -1);
     }
-
-    testsupport::TempFolder folder;
-    testsupport::FakeClock clock;
-    testsupport::ScriptedRandom random;
-    testsupport::RecordingSink fileErrors;
-    testsupport::RecordingSink linkMessages;
-    platform::RealSleeper sleeper;
-    std::unique_ptr<SimStation> sim;
-    std::unique_ptr<StationLinks> links;
-    std::unique_ptr<TFBase> window;
-    bool ended = false;
 };
 
 float FloatAt(const std::vector<std::uint8_t>& block, size_t offset) {

@@ -28,6 +28,7 @@
 #include "link/devicecommands.h"
 #include "link/stationlinks.h"
 #include "platform/sleeper.h"
+#include "sim_window_rig.h"
 #include "support/console_stand_in.h"
 #include "support/poppler.h"
 #include "support/recording_sink.h"
@@ -67,30 +68,13 @@ private:
     std::string shown_;
 };
 
-class WholeProgram : public ::testing::Test {
+class WholeProgram : public testsupport::SimWindowRig {
 protected:
     // The replay runs `speed` times faster than the 30 s a real one takes;
     // the window still reads a sample every 50 ms.
     void Start(SimStation::Options options, double speed) {
         options.speed = speed;
-        sim = std::make_unique<SimStation>(options);
-        ASSERT_TRUE(sim->WriteStationSettings(folder.path() + "/Config.INI"));
-        console::ConsoleDeps deps;
-        deps.programFolder = folder.path();
-        deps.clock = &clock;
-        deps.random = &random;
-        deps.messages = &fileErrors;
-        deps.makeUnit = [this](const console::UnitWiring& w) -> std::unique_ptr<C_Connect> {
-            links =
-                std::make_unique<StationLinks>(std::vector<std::string>{sim->DevicePath()}, &w.ui);
-            return std::make_unique<DEVICE_QUELM>(
-                UnitDeps{sleeper, w.samples, linkMessages, *links, w.status, w.testZone});
-        };
-        window = std::make_unique<TFBase>(std::move(deps));
-        window->resize(1390, 755);
-        window->show();
-        QObject::connect(window.get(), &TFBase::programEnded, [this] { ended = true; });
-        ASSERT_TRUE(QTest::qWaitFor([this] { return window->Started(); }, 10000));
+        StartWindow(options);
     }
 
     // "ГОСТ 1497" with its defaults (d0 = 10 mm), as the operator picks it.
@@ -120,17 +104,6 @@ protected:
         }
         return -1;
     }
-
-    testsupport::TempFolder folder;
-    testsupport::FakeClock clock;
-    testsupport::ScriptedRandom random;
-    testsupport::RecordingSink fileErrors;
-    testsupport::RecordingSink linkMessages;
-    platform::RealSleeper sleeper;
-    std::unique_ptr<SimStation> sim;
-    std::unique_ptr<StationLinks> links;
-    std::unique_ptr<TFBase> window;
-    bool ended = false;
 };
 
 TEST_F(WholeProgram, TensionTestToTheBreakThenProtocolAndClose) {
