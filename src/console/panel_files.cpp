@@ -26,6 +26,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <utility>
 
 #include "console/look.h"
 #include "console/tfbase.h"
@@ -301,20 +302,54 @@ bool TFBase::TakeSaveName() {
 
 void TFBase::SAVE_DIALOGClick() {
     if (!TakeSaveName()) return;
-    DIALOG_SAVE->hide();
-    if (work_) work_->SaveTest(Edit5->text().toStdString() + ".ipc");
-    HideVirtualKeyboard();
+    AskBeforeWriting(SaveKind::kTest, {".ipc"});
 }
 
 void TFBase::SAVE_DIALOG_EXPClick() {
     if (!TakeSaveName()) return;
+    AskBeforeWriting(SaveKind::kExport, {".txt", ".csv"});
+}
+
+// A file already there is replaced only when the operator says so; the
+// panel waits hidden for the answer and comes back on "no".
+void TFBase::AskBeforeWriting(SaveKind kind, std::initializer_list<const char*> extensions) {
+    pendingSave_ = kind;
     DIALOG_SAVE->hide();
-    if (work_) {
-        const std::string path = Edit5->text().toStdString();
-        work_->ExportTxt(path + ".txt");
-        work_->ExportCsv(path + ".csv");
+    const std::string path = Edit5->text().toStdString();
+    for (const char* extension : extensions) {
+        if (QFileInfo::exists(QString::fromStdString(path + extension))) {
+            ShowMes("Файл существует. Заменить?", 0, kOverwriteCode);
+            return;
+        }
     }
+    WritePendingSave();
+}
+
+int TFBase::OverwriteBlock(int code) {
+    if (pendingSave_ == SaveKind::kNone) return code;
+    if (answer_ == 1) {
+        WritePendingSave();
+    } else {
+        pendingSave_ = SaveKind::kNone;
+        DIALOG_SAVE->show();
+        DIALOG_SAVE->raise();
+    }
+    return code;
+}
+
+void TFBase::WritePendingSave() {
+    const SaveKind kind = std::exchange(pendingSave_, SaveKind::kNone);
     HideVirtualKeyboard();
+    if (!work_) return;
+    const std::string path = Edit5->text().toStdString();
+    const std::string name = Edit4->text().toStdString();
+    // A file that could not be written was reported by its writer.
+    if (kind == SaveKind::kTest) {
+        if (work_->SaveTest(path + ".ipc")) ShowMes("Файл сохранен: " + name + ".ipc", 1, 0);
+    } else if (kind == SaveKind::kExport) {
+        if (work_->ExportTxt(path + ".txt") && work_->ExportCsv(path + ".csv"))
+            ShowMes("Файлы сохранены: " + name + ".txt, " + name + ".csv", 1, 0);
+    }
 }
 
 // ----- open panel

@@ -364,15 +364,45 @@ void TFBase::CollapsePoverka() {
 
 // ----- choosing the method, the instrument, the verification codes
 
-void TFBase::PoverkaMethodChosen() {
+void TFBase::PoverkaMethodChosen(bool sameMethod) {
     const bool poverka = Mirandex->currentItem() != nullptr &&
                          Mirandex->currentItem()->text() == QString::fromUtf8(kMethod);
     if (work_) work_->verification = poverka;
-    if (poverka) {
+    // The method the station already has keeps its readings (a new test,
+    // leaving the settings); only a verification chosen afresh starts empty.
+    if (poverka && !sameMethod) {
         poverkaChannel_ = std::max(1, ObrazecList->currentIndex() + 1);
         ClearPoverka();
     }
     FillPoverkaTable(0);
+}
+
+bool TFBase::AskBeforeLeavingPoverka() {
+    const C_Parametr* m = work_ ? work_->Methods().Current() : nullptr;
+    const int row = Mirandex->currentRow();
+    if (m == nullptr || m->GetValueText("sGO") != kMethod || row == work_->Methods().CurrentIndex())
+        return false;
+    bool taken = false;
+    for (int r = 1; r <= kPoverkaPoints && !taken; ++r) {
+        for (int c = 1; c <= 6 && !taken; ++c)
+            taken = m->GetFloat(console::PoverkaReadingKey(c, r, true)) != 0.0;
+    }
+    if (!taken) return false;
+    // The list goes back to the verification until the operator answers.
+    leavingPoverkaFor_ = row;
+    listsReloading_ = true;
+    Mirandex->setCurrentRow(work_->Methods().CurrentIndex());
+    listsReloading_ = false;
+    ShowMes("Показания поверки будут удалены. Выбрать другую методику?", 0, kLeavePoverkaCode);
+    return true;
+}
+
+int TFBase::LeavePoverkaBlock(int code) {
+    const int row = std::exchange(leavingPoverkaFor_, -1);
+    if (answer_ != 1 || row < 0 || row >= Mirandex->count()) return code;
+    ClearPoverka();
+    Mirandex->setCurrentRow(row);
+    return code;
 }
 
 void TFBase::PoverkaSampleChosen() {

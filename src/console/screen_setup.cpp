@@ -317,8 +317,9 @@ void TFBase::CommitListEdit(int group, int row, const std::string& text) {
 // ----- method, sample type, extensometer
 
 void TFBase::MirandexClick() {
-    if (!work_) return;
+    if (!work_ || AskBeforeLeavingPoverka()) return;
     C_Parametr* m = work_->Methods().Current();
+    const C_Parametr* before = m;
     if (Has(m, "sTE")) {
         auto* unit = dynamic_cast<DEVICE_QUELM*>(work_->Unit());
         const float t = unit != nullptr ? unit->GetAmbientTemperature() : 0.0f;
@@ -341,7 +342,7 @@ void TFBase::MirandexClick() {
         if (m->GetInt("iCH") == 2) Command(5);
         if (m->GetInt("iCH") == 1) Command(4);
     }
-    PoverkaMethodChosen();
+    PoverkaMethodChosen(m == before);
     SyncModeButtons();
 }
 

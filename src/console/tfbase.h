@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
@@ -406,6 +407,12 @@ private:
     int TensionZoneBlock(int code);
     int CompressionZoneBlock(int code);
     int ComputeBlock(int code);
+    // The answers to the station's own questions: leave a verification that
+    // has readings, replace a saved test.
+    static constexpr int kLeavePoverkaCode = 247;
+    static constexpr int kOverwriteCode = 248;
+    int LeavePoverkaBlock(int code);
+    int OverwriteBlock(int code);
 
     // ----- start-up and shut-down (tfbase_startup.cpp)
     void InitTimerTimer();
@@ -414,6 +421,8 @@ private:
     void BindReadouts();
     void DisableUnusedChannels();
     void LoadProtocolNumber();
+    // False (and reported) when Config.INI did not take it.
+    bool WriteProtocolNumber();
     void ShutDownProgramSide(bool saveHours);
     void EndProgram();
     void OpenCommandLineFile();
@@ -485,6 +494,10 @@ private:
     bool TakeSaveName();
     void SAVE_DIALOGClick();
     void SAVE_DIALOG_EXPClick();
+    enum class SaveKind { kNone, kTest, kExport };
+    void AskBeforeWriting(SaveKind kind, std::initializer_list<const char*> extensions);
+    void WritePendingSave();
+    SaveKind pendingSave_ = SaveKind::kNone;
     void ShowOpenPanel(const std::string& folder);
     void ShowFiles(const QString& folder);
     std::string ChosenFile() const;
@@ -539,7 +552,11 @@ private:
     void GoToPosition();
     // Result mode (48) ends the scan of condition lines.
     void StopConditionScan();
-    void PoverkaMethodChosen();
+    // sameMethod: the method the station had was chosen again.
+    void PoverkaMethodChosen(bool sameMethod);
+    // True when the list left a verification with readings: the choice
+    // waits for the operator's answer (kLeavePoverkaCode).
+    bool AskBeforeLeavingPoverka();
     void PoverkaSampleChosen();
     C_Parametr* PoverkaMethod() const;
     void ShowPoverkaCells();
@@ -561,6 +578,8 @@ private:
     bool manualEntry_ = false;
     bool poverkaCollapsed_ = false;
     bool poverkaFilling_ = false;
+    // The method row chosen while the readings wait for the answer.
+    int leavingPoverkaFor_ = -1;
 
     // ----- settings, help, calibration (screen_settings.cpp, screen_help.cpp,
     // screen_calibration.cpp)

@@ -108,6 +108,8 @@ void TFBase::Command(int code) {
         {68, &TFBase::TensionZoneBlock},
         {67, &TFBase::CompressionZoneBlock},
         {48, &TFBase::ComputeBlock},
+        {kLeavePoverkaCode, &TFBase::LeavePoverkaBlock},
+        {kOverwriteCode, &TFBase::OverwriteBlock},
     };
     emit commandDispatched(code);
     for (const Block& b : kBlocks) {
@@ -241,12 +243,11 @@ int TFBase::WorkModeBlock(int code) {
     GRAFICON->hide();
     ShowScreen(0);
     if (work_) {
-        const int number = ++work_->Config().iNOMPROT;
-        ini_->WriteI("4", "Номер протокола", number);
         MODE_WORK->Caption = ModeCaptionText();
         MODE_WORK->Draw();
         C_Parametr* m = work_->Methods().Current();
-        if (m != nullptr && m->IndexOf("fOX") >= 0) m->SetMaxText("sGO", std::to_string(number));
+        if (m != nullptr && m->IndexOf("fOX") >= 0)
+            m->SetMaxText("sGO", std::to_string(ProtocolNumber()));
     }
     viewing_ = false;
     return code;
@@ -274,6 +275,12 @@ int TFBase::StartBlock(int code) {
     SetButtonDown(BUT_PAUSE, false);
     SetButtonDown(BUT_STOP, false);
     SetButtonEnabled(BUT_PAUSE, true);
+    // One number per test: a ПУСК while the test runs, or the work-mode
+    // button, starts none.
+    if (work_ && work_->State() != C_Work::kRunning) {
+        ++work_->Config().iNOMPROT;
+        WriteProtocolNumber();
+    }
     Command(242);
     return code;
 }

@@ -6,6 +6,9 @@
 #include <QListWidget>
 #include <QTimer>
 
+#include <algorithm>
+#include <string>
+
 #include "console/look.h"
 #include "console/tfbase.h"
 #include "controls/cgrafic.h"
@@ -14,6 +17,7 @@
 #include "controls/megadatchik.h"
 #include "engine/cwork.h"
 #include "model/configini.h"
+#include "platform/messagesink.h"
 #include "platform/poweroff.h"
 #include "protocols/creport.h"
 
@@ -177,15 +181,48 @@ void TFBase::DisableUnusedChannels() {
     }
 }
 
+namespace {
+
+constexpr const char* kProtocolKey = "Номер протокола";
+// The number's one place: the general settings, where the settings screen
+// shows and edits it.
+constexpr const char* kProtocolSection = "7";
+// Where stations before counted it.
+constexpr const char* kOldProtocolSection = "4";
+
+}  // namespace
+
 void TFBase::LoadProtocolNumber() {
-    work_->Config().iNOMPROT = ini_->ReadI("4", "Номер протокола", 0);
+    // The settings read "7" already. A file from before counted in "4" and
+    // left "7" behind: the larger moves to "7", so no number comes twice.
+    if (!ini_->ReadS(kOldProtocolSection, kProtocolKey, "").empty()) {
+        C_Config& c = work_->Config();
+        const int counted = ini_->ReadI(kOldProtocolSection, kProtocolKey, 0);
+        const bool own = !ini_->ReadS(kProtocolSection, kProtocolKey, "").empty();
+        c.SetFromText(c.IndexOf("iNOMPROT"),
+                      std::to_string(own ? std::max(c.iNOMPROT, counted) : counted));
+        if (WriteProtocolNumber()) ini_->Remove(kOldProtocolSection, kProtocolKey);
+        work_->FillConfigList(settingsLines_, configGroup_);
+        ReloadCustomList();
+    }
     MODE_WORK->Caption = ModeCaptionText();
     MODE_WORK->Draw();
 }
 
+bool TFBase::WriteProtocolNumber() {
+    if (ini_->WriteI(kProtocolSection, kProtocolKey, work_->Config().iNOMPROT)) return true;
+    deps_.messages->ShowMessage(
+        "Ошибка", "Номер протокола не сохранен: файл 'Config.INI' не может быть записан");
+    return false;
+}
+
 void TFBase::OpenCommandLineFile() {
-    // As the open panel opens a file.
-    work_->LoadTestFile(deps_.commandLineFile);
+    // As the open panel opens a file. One that does not read was reported by
+    // its reader; the station stays in set-up mode, nothing is viewed.
+    if (!work_->LoadTestFile(deps_.commandLineFile)) {
+        viewing_ = false;
+        return;
+    }
     ShowLoadedTest();
 }
 

@@ -83,6 +83,11 @@ bool TConfigINI::WriteAll(const std::vector<Entry>& entries) {
     return a.ini().WriteAll(entries);
 }
 
+bool TConfigINI::Remove(const std::string& section, const std::string& key) {
+    Access a(*this);
+    return a.ini().Remove(section, key);
+}
+
 bool TConfigINI::WriteI(const std::string& section, const std::string& key, int value) {
     return WriteS(section, key, std::to_string(value));
 }

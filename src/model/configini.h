@@ -35,6 +35,8 @@ public:
     // Several keys in one replacement of the file: all of them or none.
     using Entry = platform::IniFile::Entry;
     bool WriteAll(const std::vector<Entry>& entries);
+    // False when the key stays in the file.
+    bool Remove(const std::string& section, const std::string& key);
     void ReadSector(const std::string& section, std::vector<std::string>& list);
     void ReadSectorVal(const std::string& section, std::vector<std::string>& list);
 

@@ -254,6 +254,23 @@ IniDocument::SetResult IniDocument::Assign(std::string_view section, std::string
     return SetResult::kChanged;
 }
 
+bool IniDocument::Remove(std::string_view section, std::string_view key) {
+    const auto sectionName = UsableSection(section);
+    const auto keyName = UsableKey(key);
+    if (!sectionName || !keyName) return false;
+    const size_t header = FindSection(lines_, *sectionName);
+    if (header == lines_.size()) return false;
+    std::optional<size_t> match;
+    ForEachKey(lines_, header, [&](size_t i, const LineView& view) {
+        if (!SameName(view.name, *keyName)) return true;
+        match = i;
+        return false;
+    });
+    if (!match) return false;
+    lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(*match));
+    return true;
+}
+
 std::vector<std::string> IniDocument::Keys(std::string_view section) const {
     std::vector<std::string> keys;
     const auto sectionName = UsableSection(section);
@@ -337,6 +354,21 @@ bool IniFile::WriteAll(const std::vector<Entry>& entries) {
     if (!unreadable_ && WriteFileAtomic(path_, document_.Serialize())) {
         stamp_ = StampNow();
         return allAssigned;
+    }
+    document_ = std::move(before);
+    return false;
+}
+
+bool IniFile::Remove(std::string_view section, std::string_view key) {
+    Follow();
+    IniDocument before = document_;
+    bool changed = false;
+    while (document_.Remove(section, key))
+        changed = true;
+    if (!changed) return true;
+    if (!unreadable_ && WriteFileAtomic(path_, document_.Serialize())) {
+        stamp_ = StampNow();
+        return true;
     }
     document_ = std::move(before);
     return false;

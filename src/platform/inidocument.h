@@ -41,6 +41,10 @@ public:
     // written as spaces.
     SetResult Assign(std::string_view section, std::string_view key, std::string_view value);
 
+    // Drops the first matching key line of the first matching section; true
+    // when there was one.
+    bool Remove(std::string_view section, std::string_view key);
+
     // Key names of the first matching section, in file order.
     std::vector<std::string> Keys(std::string_view section) const;
     // "key=value" for each key line of the first matching section, the value
@@ -85,6 +89,9 @@ public:
     // with an unusable name is skipped and makes the result false; when the
     // file cannot be written nothing changes.
     bool WriteAll(const std::vector<Entry>& entries);
+    // Drops every line of the key in its section. True when the file holds
+    // no such key afterwards; on failure the document stays as it was.
+    bool Remove(std::string_view section, std::string_view key);
 
     std::vector<std::string> Keys(std::string_view section) const {
         Follow();

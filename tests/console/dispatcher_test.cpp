@@ -5,8 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "console/eventpump.h"
+#include "console/paramlist.h"
 #include "console_rig.h"
+#include "controls/symbolfont.h"
 
 namespace {
 
@@ -27,12 +31,75 @@ TEST(Dispatcher, StartRunsWorkModeFirstAndCountsTheProtocol) {
     rig.window->Command(1);
     EXPECT_EQ(rig.dispatched, (Codes{1, 242}));
     EXPECT_EQ(rig.engine, (Codes{242, 1}));
-    EXPECT_EQ(IniInt(rig, "4", "Номер протокола"), 1);
+    EXPECT_EQ(IniInt(rig, "7", "Номер протокола"), 1);
+    EXPECT_EQ(IniInt(rig, "4", "Номер протокола"), -1);
     EXPECT_EQ(rig.window->ProtocolNumber(), 1);
     EXPECT_TRUE(rig.Find<TMegaButton>("MODE_WORK")->Down);
     EXPECT_EQ(rig.Find<TMegaButton>("MODE_WORK")->Caption, "ИСПЫТАНИЕ № 1");
     EXPECT_EQ(rig.unit->Count("PumpOn"), 1);
     EXPECT_EQ(rig.unit->Count("StartControl"), 1);
+    EXPECT_EQ(rig.window->Work()->State(), C_Work::kRunning);
+}
+
+TEST(Dispatcher, OneProtocolNumberPerTestStarted) {
+    ConsoleRig rig;
+    rig.Start();
+    rig.window->Command(1);
+    // A second ПУСК and a tap of the work-mode button during the test.
+    rig.window->Command(1);
+    rig.Click("MODE_WORK");
+    EXPECT_EQ(rig.window->ProtocolNumber(), 1);
+    EXPECT_EQ(rig.Find<TMegaButton>("MODE_WORK")->Caption, "ИСПЫТАНИЕ № 1");
+    rig.window->Command(2);
+    rig.window->Command(1);
+    EXPECT_EQ(rig.window->ProtocolNumber(), 2);
+    EXPECT_EQ(IniInt(rig, "7", "Номер протокола"), 2);
+    EXPECT_TRUE(rig.fileErrors.messages.empty());
+}
+
+TEST(Dispatcher, TheProtocolNumberLivesInTheGeneralSettings) {
+    struct Case {
+        int general;  // section "7", -1 absent
+        int old;      // section "4", -1 absent
+        int number;
+    };
+    // A file from before counted in "4": the larger number wins, so none
+    // comes twice, and it moves to "7".
+    const Case cases[] = {{-1, -1, 0}, {12, -1, 12}, {-1, 5, 5}, {7, 41, 41}, {20, 3, 20}};
+    for (const Case& c : cases) {
+        ConsoleRig rig;
+        if (c.general >= 0) rig.Setting("7", "Номер протокола", c.general);
+        if (c.old >= 0) rig.Setting("4", "Номер протокола", c.old);
+        rig.Start();
+        EXPECT_EQ(rig.window->ProtocolNumber(), c.number) << c.general << " " << c.old;
+        EXPECT_EQ(rig.Find<TMegaButton>("MODE_WORK")->Caption,
+                  "ИСПЫТАНИЕ № " + std::to_string(c.number));
+        EXPECT_EQ(IniInt(rig, "4", "Номер протокола"), -1);
+        // The settings screen shows the number the station uses.
+        const auto* list = rig.Find<console::ParamList>("CUSTOM_LIST");
+        int row = 0;
+        while (row < list->rowCount() &&
+               list->item(row, 0)->text() != draw::SymbolText("Номер протокола"))
+            ++row;
+        EXPECT_EQ(list->ValueAt(row), std::to_string(c.number)) << c.general << " " << c.old;
+        rig.window->Command(1);
+        EXPECT_EQ(IniInt(rig, "7", "Номер протокола"), c.number + 1);
+        EXPECT_EQ(IniInt(rig, "4", "Номер протокола"), -1);
+    }
+}
+
+TEST(Dispatcher, AProtocolNumberThatCannotBeWrittenIsReported) {
+    ConsoleRig rig;
+    // A folder where the file belongs: nothing can be written there.
+    std::filesystem::create_directory(rig.folder.path() + "/Config.INI");
+    rig.Start();
+    rig.fileErrors.messages.clear();
+    rig.window->Command(1);
+    ASSERT_EQ(rig.fileErrors.messages.size(), 1u);
+    EXPECT_EQ(rig.fileErrors.messages[0].text,
+              "Номер протокола не сохранен: файл 'Config.INI' не может быть записан");
+    // The test runs all the same, under its number.
+    EXPECT_EQ(rig.window->ProtocolNumber(), 1);
     EXPECT_EQ(rig.window->Work()->State(), C_Work::kRunning);
 }
 

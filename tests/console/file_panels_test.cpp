@@ -17,6 +17,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <set>
 
 #include "console/panel_files.h"
@@ -237,6 +238,8 @@ TEST_F(FilePanelsByTouch, ANameTypedOnTheKeyboardIsSavedAndEveryWayOutHidesIt) {
         EXPECT_TRUE(name->hasFocus());
         rig.Click(button);
         EXPECT_FALSE(keyboard->isVisible()) << button;
+        // What was written is confirmed; the operator acknowledges it.
+        if (!rig.window->MessageText().empty()) rig.Click("Butt_OK");
     }
     const std::string base = MethodFolder("ГОСТ 1497") + "/ab1";
     EXPECT_TRUE(fs::exists(base + ".ipc"));
@@ -254,6 +257,62 @@ TEST_F(FilePanels, ExportWritesTheTextAndTheTableBesideEachOther) {
     EXPECT_GT(fs::file_size(base + ".txt"), 1000u);
     EXPECT_GT(fs::file_size(base + ".csv"), 1000u);
     EXPECT_FALSE(fs::exists(base + ".ipc"));
+}
+
+TEST_F(FilePanels, AFileAlreadyThereIsReplacedOnlyOnYesAndASaveIsConfirmed) {
+    ChooseMethod("ГОСТ 1497", 0, false);
+    RunTest();
+    struct Case {
+        const char* button;
+        const char* existing;  // the one file already there
+        const char* saved;     // the confirmation
+    };
+    const Case cases[] = {
+        {"SAVE_DIALOG", ".ipc", "Файл сохранен: Образец 7.ipc"},
+        {"SAVE_DIALOG_EXP", ".csv", "Файлы сохранены: Образец 7.txt, Образец 7.csv"},
+    };
+    const std::string base = MethodFolder("ГОСТ 1497") + "/Образец 7";
+    auto* panel = rig.Find<QWidget>("DIALOG_SAVE");
+    auto* name = rig.Find<QLineEdit>("Edit4");
+    const auto content = [](const std::string& file) {
+        std::ifstream in(file, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    fs::create_directories(MethodFolder("ГОСТ 1497"));
+    for (const Case& c : cases) {
+        for (const char* ext : {".ipc", ".txt", ".csv"})
+            fs::remove(base + ext);
+        std::ofstream(base + c.existing) << "old";
+        for (const char* answer : {"Butt_NO", "Butt_YES"}) {
+            rig.window->Command(33);
+            name->setText(QString::fromUtf8("Образец 7"));
+            rig.Click(c.button);
+            EXPECT_EQ(rig.window->MessageText(), "Файл существует. Заменить?") << c.button;
+            EXPECT_FALSE(rig.Find<QWidget>("Butt_YES")->isHidden());
+            EXPECT_FALSE(rig.Find<QWidget>("Butt_NO")->isHidden());
+            EXPECT_EQ(content(base + c.existing), "old") << c.button;
+            rig.Click(answer);
+            if (std::string(answer) == "Butt_NO") {
+                // Nothing written; the panel is back for another name.
+                EXPECT_EQ(content(base + c.existing), "old") << c.button;
+                EXPECT_FALSE(panel->isHidden()) << c.button;
+                EXPECT_EQ(name->text().toStdString(), "Образец 7");
+                EXPECT_EQ(rig.window->MessageText(), "") << c.button;
+                rig.Click("CANCEL_DIALOG");
+            }
+        }
+        EXPECT_TRUE(panel->isHidden()) << c.button;
+        EXPECT_GT(content(base + c.existing).size(), 1000u) << c.button;
+        EXPECT_EQ(rig.window->MessageText(), c.saved) << c.button;
+        rig.Click("Butt_OK");
+    }
+    // A new name is written without a question, and confirmed.
+    rig.window->Command(33);
+    name->setText(QString::fromUtf8("Образец 8"));
+    rig.Click("SAVE_DIALOG");
+    EXPECT_EQ(rig.window->MessageText(), "Файл сохранен: Образец 8.ipc");
+    EXPECT_TRUE(fs::exists(MethodFolder("ГОСТ 1497") + "/Образец 8.ipc"));
+    EXPECT_TRUE(rig.fileErrors.messages.empty());
 }
 
 TEST_F(FilePanels, ARefusedNameWritesNothingAndKeepsThePanel) {

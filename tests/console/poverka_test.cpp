@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QStackedWidget>
 #include <QTableWidget>
 
 #include <gtest/gtest.h>
@@ -202,6 +203,55 @@ TEST_F(Poverka, RefillShowsWhatIsStoredAndTheClearButtonClearsIt) {
     EXPECT_EQ(Reading("fKP1_", 1), 0.0);
     EXPECT_EQ(Cell(1, 1), "");
     EXPECT_EQ(Cell(2, 0), "55.000");
+}
+
+TEST_F(Poverka, ReadingsSurviveANewTestAndLeavingTheSettings) {
+    StartStation();
+    ChooseVerification(100, 4);
+    C_Kanal& force = w().Work()->Channel(1);
+    force.value = 24.9;
+    ClickCell(1, 1);
+    force.value = 50.2;
+    ClickCell(2, 2);
+    const auto kept = [&](const char* way) {
+        EXPECT_EQ(w().Mirandex->currentItem()->text().toStdString(), "Поверка") << way;
+        EXPECT_FALSE(w().PanelPoverka->isHidden()) << way;
+        EXPECT_FLOAT_EQ(static_cast<float>(Reading("fKP1_", 1)), 24.9f) << way;
+        EXPECT_FLOAT_EQ(static_cast<float>(Reading("fKO1_", 2)), 50.2f) << way;
+        EXPECT_EQ(Cell(1, 1), "24.900") << way;
+        EXPECT_EQ(Cell(2, 2), "50.200") << way;
+    };
+    w().Command(32);
+    kept("new test");
+    w().BaseTab->setCurrentIndex(2);
+    rig.ClearTraces();
+    rig.Click("CONFIG_EXIT");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !rig.dispatched.empty(); }, 2000));
+    EXPECT_EQ(rig.dispatched.front(), 32);
+    kept("settings left");
+}
+
+TEST_F(Poverka, AnotherMethodClearsTheReadingsOnlyWhenTheOperatorAgrees) {
+    StartStation();
+    ChooseVerification(100, 4);
+    w().Work()->Channel(1).value = 24.9;
+    ClickCell(1, 1);
+    C_Parametr* poverka = &Method();
+    const char* question = "Показания поверки будут удалены. Выбрать другую методику?";
+    for (const char* answer : {"Butt_NO", "Butt_YES"}) {
+        w().Mirandex->setCurrentRow(0);
+        // The choice waits for the answer, the table as it was.
+        EXPECT_EQ(w().MessageText(), question) << answer;
+        EXPECT_EQ(w().Mirandex->currentItem()->text().toStdString(), "Поверка") << answer;
+        EXPECT_EQ(&Method(), poverka) << answer;
+        EXPECT_FLOAT_EQ(static_cast<float>(poverka->GetFloat("fKP1_0")), 24.9f) << answer;
+        rig.Click(answer);
+        EXPECT_EQ(w().MessageText(), "") << answer;
+    }
+    EXPECT_EQ(w().Mirandex->currentRow(), 0);
+    EXPECT_NE(&Method(), poverka);
+    EXPECT_EQ(poverka->GetFloat("fKP1_0"), 0.0);
+    EXPECT_TRUE(w().PanelPoverka->isHidden());
 }
 
 TEST_F(Poverka, CellColoursAndTheCollapsedPanel) {

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "console_rig.h"
 #include "controls/cgrafic.h"
@@ -103,6 +104,32 @@ TEST(StartUp, SavedTestOnTheCommandLineShowsItsCurveWithoutTheSavePanel) {
     rig.window->Command(1);
     rig.window->Command(2);
     EXPECT_FALSE(rig.Find<QWidget>("DIALOG_SAVE")->isHidden());
+}
+
+TEST(StartUp, ACommandLineFileThatDoesNotLoadIsReportedAndSetUpGoesOn) {
+    testsupport::TempFolder files;
+    const std::string saved = SavedTest(files.path());
+    // The saved test with one byte changed fails its checksum.
+    const std::string damaged = files.File("damaged.ipc");
+    std::filesystem::copy_file(saved, damaged);
+    {
+        std::fstream f(damaged, std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(40);
+        f.put('\x5A');
+    }
+    for (const std::string& file : {damaged, files.File("missing.ipc")}) {
+        ConsoleRig rig;
+        rig.Setting("7", "Автосохранение протокола", 1);
+        rig.Start(file);
+        EXPECT_FALSE(rig.fileErrors.messages.empty()) << file;
+        EXPECT_FALSE(rig.window->Viewing()) << file;
+        EXPECT_EQ(rig.Find<QStackedWidget>("BaseTab")->currentIndex(), 0) << file;
+        EXPECT_TRUE(rig.Find<QWidget>("DIALOG_SAVE")->isHidden()) << file;
+        auto* setUp = rig.Find<TMegaButton>("MODE_INSTAL");
+        EXPECT_TRUE(setUp->Down && setUp->Enabled) << file;
+        EXPECT_FALSE(rig.Find<TMegaButton>("MODE_WORK")->Enabled) << file;
+        EXPECT_EQ(rig.window->Work()->Buffer().GetCount(1), 0) << file;
+    }
 }
 
 }  // namespace

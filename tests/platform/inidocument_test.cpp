@@ -314,6 +314,23 @@ TEST(IniFile, WriteAllReplacesTheFileOnceAndSkipsUnusableNames) {
     EXPECT_EQ(FileBytes(path), "; kept\r\n[4]\r\na=2\r\n[7]\r\nb=3\r\n");
 }
 
+TEST(IniFile, RemoveDropsOnlyThatKeyLine) {
+    testsupport::TempFolder folder;
+    const std::string path = folder.File("Config.INI");
+    ASSERT_TRUE(platform::WriteFileAtomic(
+        path, Bytes("[7]\r\nНомер протокола=9\r\n[4]\r\n; счёт\r\nНомер протокола = 12\r\n"
+                    "Наработка=5\r\nномер ПРОТОКОЛА=13\r\n")));
+    IniFile ini(path);
+    ASSERT_TRUE(ini.Remove("4", "Номер протокола"));
+    EXPECT_EQ(FileBytes(path),
+              Bytes("[7]\r\nНомер протокола=9\r\n[4]\r\n; счёт\r\nНаработка=5\r\n"));
+    // Nothing left to drop: true, and the file is not touched.
+    const struct stat before = StatOf(path);
+    EXPECT_TRUE(ini.Remove("4", "Номер протокола"));
+    EXPECT_TRUE(ini.Remove("5", "x"));
+    EXPECT_EQ(StatOf(path).st_ino, before.st_ino);
+}
+
 TEST(IniFile, UnchangedValueDoesNotRewriteTheFile) {
     testsupport::TempFolder folder;
     const std::string path = folder.File("Config.INI");

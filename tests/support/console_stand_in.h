@@ -165,11 +165,12 @@ private:
                 Command(241);
                 return;
             case 242:
-                ++protocolNumber;
                 if (m != nullptr && m->IndexOf("fOX") >= 0)
                     m->SetMaxText("sGO", std::to_string(protocolNumber));
                 return;
             case 1:
+                // One number per test: a start while the test runs takes none.
+                if (work_.State() != C_Work::kRunning) ++protocolNumber;
                 Command(242);
                 return;
             case 2:
