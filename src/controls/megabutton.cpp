@@ -2,11 +2,16 @@
 
 #include <QMouseEvent>
 
+#include <algorithm>
 #include <cmath>
 
 QImage ButtonGradientStrip(int length, bool horizontal, const QColor& a, const QColor& b,
                            float pos) {
     length = std::max(1, length);
+    // A turn before the strip (a negative position) leaves out the part of
+    // the way back that lies before it; one far outside counts as one just
+    // outside, so the way back stays as short as the strip.
+    pos = std::clamp(pos, -1.0f, 2.0f);
     QImage strip(horizontal ? length : 1, horizontal ? 1 : length, QImage::Format_RGB32);
     strip.fill(a);
     auto* px = reinterpret_cast<QRgb*>(strip.bits());
@@ -27,6 +32,7 @@ QImage ButtonGradientStrip(int length, bool horizontal, const QColor& a, const Q
     const double qd = q == 0 ? 0.001 : q;
     for (int j = 0; j < q; ++j) {
         const int at = static_cast<int>(j + p);
+        if (at < 0) continue;
         if (at >= length) break;
         const double t = j / qd;
         px[at] = qRgb(channel(br, ar, t), channel(bg, ag, t), channel(bb, ab, t));

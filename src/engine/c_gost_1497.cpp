@@ -102,8 +102,8 @@ void C_Gost_1497::DefineParams() {
              forces, forcesMin, 1, 1);
     AddParam("POS ppc", "fPOSppc", "0.00", kFloat, 4, "0.00", forces, forcesMin, 1, 1);
     AddParam("POS tec", "fPOStec", "0.00", kFloat, 4, "0.00", forces, forcesMin, 1, 1);
-    AddParam("L,мм", "fOX", "2", kInt, 4, "", "10", "0", 1, 1);
-    AddParam("F,кН", "fOY", "1", kInt, 4, "", "10", "0", 1, 1);
+    AddParam("L,мм", "fOX", "2", kInt, 4, "", "6", "0", 1, 1);
+    AddParam("F,кН", "fOY", "1", kInt, 4, "", "6", "0", 1, 1);
     AddParam("Поз Образца1", "fPos", "0", kInt, 4, "", "2", "0", 1, 1);
     AddParam("ТИП ИСПЫТАНИЯ", "iVECTOR", "0", kInt, 4, "0", "3", "0", 1, 1);
     AddParam("Заключение", "sZK0", "", kText, 2, "", "", "", 0, 1);

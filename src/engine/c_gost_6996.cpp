@@ -96,8 +96,8 @@ void C_Gost_6996::DefineParams() {
              big, bigMin, 1, 1);
     AddParam("Нагрузка при пределе текучести нижнем Fн, кН", "fPTH", "0.00", kFloat, 4, "0.000",
              big, bigMin, 1, 1);
-    AddParam("L,мм", "fOX", "2", kInt, 4, "0.000", "10", "0", 1, 1);
-    AddParam("F,кН", "fOY", "1", kInt, 4, "0.000", "10", "0", 1, 1);
+    AddParam("L,мм", "fOX", "2", kInt, 4, "0.000", "6", "0", 1, 1);
+    AddParam("F,кН", "fOY", "1", kInt, 4, "0.000", "6", "0", 1, 1);
     AddParam("Марка металла", "sM1", "", kText, 1, "", "", "", 1, 1);
     AddParam("Способ сварки", "sM2", "", kText, 1, "", "", "", 1, 1);
     AddParam("Тип соединения", "sM3", "", kText, 1, "", "", "", 1, 1);

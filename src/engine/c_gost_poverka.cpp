@@ -58,6 +58,6 @@ void C_Gost_POVERKA::DefineParams() {
     AddParam("Поз Образца1", "fPos", "0", kInt, 4, "0.00", "3", "0", 1, 1);
     AddParam("Время", "sTI", "00:00:00", kText, 4, "", "", "", 1, 1);
     AddParam("ТИП ИСПЫТАНИЯ", "iVECTOR", "2", kInt, 4, "0", "3", "0", 1, 1);
-    AddParam("L,мм", "fOX", "2", kInt, 4, "", "10", "0", 1, 1);
-    AddParam("F,кН", "fOY", "1", kInt, 4, "", "10", "0", 1, 1);
+    AddParam("L,мм", "fOX", "2", kInt, 4, "", "6", "0", 1, 1);
+    AddParam("F,кН", "fOY", "1", kInt, 4, "", "6", "0", 1, 1);
 }

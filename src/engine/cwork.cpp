@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "engine/eventsink.h"
+#include "engine/testfile.h"
 #include "link/cycleprogramtarget.h"
 #include "platform/formatfloat.h"
 
@@ -26,7 +27,6 @@ constexpr ChannelSetup kChannelSetups[] = {
 };
 
 constexpr const char* kBufferNames[] = {"T,c", "F,кН", "L,мм", "E,мм", "P,МПа", "}, %"};
-constexpr int kBufferChannels = 7;
 // The unit repeats a cycle program this often unless a program says otherwise.
 constexpr std::int32_t kDefaultRepetitions = 100;
 

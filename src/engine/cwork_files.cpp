@@ -49,6 +49,11 @@ void Apply(C_Work& work, SavedTest& test) {
     method.SaveTemplate();
 }
 
+// The records go to the list of the method the file selects.
+DeclaredList ListsOf(C_GostWorks& methods) {
+    return [&methods](int index) -> const C_Parametr* { return methods.Method(index); };
+}
+
 }  // namespace
 
 bool C_Work::SaveTest(const std::string& fileName) {
@@ -59,7 +64,9 @@ bool C_Work::SaveTest(const std::string& fileName) {
 
 bool C_Work::LoadTestFile(const std::string& fileName) {
     SavedTest test;
-    if (!ReadSavedTest(fileName, MessagesOf(env_), methods_->MethodCount(), test)) return false;
+    if (!ReadSavedTest(fileName, MessagesOf(env_), methods_->MethodCount(), test,
+                       ListsOf(*methods_)))
+        return false;
     ResetForLoad();
     Apply(*this, test);
     return true;
@@ -67,7 +74,9 @@ bool C_Work::LoadTestFile(const std::string& fileName) {
 
 bool C_Work::LoadTest(const std::string& fileName) {
     SavedTest test;
-    if (!ReadSavedTest(fileName, MessagesOf(env_), methods_->MethodCount(), test)) return false;
+    if (!ReadSavedTest(fileName, MessagesOf(env_), methods_->MethodCount(), test,
+                       ListsOf(*methods_)))
+        return false;
     Apply(*this, test);
     return true;
 }

@@ -1,10 +1,12 @@
 #include "engine/testfile.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <memory>
 
 #include "model/archive.h"
+#include "platform/formatfloat.h"
 #include "platform/messagesink.h"
 #include "platform/posixfile.h"
 
@@ -83,6 +85,19 @@ bool ReadChannel(Archive& file, std::vector<double>* samples, SavedTest::Range* 
     return !file.Failed();
 }
 
+bool IsBufferChannel(int32_t c) {
+    return c >= 0 && c < kBufferChannels;
+}
+
+// Clamping as the list does it: below the minimum first, then above the
+// maximum. A NaN stays.
+template <class T>
+T Clamped(T v, T lo, T hi) {
+    if (v < lo) v = lo;
+    if (v > hi) v = hi;
+    return v;
+}
+
 bool ReadWindowsAndSelection(Archive& file, int methodCount, SavedTest& test) {
     int32_t count = 0;
     if (!ReadCount(file, kWindowBytes, count)) return false;
@@ -91,6 +106,11 @@ bool ReadWindowsAndSelection(Archive& file, int methodCount, SavedTest& test) {
         int32_t x = 0;
         int32_t y = 0;
         file >> x >> y >> w.lowerX >> w.upperX >> w.upperY >> w.lowerY;
+        // The protocol prints each window from these channels of the buffer.
+        if (!file.Failed() && (!IsBufferChannel(x) || !IsBufferChannel(y))) {
+            file.ReportDamaged();
+            return false;
+        }
         w.xChannel = x;
         w.yChannel = y;
     }
@@ -178,13 +198,48 @@ std::string TemplateFileName(const std::string& methodText) {
     return name;
 }
 
+bool FitToDeclared(std::vector<S_Val>& records, const C_Parametr& declared) {
+    for (S_Val& r : records) {
+        const S_Val* d = declared.Record(declared.IndexOf(r.name));
+        if (d == nullptr || (d->type != C_Parametr::kInt && d->type != C_Parametr::kFloat))
+            continue;
+        if (r.type != d->type) return false;
+        if (d->type == C_Parametr::kInt) {
+            const int v = r.intValue != nullptr ? *r.intValue : 0;
+            if (Clamped(v, d->intMin, d->intMax) != v) return false;
+        } else {
+            const double v = r.floatValue != nullptr ? *r.floatValue : 0.0;
+            if (!(Clamped(v, d->floatMin, d->floatMax) == v)) return false;
+        }
+        r.intMin = d->intMin;
+        r.intMax = d->intMax;
+        r.floatMin = d->floatMin;
+        r.floatMax = d->floatMax;
+        r.minText = d->minText;
+        r.maxText = d->maxText;
+    }
+    return true;
+}
+
 void WriteRecord(Archive& file, const S_Val& r, int choices) {
     static const std::string kEmpty;
     file.WriteString(r.caption);
+    // A value goes to a file inside its limits, or the readers would refuse
+    // the file; a NaN as 0.
+    int intValue = r.intValue != nullptr ? *r.intValue : 0;
+    double floatValue = r.floatValue != nullptr ? *r.floatValue : 0.0;
+    if (r.type == C_Parametr::kInt) intValue = Clamped(intValue, r.intMin, r.intMax);
+    if (r.type == C_Parametr::kFloat)
+        floatValue = Clamped(std::isnan(floatValue) ? 0.0 : floatValue, r.floatMin, r.floatMax);
     // The value as it stands, not the holder: SetInt and SetFloat leave the
     // holder behind. A type we do not know keeps its text as it came.
-    const bool numeric = r.type == C_Parametr::kInt || r.type == C_Parametr::kFloat;
-    file.WriteString(numeric ? ValueText(r) : r.valueText != nullptr ? *r.valueText : kEmpty);
+    if (r.type == C_Parametr::kInt) {
+        file.WriteString(std::to_string(intValue));
+    } else if (r.type == C_Parametr::kFloat) {
+        file.WriteString(platform::FormatFloat(r.format, floatValue));
+    } else {
+        file.WriteString(r.valueText != nullptr ? *r.valueText : kEmpty);
+    }
     file.WriteString(r.name);
     file.WriteString(r.format);
     file.WriteString(r.maxText);
@@ -193,9 +248,9 @@ void WriteRecord(Archive& file, const S_Val& r, int choices) {
     for (int i = 0; i < n; ++i)
         file.WriteString(r.items[static_cast<size_t>(i)]);
     file << static_cast<int32_t>(r.group) << static_cast<int32_t>(r.type)
-         << static_cast<int32_t>(r.intValue != nullptr ? *r.intValue : 0)
-         << static_cast<int32_t>(r.intMin) << static_cast<int32_t>(r.intMax);
-    file << (r.floatValue != nullptr ? *r.floatValue : 0.0) << r.floatMin << r.floatMax;
+         << static_cast<int32_t>(intValue) << static_cast<int32_t>(r.intMin)
+         << static_cast<int32_t>(r.intMax);
+    file << floatValue << r.floatMin << r.floatMax;
     file << r.visible << r.persist;
 }
 
@@ -261,14 +316,20 @@ bool WriteSavedTest(const std::string& path, platform::MessageSink& sink, const 
 }
 
 bool ReadSavedTest(const std::string& path, platform::MessageSink& sink, int methodCount,
-                   SavedTest& test) {
+                   SavedTest& test, const DeclaredList& declared) {
     Archive file(sink);
     if (!file.OpenForLoad(path)) return false;
-    return ReadSavedTestBody(file, methodCount, test) && Finish(file);
+    if (!ReadSavedTestBody(file, methodCount, test) || !Finish(file)) return false;
+    const C_Parametr* list = declared ? declared(test.methodIndex) : nullptr;
+    if (test.hasParams && list != nullptr && !FitToDeclared(test.records, *list)) {
+        file.ReportDamaged();
+        return false;
+    }
+    return true;
 }
 
-bool ReadTemplate(const std::string& path, platform::MessageSink& sink,
-                  std::vector<S_Val>& records) {
+bool ReadTemplate(const std::string& path, platform::MessageSink& sink, std::vector<S_Val>& records,
+                  const C_Parametr* declared) {
     Archive file(sink);
     if (!file.OpenForLoad(path)) return false;
     if (!file.Require(2)) return false;
@@ -279,8 +340,12 @@ bool ReadTemplate(const std::string& path, platform::MessageSink& sink,
         file.ReportDamaged();
         return false;
     }
-    if (!ReadRecords(file, kTemplateChoices, records)) return false;
-    return Finish(file);
+    if (!ReadRecords(file, kTemplateChoices, records) || !Finish(file)) return false;
+    if (declared != nullptr && !FitToDeclared(records, *declared)) {
+        file.ReportDamaged();
+        return false;
+    }
+    return true;
 }
 
 bool SaveParams(const C_Parametr& list, const MethodEnv& env, const std::string& name) {
@@ -296,7 +361,8 @@ bool SaveParams(const C_Parametr& list, const MethodEnv& env, const std::string&
 
 bool LoadParams(C_Parametr& list, const MethodEnv& env, const std::string& name) {
     std::vector<S_Val> records;
-    if (!ReadTemplate(PathIn(env, name), MessagesOf(env), records)) return false;
+    // The list holds the method's declarations: no value outside them enters it.
+    if (!ReadTemplate(PathIn(env, name), MessagesOf(env), records, &list)) return false;
     list.Clear();
     for (S_Val& r : records)
         list.AddRecord(std::move(r));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -70,6 +71,10 @@ struct SavedTest {
     int extensometer = 0;
 };
 
+// The buffer's channels (time, force, displacement, extensometer, stress,
+// strain, the analysis' scratch): what a print window or a plot axis may name.
+inline constexpr int kBufferChannels = 7;
+
 // Channels a saved test can bring; the samples of any later channel are
 // read through the checksum and dropped.
 inline constexpr int kMaxLoadedChannels = 16;
@@ -80,15 +85,29 @@ inline constexpr int kMaxLoadedChannels = 16;
 bool WriteSavedTest(const std::string& path, platform::MessageSink& sink, const C_Parametr* list,
                     const C_Buffer& buffer, int methodIndex, int sampleType, int extensometer);
 
+// The list the records of a file are meant for, by the method's index; null
+// when there is none to check them against.
+using DeclaredList = std::function<const C_Parametr*(int methodIndex)>;
+
 // Reads and checks the whole file: the header, every count against the bytes
-// that remain, the method index against methodCount, the trailer. False, with
+// that remain, the print windows' channels, the method index against
+// methodCount, the trailer, and the records against `declared`. False, with
 // the failure reported once, when any of it is wrong.
 bool ReadSavedTest(const std::string& path, platform::MessageSink& sink, int methodCount,
-                   SavedTest& test);
+                   SavedTest& test, const DeclaredList& declared = {});
 
-// Reads a template's records, checked as a saved test is.
-bool ReadTemplate(const std::string& path, platform::MessageSink& sink,
-                  std::vector<S_Val>& records);
+// Reads a template's records, checked as a saved test is (against `declared`
+// when given).
+bool ReadTemplate(const std::string& path, platform::MessageSink& sink, std::vector<S_Val>& records,
+                  const C_Parametr* declared = nullptr);
+
+// A record read from a file against the list that declares its name: a number
+// must be of the declared type and inside the declared limits (a NaN is not).
+// Fitting, it takes the declared limits, so a file written before the limits
+// changed brings its value and not its old limits. Names the list does not
+// declare as numbers are left as read. False at the first record that does
+// not fit.
+bool FitToDeclared(std::vector<S_Val>& records, const C_Parametr& declared);
 
 // Where file errors go when the environment gives no sink: nowhere.
 platform::MessageSink& MessagesOf(const MethodEnv& env);

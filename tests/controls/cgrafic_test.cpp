@@ -193,6 +193,34 @@ TEST_F(CGraficTest, ReferenceBufferDrawsEveryLayer) {
     EXPECT_EQ(CountIn(plot.Picture(), QRect(300, 25, 150, 50), kHatch), 0);
 }
 
+// Channels a damaged file or an odd method may name: the plot, on screen, live
+// and on a page, draws no curve from them and reads nothing outside the buffer.
+TEST_F(CGraficTest, ChannelsOutsideTheBufferDrawNoCurve) {
+    Straight(141);
+    const struct {
+        int x, y;
+        bool curve;
+    } cases[] = {{2, 1, true},  {7, 1, false},  {-1, 1, false},
+                 {2, 7, false}, {2, -1, false}, {100, 100, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.x) + " " + std::to_string(c.y));
+        plot.Init(&buffer, "X", "Y", c.x, c.y);
+        FixedView();
+        EXPECT_EQ(CountIn(plot.Picture(), QRect(51, 1, 498, 298), kYellow) > 0, c.curve);
+        plot.SetChanX("X", c.x);
+        buffer.AddValue(2, 7.0);
+        buffer.AddValue(1, 70.0);
+        plot.AddDraw();
+        plot.multi = true;
+        plot.visible.fill(true);
+        plot.DrawGrid();
+        plot.multi = false;
+        QImage page(600, 400, QImage::Format_RGB32);
+        plot.GET_BUFFER(10, 10, 500, 300, page);
+        plot.mode = CGrafic::kPan;
+    }
+}
+
 TEST_F(CGraficTest, GridAndAxesMoveWithThePan) {
     FixedView();
     plot.view.panX = 0.5;  // 25 pixels

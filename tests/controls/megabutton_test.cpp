@@ -104,12 +104,14 @@ TEST(MegaButtonLook, GradientStripEndsAndTurn) {
         float pos;
     };
     for (const Case& c : {Case{60, 0.5f}, Case{60, 0.0f}, Case{60, 1.0f}, Case{400, 0.0f},
-                          Case{400, 0.25f}, Case{1, 0.0f}, Case{7, 0.999f}}) {
+                          Case{400, 0.25f}, Case{1, 0.0f}, Case{7, 0.999f},
+                          // A turn before the strip: the way back starts outside it.
+                          Case{60, -0.5f}, Case{60, -0.001f}, Case{5, -3.0f}, Case{5, -1e30f}}) {
         // Built under the address sanitizer: a write past the strip fails here.
         const QImage strip = ButtonGradientStrip(c.length, false, kInnerFinish, kInnerStart, c.pos);
         ASSERT_EQ(strip.height(), c.length);
-        const int turn = static_cast<int>(c.length * c.pos);
-        if (turn < c.length) {
+        const int turn = c.pos >= 0 ? static_cast<int>(c.length * c.pos) : -1;
+        if (turn >= 0 && turn < c.length) {
             EXPECT_EQ(strip.pixel(0, turn), Rgb(kInnerStart)) << c.length << " " << c.pos;
         }
         if (turn > 0) {

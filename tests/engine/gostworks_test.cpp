@@ -1,4 +1,5 @@
 #include "engine/c_gostwork.h"
+#include "engine/testfile.h"
 
 #include <gtest/gtest.h>
 
@@ -82,6 +83,21 @@ TEST_F(GostWorksTest, RegistersTheSevenMethodsInTheirFixedOrder) {
     for (int i = 0; i < 7; ++i)
         EXPECT_EQ(registry.Method(i)->buffer, &buffer) << i;
     EXPECT_EQ(registry.Current(), &registry.none);
+}
+
+TEST_F(GostWorksTest, PlotChannelsOfEveryMethodStayInsideTheBuffer) {
+    for (int i = 0; i < 7; ++i) {
+        const C_Parametr& m = *registry.Method(i);
+        for (const char* name : {"fOX", "fOY"}) {
+            SCOPED_TRACE(m.GetValueText("sGO") + " " + name);
+            const S_Val* r = m.Record(m.IndexOf(name));
+            ASSERT_NE(r, nullptr);
+            EXPECT_EQ(r->type, C_Parametr::kInt);
+            EXPECT_EQ(r->intMin, 0);
+            EXPECT_EQ(r->intMax, kBufferChannels - 1);
+            EXPECT_EQ(r->maxText, std::to_string(kBufferChannels - 1));
+        }
+    }
 }
 
 TEST_F(GostWorksTest, SelectCallsTheSlotsInOrderThenFillsTheLists) {

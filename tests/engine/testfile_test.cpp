@@ -9,12 +9,14 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "engine/c_gost_1497.h"
 #include "engine/cwork.h"
 #include "platform/formatfloat.h"
 #include "platform/posixfile.h"
@@ -636,6 +638,113 @@ TEST_F(TestFileRefused, TheSameFileWithItsFaultMendedLoads) {
     EXPECT_TRUE(sink.messages.empty());
 }
 
+// --- Values the program cannot use ---------------------------------------------
+
+// Checksum-sound files from the program's own writer, each with one value that
+// no plot, protocol or list of this program can use. Loading one once must not
+// carry it into the method's template either.
+class TestFileOddValues : public FileStation {
+protected:
+    static constexpr int kTension = 2;  // ГОСТ 1497
+
+    void SetUp() override {
+        FileStation::SetUp();
+        ASSERT_TRUE(console.SelectMethod(kTension, 0, 0));
+        C_Buffer& b = work.Buffer();
+        for (int i = 0; i < 20; ++i) {
+            b.AddValue(0, i * 0.1);
+            b.AddValue(1, i * 2.0);
+            b.AddValue(2, i * 0.05);
+        }
+        b.AddPrintRect(0, 1, 40, 0, 2, 1);
+        sink.messages.clear();
+    }
+
+    std::string Template() const { return Path(TemplateFileName("ГОСТ 1497")); }
+
+    // The tension test's list as a file would bring it, changed by `change`.
+    std::string Written(const std::function<void(C_Parametr&, C_Buffer&)>& change) {
+        C_Gost_1497 list{work.Env()};
+        C_Buffer buffer = work.Buffer();
+        change(list, buffer);
+        const std::string path = Path("odd.ipc");
+        EXPECT_TRUE(WriteSavedTest(path, sink, &list, buffer, kTension, 0, 0));
+        return path;
+    }
+
+    static S_Val& Rec(C_Parametr& list, const char* name) {
+        return list.vals[static_cast<size_t>(list.IndexOf(name))];
+    }
+};
+
+TEST_F(TestFileOddValues, RefusedWholeAndTheTemplateStaysAsItWas) {
+    const struct {
+        const char* what;
+        std::function<void(C_Parametr&, C_Buffer&)> change;
+    } cases[] = {
+        {"print window on a channel past the buffer",
+         [](C_Parametr&, C_Buffer& b) { b.AddPrintRect(0, 1, 2, 0, kBufferChannels, 1); }},
+        {"print window on a negative channel",
+         [](C_Parametr&, C_Buffer& b) { b.AddPrintRect(0, 1, 2, 0, 2, -1); }},
+        {"plot X past the channels, under the old limit of 10",
+         [](C_Parametr& m, C_Buffer&) {
+             S_Val& r = Rec(m, "fOX");
+             r.intMax = 10;
+             r.maxText = "10";
+             *r.intValue = 9;
+         }},
+        {"plot Y below channel 0",
+         [](C_Parametr& m, C_Buffer&) {
+             S_Val& r = Rec(m, "fOY");
+             r.intMin = -5;
+             *r.intValue = -1;
+         }},
+        {"plot X stored as a text",
+         [](C_Parametr& m, C_Buffer&) {
+             S_Val& r = Rec(m, "fOX");
+             r.type = C_Parametr::kText;
+             *r.valueText = "50";
+             *r.intValue = 50;
+         }},
+        {"a diameter past its declared limit",
+         [](C_Parametr& m, C_Buffer&) {
+             S_Val& r = Rec(m, "fD0");
+             r.floatMax = 1e9;
+             *r.floatValue = 5000.0;
+         }},
+    };
+    const auto lists = AllLists();
+    const auto buffer = Dump(work.Buffer());
+    const std::string savedTemplate = FileBytes(Template());
+    ASSERT_FALSE(savedTemplate.empty());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string path = Written(c.change);
+        sink.messages.clear();
+        EXPECT_FALSE(work.LoadTestFile(path));
+        ExpectOneMessage("Файл '" + path + "' повреждён");
+        EXPECT_EQ(work.Methods().CurrentIndex(), kTension);
+        EXPECT_EQ(AllLists(), lists);
+        EXPECT_EQ(Dump(work.Buffer()), buffer);
+        EXPECT_EQ(FileBytes(Template()), savedTemplate);
+    }
+}
+
+TEST_F(TestFileOddValues, AnOldLimitGivesWayToTheDeclaredOne) {
+    const std::string path = Written([](C_Parametr& m, C_Buffer&) {
+        S_Val& r = Rec(m, "fOX");
+        r.intMax = 10;
+        r.maxText = "10";
+        *r.intValue = 3;
+    });
+    ASSERT_TRUE(work.LoadTestFile(path));
+    EXPECT_TRUE(sink.messages.empty());
+    const S_Val& r = Rec(Method(kTension), "fOX");
+    EXPECT_EQ(*r.intValue, 3);
+    EXPECT_EQ(r.intMax, kBufferChannels - 1);
+    EXPECT_EQ(r.maxText, std::to_string(kBufferChannels - 1));
+}
+
 // --- Saving that fails -----------------------------------------------------------
 
 using TestFileSaveFails = FileStation;
@@ -760,6 +869,84 @@ TEST_F(TemplateFile, RefusedTemplateLeavesTheListAndReportsOnce) {
         ASSERT_EQ(sink.messages.size(), 1u);
         EXPECT_EQ(sink.messages[0].text, c.message);
     }
+}
+
+// The method's declarations decide what a template may bring: a value inside
+// them loads (with the declared limits), one outside refuses the template.
+TEST_F(TemplateFile, ValuesOutsideTheDeclarationsNeverEnterTheList) {
+    const auto declare = [](C_Parametr& list) {
+        list.AddParam("L,мм", "fOX", "2", C_Parametr::kInt, 4, "", "6", "0", 1, 1);
+        list.AddParam("Диаметр", "fD0", "10", C_Parametr::kFloat, 1, "0.00", "1000", "0", 1, 1);
+    };
+    const struct {
+        const char* what;
+        int ox;
+        double d0;
+        bool loads;
+    } cases[] = {
+        {"inside", 5, 12.5, true},
+        {"X channel past the buffer", 9, 12.5, false},
+        {"diameter past its limit", 5, 1500.0, false},
+        {"diameter not a number", 5, std::nan(""), false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        // Written under the old, wider limits, as by an earlier program.
+        C_Parametr old;
+        declare(old);
+        old.vals[0].intMax = 10;
+        old.vals[0].maxText = "10";
+        *old.vals[0].intValue = c.ox;
+        old.vals[1].floatMax = 1e9;
+        *old.vals[1].floatValue = std::isnan(c.d0) ? 12.5 : c.d0;
+        ASSERT_TRUE(SaveParams(old, env, Name()));
+        if (std::isnan(c.d0)) {
+            // The writer never stores a NaN: the one byte pattern is put in by hand.
+            std::string bytes = FileBytes(Path());
+            const std::string value = Hex("00 00 00 00 00 00 29 40");  // 12.5
+            const size_t at = bytes.rfind(value);
+            ASSERT_NE(at, std::string::npos);
+            bytes.replace(at, 8, Hex("00 00 00 00 00 00 F8 7F"));
+            PutFile(Path(), WithTrailer(bytes.substr(0, bytes.size() - 4)));
+        }
+        sink.messages.clear();
+
+        C_Parametr list;
+        declare(list);
+        const auto before = Dump(list);
+        EXPECT_EQ(LoadParams(list, env, Name()), c.loads);
+        if (c.loads) {
+            EXPECT_TRUE(sink.messages.empty());
+            EXPECT_EQ(list.GetInt("fOX"), c.ox);
+            EXPECT_EQ(list.Record(0)->intMax, 6);
+            EXPECT_EQ(list.GetMaxText("fOX"), "6");
+            EXPECT_EQ(list.GetFloat("fD0"), c.d0);
+            EXPECT_EQ(list.Record(1)->floatMax, 1000.0);
+        } else {
+            EXPECT_EQ(Dump(list), before);
+            ASSERT_EQ(sink.messages.size(), 1u);
+            EXPECT_EQ(sink.messages[0].text, "Файл '" + Path() + "' повреждён");
+        }
+    }
+}
+
+// Whatever the list holds, the file gets a value inside the record's limits.
+TEST_F(TemplateFile, NoValueIsWrittenOutsideItsLimits) {
+    C_Parametr list;
+    list.AddParam("L,мм", "fOX", "2", C_Parametr::kInt, 4, "", "6", "0", 1, 1);
+    list.AddParam("Диаметр", "fD0", "10", C_Parametr::kFloat, 1, "0.00", "1000", "-5", 1, 1);
+    list.AddParam("Длина", "fL0", "10", C_Parametr::kFloat, 1, "0.00", "1000", "5", 1, 1);
+    *list.vals[0].intValue = 99;
+    *list.vals[1].floatValue = -7.0;
+    *list.vals[2].floatValue = std::nan("");
+    ASSERT_TRUE(SaveParams(list, env, Name()));
+    C_Parametr read;
+    ASSERT_TRUE(LoadParams(read, env, Name()));
+    EXPECT_EQ(read.GetInt("fOX"), 6);
+    EXPECT_EQ(read.GetValueText("fOX"), "6");
+    EXPECT_EQ(read.GetFloat("fD0"), -5.0);
+    EXPECT_EQ(read.GetValueText("fD0"), "-5.00");
+    EXPECT_EQ(read.GetFloat("fL0"), 5.0) << "a NaN is stored as 0, clamped";
 }
 
 TEST_F(TemplateFile, FailedSaveKeepsTheOldTemplate) {

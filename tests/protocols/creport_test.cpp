@@ -203,6 +203,22 @@ TEST(TestProtocol, NoPrintWindowsOneSheetAndNoRoomNoGraph) {
     EXPECT_NE(text.find("Лист1из1"), std::string::npos);
 }
 
+// The graph and the window sheets take their channels from the method and the
+// buffer as they stand: channels the buffer lacks give sheets without a curve.
+TEST(TestProtocol, ChannelsOutsideTheBufferPrintWithoutACurve) {
+    ProtocolStand st;
+    ASSERT_TRUE(st.s.console.SelectMethod(2, 0, 0));
+    const curves::Specimen specimen{78.5, 50.0};
+    curves::Record(curves::SampleOf(curves::Bilinear{}, 0.14, 400, specimen), st.s.work.Buffer());
+    C_Parametr& m = st.Method();
+    *m.vals[static_cast<size_t>(m.IndexOf("fOX"))].intValue = 9;
+    *m.vals[static_cast<size_t>(m.IndexOf("fOY"))].intValue = -2;
+    st.s.work.Buffer().AddPrintRect(0.0f, 1.0f, 40.0f, 0.0f, 7, 1);
+    st.s.work.Buffer().AddPrintRect(0.0f, 1.0f, 40.0f, 0.0f, 2, -1);
+    st.Pdf("odd_channels_protocol.pdf");
+    EXPECT_EQ(st.otchet.PageCount(), 3);
+}
+
 TEST(VerificationProtocol, TablesHeadingAndFigures) {
     ProtocolStand st;
     ASSERT_TRUE(st.s.console.SelectMethod(1, 0, 0));
