@@ -307,11 +307,11 @@ QRect CGrafic::TraceChannel(const plot::View& m, int channel, int from, int step
     path_.Clear();
     plot::CurveTracer tracer(Clip(), envelope, path_);
     if (tail.has) tracer.Add(tail.px, tail.py);
-    const std::vector<double>& xs = buffer->cans[static_cast<size_t>(chanX)].samples;
-    static const std::vector<double> kNone;
-    const std::vector<double>& ys = channel >= 0 && channel < buffer->GetCanCount()
-                                        ? buffer->cans[static_cast<size_t>(channel)].samples
-                                        : kNone;
+    const SampleStore& xs = buffer->cans[static_cast<size_t>(chanX)].samples;
+    static const SampleStore kNone;
+    const SampleStore& ys = channel >= 0 && channel < buffer->GetCanCount()
+                                ? buffer->cans[static_cast<size_t>(channel)].samples
+                                : kNone;
     // The mapping of View::LM_X and LM_Y, term for term, so that every sample
     // lands on the pixel those give.
     const double sx = m.plotWidth / plot::NonZero(m.spanX);
