@@ -4,7 +4,10 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <array>
+#include <chrono>
+#include <memory>
 
 #include "alloc_counter.h"
 #include "model/cbuffer.h"
@@ -142,6 +145,38 @@ void BM_SampleRow(benchmark::State& state) {
     ReportAllocations(state, before);
 }
 BENCHMARK(BM_SampleRow);
+
+// A long test recorded from an empty buffer, as the engine appends each
+// sample to its five recorded channels. The counter is the longest single
+// append of one sample: growing the storage must never stall the window.
+void BM_RecordSamples(benchmark::State& state) {
+    const int samples = static_cast<int>(state.range(0));
+    double longest = 0.0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto buffer = std::make_unique<C_Buffer>();
+        buffer->SetCanCount(7);
+        state.ResumeTiming();
+        for (int r = 0; r < samples; ++r) {
+            const auto start = std::chrono::steady_clock::now();
+            const double v = kRaw[static_cast<std::size_t>(r) % kInputs];
+            buffer->AddValue(0, r * 0.005);
+            buffer->AddValue(1, v);
+            buffer->AddValue(2, v * 0.1);
+            buffer->AddValue(4, v / 78.5);
+            buffer->AddValue(3, v * 0.01);
+            const std::chrono::duration<double, std::milli> took =
+                std::chrono::steady_clock::now() - start;
+            longest = std::max(longest, took.count());
+        }
+        benchmark::DoNotOptimize(buffer->cans.data());
+        state.PauseTiming();
+        buffer.reset();
+        state.ResumeTiming();
+    }
+    state.counters["max_append_ms"] = longest;
+}
+BENCHMARK(BM_RecordSamples)->Arg(2000000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 BENCHMARK_MAIN();

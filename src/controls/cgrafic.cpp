@@ -309,12 +309,11 @@ QRect CGrafic::TraceChannel(const plot::View& m, int channel, int from, int step
     if (tail.has) tracer.Add(tail.px, tail.py);
     // A channel the buffer lacks (a damaged file, a method's odd axis) draws
     // nothing.
-    static const std::vector<double> kNone;
+    static const SampleStore kNone;
     const auto has = [this](int c) { return c >= 0 && c < buffer->GetCanCount(); };
     const bool both = has(chanX) && has(channel);
-    const std::vector<double>& xs = both ? buffer->cans[static_cast<size_t>(chanX)].samples : kNone;
-    const std::vector<double>& ys =
-        both ? buffer->cans[static_cast<size_t>(channel)].samples : kNone;
+    const SampleStore& xs = both ? buffer->cans[static_cast<size_t>(chanX)].samples : kNone;
+    const SampleStore& ys = both ? buffer->cans[static_cast<size_t>(channel)].samples : kNone;
     // The mapping of View::LM_X and LM_Y, term for term, so that every sample
     // lands on the pixel those give.
     const double sx = m.plotWidth / plot::NonZero(m.spanX);

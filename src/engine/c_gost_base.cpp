@@ -119,9 +119,8 @@ void C_Gost_Base::FindMaxAndBreak() {
 
     // The steps go to the scratch channel for a look at the noise.
     if (xChannel != kScratch && yChannel != kScratch) {
-        buffer->ClearCan(kScratch);
-        for (int i = 1; i < n; ++i)
-            buffer->AddValue(kScratch, std::fabs(y[i] - y[i - 1]));
+        const size_t steps = n > 1 ? static_cast<size_t>(n - 1) : 0;
+        buffer->Rebuild(kScratch, steps, [&](size_t i) { return std::fabs(y[i + 1] - y[i]); });
     }
 
     // Without two steps before the maximum there is no measure of a normal step.
@@ -316,9 +315,9 @@ float C_Gost_Base::FindFlattestWindow(int& index) {
     const int n = SampleCount();
     const auto time = [&](int i) { return static_cast<size_t>(i) < t.size() ? t[i] : 0.0; };
     const bool trace = xChannel != kScratch && yChannel != kScratch;
-    std::vector<double>* scratch = trace && buffer != nullptr && buffer->GetCanCount() > kScratch
-                                       ? &buffer->cans[kScratch].samples
-                                       : nullptr;
+    SampleStore* scratch = trace && buffer != nullptr && buffer->GetCanCount() > kScratch
+                               ? &buffer->cans[kScratch].samples
+                               : nullptr;
 
     float best = std::numeric_limits<float>::infinity();
     int found = -1;
@@ -443,12 +442,9 @@ void C_Gost_Base::RebuildStrainAndStress(int strainSource, float l0, double area
     const std::span<const double> force = Samples(1);
     const std::span<const double> strain = Samples(strainSource);
     const size_t n = std::min({time.size(), force.size(), strain.size()});
-    buffer->ClearCan(5);
-    buffer->ClearCan(4);
-    for (size_t i = 0; i < n; ++i) {
-        buffer->AddValue(5, strain[i] * 100.0 / l0);
-        buffer->AddValue(4, force[i] * 1000.0 / area);
-    }
+    // In place: a repeat reuses the channels' memory and nothing is copied.
+    buffer->Rebuild(5, n, [&](size_t i) { return strain[i] * 100.0 / l0; });
+    buffer->Rebuild(4, n, [&](size_t i) { return force[i] * 1000.0 / area; });
 }
 
 void C_Gost_Base::ApplyHandSetPoints() {

@@ -190,6 +190,9 @@ private:
     bool connected_ = false;
     std::unique_ptr<C_GostWorks> methods_;
     std::unique_ptr<C_Buffer> buffer_;
+    // What a load reads into: after a load, the storage the buffer gave up,
+    // so loading again takes no fresh memory.
+    std::vector<SampleStore> loadStorage_;
     ProtocolMaker* report_ = nullptr;
     std::unique_ptr<C_Kanal[]> channels_;
     std::unique_ptr<C_Config> config_;

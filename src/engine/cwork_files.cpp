@@ -22,13 +22,14 @@ void ReplaceList(C_Parametr& method, std::vector<S_Val>& records) {
 }
 
 // The file's channels are handed over, not copied: a long test is loaded
-// with one pass over its samples.
+// with one pass over its samples. The buffer's old storage goes back to the
+// test for the next load.
 void FillBuffer(C_Buffer& buffer, SavedTest& test) {
     buffer.ClearAll();
-    const int channels = std::min(static_cast<int>(test.channels.size()), buffer.GetCanCount());
+    const int channels = std::min(static_cast<int>(test.ranges.size()), buffer.GetCanCount());
     for (int c = 0; c < channels; ++c) {
         const size_t i = static_cast<size_t>(c);
-        buffer.TakeSamples(c, std::move(test.channels[i]), test.ranges[i].min, test.ranges[i].max);
+        buffer.TakeSamples(c, test.channels[i], test.ranges[i].min, test.ranges[i].max);
     }
     for (const C_Buffer::SPrintRect& w : test.windows)
         buffer.AddPrintRect(w.lowerX, w.upperX, w.upperY, w.lowerY, w.xChannel, w.yChannel);
@@ -64,19 +65,23 @@ bool C_Work::SaveTest(const std::string& fileName) {
 
 bool C_Work::LoadTestFile(const std::string& fileName) {
     SavedTest test;
-    if (!ReadSavedTest(fileName, MessagesOf(env_), methods_->MethodCount(), test,
-                       ListsOf(*methods_)))
-        return false;
-    ResetForLoad();
-    Apply(*this, test);
-    return true;
+    test.channels = std::move(loadStorage_);
+    const bool read = ReadSavedTest(fileName, MessagesOf(env_), methods_->MethodCount(), test,
+                                    ListsOf(*methods_));
+    if (read) {
+        ResetForLoad();
+        Apply(*this, test);
+    }
+    loadStorage_ = std::move(test.channels);
+    return read;
 }
 
 bool C_Work::LoadTest(const std::string& fileName) {
     SavedTest test;
-    if (!ReadSavedTest(fileName, MessagesOf(env_), methods_->MethodCount(), test,
-                       ListsOf(*methods_)))
-        return false;
-    Apply(*this, test);
-    return true;
+    test.channels = std::move(loadStorage_);
+    const bool read = ReadSavedTest(fileName, MessagesOf(env_), methods_->MethodCount(), test,
+                                    ListsOf(*methods_));
+    if (read) Apply(*this, test);
+    loadStorage_ = std::move(test.channels);
+    return read;
 }

@@ -56,29 +56,32 @@ bool ReadRecords(Archive& file, int choices, std::vector<S_Val>& records) {
     return true;
 }
 
-// samples null: the channel is read through the checksum and dropped. The
-// samples pass through a small piece that stays in the cache while the
-// checksum and the range are taken, and are copied once to their place.
-bool ReadChannel(Archive& file, std::vector<double>* samples, SavedTest::Range* range) {
+// samples null: the channel is read through the checksum and dropped.
+// Otherwise the file is read straight into the channel's storage, a piece at
+// a time, and the checksum and the range are taken while the piece is still
+// in the cache: one pass, no copy.
+bool ReadChannel(Archive& file, SampleStore* samples, SavedTest::Range* range) {
     int32_t count = 0;
     if (!ReadCount(file, sizeof(double), count)) return false;
-    constexpr size_t kPiece = 16384;
+    constexpr size_t kPiece = 32768;
     const size_t total = static_cast<size_t>(count);
-    std::vector<double> piece(std::min(total, kPiece));
-    if (samples != nullptr) {
-        samples->clear();
-        samples->reserve(total);
-        platform::PreferLargePages(samples->data(), total * sizeof(double));
-    }
     double lo = 0.0;
     double hi = 0.0;
-    for (size_t done = 0; done < total;) {
-        const size_t n = std::min(total - done, piece.size());
-        file.Read(piece.data(), n * sizeof(double));
-        if (samples != nullptr) {
-            C_Buffer::WidenAll(lo, hi, piece.data(), n, done == 0);
-            samples->insert(samples->end(), piece.begin(), piece.begin() + static_cast<long>(n));
+    if (samples == nullptr) {
+        std::vector<double> piece(std::min(total, kPiece));
+        for (size_t done = 0; done < total; done += piece.size()) {
+            piece.resize(std::min(total - done, kPiece));
+            file.Read(piece.data(), piece.size() * sizeof(double));
         }
+        return !file.Failed();
+    }
+    samples->clear();
+    samples->PrepareFor(total);
+    for (size_t done = 0; done < total;) {
+        const size_t n = std::min(total - done, kPiece);
+        double* const at = samples->Extend(n);
+        file.Read(at, n * sizeof(double));
+        C_Buffer::WidenAll(lo, hi, at, n, done == 0);
         done += n;
     }
     if (range != nullptr) *range = {lo, hi};
@@ -170,13 +173,14 @@ bool ReadSavedTestBody(Archive& file, int methodCount, SavedTest& test) {
         return false;
     }
 
-    test.channels.clear();
     test.ranges.clear();
     for (int32_t c = 0; c < channels; ++c) {
-        std::vector<double>* samples = nullptr;
+        SampleStore* samples = nullptr;
         SavedTest::Range* range = nullptr;
         if (c < kMaxLoadedChannels) {
-            samples = &test.channels.emplace_back();
+            // Storage left from an earlier load is written over.
+            if (test.channels.size() <= static_cast<size_t>(c)) test.channels.emplace_back();
+            samples = &test.channels[static_cast<size_t>(c)];
             range = &test.ranges.emplace_back();
         }
         if (!ReadChannel(file, samples, range)) return false;
@@ -297,8 +301,8 @@ bool WriteSavedTest(const std::string& path, platform::MessageSink& sink, const 
 
     file << static_cast<int32_t>(4);
     for (int c = 0; c < 4; ++c) {
-        static const std::vector<double> kNone;
-        const std::vector<double>& samples =
+        static const SampleStore kNone;
+        const SampleStore& samples =
             c < buffer.GetCanCount() ? buffer.cans[static_cast<size_t>(c)].samples : kNone;
         file << static_cast<int32_t>(samples.size());
         file.Write(samples.data(), samples.size() * sizeof(double));

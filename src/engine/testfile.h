@@ -58,8 +58,10 @@ struct SavedTest {
     bool hasParams = true;
     std::vector<S_Val> records;
     // Channel i of the file goes to buffer channel i, with its range as the
-    // buffer keeps it (see C_Buffer::Widen).
-    std::vector<std::vector<double>> channels;
+    // buffer keeps it (see C_Buffer::Widen). The file's channels are the
+    // first ranges.size(); storage given in beforehand is written over and
+    // any left after them is spare.
+    std::vector<SampleStore> channels;
     struct Range {
         double min = 0.0;
         double max = 0.0;

@@ -96,13 +96,28 @@ void C_Buffer::WidenAll(double& min, double& max, const double* values, size_t n
     max = newMax;
 }
 
-void C_Buffer::TakeSamples(int channel, std::vector<double>&& samples, double min, double max) {
+void C_Buffer::TakeSamples(int channel, SampleStore& samples, double min, double max) {
     if (!Valid(channel)) return;
     SCan& c = cans[static_cast<size_t>(channel)];
-    c.samples = std::move(samples);
+    std::swap(c.samples, samples);
+    samples.clear();
     c.count = static_cast<int>(c.samples.size());
     c.min = c.count > 0 ? min : 0.0;
     c.max = c.count > 0 ? max : 0.0;
+}
+
+double* C_Buffer::Refill(int channel, size_t n) {
+    SampleStore& s = cans[static_cast<size_t>(channel)].samples;
+    s.clear();
+    s.PrepareFor(n);
+    return s.Extend(n);
+}
+
+void C_Buffer::Settle(int channel) {
+    SCan& c = cans[static_cast<size_t>(channel)];
+    c.count = static_cast<int>(c.samples.size());
+    c.min = c.max = 0.0;
+    WidenAll(c.min, c.max, c.samples.data(), c.samples.size(), true);
 }
 
 void C_Buffer::ClearAll() {

@@ -3,12 +3,14 @@
 #include <string>
 #include <vector>
 
+#include "model/samplestore.h"
+
 // The recorded test: named channels of samples with their running range, the
 // points and lines the methods draw on the plots, and the print windows.
 class C_Buffer {
 public:
     struct SCan {
-        std::vector<double> samples;
+        SampleStore samples;
         double min = 0.0;
         double max = 0.0;
         std::string name = "0";
@@ -69,7 +71,18 @@ public:
     static void WidenAll(double& min, double& max, const double* values, size_t n, bool first);
     // A whole channel at once, taken over without a copy, with the range
     // AddValue would have kept for it (min and max as Widen makes them).
-    void TakeSamples(int channel, std::vector<double>&& samples, double min, double max);
+    // The channel's old storage goes back in `samples`, to be used again.
+    void TakeSamples(int channel, SampleStore& samples, double min, double max);
+    // Replaces a channel by n samples, sample i being make(i), written in
+    // place into its storage and with the range AddValue would have kept.
+    template <class Make>
+    void Rebuild(int channel, size_t n, Make make) {
+        if (!Valid(channel)) return;
+        double* const out = Refill(channel, n);
+        for (size_t i = 0; i < n; ++i)
+            out[i] = make(i);
+        Settle(channel);
+    }
 
     int GetCount(int channel) const;
     double GetValue(int channel, int index) const;
@@ -94,6 +107,11 @@ public:
     std::vector<SPicLine> picLines;
 
 private:
+    // Rebuild's halves: room for n samples in place of the channel's, and
+    // the count and range of what was written there.
+    double* Refill(int channel, size_t n);
+    void Settle(int channel);
+
     bool Valid(int channel) const {
         return channel >= 0 && channel < static_cast<int>(cans.size());
     }

@@ -177,4 +177,16 @@ void PreferLargePages(void* data, size_t bytes) {
     ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
 }
 
+void TakePagesNow(void* data, size_t bytes) {
+#ifndef MADV_POPULATE_WRITE
+    constexpr int MADV_POPULATE_WRITE = 23;
+#endif
+    constexpr uintptr_t kPage = 4096;
+    const uintptr_t begin = reinterpret_cast<uintptr_t>(data) & ~(kPage - 1);
+    const uintptr_t end = reinterpret_cast<uintptr_t>(data) + bytes;
+    if (bytes == 0) return;
+    // Older kernels refuse the advice: the pages then come as they are written.
+    ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE);
+}
+
 }  // namespace platform

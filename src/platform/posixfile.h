@@ -57,5 +57,8 @@ bool FileExists(const std::string& path);
 // test's channels then cost far fewer page faults. Does nothing for small
 // blocks or where the system has no such pages.
 void PreferLargePages(void* data, size_t bytes);
+// Takes the memory of a block about to be written in full in one call, not
+// one page fault at a time. Only for memory that is writable already.
+void TakePagesNow(void* data, size_t bytes);
 
 }  // namespace platform

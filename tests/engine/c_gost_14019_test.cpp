@@ -146,7 +146,7 @@ TEST_F(Gost14019, ATypeWithoutAnItemMovesNoDimension) {
 TEST_F(Gost14019, SlotsOfTheTensionMethodsChangeNothing) {
     Record(BendRecording(200), buffer);
     const ListState before = StateOf(method);
-    const std::vector<double> force = buffer.cans[1].samples;
+    const std::vector<double> force = buffer.cans[1].samples.ToVector();
     method.SetExtensometer(1);
     method.SetElasticBoundPercent(30);
     method.UpdateArea();
@@ -189,7 +189,7 @@ TEST_F(Gost14019, CalculateLeavesTheListAndTheCurveAsTheyAre) {
         buffer.AddPrintRect(0, 10, 5, 0, 2, 1);
         std::vector<std::vector<double>> channels;
         for (const C_Buffer::SCan& can : buffer.cans)
-            channels.push_back(can.samples);
+            channels.push_back(can.samples.ToVector());
         const ListState before = StateOf(method);
         method.xChannel = 5;
 

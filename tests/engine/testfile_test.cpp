@@ -14,6 +14,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "engine/c_gost_1497.h"
@@ -418,6 +419,67 @@ TEST_F(TestFileRoundTrip, LongChannelsComeBackWithTheRangesSampleBySampleWouldGi
         EXPECT_EQ(bits(got.min), bits(want.min));
         EXPECT_EQ(bits(got.max), bits(want.max));
         EXPECT_EQ(std::memcmp(got.samples.data(), want.samples.data(), 40000 * sizeof(double)), 0);
+    }
+}
+
+// Each load reads into the storage the load before it gave up: nothing of
+// an earlier test may show through, nor may a refused file touch the test on
+// screen.
+TEST_F(TestFileRoundTrip, LoadsInTurnShowOnlyTheirOwnSamples) {
+    ASSERT_TRUE(console.SelectMethod(0, 0, 0));
+    C_Buffer& b = work.Buffer();
+    // Every channel's count, range and samples (a Dump is too slow here).
+    using Shown = std::vector<std::tuple<int, double, double, std::vector<double>>>;
+    const auto shown = [&] {
+        Shown out;
+        for (const C_Buffer::SCan& c : b.cans)
+            out.emplace_back(c.count, c.min, c.max, c.samples.ToVector());
+        return out;
+    };
+    const auto record = [&](int samples, double base) {
+        b.ClearAll();
+        for (int c = 0; c < 4; ++c) {
+            for (int i = 0; i < samples; ++i)
+                b.AddValue(c, base + c * 100.0 + i * 0.25);
+        }
+        return shown();
+    };
+    const auto longTest = record(40000, 1.0);
+    ASSERT_TRUE(work.SaveTest(Path("long.ipc")));
+    const auto shortTest = record(3, -50.0);
+    ASSERT_TRUE(work.SaveTest(Path("short.ipc")));
+    const auto channelsOnly = [&] {
+        b.ClearAll();
+        b.AddValue(0, 1.0);
+        b.AddValue(1, 2.0);
+        return shown();
+    }();
+    PutFile(Path("old.ipc"),
+            WithTrailer(Hex("09 00 41 53 43 5F 56 31 2E 31 00"         // "ASC_V1.1"
+                            "02 00 00 00"                              // C = 2
+                            "01 00 00 00 00 00 00 00 00 00 F0 3F"      // channel 0: 1.0
+                            "01 00 00 00 00 00 00 00 00 00 00 40"      // channel 1: 2.0
+                            "00 00 00 00"                              // W = 0
+                            "00 00 00 00 00 00 00 00 00 00 00 00")));  // method 0
+    std::string bad = FileBytes(Path("long.ipc"));
+    bad[5000] = static_cast<char>(bad[5000] ^ 0x10);  // a sample, caught by the checksum
+    PutFile(Path("bad.ipc"), bad);
+
+    const struct {
+        const char* file;
+        const Shown* shows;
+    } loads[] = {
+        {"long.ipc", &longTest}, {"short.ipc", &shortTest},  {"long.ipc", &longTest},
+        {"bad.ipc", &longTest},  {"old.ipc", &channelsOnly}, {"bad.ipc", &channelsOnly},
+        {"long.ipc", &longTest}, {"old.ipc", &channelsOnly}, {"short.ipc", &shortTest},
+    };
+    for (const auto& load : loads) {
+        SCOPED_TRACE(load.file);
+        const bool sound = std::string(load.file) != "bad.ipc";
+        sink.messages.clear();
+        EXPECT_EQ(work.LoadTest(Path(load.file)), sound);
+        EXPECT_EQ(sink.messages.size(), sound ? 0u : 1u);
+        EXPECT_TRUE(shown() == *load.shows);
     }
 }
 

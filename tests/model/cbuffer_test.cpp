@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cstdint>
+#include <limits>
+#include <vector>
+
 namespace {
 
 TEST(CBuffer, FreshChannelsAreEmptyAndNamedZero) {
@@ -94,6 +99,102 @@ TEST(CBuffer, ClearingAnnotations) {
     b.ClearAll();
     EXPECT_TRUE(b.printRects.empty());
     EXPECT_EQ(b.GetCount(1), 0);
+}
+
+// A long test: the window's thread must never copy what is recorded, so the
+// samples stay where the first one went however long the channel grows.
+TEST(CBuffer, AppendsNeverMoveWhatIsRecorded) {
+    C_Buffer b;
+    b.SetCanCount(2);
+    b.AddValue(1, 0.5);
+    const double* const first = b.cans[1].samples.data();
+    for (int i = 1; i < 1'100'000; ++i)
+        b.AddValue(1, i * 0.5);
+    EXPECT_EQ(b.cans[1].samples.data(), first);
+    EXPECT_EQ(b.GetCount(1), 1'100'000);
+    EXPECT_EQ(b.GetValue(1, 1'099'999), 1'099'999 * 0.5);
+    EXPECT_EQ(b.GetMax(1), 1'099'999 * 0.5);
+    // A cleared channel keeps its memory for the next test.
+    b.ClearCan(1);
+    b.AddValue(1, 7.0);
+    EXPECT_EQ(b.cans[1].samples.data(), first);
+    EXPECT_EQ(b.GetValue(1, 0), 7.0);
+}
+
+TEST(SampleStore, BehavesAsAVectorOfDoubles) {
+    SampleStore s;
+    EXPECT_TRUE(s.empty());
+    for (double v : {1.0, 2.0, 3.0})
+        s.push_back(v);
+    EXPECT_EQ(s, (std::vector<double>{1.0, 2.0, 3.0}));
+    EXPECT_EQ(s.front(), 1.0);
+    EXPECT_EQ(s.back(), 3.0);
+
+    // Memory kept by clear holds old samples: a resize still gives zeros.
+    s.clear();
+    s.resize(2);
+    EXPECT_EQ(s, (std::vector<double>{0.0, 0.0}));
+    s.resize(1);
+    EXPECT_EQ(s.size(), 1u);
+
+    double* at = s.Extend(2);
+    at[0] = 4.0;
+    at[1] = 5.0;
+    EXPECT_EQ(s, (std::vector<double>{0.0, 4.0, 5.0}));
+
+    SampleStore copy = s;
+    copy[0] = 9.0;
+    EXPECT_EQ(s[0], 0.0) << "a copy has storage of its own";
+    EXPECT_NE(copy.data(), s.data());
+    copy = s;
+    EXPECT_EQ(copy, s);
+
+    const double* const data = s.data();
+    SampleStore moved = std::move(s);
+    EXPECT_EQ(moved.data(), data);
+    EXPECT_EQ(moved.ToVector(), (std::vector<double>{0.0, 4.0, 5.0}));
+    EXPECT_TRUE(s.empty());
+    s.push_back(1.0);
+    EXPECT_EQ(s, std::vector<double>{1.0});
+}
+
+// A channel rebuilt in place keeps the range one-by-one appends give it,
+// and a repeat reuses the same storage.
+TEST(CBuffer, RebuiltChannelMatchesAppendingOneByOne) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const std::vector<std::vector<double>> cases = {
+        {},
+        {4.0},
+        {3.0, -1.0, 8.0, 2.0, 7.5, -0.5},
+        {nan, 1.0, 2.0},              // a NaN first holds the range
+        {1.0, nan, -3.0, 5.0, 0.0},   // a NaN later changes nothing
+        {0.0, -0.0, 0.0, -0.0, 0.0},  // which zero the range holds
+    };
+    const auto bits = [](double v) { return std::bit_cast<std::uint64_t>(v); };
+    for (const std::vector<double>& values : cases) {
+        SCOPED_TRACE(values.size());
+        C_Buffer want;
+        want.SetCanCount(1);
+        for (double v : values)
+            want.AddValue(0, v);
+        C_Buffer got;
+        got.SetCanCount(1);
+        for (int i = 0; i < 50; ++i)
+            got.AddValue(0, 100.0 + i);  // an older, longer curve
+        const double* const storage = got.cans[0].samples.data();
+        got.Rebuild(0, values.size(), [&](size_t i) { return values[i]; });
+        EXPECT_EQ(got.cans[0].samples.data(), storage);
+        EXPECT_EQ(got.GetCount(0), want.GetCount(0));
+        EXPECT_EQ(bits(got.cans[0].min), bits(want.cans[0].min));
+        EXPECT_EQ(bits(got.cans[0].max), bits(want.cans[0].max));
+        ASSERT_EQ(got.cans[0].samples.size(), values.size());
+        for (size_t i = 0; i < values.size(); ++i)
+            EXPECT_EQ(bits(got.cans[0].samples[i]), bits(values[i])) << i;
+    }
+    C_Buffer b;
+    b.SetCanCount(1);
+    b.Rebuild(3, 2, [](size_t) { return 1.0; });  // no such channel: nothing happens
+    EXPECT_EQ(b.GetCount(3), 0);
 }
 
 }  // namespace

@@ -192,7 +192,7 @@ inline int MarkerAt(const C_Buffer& b, const std::string& label) {
 inline std::vector<std::vector<double>> Channels(const C_Buffer& b, int count) {
     std::vector<std::vector<double>> channels;
     for (int c = 0; c < count; ++c)
-        channels.push_back(b.cans[static_cast<size_t>(c)].samples);
+        channels.push_back(b.cans[static_cast<size_t>(c)].samples.ToVector());
     return channels;
 }
 

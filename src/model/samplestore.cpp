@@ -1,0 +1,134 @@
+#include "model/samplestore.h"
+
+#include <sys/mman.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <utility>
+
+#include "platform/posixfile.h"
+
+namespace {
+
+// Memory is taken from the reserved room in steps of 2 MiB: one call to the
+// system per step, and the pages themselves come as they are first written.
+constexpr size_t kStep = (size_t{2} << 20) / sizeof(double);
+
+// Address space only, aligned to 2 MiB so a loaded test can sit on large pages.
+double* Reserve(size_t samples) {
+    constexpr size_t kAlign = size_t{2} << 20;
+    const size_t bytes = samples * sizeof(double);
+    void* p = ::mmap(nullptr, bytes + kAlign, PROT_NONE,
+                     MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    if (p == MAP_FAILED) return nullptr;
+    auto* const start = static_cast<char*>(p);
+    const uintptr_t at = reinterpret_cast<uintptr_t>(start);
+    char* const aligned = start + ((kAlign - at % kAlign) % kAlign);
+    if (aligned > start) ::munmap(start, static_cast<size_t>(aligned - start));
+    char* const tail = aligned + bytes;
+    const size_t after = static_cast<size_t>(start + bytes + kAlign - tail);
+    if (after > 0) ::munmap(tail, after);
+    return reinterpret_cast<double*>(aligned);
+}
+
+}  // namespace
+
+SampleStore::SampleStore(const SampleStore& other) {
+    if (other.size_ == 0) return;
+    std::memcpy(Extend(other.size_), other.data_, other.size_ * sizeof(double));
+}
+
+SampleStore& SampleStore::operator=(const SampleStore& other) {
+    if (this == &other) return *this;
+    size_ = 0;
+    if (other.size_ > 0)
+        std::memcpy(Extend(other.size_), other.data_, other.size_ * sizeof(double));
+    return *this;
+}
+
+SampleStore::SampleStore(SampleStore&& other) noexcept
+    : data_(std::exchange(other.data_, nullptr)),
+      size_(std::exchange(other.size_, 0)),
+      room_(std::exchange(other.room_, 0)),
+      reserved_(std::exchange(other.reserved_, 0)) {}
+
+SampleStore& SampleStore::operator=(SampleStore&& other) noexcept {
+    if (this == &other) return *this;
+    Free();
+    data_ = std::exchange(other.data_, nullptr);
+    size_ = std::exchange(other.size_, 0);
+    room_ = std::exchange(other.room_, 0);
+    reserved_ = std::exchange(other.reserved_, 0);
+    return *this;
+}
+
+SampleStore::~SampleStore() {
+    Free();
+}
+
+void SampleStore::Free() {
+    if (reserved_ > 0) {
+        ::munmap(data_, reserved_ * sizeof(double));
+    } else {
+        std::free(data_);
+    }
+    data_ = nullptr;
+    size_ = room_ = reserved_ = 0;
+}
+
+void SampleStore::resize(size_t n) {
+    if (n > size_) {
+        const size_t from = size_;
+        std::fill_n(Extend(n - from), n - from, 0.0);
+        return;
+    }
+    size_ = n;
+}
+
+void SampleStore::PrepareFor(size_t n) {
+    reserve(n);
+    if (n == 0) return;
+    // The whole room, which the reserved kind holds in whole large pages.
+    const size_t bytes = (reserved_ > 0 ? room_ : n) * sizeof(double);
+    platform::PreferLargePages(data_, bytes);
+    platform::TakePagesNow(data_, bytes);
+}
+
+double* SampleStore::Extend(size_t n) {
+    if (n > room_ - size_) Grow(size_ + n);
+    double* at = data_ + size_;
+    size_ += n;
+    return at;
+}
+
+void SampleStore::Grow(size_t need) {
+    if (need > kMaxSamples) throw std::bad_alloc();
+    if (data_ == nullptr) {
+        data_ = Reserve(kMaxSamples);
+        if (data_ != nullptr) reserved_ = kMaxSamples;
+    }
+    if (reserved_ > 0) {
+        const size_t room = std::min((need + kStep - 1) / kStep * kStep, reserved_);
+        if (::mprotect(data_ + room_, (room - room_) * sizeof(double), PROT_READ | PROT_WRITE) != 0)
+            throw std::bad_alloc();
+        room_ = room;
+        return;
+    }
+    // No address space to reserve: the heap, doubling as a vector does.
+    const size_t room = std::max({need, room_ * 2, size_t{16}});
+    void* p = std::realloc(data_, room * sizeof(double));
+    if (p == nullptr) throw std::bad_alloc();
+    data_ = static_cast<double*>(p);
+    room_ = room;
+}
+
+bool operator==(const SampleStore& a, const SampleStore& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end());
+}
+
+bool operator==(const SampleStore& a, const std::vector<double>& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end());
+}
