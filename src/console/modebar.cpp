@@ -55,8 +55,9 @@ void TFBase::BuildModeBar() {
     MESS_PROG = MakeButton(Panel3, "MESS_PROG", "ПРОГРАММА", ButtonKind::Push, 160);
     MESS_PROG->FontColUp = QColor(0, 160, 0);
     MESS_PROG->hide();
-    row->addWidget(MESS_PROG);
-    row->addStretch(1);
+    // While a program runs its sign takes the free width, to be read whole.
+    row->addWidget(MESS_PROG, 1);
+    row->addStretch(0);
 
     MegaButton30 = MakeButton(Panel3, "MegaButton30", "[ ]", ButtonKind::Push, 60);
     MegaButton30->setToolTip(QString::fromUtf8("Полноэкранный режим"));

@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileSystemModel>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -79,6 +80,7 @@ public:
         const C_Kanal* k = Channel(channel);
         return k != nullptr ? k->fullScale : 0.0;
     }
+    void Report(const std::string& message) override { window_.ProgReport(message); }
 
 private:
     const C_Kanal* Channel(int channel) const {
@@ -309,7 +311,12 @@ void TFBase::BuildProgramSheet(QWidget* sheet) {
     connect(ListProg, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
         // During a run the list is the run's; its lines are not run by hand.
         if (!runner_->view().editorEnabled) return;
-        ProgCommand(item->text().toStdString());
+        const int row = ListProg->row(item);
+        const std::string text = item->text().toStdString();
+        if (ProgCommand(text) == 0 || row < 0) return;
+        // A false condition is no fault; a line that cannot run is.
+        const testprogram::ProgLine& line = runner_->Parsed(row);
+        if (line.Refused()) ShowMes(testprogram::RefusalMessage(row, text, line), 1, 0);
     });
 }
 
@@ -335,7 +342,7 @@ void TFBase::ShowProgram() {
                 item->setText(text);
                 const testprogram::ProgLine& line = runner_->Parsed(i);
                 // A condition that cannot be read never runs: the editor says so.
-                const bool known = line.cmd != testprogram::Cmd::kNone;
+                const bool known = line.cmd != testprogram::Cmd::kNone || line.blank;
                 item->setForeground(line.malformed ? QColor(200, 0, 0)
                                     : known        ? QColor(0, 0, 0)
                                                    : QColor(120, 120, 120));
@@ -357,6 +364,7 @@ void TFBase::ShowProgram() {
     const QString banner = Qs(v.banner);
     if (PanelTXT->text() != banner) PanelTXT->setText(banner);
     if (v.bannerShown) {
+        ShowBanner(v.banner);
         MESS_PROG->show();
         MESS_PROG->raise();
         MESS_PROG->SetDradPos(static_cast<float>(v.blinkLevel));
@@ -408,6 +416,30 @@ void TFBase::ProgStop() {
     ShowProgram();
 }
 
+void TFBase::ProgReport(const std::string& message) {
+    if (!work_ || work_->State() != C_Work::kRunning) {
+        console::SetButtonDown(BUT_START, false);
+        console::SetButtonEnabled(BUT_PAUSE, false);
+    }
+    ShowMes(message, 1, 0);
+}
+
+// The sign over the work screen reads the banner whole: the largest font up
+// to the button's own that fits its width.
+void TFBase::ShowBanner(const std::string& text) {
+    if (MESS_PROG->Caption == text && bannerWidth_ == MESS_PROG->width()) return;
+    MESS_PROG->Caption = text;
+    MESS_PROG->setToolTip(Qs(text));
+    bannerWidth_ = MESS_PROG->width();
+    draw::Font font = MESS_PROG->Font;
+    for (int points = 12; points > 6; --points) {
+        font.SetSize(points);
+        if (QFontMetrics(draw::ToQFont(font)).horizontalAdvance(Qs(text)) + 16 <= bannerWidth_)
+            break;
+    }
+    MESS_PROG->Font = font;
+}
+
 void TFBase::StopConditionScan() {
     TimerELSE->stop();
     if (!runner_) return;
@@ -451,6 +483,14 @@ void TFBase::SaveProgramClick() {
     // Nothing is written outside "PROG".
     if (!testprogram::IsProgramName(name)) {
         ShowMes("НЕДОПУСТИМОЕ ИМЯ ПРОГРАММЫ: " + name, 1, 0);
+        return;
+    }
+    // A program that would not start is not stored as one.
+    if (const int bad = runner_->RefusedLine(); bad >= 0) {
+        ShowMes("ПРОГРАММА НЕ СОХРАНЕНА. " +
+                    testprogram::RefusalMessage(bad, runner_->view().lines[size_t(bad)],
+                                                runner_->Parsed(bad)),
+                1, 0);
         return;
     }
     const std::string folder = platform::JoinPath(ProgramDir(), console::kProgramFolder);
@@ -502,6 +542,11 @@ void TFBase::ComposeLineClick(bool insert) {
     parts.number = P3->text().toStdString();
     const std::string line = testprogram::ComposeLine(parts);
     if (line.empty()) return;
+    // What the runner would refuse is refused here, where it is written.
+    if (const std::string problem = testprogram::ComposeProblem(parts); !problem.empty()) {
+        ShowMes(problem, 1, 0);
+        return;
+    }
     if (insert)
         runner_->InsertAfterSelected(line);
     else
