@@ -55,9 +55,10 @@ void TFBase::BuildModeBar() {
     MESS_PROG = MakeButton(Panel3, "MESS_PROG", "ПРОГРАММА", ButtonKind::Push, 160);
     MESS_PROG->FontColUp = QColor(0, 160, 0);
     MESS_PROG->hide();
-    // While a program runs its sign takes the free width, to be read whole.
+    // While a program runs its sign takes the free width, to be read whole
+    // (the stretch after it gives its share up then).
     row->addWidget(MESS_PROG, 1);
-    row->addStretch(0);
+    row->addStretch(1);
 
     MegaButton30 = MakeButton(Panel3, "MegaButton30", "[ ]", ButtonKind::Push, 60);
     MegaButton30->setToolTip(QString::fromUtf8("Полноэкранный режим"));

@@ -14,6 +14,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
@@ -109,6 +110,15 @@ void TouchRows(QAbstractItemView* list) {
 
 QLabel* Caption(QWidget* parent, const char* name, const char* text) {
     return console::MakeLabel(parent, name, text, 14);
+}
+
+// The mode bar's free width goes to the running-program sign while it is
+// shown (the stretch after it gives its share up), to the stretch otherwise.
+void SignTakesFreeWidth(QWidget* bar, QWidget* sign, bool shown) {
+    auto* row = qobject_cast<QBoxLayout*>(bar->layout());
+    if (row == nullptr) return;
+    const int after = row->indexOf(sign) + 1;
+    if (after > 0 && after < row->count()) row->setStretch(after, shown ? 0 : 1);
 }
 
 void Start(QTimer* t, bool on) {
@@ -364,13 +374,19 @@ void TFBase::ShowProgram() {
     const QString banner = Qs(v.banner);
     if (PanelTXT->text() != banner) PanelTXT->setText(banner);
     if (v.bannerShown) {
+        if (MESS_PROG->isHidden()) {
+            SignTakesFreeWidth(Panel3, MESS_PROG, true);
+            MESS_PROG->show();
+            // The sign's width now, not at the next layout pass: its font fits it.
+            if (QLayout* bar = Panel3->layout()) bar->activate();
+        }
         ShowBanner(v.banner);
-        MESS_PROG->show();
         MESS_PROG->raise();
         MESS_PROG->SetDradPos(static_cast<float>(v.blinkLevel));
         MESS_PROG->Draw();
     } else if (!MESS_PROG->isHidden()) {
         MESS_PROG->hide();
+        SignTakesFreeWidth(Panel3, MESS_PROG, false);
     }
     const testprogram::ProgramRunner::Timers& t = runner_->timers();
     Start(TimeRunProg, t.run);
