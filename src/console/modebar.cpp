@@ -55,7 +55,9 @@ void TFBase::BuildModeBar() {
     MESS_PROG = MakeButton(Panel3, "MESS_PROG", "ПРОГРАММА", ButtonKind::Push, 160);
     MESS_PROG->FontColUp = QColor(0, 160, 0);
     MESS_PROG->hide();
-    row->addWidget(MESS_PROG);
+    // While a program runs its sign takes the free width, to be read whole
+    // (the stretch after it gives its share up then).
+    row->addWidget(MESS_PROG, 1);
     row->addStretch(1);
 
     MegaButton30 = MakeButton(Panel3, "MegaButton30", "[ ]", ButtonKind::Push, 60);

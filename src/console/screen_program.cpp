@@ -9,10 +9,12 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileSystemModel>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
@@ -79,6 +81,7 @@ public:
         const C_Kanal* k = Channel(channel);
         return k != nullptr ? k->fullScale : 0.0;
     }
+    void Report(const std::string& message) override { window_.ProgReport(message); }
 
 private:
     const C_Kanal* Channel(int channel) const {
@@ -107,6 +110,15 @@ void TouchRows(QAbstractItemView* list) {
 
 QLabel* Caption(QWidget* parent, const char* name, const char* text) {
     return console::MakeLabel(parent, name, text, 14);
+}
+
+// The mode bar's free width goes to the running-program sign while it is
+// shown (the stretch after it gives its share up), to the stretch otherwise.
+void SignTakesFreeWidth(QWidget* bar, QWidget* sign, bool shown) {
+    auto* row = qobject_cast<QBoxLayout*>(bar->layout());
+    if (row == nullptr) return;
+    const int after = row->indexOf(sign) + 1;
+    if (after > 0 && after < row->count()) row->setStretch(after, shown ? 0 : 1);
 }
 
 void Start(QTimer* t, bool on) {
@@ -309,7 +321,12 @@ void TFBase::BuildProgramSheet(QWidget* sheet) {
     connect(ListProg, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
         // During a run the list is the run's; its lines are not run by hand.
         if (!runner_->view().editorEnabled) return;
-        ProgCommand(item->text().toStdString());
+        const int row = ListProg->row(item);
+        const std::string text = item->text().toStdString();
+        if (ProgCommand(text) == 0 || row < 0) return;
+        // A false condition is no fault; a line that cannot run is.
+        const testprogram::ProgLine& line = runner_->Parsed(row);
+        if (line.Refused()) ShowMes(testprogram::RefusalMessage(row, text, line), 1, 0);
     });
 }
 
@@ -335,7 +352,7 @@ void TFBase::ShowProgram() {
                 item->setText(text);
                 const testprogram::ProgLine& line = runner_->Parsed(i);
                 // A condition that cannot be read never runs: the editor says so.
-                const bool known = line.cmd != testprogram::Cmd::kNone;
+                const bool known = line.cmd != testprogram::Cmd::kNone || line.blank;
                 item->setForeground(line.malformed ? QColor(200, 0, 0)
                                     : known        ? QColor(0, 0, 0)
                                                    : QColor(120, 120, 120));
@@ -357,12 +374,19 @@ void TFBase::ShowProgram() {
     const QString banner = Qs(v.banner);
     if (PanelTXT->text() != banner) PanelTXT->setText(banner);
     if (v.bannerShown) {
-        MESS_PROG->show();
+        if (MESS_PROG->isHidden()) {
+            SignTakesFreeWidth(Panel3, MESS_PROG, true);
+            MESS_PROG->show();
+            // The sign's width now, not at the next layout pass: its font fits it.
+            if (QLayout* bar = Panel3->layout()) bar->activate();
+        }
+        ShowBanner(v.banner);
         MESS_PROG->raise();
         MESS_PROG->SetDradPos(static_cast<float>(v.blinkLevel));
         MESS_PROG->Draw();
     } else if (!MESS_PROG->isHidden()) {
         MESS_PROG->hide();
+        SignTakesFreeWidth(Panel3, MESS_PROG, false);
     }
     const testprogram::ProgramRunner::Timers& t = runner_->timers();
     Start(TimeRunProg, t.run);
@@ -408,6 +432,30 @@ void TFBase::ProgStop() {
     ShowProgram();
 }
 
+void TFBase::ProgReport(const std::string& message) {
+    if (!work_ || work_->State() != C_Work::kRunning) {
+        console::SetButtonDown(BUT_START, false);
+        console::SetButtonEnabled(BUT_PAUSE, false);
+    }
+    ShowMes(message, 1, 0);
+}
+
+// The sign over the work screen reads the banner whole: the largest font up
+// to the button's own that fits its width.
+void TFBase::ShowBanner(const std::string& text) {
+    if (MESS_PROG->Caption == text && bannerWidth_ == MESS_PROG->width()) return;
+    MESS_PROG->Caption = text;
+    MESS_PROG->setToolTip(Qs(text));
+    bannerWidth_ = MESS_PROG->width();
+    draw::Font font = MESS_PROG->Font;
+    for (int points = 12; points > 6; --points) {
+        font.SetSize(points);
+        if (QFontMetrics(draw::ToQFont(font)).horizontalAdvance(Qs(text)) + 16 <= bannerWidth_)
+            break;
+    }
+    MESS_PROG->Font = font;
+}
+
 void TFBase::StopConditionScan() {
     TimerELSE->stop();
     if (!runner_) return;
@@ -451,6 +499,14 @@ void TFBase::SaveProgramClick() {
     // Nothing is written outside "PROG".
     if (!testprogram::IsProgramName(name)) {
         ShowMes("НЕДОПУСТИМОЕ ИМЯ ПРОГРАММЫ: " + name, 1, 0);
+        return;
+    }
+    // A program that would not start is not stored as one.
+    if (const int bad = runner_->RefusedLine(); bad >= 0) {
+        ShowMes("ПРОГРАММА НЕ СОХРАНЕНА. " +
+                    testprogram::RefusalMessage(bad, runner_->view().lines[size_t(bad)],
+                                                runner_->Parsed(bad)),
+                1, 0);
         return;
     }
     const std::string folder = platform::JoinPath(ProgramDir(), console::kProgramFolder);
@@ -502,6 +558,11 @@ void TFBase::ComposeLineClick(bool insert) {
     parts.number = P3->text().toStdString();
     const std::string line = testprogram::ComposeLine(parts);
     if (line.empty()) return;
+    // What the runner would refuse is refused here, where it is written.
+    if (const std::string problem = testprogram::ComposeProblem(parts); !problem.empty()) {
+        ShowMes(problem, 1, 0);
+        return;
+    }
     if (insert)
         runner_->InsertAfterSelected(line);
     else

@@ -313,8 +313,12 @@ public:
     // or malformed.
     int ProgCommand(const std::string& line);
     int ProgCondition(const std::string& line);
-    // 1 for an empty program (the caller starts the test), else 0: running.
+    // 1 for an empty program (the caller starts the test), -1 refused (the
+    // operator is told which line), else 0: running.
     int ProgStart();
+    // The runner's word to the operator: a run refused or one that started
+    // no test. ПУСК comes back up when no test runs.
+    void ProgReport(const std::string& message);
     void ProgStop();
     // Loads the program file named so, ignoring letter case, from "PROG".
     void SelectProgram(const std::string& name);
@@ -552,6 +556,7 @@ private:
     void GoToPosition();
     // Result mode (48) ends the scan of condition lines.
     void StopConditionScan();
+    void ShowBanner(const std::string& text);
     // sameMethod: the method the station had was chosen again.
     void PoverkaMethodChosen(bool sameMethod);
     // True when the list left a verification with readings: the choice
@@ -571,6 +576,7 @@ private:
     std::unique_ptr<testprogram::ProgramHost> programHost_;
     std::unique_ptr<testprogram::ProgramRunner> runner_;
     QFileSystemModel* programFiles_ = nullptr;
+    int bannerWidth_ = 0;  // the width the banner's font was fitted to
     int poverkaChannel_ = 1;
     // What the nominal points were last computed for.
     int poverkaCount_ = -1;

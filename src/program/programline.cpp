@@ -89,10 +89,10 @@ public:
         return true;
     }
 
-    bool TakeInteger(double& value) {
+    // Whole and not negative: the timed wait counts seconds on a one-second tick.
+    bool TakeSeconds(double& value) {
         SkipBlanks();
         size_t end = pos_;
-        if (end < text_.size() && text_[end] == '-') ++end;
         while (end < text_.size() && IsDigit(text_[end]))
             ++end;
         const auto v = StrToIntStrict(text_.substr(pos_, end - pos_));
@@ -180,7 +180,7 @@ void ReadCommand(std::string_view line, ProgLine& out) {
             read = c.TakeLetter(letter);
             if (read) out.channel = ChannelOf(letter);
         } else if (cmd == Cmd::kWaitSeconds) {
-            read = c.TakeInteger(out.number);
+            read = c.TakeSeconds(out.number);
         } else {
             read = c.TakeNumber(out.number);
         }
@@ -199,6 +199,10 @@ ProgLine ParseProgramLine(std::string_view raw) {
     ProgLine out;
     if (raw.size() > kMaxLineBytes) return out;
     std::string_view line = Trim(raw);
+    if (line.empty() || line == kEndMarker) {
+        out.blank = true;
+        return out;
+    }
     if (line.starts_with(kConditionStart)) {
         Cursor c(line);
         c.Take(kConditionStart);
@@ -240,6 +244,28 @@ std::string ComposeLine(const LineParts& parts) {
         line += parts.number;
     }
     return line;
+}
+
+std::string ComposeProblem(const LineParts& parts) {
+    const std::string line = ComposeLine(parts);
+    if (line.empty() || ParseProgramLine(line).Runs()) return {};
+    LineParts command = parts;
+    command.conditional = false;
+    if (!ParseProgramLine(ComposeLine(command)).Runs()) {
+        const Cmd cmd = static_cast<Cmd>(parts.command + 1);
+        if (cmd == Cmd::kWaitSeconds) return "ВРЕМЯ ОЖИДАНИЯ - ЦЕЛОЕ ЧИСЛО СЕКУНД: " + parts.number;
+        if (TextOf(cmd).mask & kTakesNumber) return "НЕВЕРНОЕ ЗНАЧЕНИЕ: " + parts.number;
+        return "НЕВЕРНЫЙ КАНАЛ: " + parts.channel;
+    }
+    return "НЕВЕРНОЕ ЗНАЧЕНИЕ УСЛОВИЯ: " + parts.threshold;
+}
+
+std::string RefusalMessage(int index, std::string_view text, const ProgLine& line) {
+    std::string message = "СТРОКА " + std::to_string(index + 1) + ": ";
+    message += line.malformed ? "УСЛОВИЕ НЕ РАСПОЗНАНО" : "НЕИЗВЕСТНАЯ КОМАНДА";
+    message += " - ";
+    message += text;
+    return message;
 }
 
 }  // namespace testprogram

@@ -82,6 +82,8 @@ inline constexpr std::array<std::string_view, kOperatorCount> kOperators = {
 
 inline constexpr std::string_view kConditionStart = "Если(";
 inline constexpr std::string_view kConditionEnd = "тогда";
+// The last line a run adds to mark its end.
+inline constexpr std::string_view kEndMarker = "...";
 
 enum class CondKind { kNone, kAbove, kBelow, kFmaxFall };
 
@@ -104,8 +106,13 @@ struct ProgLine {
     // The line starts a condition that cannot be read, or holds "Если(" past
     // its start; such a line never runs and the editor marks it.
     bool malformed = false;
+    // An empty line or the end marker: nothing to run and nothing wrong.
+    bool blank = false;
 
     bool Runs() const { return cmd != Cmd::kNone && !malformed; }
+    // A line that cannot run and is not blank: a program holding one does
+    // not start, and the editor does not take it.
+    bool Refused() const { return !Runs() && !blank; }
     bool Conditional() const { return condition.kind != CondKind::kNone; }
     bool operator==(const ProgLine&) const = default;
 };
@@ -131,5 +138,13 @@ struct LineParts {
 
 // The line the editor adds; "" when no command is chosen.
 std::string ComposeLine(const LineParts& parts);
+
+// Why the editor does not take the line the parts make, for the operator;
+// "" when it runs (or no command is chosen).
+std::string ComposeProblem(const LineParts& parts);
+
+// Why a refused line cannot run, for the operator: "СТРОКА n: " (n from 1),
+// the reason and the line.
+std::string RefusalMessage(int index, std::string_view text, const ProgLine& line);
 
 }  // namespace testprogram

@@ -135,6 +135,14 @@ int ProgramRunner::ProgCondition(std::string_view line) {
     return RunCondition(ParseProgramLine(line));
 }
 
+std::string ProgramRunner::NoTestMessage() const {
+    const bool startLine = std::any_of(parsed_.begin(), parsed_.end(),
+                                       [](const ProgLine& l) { return l.cmd == Cmd::kStartTest; });
+    return std::string("ПРОГРАММА ВЫПОЛНЕНА, ИСПЫТАНИЕ НЕ НАЧАТО: ") +
+           (startLine ? "УСЛОВИЕ КОМАНДЫ \"Начать испытание\" НЕ ВЫПОЛНЕНО"
+                      : "В ПРОГРАММЕ НЕТ КОМАНДЫ \"Начать испытание\"");
+}
+
 int ProgramRunner::Run(const ProgLine& line) {
     if (line.Conditional()) return RunCondition(line);
     if (!line.Runs()) return -1;
@@ -186,7 +194,21 @@ void ProgramRunner::Execute(const ProgLine& line) {
     }
 }
 
+int ProgramRunner::RefusedLine() const {
+    const auto refused =
+        std::find_if(parsed_.begin(), parsed_.end(), [](const ProgLine& l) { return l.Refused(); });
+    return refused != parsed_.end() ? static_cast<int>(refused - parsed_.begin()) : -1;
+}
+
 int ProgramRunner::ProgStart() {
+    // A line that cannot run is no line to pass over: the operator wrote it
+    // for a reason, and what follows it may rely on it.
+    if (const int bad = RefusedLine(); bad >= 0) {
+        host_.Report("ПРОГРАММА НЕ ЗАПУЩЕНА. " +
+                     RefusalMessage(bad, view_.lines[static_cast<size_t>(bad)],
+                                    parsed_[static_cast<size_t>(bad)]));
+        return -1;
+    }
     view_.editorEnabled = false;
     if (view_.lines.empty()) return 1;
     ++runId_;
@@ -254,7 +276,13 @@ void ProgramRunner::RunTick() {
             }
             const int next = i + 1;
             view_.selected = next < static_cast<int>(view_.lines.size()) ? next : -1;
-            if (steps_ >= static_cast<int>(view_.lines.size())) ProgStop();
+            if (steps_ >= static_cast<int>(view_.lines.size())) {
+                const bool tested = testSeen_ || host_.TestRunning();
+                ProgStop();
+                // The operator pressed ПУСК for a test: a run that ends
+                // without one says why.
+                if (!tested) host_.Report(NoTestMessage());
+            }
         }
     }
     view_.blinkLevel = (std::sin(phase_) + 1.0) * 0.5;

@@ -28,13 +28,14 @@ public:
     virtual double ChannelValue(int channel) const = 0;
     virtual double ChannelPeak(int channel) const = 0;
     virtual double ChannelRange(int channel) const = 0;
+    // Tells the operator why the run did not start or started no test.
+    virtual void Report(const std::string& message) = 0;
 };
 
 // Whether a condition holds for the host's live values. Comparisons are
 // strict; the fall from the force peak counts only from 0.3 % of the range up.
 bool Holds(const Condition& condition, const ProgramHost& host);
 
-inline constexpr std::string_view kEndMarker = "...";
 inline constexpr std::string_view kRunningText = "Внимание!!! Идет выполнение программы.";
 inline constexpr std::string_view kEditingText = "Программа доступна для редактирования";
 
@@ -80,6 +81,8 @@ public:
     int SecondsLeft() const { return secondsLeft_; }
     int Steps() const { return steps_; }
     const ProgLine& Parsed(int line) const { return parsed_[static_cast<size_t>(line)]; }
+    // The first line that cannot run, or -1.
+    int RefusedLine() const;
 
     // Editing, refused (false) while the editor is locked. A change of the
     // list also ends the condition scan of the last run: its lines are gone.
@@ -98,8 +101,10 @@ public:
     // only on a double click (through ProgCommand), never on a selection.
     int ProgCondition(std::string_view line);
 
-    // 1 for an empty list (the caller starts the test by hand); else starts
-    // the run and gives 0. Either way the editor stays locked until ProgStop.
+    // 1 for an empty list (the caller starts the test by hand); -1, with a
+    // report naming the line, when a line cannot run (nothing runs then and
+    // the editor stays free); else starts the run and gives 0. After 1 or 0
+    // the editor stays locked until ProgStop.
     int ProgStart();
     void ProgStop();
 
@@ -114,6 +119,7 @@ private:
     int RunCondition(const ProgLine& line);
     void Execute(const ProgLine& line);
     bool Editable();
+    std::string NoTestMessage() const;
 
     ProgramHost& host_;
     View view_;

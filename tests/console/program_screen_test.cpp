@@ -4,6 +4,7 @@
 
 #include <QComboBox>
 #include <QFileSystemModel>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -240,7 +241,7 @@ TEST_F(ProgramSheet, NamesThatLeaveTheProgramFolderAreRefused) {
 
 // The fixture program, as an operator would write it, run against the fake
 // unit: pump, grips, zeroing, channel and speed, a timed wait, the start,
-// an unknown line passed over, and a condition ending the test.
+// an empty line passed over, and a condition ending the test.
 TEST_F(ProgramSheet, FixtureProgramDrivesTheUnitInOrder) {
     const Lines program = {"Включить насос",
                            "Закрыть верхний захват",
@@ -250,7 +251,7 @@ TEST_F(ProgramSheet, FixtureProgramDrivesTheUnitInOrder) {
                            "Скорость 5",
                            "Ждать(сек) 2",
                            "Начать испытание",
-                           "Прыгнуть выше головы",
+                           "",
                            "Если( F>10 ) тогда Завершить испытание",
                            "Ждать завершения испытания"};
     // Typed here: UTF-8 with LF.
@@ -264,6 +265,12 @@ TEST_F(ProgramSheet, FixtureProgramDrivesTheUnitInOrder) {
     EXPECT_FALSE(w().PanelProg->isEnabled());
     EXPECT_FALSE(w().MESS_PROG->isHidden());
     EXPECT_EQ(w().PanelTXT->text().toStdString(), "Внимание!!! Идет выполнение программы.");
+    // The sign over the screens says it too, whole.
+    EXPECT_EQ(w().MESS_PROG->Caption, "Внимание!!! Идет выполнение программы.");
+    EXPECT_LE(QFontMetrics(draw::ToQFont(w().MESS_PROG->Font))
+                  .horizontalAdvance(QString::fromUtf8("Внимание!!! Идет выполнение программы.")),
+              w().MESS_PROG->width());
+    EXPECT_GE(w().MESS_PROG->Font.Size(), 8);
     EXPECT_TRUE(w().TimeRunProg->isActive());
 
     Ticks(7);  // up to the timed wait
@@ -283,7 +290,7 @@ TEST_F(ProgramSheet, FixtureProgramDrivesTheUnitInOrder) {
     EXPECT_EQ(work.State(), C_Work::kRunning);
     EXPECT_EQ(rig.unit->Count("StartControl"), 1);
 
-    Ticks(3);  // the unknown line, the condition (false yet), the wait
+    Ticks(3);  // the empty line, the condition (false yet), the wait
     EXPECT_EQ(w().Runner().WaitState(), Wait::kTestEnd);
     w().WorkArea->setCurrentIndex(1);
     EXPECT_TRUE(w().grab().toImage().save(QString::fromStdString(
@@ -308,6 +315,93 @@ TEST_F(ProgramSheet, FixtureProgramDrivesTheUnitInOrder) {
     EXPECT_TRUE(w().MESS_PROG->isHidden());
     EXPECT_FALSE(w().TimeRunProg->isActive());
     EXPECT_EQ(w().PanelTXT->text().toStdString(), "Программа доступна для редактирования");
+}
+
+// What the runner would not run, the composer does not take: the operator
+// hears why where the line is written.
+TEST_F(ProgramSheet, ComposerRefusesALineThatCouldNotRun) {
+    StartWith({});
+    const struct {
+        const char* command;
+        bool condition;
+        const char* threshold;
+        const char* number;
+        std::string message;
+    } cases[] = {
+        {"Ждать(сек)", false, "", "2.5", "ВРЕМЯ ОЖИДАНИЯ - ЦЕЛОЕ ЧИСЛО СЕКУНД: 2.5"},
+        {"Скорость", false, "", "5abc", "НЕВЕРНОЕ ЗНАЧЕНИЕ: 5abc"},
+        {"Завершить испытание", true, "abc", "0", "НЕВЕРНОЕ ЗНАЧЕНИЕ УСЛОВИЯ: abc"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.command);
+        ChooseCommand(c.command);
+        w().ComboBox1->setCurrentIndex(c.condition ? 1 : 0);
+        w().Edit7->setText(QString::fromUtf8(c.threshold));
+        w().P3->setText(QString::fromUtf8(c.number));
+        for (const char* button : {"Button3", "Button7"}) {
+            rig.Click(button);
+            EXPECT_EQ(w().MessageText(), c.message);
+            rig.Click("Butt_OK");
+            EXPECT_EQ(List()->count(), 0);
+        }
+    }
+    ChooseCommand("Ждать(сек)");
+    w().ComboBox1->setCurrentIndex(0);
+    w().P3->setText("2");
+    rig.Click("Button3");
+    EXPECT_EQ(w().MessageText(), "");
+    EXPECT_EQ(Shown(List()), (Lines{"Ждать(сек) 2"}));
+}
+
+// A file typed by hand may hold a line that cannot run: nothing of it runs,
+// ПУСК comes back up, and the line is named; it is not saved as a program.
+TEST_F(ProgramSheet, ProgramWithALineThatCannotRunDoesNotStart) {
+    const Lines program = {"Включить насос", "Ждать(сек) 2.5", "Начать испытание"};
+    StartWith(program);
+    rig.Click("BUT_START");
+    EXPECT_EQ(w().MessageText(),
+              "ПРОГРАММА НЕ ЗАПУЩЕНА. СТРОКА 2: НЕИЗВЕСТНАЯ КОМАНДА - Ждать(сек) 2.5");
+    EXPECT_TRUE(rig.dispatched.empty());
+    EXPECT_TRUE(rig.unit->calls.empty());
+    EXPECT_EQ(w().Work()->State(), C_Work::kSetUp);
+    EXPECT_FALSE(w().BUT_START->Down);
+    EXPECT_FALSE(w().TimeRunProg->isActive());
+    EXPECT_TRUE(w().MESS_PROG->isHidden());
+    EXPECT_EQ(Shown(List()), program);
+    rig.Click("Butt_OK");
+    EXPECT_TRUE(w().PanelProg->isEnabled());
+
+    // Run by hand with a double click, it says why too.
+    const QPoint at = List()->visualItemRect(List()->item(1)).center();
+    QTest::mouseClick(List()->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(List()->viewport(), Qt::LeftButton, {}, at);
+    EXPECT_EQ(w().MessageText(), "СТРОКА 2: НЕИЗВЕСТНАЯ КОМАНДА - Ждать(сек) 2.5");
+    rig.Click("Butt_OK");
+
+    const std::string before = ReadFile(Prog() + "/Default.ini");
+    w().Edit6->setText("Default");
+    rig.Click("Button5");
+    EXPECT_EQ(w().MessageText(),
+              "ПРОГРАММА НЕ СОХРАНЕНА. СТРОКА 2: НЕИЗВЕСТНАЯ КОМАНДА - Ждать(сек) 2.5");
+    rig.Click("Butt_OK");
+    EXPECT_EQ(ReadFile(Prog() + "/Default.ini"), before);
+    EXPECT_TRUE(rig.unit->calls.empty());
+}
+
+TEST_F(ProgramSheet, ProgramThatStartsNoTestSaysWhyAndReleasesStart) {
+    StartWith({"Включить насос", "Если( F>10 ) тогда Завершить испытание"});
+    rig.Click("BUT_START");
+    EXPECT_TRUE(w().BUT_START->Down);
+    Ticks(4);
+    EXPECT_EQ(rig.unit->Count("PumpOn"), 1);
+    EXPECT_EQ(w().Work()->State(), C_Work::kSetUp);
+    EXPECT_EQ(w().MessageText(),
+              "ПРОГРАММА ВЫПОЛНЕНА, ИСПЫТАНИЕ НЕ НАЧАТО: В ПРОГРАММЕ НЕТ "
+              "КОМАНДЫ \"Начать испытание\"");
+    EXPECT_FALSE(w().BUT_START->Down);
+    EXPECT_FALSE(w().BUT_PAUSE->Enabled);
+    rig.Click("Butt_OK");
+    EXPECT_TRUE(w().PanelProg->isEnabled());
 }
 
 TEST_F(ProgramSheet, ConditionLineFiresOncePerRunAndAgainAfterANewStart) {

@@ -45,6 +45,7 @@ public:
     double ChannelValue(int ch) const override { return value[Index(ch)]; }
     double ChannelPeak(int ch) const override { return peak[Index(ch)]; }
     double ChannelRange(int ch) const override { return range[Index(ch)]; }
+    void Report(const std::string& message) override { Check(!message.empty()); }
 
     static size_t Index(int ch) {
         Check(ch >= 1 && ch <= 3);
@@ -139,7 +140,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(runner.SetLines(lines));
     const size_t count = lines.size();
     const int start = runner.ProgStart();
-    Check(start == (count == 0 ? 1 : 0));
+    Check(start == (count == 0 ? 1 : runner.RefusedLine() >= 0 ? -1 : 0));
     for (int tick = 0; tick < 400 && runner.timers().run; ++tick) {
         const uint8_t b = steer[10 + tick % 6];
         host.value[1 + tick % 3] = ValueOf(static_cast<uint8_t>(b + tick));

@@ -97,11 +97,20 @@ TEST(ProgramLine, EachOperatorAndTheFallFromThePeak) {
     });
 }
 
+ProgLine Blank() {
+    ProgLine p;
+    p.blank = true;
+    return p;
+}
+
 TEST(ProgramLine, AnythingElseIsUnknownOrMalformed) {
     const ProgLine unknown;
     ExpectParses({
-        {"", unknown},
-        {"...", unknown},
+        // Nothing to run, and nothing that stops a run.
+        {"", Blank()},
+        {" \t", Blank()},
+        {"...", Blank()},
+        {"....", unknown},
         {"Включить насосы", unknown},
         {"Включить  насос", unknown},
         {"включить насос", unknown},
@@ -115,6 +124,8 @@ TEST(ProgramLine, AnythingElseIsUnknownOrMalformed) {
         {"Обнулить", unknown},
         {"Обнулить FL", unknown},
         {"Ждать(сек) 5.5", unknown},
+        {"Ждать(сек) 2,5", unknown},
+        {"Ждать(сек) -3", unknown},
         {"Ждать(сек) 99999999999", unknown},
         {"Скорость " + std::string(600, '1'), unknown},
         {"Включить насос" + std::string(600, ' '), unknown},
@@ -167,6 +178,69 @@ TEST(ProgramLine, EveryComposedLineReadsBack) {
     fall.op = "F<Fmax на %";
     fall.threshold = "10";
     EXPECT_EQ(testprogram::ComposeLine(fall), "Если( F<Fmax на %10 ) тогда Завершить испытание");
+}
+
+// Whatever the editor's fields hold, the line it takes runs, and the line it
+// refuses comes with the operator's reason.
+TEST(ProgramLine, TheEditorTakesOnlyLinesThatRun) {
+    const std::vector<std::string> numbers = {
+        "0", "7", "2,5", "2.5", "-3", "", "abc", "5x", "1e5", "12ю5", "1" + std::string(600, '0')};
+    for (int command = 0; command < testprogram::kCommandCount; ++command) {
+        for (int op = -1; op < testprogram::kOperatorCount; ++op) {
+            for (const std::string& number : numbers) {
+                for (const std::string& threshold : {std::string("7,5"), number}) {
+                    testprogram::LineParts parts;
+                    parts.command = command;
+                    parts.conditional = op >= 0;
+                    parts.op = op >= 0 ? std::string(testprogram::kOperators[size_t(op)]) : "";
+                    parts.threshold = threshold;
+                    parts.channel = "E";
+                    parts.number = number;
+                    const std::string text = testprogram::ComposeLine(parts);
+                    SCOPED_TRACE(text.substr(0, 120));
+                    EXPECT_EQ(testprogram::ComposeProblem(parts).empty(),
+                              testprogram::ParseProgramLine(text).Runs());
+                }
+            }
+        }
+    }
+
+    const struct {
+        int command;
+        bool conditional;
+        std::string threshold, number, problem;
+    } cases[] = {
+        {18, false, "", "2.5", "ВРЕМЯ ОЖИДАНИЯ - ЦЕЛОЕ ЧИСЛО СЕКУНД: 2.5"},
+        {18, false, "", "-3", "ВРЕМЯ ОЖИДАНИЯ - ЦЕЛОЕ ЧИСЛО СЕКУНД: -3"},
+        {18, true, "10", "2", ""},
+        {2, false, "", "5abc", "НЕВЕРНОЕ ЗНАЧЕНИЕ: 5abc"},
+        {9, false, "", "", "НЕВЕРНОЕ ЗНАЧЕНИЕ: "},
+        {2, true, "abc", "5", "НЕВЕРНОЕ ЗНАЧЕНИЕ УСЛОВИЯ: abc"},
+        {12, true, "", "0", "НЕВЕРНОЕ ЗНАЧЕНИЕ УСЛОВИЯ: "},
+        {12, true, "12ю5", "0", "НЕВЕРНОЕ ЗНАЧЕНИЕ УСЛОВИЯ: 12ю5"},
+        {-1, false, "", "2.5", ""},  // no command chosen: nothing to add
+    };
+    for (const auto& c : cases) {
+        testprogram::LineParts parts;
+        parts.command = c.command;
+        parts.conditional = c.conditional;
+        parts.op = "F>";
+        parts.threshold = c.threshold;
+        parts.channel = "F";
+        parts.number = c.number;
+        SCOPED_TRACE(testprogram::ComposeLine(parts));
+        EXPECT_EQ(testprogram::ComposeProblem(parts), c.problem);
+    }
+}
+
+TEST(ProgramLine, RefusalNamesTheLineAndWhy) {
+    using testprogram::ParseProgramLine;
+    using testprogram::RefusalMessage;
+    EXPECT_EQ(RefusalMessage(1, "Ждать(сек) 2.5", ParseProgramLine("Ждать(сек) 2.5")),
+              "СТРОКА 2: НЕИЗВЕСТНАЯ КОМАНДА - Ждать(сек) 2.5");
+    const std::string bad = "Если( F>abc ) тогда Завершить испытание";
+    EXPECT_EQ(RefusalMessage(0, bad, ParseProgramLine(bad)),
+              "СТРОКА 1: УСЛОВИЕ НЕ РАСПОЗНАНО - " + bad);
 }
 
 // ---------------------------------------------------------------- files

@@ -31,6 +31,7 @@ public:
     double ChannelValue(int ch) const override { return value[ch]; }
     double ChannelPeak(int ch) const override { return peak[ch]; }
     double ChannelRange(int ch) const override { return range[ch]; }
+    void Report(const std::string& message) override { reports.push_back(message); }
 
     static std::string Number(double v) {
         std::string s = std::to_string(v);
@@ -55,6 +56,7 @@ public:
     }
 
     std::vector<std::string> log;
+    std::vector<std::string> reports;
     std::vector<int> times;
     int now = 0;
     ProgramRunner* runner = nullptr;
@@ -200,7 +202,7 @@ TEST(ProgramRun, FixtureProgramDrivesTheMachineInOrder) {
         "Начать испытание",
         "Ждать(сек) 2",
         "Очистить график",
-        "Что-то непонятное",
+        "",
         "Если( F>10 ) тогда Завершить испытание",
         "Ждать завершения испытания",
         "Открыть верхний захват",
@@ -246,11 +248,83 @@ TEST(ProgramRun, FixtureProgramDrivesTheMachineInOrder) {
     ASSERT_EQ(v.lines.size(), 14u);
     EXPECT_EQ(v.lines.back(), "Открыть верхний захват");
     std::vector<bool> checked(14, true);
-    checked[10] = false;  // the unknown line stays unchecked
+    checked[10] = false;  // the empty line is passed over
     EXPECT_EQ(v.checked, checked);
+    EXPECT_TRUE(s.host.reports.empty());
 
     s.Advance(2000);
     EXPECT_EQ(s.host.Count("code 2"), 1);
+}
+
+// A line that cannot run is no line to pass over: nothing of the program
+// runs, and the operator is told which line it is.
+TEST(ProgramRun, ALineThatCannotRunStopsTheStartAndIsNamed) {
+    const struct {
+        std::string line;
+        std::string report;
+    } cases[] = {
+        {"Ждать(сек) 2.5", "ПРОГРАММА НЕ ЗАПУЩЕНА. СТРОКА 2: НЕИЗВЕСТНАЯ КОМАНДА - Ждать(сек) 2.5"},
+        {"Прыгнуть", "ПРОГРАММА НЕ ЗАПУЩЕНА. СТРОКА 2: НЕИЗВЕСТНАЯ КОМАНДА - Прыгнуть"},
+        {"Если( F>10 ) тогда Прыгнуть",
+         "ПРОГРАММА НЕ ЗАПУЩЕНА. СТРОКА 2: НЕИЗВЕСТНАЯ КОМАНДА - Если( F>10 ) тогда Прыгнуть"},
+        {"Если( F>abc ) тогда Завершить испытание",
+         "ПРОГРАММА НЕ ЗАПУЩЕНА. СТРОКА 2: УСЛОВИЕ НЕ РАСПОЗНАНО - Если( F>abc ) тогда "
+         "Завершить испытание"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        Station s;
+        const std::vector<std::string> lines = {"Включить насос", c.line, "Начать испытание"};
+        s.runner.SetLines(lines);
+        EXPECT_EQ(s.runner.RefusedLine(), 1);
+        EXPECT_EQ(s.runner.ProgStart(), -1);
+        EXPECT_EQ(s.host.reports, (std::vector<std::string>{c.report}));
+        s.Advance(1000);
+        EXPECT_TRUE(s.host.log.empty());
+        EXPECT_TRUE(s.runner.view().editorEnabled);
+        EXPECT_FALSE(s.runner.view().bannerShown);
+        EXPECT_EQ(s.runner.view().lines, lines);
+        EXPECT_FALSE(s.runner.timers().run || s.runner.timers().scan);
+    }
+}
+
+// ПУСК is pressed for a test: a run that ends without one says why.
+TEST(ProgramRun, ARunThatStartsNoTestSaysWhy) {
+    const std::string none =
+        "ПРОГРАММА ВЫПОЛНЕНА, ИСПЫТАНИЕ НЕ НАЧАТО: В ПРОГРАММЕ НЕТ КОМАНДЫ \"Начать испытание\"";
+    const std::string unmet =
+        "ПРОГРАММА ВЫПОЛНЕНА, ИСПЫТАНИЕ НЕ НАЧАТО: УСЛОВИЕ КОМАНДЫ "
+        "\"Начать испытание\" НЕ ВЫПОЛНЕНО";
+    const struct {
+        std::vector<std::string> lines;
+        bool runningBefore;
+        std::vector<std::string> reports;
+    } cases[] = {
+        {{"Включить насос", "Закрыть верхний захват"}, false, {none}},
+        {{"Если( F>10 ) тогда Завершить испытание"}, false, {none}},
+        {{"Если( F>10 ) тогда Начать испытание", "Включить насос"}, false, {unmet}},
+        {{"Включить насос", "Начать испытание"}, false, {}},
+        {{"Начать испытание", "Завершить испытание"}, false, {}},  // started, over already
+        {{"Включить насос"}, true, {}},                            // a test started by hand runs
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.lines.front());
+        Station s;
+        s.host.running = c.runningBefore;
+        s.runner.SetLines(c.lines);
+        ASSERT_EQ(s.runner.ProgStart(), 0);
+        s.Advance(1000);
+        EXPECT_TRUE(s.runner.view().editorEnabled);
+        EXPECT_EQ(s.host.reports, c.reports);
+    }
+    // The stop button ends a run on purpose: nothing to explain.
+    Station s;
+    s.runner.SetLines({"Ждать(сек) 100"});
+    s.runner.ProgStart();
+    s.Advance(500);
+    s.runner.ProgStop();
+    s.Advance(500);
+    EXPECT_TRUE(s.host.reports.empty());
 }
 
 TEST(ProgramRun, EmptyListStartsTheTestByHand) {
