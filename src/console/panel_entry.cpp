@@ -239,12 +239,12 @@ void TFBase::BuildEntryPanels() {
                                                           {MegaDatchik1, Readout::Mega1},
                                                           {MegaDatchik2, Readout::Mega2}};
     for (const auto& [panel, which] : readouts) {
-        panel->OnClickNom = [this, which = which](TMegaDatchik*, int row) {
+        panel->OnClickNom = [this, which = which](TMegaDatchik* sender, int row) {
             if (const auto target = console::entry::TargetOfRow(which, row))
-                OpenSpeedEntry(*target);
+                OpenSpeedEntry(*target, sender);
         };
     }
-    new EventHook(Ind_SPEED, QEvent::MouseButtonRelease, [this] { OpenSpeedEntry(0); });
+    new EventHook(Ind_SPEED, QEvent::MouseButtonRelease, [this] { OpenSpeedEntry(0, Ind_SPEED); });
 
     // ----- password
     PAROLMES = console::MakeBarePanel(this, "PAROLMES", 500, 200);
@@ -357,10 +357,11 @@ double* EntryField(C_Work& work, const console::entry::Target& target) {
 
 }  // namespace
 
-void TFBase::OpenSpeedEntry(int target) {
+void TFBase::OpenSpeedEntry(int target, QWidget* opener) {
     const auto t = console::entry::DescribeTarget(target);
     if (!t) return;
     entryTarget_ = target;
+    entryOpener_ = opener;
     std::string text;
     if (t->field == Field::Speed) {
         text = console::entry::SpeedCaptionNumber(Ind_SPEED->text().toStdString());
@@ -404,18 +405,43 @@ void TFBase::SPEED_OKClick() {
         SPEED_EDIT->selectAll();
         return;
     }
+    auto refuse = [this](const std::string& why) {
+        Tint(SPEED_EDIT, kPink);
+        SPEED_HINT->setText(QString::fromStdString(why));
+    };
+    // The readout it was opened from has gone (another zone or sheet): its
+    // channel is no longer the one the operator sees.
+    if (entryOpener_ != nullptr && !entryOpener_->isVisible()) {
+        refuse("ПОЛЕ СКРЫТО: ЗНАЧЕНИЕ НЕ ПРИНЯТО");
+        return;
+    }
     const double value = *checked.value;
-    SPEED_ENTER->hide();
+    std::string refusal;
     if (t->field == Field::Speed) {
-        work_->SetSpeed(static_cast<float>(value));
+        // Without a unit the engine keeps no speed.
+        if (work_->Connected()) {
+            work_->SetSpeed(static_cast<float>(value));
+        } else {
+            refusal = "НЕТ СВЯЗИ С УСТРОЙСТВОМ";
+        }
     } else if (t->field == Field::BreakPercent) {
         // One break test for both force channels.
         work_->Channel(1).breakPercent = value;
         work_->Channel(4).breakPercent = value;
+    } else if (t->field == Field::SetPoint) {
+        refusal = ApplySetPoint(t->channel, value);
     } else if (double* field = EntryField(*work_, *t)) {
+        const double before = *field;
         *field = value;
+        if (t->sendCode != 0) refusal = SendToUnit(t->channel - 1, t->sendCode);
+        if (!refusal.empty()) *field = before;
     }
-    if (t->sendCode != 0) work_->DeviceCmd(t->channel - 1, t->sendCode);
+    // Not taken: the panel stays with the reason, as for a refused number.
+    if (!refusal.empty()) {
+        refuse(refusal);
+        return;
+    }
+    SPEED_ENTER->hide();
     HideVirtualKeyboard();
 }
 

@@ -330,8 +330,9 @@ void TFBase::ManualPanelClick() {
         panel = PUDIK;
         setPoint = work_->Channel(1).setPoint;
     } else if (work_->testZone == 3) {
+        // Shown as typed and as the readout shows it: the unit's sign is the link's.
         panel = PUDIK_PRESS;
-        setPoint = -work_->Channel(4).setPoint;
+        setPoint = work_->Channel(4).setPoint;
     }
     if (panel == nullptr) return;
     MaskEdit1->setText(QString::fromStdString(platform::FormatFloat("0.0", setPoint)));
@@ -340,11 +341,18 @@ void TFBase::ManualPanelClick() {
     if (!panel->isHidden()) panel->raise();
 }
 
+bool TFBase::JogLocked() const {
+    return console::JogLocked(upperGripClosed_, lowerGripClosed_);
+}
+
 void TFBase::CrossheadInterlock(bool fromLowerGrip) {
-    const bool bothClosed = GRIP_UP->Down && GRIP_DOWN->Down;
-    if (bothClosed && fromLowerGrip) Command(21);
-    SetButtonEnabled(CONT_UP, !bothClosed);
-    SetButtonEnabled(CONT_DOWN, !bothClosed);
+    const bool locked = JogLocked();
+    if (locked && fromLowerGrip) Command(21);
+    // The output buttons keep what they disabled.
+    SetButtonEnabled(CONT_UP, !locked && !OUTPUD->Down);
+    SetButtonEnabled(CONT_DOWN, !locked && !OUTPUD->Down);
+    SetButtonEnabled(CONT_UP1, !locked && !OUTPUD1->Down);
+    SetButtonEnabled(CONT_DOWN1, !locked && !OUTPUD1->Down);
 }
 
 void TFBase::OUTPUDClick() {
@@ -364,6 +372,7 @@ void TFBase::OUTPUD1Click() {
     if (OUTPUD1->Down) Command(21);
     for (TMegaButton* b : {CONT_UP1, CONT_STOP1, CONT_DOWN1, CONT_ON1})
         SetButtonEnabled(b, !OUTPUD1->Down);
+    if (!OUTPUD1->Down) CrossheadInterlock(false);
 }
 
 void TFBase::CloseManualPanels() {
@@ -381,7 +390,8 @@ void TFBase::CloseManualPanels() {
 }
 
 void TFBase::ApplyPressSetPoint(QLineEdit* edit, int channel) {
-    if (!work_) return;
+    // A field the operator cannot see never writes its channel.
+    if (!work_ || !edit->isVisible()) return;
     C_Kanal& k = work_->Channel(channel);
     // A set-point from 0 to the channel's range, as the numeric entry takes it.
     const console::entry::Checked typed = console::entry::CheckEntry(
@@ -391,12 +401,31 @@ void TFBase::ApplyPressSetPoint(QLineEdit* edit, int channel) {
         PressMessage->setText(QString::fromStdString(typed.refusal));
         return;
     }
-    PressMessage->clear();
-    // The panel shows the compression set-point negated; the unit gets it
-    // with the compression zone's set-points.
-    k.setPoint = -*typed.value;
-    edit->setText(QString::fromStdString(platform::FormatFloat("0.0", *typed.value)));
-    work_->DeviceCmd(channel - 1, unit_code::kZoneSetpoints);
+    const std::string refusal = ApplySetPoint(channel, *typed.value);
+    PressMessage->setText(QString::fromStdString(refusal));
+    if (refusal.empty())
+        edit->setText(QString::fromStdString(platform::FormatFloat("0.0", *typed.value)));
+}
+
+std::string TFBase::SendToUnit(int channel, int code) {
+    C_Connect* unit = work_ && work_->Connected() ? work_->Unit() : nullptr;
+    if (unit == nullptr) return "НЕТ СВЯЗИ С УСТРОЙСТВОМ";
+    if (!unit->Answering()) return "УСТРОЙСТВО НЕ ОТВЕЧАЕТ";
+    work_->DeviceCmd(channel, code);
+    if (!unit->Answering()) return "УСТРОЙСТВО НЕ ОТВЕТИЛО";
+    return "";
+}
+
+std::string TFBase::ApplySetPoint(int channel, double typed) {
+    // Kept as typed on every path (the readouts show it so); the unit's
+    // sign for the zone is given where the set-points are written to it.
+    C_Kanal& k = work_->Channel(channel);
+    const double before = k.setPoint;
+    k.setPoint = typed;
+    const std::string refusal = SendToUnit(channel - 1, unit_code::kZoneSetpoints);
+    // What the unit did not take is not shown as set.
+    if (!refusal.empty()) k.setPoint = before;
+    return refusal;
 }
 
 void TFBase::ShowManualRates() {
@@ -558,11 +587,17 @@ void TFBase::ApplyHoldProgram() {
         HoldMessage->setText(QString::fromStdString(checked.refusal));
         return;
     }
-    HoldMessage->clear();
-    // The block lives in the unit: an unconnected one gets nothing.
+    // The block lives in the unit: an unconnected one gets nothing, and says so.
     auto* target = work_->Connected() ? dynamic_cast<CycleProgramTarget*>(work_->Unit()) : nullptr;
-    if (target == nullptr) return;
+    if (target == nullptr) {
+        HoldMessage->setText(QString::fromUtf8("НЕТ СВЯЗИ С УСТРОЙСТВОМ"));
+        return;
+    }
+    if (!work_->Unit()->Answering()) {
+        HoldMessage->setText(QString::fromUtf8("УСТРОЙСТВО НЕ ОТВЕЧАЕТ"));
+        return;
+    }
     const console::HoldProgram& p = *checked.program;
     target->SetCycleProgramBlock(p.speed, p.upper, p.lower, p.hold, p.repetitions, 1, 1);
-    work_->DeviceCmd(0, unit_code::kSendCycleProgram);
+    HoldMessage->setText(QString::fromStdString(SendToUnit(0, unit_code::kSendCycleProgram)));
 }

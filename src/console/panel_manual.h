@@ -43,6 +43,33 @@ struct StationField {
 StationField OilLevelField(std::optional<bool> bit);
 StationField FilterField(std::optional<bool> bit);
 
+// ----- crosshead
+
+// Both grips closed hold the specimen: the crosshead must not be jogged.
+constexpr bool JogLocked(bool upperClosed, bool lowerClosed) {
+    return upperClosed && lowerClosed;
+}
+// The console codes that jog the crosshead (up, down).
+constexpr bool IsJogCode(int code) {
+    return code == 19 || code == 20;
+}
+
+// ----- zeroing
+
+// The zero-off code of a zeroing button's zero code (22, 23, 24): what a
+// double click sends, so it always leaves the zero released.
+constexpr int ZeroOffCode(int zeroCode) {
+    return zeroCode + 3;
+}
+
+// ----- zone outputs
+
+// A zone output the unit has: outputs are numbered from 1; a missing key
+// (-1) or 0 is no output.
+constexpr bool ZoneOutputConfigured(int output) {
+    return output >= 1;
+}
+
 // ----- hold program
 
 // The hold program: the unit's cycle program of kind 1.

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "console/look.h"
+#include "console/panel_manual.h"
 #include "console/tfbase.h"
 #include "controls/cgrafic.h"
 #include "controls/megabutton.h"
@@ -243,9 +244,14 @@ QWidget* TFBase::BuildWorkScreen() {
     ZEROAUTO->Font.SetSize(9);
     for (TMegaButton* b : {ZeroingF, ZeroingL, ZeroingE, ZEROAUTO})
         zero->addWidget(b);
-    Toggles(ZeroingF, this, 22, 25);
-    Toggles(ZeroingL, this, 23, 26);
-    Toggles(ZeroingE, this, 24, 27);
+    const std::pair<TMegaButton*, int> zeroing[] = {{ZeroingF, 22}, {ZeroingL, 23}, {ZeroingE, 24}};
+    for (const auto& [b, zero] : zeroing) {
+        const int off = console::ZeroOffCode(zero);
+        Toggles(b, this, zero, off);
+        // A double click releases the zero whatever state it started from,
+        // never toggles it back on.
+        b->OnDoubleClick = [this, off](TMegaButton*) { Command(off); };
+    }
     ZEROAUTO->OnClick = [this](TMegaButton* b) {
         // The unit's preset zero-hold program, or its stop.
         if (work_) work_->DeviceCmd(0, b->Down ? 30 : 22);

@@ -202,10 +202,14 @@ void TFBase::GripsChanged(std::optional<bool> upperClosed, std::optional<bool> l
         console::SetButtonDown(CONT_UPON, *upperClosed);
         console::SetButtonDown(CONT_UPOFF, !*upperClosed);
         console::SetButtonDown(GRIP_UP, *upperClosed);
+        upperGripClosed_ = *upperClosed;
     }
     if (lowerClosed) {
         console::SetButtonDown(CONT_DOWNON, *lowerClosed);
         console::SetButtonDown(CONT_DOWNOFF, !*lowerClosed);
         console::SetButtonDown(GRIP_DOWN, *lowerClosed);
+        lowerGripClosed_ = *lowerClosed;
     }
+    // The unit's own word on the grips locks the jog as the buttons do.
+    CrossheadInterlock(false);
 }

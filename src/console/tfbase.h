@@ -473,7 +473,7 @@ private:
     void ShowVirtualKeyboard();
     void ShowKeyboardIn(int mode);
     void HideVirtualKeyboard();
-    void OpenSpeedEntry(int target);
+    void OpenSpeedEntry(int target, QWidget* opener);
     void SPEED_OKClick();
     void PASSWORD_OKClick();
     void OpenZoomPanel(int group);
@@ -481,6 +481,8 @@ private:
     // Closes the zoom panel if it is open and clears the zoom flag.
     void CloseZoomPanel();
     int entryTarget_ = 0;
+    // What opened the numeric entry: a value goes only while it is shown.
+    QWidget* entryOpener_ = nullptr;
     int zoomGroup_ = 0;
     bool zoomFlag_ = false;
     bool keyboardPlaced_ = false;
@@ -524,11 +526,19 @@ private:
     void BuildStationPanel();
     void BuildHoldPanel();
     void ManualPanelClick();
+    // The crosshead interlock: while both grips are closed, whichever path
+    // closed them, the jog buttons are disabled and no jog is dispatched.
+    bool JogLocked() const;
     void CrossheadInterlock(bool fromLowerGrip);
     void OUTPUDClick();
     void OUTPUD1Click();
     void CloseManualPanels();
     void ApplyPressSetPoint(QLineEdit* edit, int channel);
+    // The one way a typed set-point reaches a channel and the unit: stored as
+    // typed, sent with its zone's set-points. Why it did not go, or "".
+    std::string ApplySetPoint(int channel, double typed);
+    // Sends a SetValue code; why the unit did not take it, or "".
+    std::string SendToUnit(int channel, int code);
     void ShowManualRates();
     void StationPanelClick();
     float RefreshStation();
@@ -537,6 +547,9 @@ private:
     void ApplyHoldProgram();
     // The unit's input word as last read (oil level and filter bits).
     std::uint16_t inputWord_ = 0;
+    // The grips as last commanded or reported by the unit.
+    bool upperGripClosed_ = false;
+    bool lowerGripClosed_ = false;
 
     // ----- test programs, positions, verification (screen_program.cpp,
     // panel_poverka.cpp)

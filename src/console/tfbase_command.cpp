@@ -15,6 +15,7 @@
 
 #include "console/look.h"
 #include "console/panel_files.h"
+#include "console/panel_manual.h"
 #include "console/paramlist.h"
 #include "console/tfbase.h"
 #include "controls/cgrafic.h"
@@ -111,6 +112,9 @@ void TFBase::Command(int code) {
         {kLeavePoverkaCode, &TFBase::LeavePoverkaBlock},
         {kOverwriteCode, &TFBase::OverwriteBlock},
     };
+    // Whatever sends it (a button, a program, a posted event), a jog with the
+    // specimen held in both grips goes nowhere.
+    if (console::IsJogCode(code) && JogLocked()) return;
     emit commandDispatched(code);
     for (const Block& b : kBlocks) {
         // Start-up goes on as set-up mode: the blocks after it see 241.
@@ -320,6 +324,7 @@ int TFBase::GripBlock(int code) {
     // The grip's toggle shows the same, and the jog buttons obey the grips
     // whichever button moved them.
     SetButtonDown(code <= 13 ? GRIP_UP : GRIP_DOWN, clamp);
+    (code <= 13 ? upperGripClosed_ : lowerGripClosed_) = clamp;
     CrossheadInterlock(false);
     return code;
 }
@@ -350,8 +355,8 @@ namespace {
 
 void SetZoneOutputs(C_Work& work, bool tension) {
     const C_Config& c = work.Config();
-    if (c.iZONAR >= 0) work.SetOutput(c.iZONAR, tension);
-    if (c.iZONAS >= 0) work.SetOutput(c.iZONAS, !tension);
+    if (console::ZoneOutputConfigured(c.iZONAR)) work.SetOutput(c.iZONAR, tension);
+    if (console::ZoneOutputConfigured(c.iZONAS)) work.SetOutput(c.iZONAS, !tension);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "console/look.h"
+#include "console/panel_manual.h"
 #include "console/tfbase.h"
 #include "controls/cgrafic.h"
 #include "controls/cotchet.h"
@@ -82,7 +83,8 @@ int TFBase::StartUpBlock(int) {
     SelectProgram("Default.ini");
     // 15
     const C_Config& c = work_->Config();
-    const bool zones = c.iZONAR >= 0 || c.iZONAS >= 0;
+    const bool zones =
+        console::ZoneOutputConfigured(c.iZONAR) || console::ZoneOutputConfigured(c.iZONAS);
     SetButtonEnabled(MODEALL_RAST, zones);
     SetButtonEnabled(MODEALL_PRESS, zones);
     // 16: the dispatch goes on as set-up mode.

@@ -188,6 +188,16 @@ void TMegaButton::mousePressEvent(QMouseEvent* event) {
     }
 }
 
+void TMegaButton::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (!OnDoubleClick) {
+        mousePressEvent(event);
+        return;
+    }
+    // The release that follows clicks nothing.
+    pressed_ = false;
+    if (event->button() == Qt::LeftButton && Enabled) OnDoubleClick(this);
+}
+
 // Only a press this button took is released, so a button disabled while
 // held still comes up; it clicks only while enabled.
 void TMegaButton::mouseReleaseEvent(QMouseEvent* event) {

@@ -52,6 +52,8 @@ public:
     static double GradPhase() { return gradPhase_; }
 
     std::function<void(TMegaButton* sender)> OnClick;
+    // Set: a double click runs this instead of a second press and click.
+    std::function<void(TMegaButton* sender)> OnDoubleClick;
 
 protected:
     bool TakeLook() override;
@@ -59,6 +61,7 @@ protected:
 
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     inline static double gradPhase_ = 0;

@@ -49,6 +49,14 @@ constexpr int kMoveToTarget = 26;
 constexpr int kPresetZeroHold = 30;
 }  // namespace unit_code
 
+// A set-point, limit or target force as the unit takes it in a test zone.
+// The operator types and reads compression as a positive number (the force
+// readout shows it so); the unit works the compression zone (3) negative.
+// Every value written to the unit for a zone goes through here.
+constexpr double ZoneValueToUnit(int testZone, double value) {
+    return testZone == 3 ? -value : value;
+}
+
 // The measuring and control unit as the test process drives it. Every
 // operation has a harmless default, so an implementation overrides only what
 // its unit supports.

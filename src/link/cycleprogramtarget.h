@@ -10,7 +10,8 @@ class CycleProgramTarget {
 public:
     virtual ~CycleProgramTarget() = default;
     // Every field of the block, as RegisterImage::FillCycleProgram writes them;
-    // nothing is sent.
+    // nothing is sent. The limits are forces as the operator reads them: the
+    // unit turns them to its sign for the zone it works in.
     virtual void SetCycleProgramBlock(float speed, float upper, float lower, float hold,
                                       std::int32_t repetitions, std::uint8_t kind,
                                       std::uint8_t flag) = 0;

@@ -559,8 +559,10 @@ void DEVICE_QUELM::SetValue(int channel, int code) {
                     image_.SetFloat(R::kSetpoints, R::kSetpoint1 + 4 * static_cast<size_t>(c - 1),
                                     ToFloat(channels_[c].setPoint));
             } else if (zone == 3) {
-                image_.SetFloat(R::kSetpoints, R::kSetpoint1, ToFloat(-channels_[4].setPoint));
-                image_.SetFloat(R::kSetpoints, R::kSetpoint1 + 4, ToFloat(-channels_[5].setPoint));
+                image_.SetFloat(R::kSetpoints, R::kSetpoint1,
+                                ToFloat(ZoneValueToUnit(zone, channels_[4].setPoint)));
+                image_.SetFloat(R::kSetpoints, R::kSetpoint1 + 4,
+                                ToFloat(ZoneValueToUnit(zone, channels_[5].setPoint)));
             }
             Send(device_code::kWriteSetpoints);
             break;
@@ -607,11 +609,8 @@ void DEVICE_QUELM::SetValue(int channel, int code) {
             Sleep(1);
             current_->StartMode(0);
             Sleep(2);
-            if (zone == 0) {
-                current_->SetCycleProgramShort(0.01f, 0.1f, 0);
-            } else if (zone == 3) {
-                current_->SetCycleProgramShort(0.01f, -0.1f, 0);
-            }
+            if (zone == 0 || zone == 3)
+                current_->SetCycleProgramShort(0.01f, ToFloat(ZoneValueToUnit(zone, 0.1)), 0);
             break;
         default:
             break;
@@ -776,7 +775,10 @@ int DEVICE_QUELM::GetCyclesDone() const {
 void DEVICE_QUELM::SetCycleProgramBlock(float speed, float upper, float lower, float hold,
                                         std::int32_t repetitions, std::uint8_t kind,
                                         std::uint8_t flag) {
-    image_.FillCycleProgram(speed, upper, lower, hold, repetitions, kind, flag);
+    // The limits are forces of the zone the unit works in.
+    const int zone = Zone();
+    image_.FillCycleProgram(speed, ToFloat(ZoneValueToUnit(zone, upper)),
+                            ToFloat(ZoneValueToUnit(zone, lower)), hold, repetitions, kind, flag);
 }
 
 void DEVICE_QUELM::SetCycleRepetitions(std::int32_t repetitions) {

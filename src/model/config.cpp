@@ -39,6 +39,12 @@ bool Stored(const S_Val& r) {
     return r.name != "TITLE" && r.persist != 0;
 }
 
+// What a setting missing from the file reads as: the zone outputs are
+// absent (-1), so no output is asked for; every other setting reads empty.
+const char* MissingText(const S_Val& r) {
+    return r.name == "iZONAR" || r.name == "iZONAS" ? "-1" : "";
+}
+
 }  // namespace
 
 std::vector<std::string> C_Config::Load() {
@@ -48,7 +54,7 @@ std::vector<std::string> C_Config::Load() {
     for (int i = 0; i < Count(); ++i) {
         const S_Val& r = vals[static_cast<size_t>(i)];
         if (!Stored(r)) continue;
-        const std::string text = ini->ReadS(std::to_string(r.group), r.caption, "");
+        const std::string text = ini->ReadS(std::to_string(r.group), r.caption, MissingText(r));
         if (TextResult res = SetFromText(i, text); !res) errors.push_back(res.error);
     }
     ini->FreeIni();

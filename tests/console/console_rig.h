@@ -62,6 +62,7 @@ public:
             deps.makeUnit = [this](const console::UnitWiring& w) {
                 auto u = std::make_unique<FakeUnit>(true, unitAnswers_);
                 u->sink = &w.samples;
+                u->status = w.status;
                 unit = u.get();
                 return std::unique_ptr<C_Connect>(std::move(u));
             };

@@ -226,6 +226,84 @@ TEST(Dispatcher, PowerOffSavesTheHoursAndShutsDownBeforeAskingTheSystem) {
     }
 }
 
+// Zone outputs only where the station has them: without the keys (or with
+// 0, which no output is numbered) the zone buttons are disabled and no
+// output is asked for; with them, each zone switches its pair.
+TEST(Dispatcher, ZoneOutputsOnlyWhenConfigured) {
+    using Call = testsupport::FakeUnit::Call;
+    struct Case {
+        std::optional<int> tension, compression;
+        bool buttons;
+        std::vector<Call> outputs;  // of code 67, then 68
+    };
+    const Case cases[] = {
+        {std::nullopt, std::nullopt, false, {}},
+        {0, 0, false, {}},
+        {3, std::nullopt, true, {{"SetOutput", {3, 0}}, {"SetOutput", {3, 1}}}},
+        {3,
+         4,
+         true,
+         {{"SetOutput", {3, 0}},
+          {"SetOutput", {4, 1}},
+          {"SetOutput", {3, 1}},
+          {"SetOutput", {4, 0}}}},
+    };
+    for (const Case& c : cases) {
+        ConsoleRig rig;
+        if (c.tension) rig.Setting("4", "Выход Зона Растяжения", *c.tension);
+        if (c.compression) rig.Setting("4", "Выход Зона Сжатия", *c.compression);
+        rig.Start();
+        rig.StopPolling();
+        EXPECT_EQ(rig.Find<TMegaButton>("MODEALL_RAST")->Enabled, c.buttons);
+        EXPECT_EQ(rig.Find<TMegaButton>("MODEALL_PRESS")->Enabled, c.buttons);
+        rig.unit->ClearLog();
+        rig.window->Command(67);
+        rig.window->Command(68);
+        std::vector<Call> outputs;
+        for (const Call& call : rig.unit->calls) {
+            if (call.name == "SetOutput") outputs.push_back(call);
+        }
+        EXPECT_EQ(outputs, c.outputs) << c.tension.value_or(-1);
+    }
+}
+
+// A double click as the window system delivers it: press, release, double
+// click, release.
+void DoubleClick(QWidget* w, QPoint at) {
+    QTest::mouseClick(w, Qt::LeftButton, {}, at);
+    QTest::mouseDClick(w, Qt::LeftButton, {}, at);
+    QTest::mouseRelease(w, Qt::LeftButton, {}, at);
+}
+
+// A double click on a zeroing button leaves the zero released from either
+// state: the first click toggles, the second press releases.
+TEST(Dispatcher, DoubleClickOnAZeroingButtonReleasesTheZero) {
+    struct Case {
+        const char* button;
+        int zero, off;
+    };
+    const Case cases[] = {{"ZeroingF", 22, 25}, {"ZeroingL", 23, 26}, {"ZeroingE", 24, 27}};
+    for (const Case& c : cases) {
+        ConsoleRig rig;
+        rig.Start();
+        rig.StopPolling();
+        auto* b = rig.Find<TMegaButton>(c.button);
+        b->Enabled = true;
+        const QPoint at = b->rect().center();
+        rig.ClearTraces();
+        DoubleClick(b, at);
+        EXPECT_EQ(rig.dispatched, (Codes{c.zero, c.off})) << c.button;
+        EXPECT_FALSE(b->Down) << c.button;
+        // From the zero on.
+        rig.Click(c.button);
+        ASSERT_TRUE(b->Down);
+        rig.ClearTraces();
+        DoubleClick(b, at);
+        EXPECT_EQ(rig.dispatched, (Codes{c.off, c.off})) << c.button;
+        EXPECT_FALSE(b->Down) << c.button;
+    }
+}
+
 TEST(Dispatcher, CodesThirtySixAndThirtySevenChangeNothing) {
     ConsoleRig rig;
     rig.Start();

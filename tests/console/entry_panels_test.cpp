@@ -319,6 +319,64 @@ TEST_F(EntryPanels, RefusedValuesStayOnThePanelAndSendNothing) {
     EXPECT_TRUE(SetValues().empty());
 }
 
+// A value the unit cannot take now stays off the channel, and the panel
+// says why instead of closing: no unit, a unit that stopped answering.
+TEST(EntryUnit, WithoutAUnitOrAnAnswerThePanelSaysSoAndKeepsTheValue) {
+    struct Case {
+        bool connects;
+        bool answers;
+        const char* says;
+    };
+    const Case cases[] = {{false, true, "НЕТ СВЯЗИ С УСТРОЙСТВОМ"},
+                          {true, false, "УСТРОЙСТВО НЕ ОТВЕЧАЕТ"}};
+    for (const Case& c : cases) {
+        ConsoleRig rig(c.connects);
+        StartRig(rig, 1);
+        rig.unit->answering = c.answers;
+        C_Kanal& k = rig.window->Work()->Channel(1);
+        k.fullScale = 500.0;
+        k.setPoint = 20.0;
+        k.protection = 100.0;
+        rig.Click("INDICMODE2");
+        for (int row : {0, 1}) {
+            rig.unit->ClearLog();
+            auto* area = rig.Find<TMegaDatchik>("DatchikUstav1")
+                             ->findChild<QWidget*>(QStringLiteral("click%1").arg(row));
+            QTest::mouseClick(area, Qt::LeftButton, {}, area->rect().center());
+            rig.Find<QLineEdit>("SPEED_EDIT")->setText("42");
+            rig.Click("SPEED_OK");
+            EXPECT_FALSE(rig.Find<QWidget>("SPEED_ENTER")->isHidden()) << c.says << row;
+            EXPECT_EQ(rig.Find<QLabel>("SPEED_HINT")->text().toStdString(), c.says);
+            EXPECT_EQ(rig.unit->Count("SetValue"), 0) << c.says << row;
+            rig.Click("SPEED_CANCEL");
+        }
+        EXPECT_EQ(k.setPoint, 20.0) << c.says;
+        EXPECT_EQ(k.protection, 100.0) << c.says;
+    }
+}
+
+// The entry writes the channel of the readout it was opened from only while
+// that readout shows: a zone change that hides it leaves its channel alone.
+TEST(EntryUnit, AReadoutHiddenSinceTheEntryOpenedWritesNothing) {
+    ConsoleRig rig;
+    StartRig(rig, 1);
+    C_Work& w = *rig.window->Work();
+    w.Channel(5).fullScale = 300.0;
+    rig.Click("INDICMODE2");
+    rig.window->Command(67);
+    auto* area = rig.Find<TMegaDatchik>("MegaDatchik2")->findChild<QWidget*>("click0");
+    QTest::mouseClick(area, Qt::LeftButton, {}, area->rect().center());
+    ASSERT_EQ(rig.window->EntryTarget(), 10);
+    rig.window->Command(68);
+    ASSERT_FALSE(rig.Find<QWidget>("MegaDatchik2")->isVisible());
+    rig.unit->ClearLog();
+    rig.Find<QLineEdit>("SPEED_EDIT")->setText("25");
+    rig.Click("SPEED_OK");
+    EXPECT_EQ(w.Channel(5).setPoint, 0.0);
+    EXPECT_EQ(rig.unit->Count("SetValue"), 0);
+    EXPECT_FALSE(rig.Find<QLabel>("SPEED_HINT")->text().isEmpty());
+}
+
 TEST_F(EntryPanels, EachTargetWritesItsFieldAndSendsItsCode) {
     Start();
     for (int c : {1, 2, 3, 4, 5})

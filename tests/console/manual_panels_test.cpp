@@ -13,8 +13,10 @@
 #include <cstring>
 #include <thread>
 
+#include "console/panel_entry.h"
 #include "console/panel_manual.h"
 #include "console_rig.h"
+#include "controls/megadatchik.h"
 #include "controls/tfkeyboard.h"
 #include "link/dev_quelm.h"
 #include "platform/sleeper.h"
@@ -76,7 +78,7 @@ TEST(ManualPanels, TheZoneDecidesThePanelWhichOpensAtItsPlaceAndTogglesShut) {
         ConsoleRig rig;
         Ready(rig);
         rig.window->Work()->Channel(1).setPoint = 12.5;
-        rig.window->Work()->Channel(4).setPoint = -30.0;
+        rig.window->Work()->Channel(4).setPoint = 30.0;
         rig.window->Command(c.zoneCode);
         rig.Click(c.opener);
         auto* panel = rig.Find<QWidget>(c.panel);
@@ -161,6 +163,46 @@ TEST(ManualPanels, BothGripsClosedLockTheJogButtonsUntilOneOpens) {
     EXPECT_TRUE(up->Enabled);
 }
 
+// Whatever closed the grips, the jog stays where it is: the unit's own
+// report, a program's codes, the output buttons freeing the controls.
+TEST(ManualPanels, GripsTheUnitReportsClosedLockEveryJog) {
+    ConsoleRig rig;
+    Ready(rig);
+    ASSERT_NE(rig.unit->status, nullptr);
+    const char* jogs[] = {"CONT_UP", "CONT_DOWN", "CONT_UP1", "CONT_DOWN1"};
+    rig.unit->status->GripsChanged(true, true);
+    for (const char* name : jogs)
+        EXPECT_FALSE(rig.Find<TMegaButton>(name)->Enabled) << name;
+    rig.ClearTraces();
+    for (const char* name : jogs)
+        rig.Click(name);
+    // A program line or any other caller of the dispatcher gets no further.
+    rig.window->Command(19);
+    rig.window->Command(20);
+    EXPECT_TRUE(rig.dispatched.empty());
+    EXPECT_EQ(rig.unit->Count("MoveUp") + rig.unit->Count("MoveDown"), 0);
+    // Freeing the manual controls (the tension zone, start-up) keeps the lock.
+    rig.window->Command(68);
+    rig.Click("OUTPUD");
+    rig.Click("OUTPUD");
+    rig.Click("OUTPUD1");
+    rig.Click("OUTPUD1");
+    for (const char* name : jogs)
+        EXPECT_FALSE(rig.Find<TMegaButton>(name)->Enabled) << name;
+    // A grip the unit does not report on keeps its state.
+    rig.unit->status->GripsChanged(std::nullopt, std::nullopt);
+    EXPECT_FALSE(rig.Find<TMegaButton>("CONT_UP")->Enabled);
+
+    rig.unit->status->GripsChanged(std::nullopt, false);
+    for (const char* name : jogs)
+        EXPECT_TRUE(rig.Find<TMegaButton>(name)->Enabled) << name;
+    rig.ClearTraces();
+    rig.unit->ClearLog();
+    rig.Click("CONT_UP");
+    EXPECT_EQ(rig.dispatched, (Codes{19}));
+    EXPECT_EQ(rig.unit->Names(), (std::vector<std::string>{"MoveUp"}));
+}
+
 TEST(ManualPanels, OutputButtonLocksTheManualControlsAndTheTensionZoneFreesThem) {
     ConsoleRig rig;
     Ready(rig);
@@ -229,24 +271,69 @@ TEST(ManualPanels, CompressionSetPointGoesToTheChannelItShowsAndReachesTheUnit) 
     auto* edit = rig.Find<QLineEdit>("MaskEdit1");
     edit->setText("50");
     rig.Click("MegaButton8");
-    EXPECT_EQ(w.Channel(4).setPoint, -50.0);
+    // Kept as typed; the unit's sign for the zone is the link's.
+    EXPECT_EQ(w.Channel(4).setPoint, 50.0);
     EXPECT_EQ(w.Channel(1).setPoint, 7.0);
     EXPECT_EQ(rig.unit->calls, (std::vector<Call>{{"SetValue", {3, 15}}}));
     EXPECT_TRUE(Text(rig, "PressMessage").isEmpty());
-    // Shown again as the panel shows it.
+    // Shown again as typed, and taken again as shown.
     rig.Click("DecoExit");
     rig.Click("MENU_PUDIK");
     EXPECT_EQ(edit->text(), "50,0");
+    rig.Click("MegaButton8");
+    EXPECT_TRUE(Text(rig, "PressMessage").isEmpty());
+    EXPECT_EQ(w.Channel(4).setPoint, 50.0);
 
     for (const char* typed : {"abc", "250", "-5", ""}) {
         rig.unit->ClearLog();
         edit->setText(typed);
         rig.Click("MegaButton8");
         EXPECT_TRUE(rig.unit->calls.empty()) << typed;
-        EXPECT_EQ(w.Channel(4).setPoint, -50.0) << typed;
+        EXPECT_EQ(w.Channel(4).setPoint, 50.0) << typed;
         EXPECT_FALSE(Text(rig, "PressMessage").isEmpty()) << typed;
     }
     SavePicture(rig.Find<QWidget>("PUDIK_PRESS"), "manual_pudik_press_refused.png");
+}
+
+// Without a unit, or with one that does not answer, the panel says so and
+// the set-point stays as it was; the hidden displacement field writes nothing.
+TEST(ManualPanels, SetPointTheUnitCannotTakeIsRefusedOnThePanel) {
+    struct Case {
+        bool connects;
+        bool answers;
+        const char* says;
+    };
+    const Case cases[] = {{false, true, "НЕТ СВЯЗИ С УСТРОЙСТВОМ"},
+                          {true, false, "УСТРОЙСТВО НЕ ОТВЕЧАЕТ"}};
+    for (const Case& c : cases) {
+        ConsoleRig rig(c.connects);
+        Ready(rig);
+        if (rig.Find<QWidget>("Messager")->isVisible()) rig.Click("Butt_OK");
+        rig.unit->answering = c.answers;
+        C_Work& w = *rig.window->Work();
+        w.Channel(4).fullScale = 200.0;
+        w.Channel(4).setPoint = 10.0;
+        rig.window->Command(67);
+        rig.Click("MENU_PUDIK");
+        rig.unit->ClearLog();
+        rig.Find<QLineEdit>("MaskEdit1")->setText("50");
+        rig.Click("MegaButton8");
+        EXPECT_EQ(Text(rig, "PressMessage").toStdString(), c.says);
+        EXPECT_TRUE(rig.Find<QWidget>("PUDIK_PRESS")->isVisible());
+        EXPECT_EQ(w.Channel(4).setPoint, 10.0) << c.says;
+    }
+    ConsoleRig rig;
+    Ready(rig);
+    C_Work& w = *rig.window->Work();
+    rig.window->Command(67);
+    rig.Click("MENU_PUDIK");
+    rig.unit->ClearLog();
+    auto* hidden = rig.Find<QLineEdit>("MaskEdit2");
+    hidden->setText("30");
+    emit hidden->returnPressed();
+    rig.Find<TMegaButton>("MegaButton52")->OnClick(rig.Find<TMegaButton>("MegaButton52"));
+    EXPECT_EQ(w.Channel(5).setPoint, 0.0);
+    EXPECT_TRUE(rig.unit->calls.empty());
 }
 
 TEST(ManualPanels, RateReadoutsShowTheDisplacementRate) {
@@ -495,6 +582,90 @@ TEST(HydraulicStation, RepeatedWarningNeitherStacksNorTakesTheStopButton) {
     EXPECT_EQ(rig.window->Work()->State(), C_Work::kFinished);
 }
 
+// The same typed compression set-point reaches the unit's register image
+// as the same bytes by every path, and what a path shows is taken back.
+TEST(CompressionSign, EveryPathPutsTheSameSetPointInTheUnit) {
+    enum class Path { PressPanel, NumericEntry };
+    for (Path path : {Path::PressPanel, Path::NumericEntry}) {
+        StationRig rig;
+        rig.Start();
+        TFBase& win = *rig.window;
+        win.Work()->Channel(4).fullScale = 200.0;
+        win.Command(67);
+        auto setPoint1 = [&rig] {
+            return rig.unit->Image().GetFloat(RegisterImage::kSetpoints, RegisterImage::kSetpoint1);
+        };
+        auto type = [&](const char* text) {
+            if (path == Path::PressPanel) {
+                auto* edit = win.findChild<QLineEdit*>("MaskEdit1");
+                edit->setText(text);
+                QTest::mouseClick(win.findChild<TMegaButton*>("MegaButton8"), Qt::LeftButton);
+                return win.findChild<QLabel*>("PressMessage")->text();
+            }
+            auto* edit = win.findChild<QLineEdit*>("SPEED_EDIT");
+            edit->setText(text);
+            QTest::mouseClick(win.findChild<TMegaButton*>("SPEED_OK"), Qt::LeftButton);
+            return win.findChild<QLabel*>("SPEED_HINT")->text();
+        };
+        auto open = [&] {
+            if (path == Path::PressPanel) {
+                if (win.findChild<QWidget*>("PUDIK_PRESS")->isHidden())
+                    QTest::mouseClick(win.findChild<TMegaButton*>("MENU_PUDIK"), Qt::LeftButton);
+                return win.findChild<QLineEdit*>("MaskEdit1")->text();
+            }
+            QTest::mouseClick(win.findChild<TMegaButton*>("INDICMODE2"), Qt::LeftButton);
+            auto* row = win.findChild<TMegaDatchik*>("MegaDatchik1")->findChild<QWidget*>("click0");
+            QTest::mouseClick(row, Qt::LeftButton, {}, row->rect().center());
+            return win.findChild<QLineEdit*>("SPEED_EDIT")->text();
+        };
+        const int p = static_cast<int>(path);
+        open();
+        EXPECT_TRUE(type("50").isEmpty()) << p;
+        // The unit works the compression zone negative.
+        EXPECT_EQ(setPoint1(), -50.0f) << p;
+        EXPECT_EQ(win.Work()->Channel(4).setPoint, 50.0) << p;
+        // A zone change writes it again, the same.
+        win.Command(68);
+        win.Command(67);
+        EXPECT_EQ(setPoint1(), -50.0f) << p;
+        // What the path shows is the value typed, and it is taken back.
+        const QString shown = open();
+        EXPECT_EQ(console::entry::ParseNumber(shown.toStdString()), 50.0) << p;
+        EXPECT_TRUE(type(shown.toUtf8().constData()).isEmpty()) << p;
+        EXPECT_EQ(setPoint1(), -50.0f) << p;
+    }
+}
+
+// The hold program's limits are forces of the zone too: the same typed
+// limits reach the unit with the zone's sign, the speed and time as typed.
+TEST(CompressionSign, HoldLimitsTakeTheZonesSign) {
+    struct Case {
+        int zoneCode;
+        float upper, lower;
+    };
+    const Case cases[] = {{68, 50.0f, 2.0f}, {67, -50.0f, -2.0f}};
+    for (const Case& c : cases) {
+        StationRig rig;
+        rig.Start();
+        TFBase& win = *rig.window;
+        for (int k : {1, 4})
+            win.Work()->Channel(k).fullScale = 500.0;
+        win.Command(c.zoneCode);
+        QTest::mouseClick(win.findChild<TMegaButton*>("MegaButton61"), Qt::LeftButton);
+        win.findChild<QLineEdit*>("MaskEdit3")->setText("50");
+        win.findChild<QLineEdit*>("MaskEdit4")->setText("2");
+        QTest::mouseClick(win.findChild<TMegaButton*>("MegaButton60"), Qt::LeftButton);
+        EXPECT_TRUE(win.findChild<QLabel*>("HoldMessage")->text().isEmpty());
+        const RegisterImage& image = rig.unit->Image();
+        EXPECT_EQ(image.GetFloat(RegisterImage::kCycleProgram, RegisterImage::kCycleUpper),
+                  c.upper);
+        EXPECT_EQ(image.GetFloat(RegisterImage::kCycleProgram, RegisterImage::kCycleLower),
+                  c.lower);
+        EXPECT_EQ(image.GetFloat(RegisterImage::kCycleProgram, RegisterImage::kCycleSpeed), 20.0f);
+        EXPECT_EQ(image.GetFloat(RegisterImage::kCycleProgram, RegisterImage::kCycleHold), 15.0f);
+    }
+}
+
 // ---------------------------------------------------------------- hold program
 
 std::array<std::uint8_t, 48> CycleBlock(const testsupport::FakeUnit& unit) {
@@ -544,6 +715,29 @@ TEST(HoldProgram, ReachedFromTheCompressionPanelAndSentWithCode20) {
     EXPECT_TRUE(Text(rig, "HoldMessage").isEmpty());
     rig.Click("MegaButton59");
     EXPECT_FALSE(panel->isVisible());
+}
+
+TEST(HoldProgram, WithoutAUnitOrAnAnswerThePanelSaysSo) {
+    struct Case {
+        bool connects;
+        bool answers;
+        const char* says;
+    };
+    const Case cases[] = {{false, true, "НЕТ СВЯЗИ С УСТРОЙСТВОМ"},
+                          {true, false, "УСТРОЙСТВО НЕ ОТВЕЧАЕТ"}};
+    for (const Case& c : cases) {
+        ConsoleRig rig(c.connects);
+        Ready(rig);
+        if (rig.Find<QWidget>("Messager")->isVisible()) rig.Click("Butt_OK");
+        rig.unit->answering = c.answers;
+        rig.window->Work()->Channel(1).fullScale = 500.0;
+        rig.Click("MegaButton61");
+        rig.unit->ClearLog();
+        rig.Click("MegaButton60");
+        EXPECT_EQ(Text(rig, "HoldMessage").toStdString(), c.says);
+        EXPECT_TRUE(rig.Find<QWidget>("Panel19")->isVisible());
+        EXPECT_EQ(rig.unit->Count("SetValue"), 0) << c.says;
+    }
 }
 
 TEST(HoldProgram, InvalidFieldsSendNothingAndSayWhy) {

@@ -56,6 +56,29 @@ TEST_F(ConfigTest, NoFileGivesTheLoadedDefaultsAndCreatesNothing) {
     EXPECT_EQ(d.iPASSV, "");
 }
 
+// A zone output missing from the file is no output at all (-1), and stays
+// so through a save; a configured one loads as written.
+TEST_F(ConfigTest, ZoneOutputsMissingFromTheFileAreAbsent) {
+    C_Config c;
+    c.Define(&ini);
+    c.Load();
+    EXPECT_EQ(c.iZONAR, -1);
+    EXPECT_EQ(c.iZONAS, -1);
+    ASSERT_TRUE(c.Save(0));
+    EXPECT_NE(FileText().find("Выход Зона Растяжения=-1\r\n"), std::string::npos);
+    C_Config d;
+    d.Define(&ini);
+    d.Load();
+    EXPECT_EQ(d.iZONAR, -1);
+
+    WriteIni("[4]\r\nВыход Зона Растяжения=3\r\nВыход Зона Сжатия=4\r\n");
+    c.Load();
+    EXPECT_EQ(c.iZONAR, 3);
+    EXPECT_EQ(c.iZONAS, 4);
+    // Other settings still read empty as 0.
+    EXPECT_EQ(c.iVZZ, 0);
+}
+
 TEST_F(ConfigTest, LoadedValuesAreClampedAndFormatted) {
     WriteIni(
         "[7]\r\nПериод обновления, ms=1000\r\n"

@@ -13,6 +13,7 @@
 #include "link/c_connect.h"
 #include "link/cycleprogramtarget.h"
 #include "link/registerimage.h"
+#include "link/unitdeps.h"
 
 namespace testsupport {
 
@@ -36,6 +37,10 @@ public:
     std::map<int, double> values;
     // The engine's sample entry (the real unit is given it when it is made).
     SampleSink* sink = nullptr;
+    // Where the unit reports its pump and grips (the window), when given.
+    UnitStatusListener* status = nullptr;
+    // False: the unit has stopped answering.
+    bool answering = true;
     // Runs inside Init, where the real unit declares its settings.
     std::function<void(C_Kanal*, C_Config*)> onInit;
 
@@ -80,6 +85,7 @@ public:
         return initResult;
     }
     void Close() override { Log("Close"); }
+    bool Answering() const override { return answering; }
     void Idle() override {
         idleCalls.fetch_add(1);
         // The real unit waits 100 ms here; a short wait keeps the loop from spinning.
