@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -341,6 +342,7 @@ public:
     QLineEdit* PI[20] = {};
     QLineEdit* PR[20] = {};
     TMegaButton* SAVE_CALIB_POINT = nullptr;
+    QLabel* CalibMessage = nullptr;  // why a typed point is not stored
     class QTreeWidget* TreeView2 = nullptr;
     class HelpView* WebBrowser1 = nullptr;
     QFrame* Cons = nullptr;
@@ -561,6 +563,9 @@ private:
     bool manualEntry_ = false;
     bool poverkaCollapsed_ = false;
     bool poverkaFilling_ = false;
+    // Readings taken since the table was last cleared: a reading of 0 taken
+    // is shown, one never taken is not.
+    std::set<std::string> poverkaTaken_;
 
     // ----- settings, help, calibration (screen_settings.cpp, screen_help.cpp,
     // screen_calibration.cpp)
@@ -609,7 +614,7 @@ private:
     double bendMandrel_ = 50.0;
     double bendThickness_ = 20.0;
     bool bendViewHeld_ = false;
-    // The protocol number of the test whose stop the picture asked for.
+    // The test run whose stop the picture asked for.
     int bendStopTest_ = -1;
 
     // ----- helpers
