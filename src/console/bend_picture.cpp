@@ -173,11 +173,11 @@ void TFBase::WorkPlotterOutBuffer(CGrafic* plot) {
     Datchik3->SetValue(1, angle.peak);
     ShowBendReadout(true);
 
-    // A test is known by its protocol number, which each start counts on.
+    // Asked once per test run: a protocol number may repeat, a run does not.
     const bool running = w.State() == C_Work::kRunning;
-    const bool asked = bendStopTest_ == ProtocolNumber();
+    const bool asked = bendStopTest_ == w.TestRun();
     if (console::BendStopDue(bendAngle_, console::BendTarget(*m), running, asked)) {
-        bendStopTest_ = ProtocolNumber();
+        bendStopTest_ = w.TestRun();
         // Handled after this redraw, as the stop button's code.
         events_->post(2);
     }

@@ -12,7 +12,6 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include <charconv>
 #include <cmath>
 #include <system_error>
 
@@ -21,31 +20,16 @@
 #include "controls/canvas.h"
 #include "controls/megabutton.h"
 #include "link/qlm_comex.h"
+#include "model/numtext.h"
 #include "platform/serialport.h"
 
 namespace console {
 
 std::optional<float> ParseWindowNumber(std::string_view text) {
-    std::string s;
-    for (size_t i = 0; i < text.size(); ++i) {
-        // "ю" and "Ю" share the point key with ".".
-        if (text.compare(i, 2, "ю") == 0 || text.compare(i, 2, "Ю") == 0) {
-            s += '.';
-            ++i;
-        } else {
-            s += text[i] == ',' ? '.' : text[i];
-        }
-    }
-    const size_t first = s.find_first_not_of(" \t");
-    if (first == std::string::npos) return std::nullopt;
-    const size_t last = s.find_last_not_of(" \t");
-    const char* begin = s.data() + first;
-    const char* end = s.data() + last + 1;
-    if (*begin == '+') ++begin;
-    float value = 0.0f;
-    const auto [stop, ec] = std::from_chars(begin, end, value, std::chars_format::general);
-    if (ec != std::errc() || stop != end || !std::isfinite(value)) return std::nullopt;
-    return value;
+    // The program's one reader; its numbers are single precision already.
+    const std::optional<double> v = ReadTypedFloat(text);
+    if (!v) return std::nullopt;
+    return static_cast<float>(*v);
 }
 
 }  // namespace console

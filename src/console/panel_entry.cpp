@@ -16,7 +16,6 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <functional>
 #include <iterator>
@@ -66,36 +65,7 @@ Limits LimitsOf(Field field, double fullScale, double speedLimit) {
 }
 
 std::optional<double> ParseNumber(std::string_view text) {
-    constexpr std::string_view kBlanks = " \t\r\n\v\f";
-    const size_t first = text.find_first_not_of(kBlanks);
-    if (first == std::string_view::npos) return std::nullopt;
-    text = text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
-
-    // "ю" and "Ю" sit on the point key of the Russian layout.
-    constexpr std::string_view kSmallYu = "\xD1\x8E";
-    constexpr std::string_view kCapitalYu = "\xD0\xAE";
-    std::string s;
-    for (size_t i = 0; i < text.size();) {
-        const std::string_view rest = text.substr(i);
-        if (rest.starts_with(kSmallYu) || rest.starts_with(kCapitalYu)) {
-            s += '.';
-            i += 2;
-            continue;
-        }
-        s += text[i] == ',' ? '.' : text[i];
-        ++i;
-    }
-    size_t pos = 0;
-    const bool negative = s[0] == '-';
-    if (s[0] == '-' || s[0] == '+') ++pos;
-    // Only digits or a point start a number; from_chars would take "inf" and "nan".
-    if (pos >= s.size() || !((s[pos] >= '0' && s[pos] <= '9') || s[pos] == '.'))
-        return std::nullopt;
-    float value = 0.0f;
-    const char* end = s.data() + s.size();
-    const auto res = std::from_chars(s.data() + pos, end, value);
-    if (res.ec != std::errc() || res.ptr != end || !std::isfinite(value)) return std::nullopt;
-    return static_cast<double>(negative ? -value : value);
+    return ReadTypedFloat(text);
 }
 
 Checked CheckEntry(std::string_view text, const Limits& limits) {
@@ -288,11 +258,12 @@ void TFBase::BuildEntryPanels() {
     zoom->addWidget(SELECT_DATA, 1);
     SELECT_DATA->OnEdit = [this](int row, const std::string& text) {
         if (!work_) return;
-        work_->Methods().SetInGroup(row, zoomGroup_, text);
-        // The copy shows the value as stored (clamped and cleaned).
+        const TextResult typed = work_->Methods().SetInGroup(row, zoomGroup_, text);
+        // The copy shows the value as stored (clamped), or as it was when refused.
         work_->Methods().RefreshList(zoomGroup_);
         zoomLines_ = paramLines_[zoomGroup_];
         SELECT_DATA->Reload();
+        if (!typed) ShowMes(typed.error, 1, 0);
     };
     ZoomClose->OnClick = [this](TMegaButton*) { ZoomCloseClick(); };
     const std::pair<const char*, int> zoomButtons[] = {

@@ -45,11 +45,7 @@ struct Limits {
 // configured and so not a maximum.
 Limits LimitsOf(Field field, double fullScale, double speedLimit);
 
-// A typed number, all of it: blanks around, an optional sign, digits with at
-// most one decimal separator ("," "." or the Russian layout's letter on the
-// point key) and an optional exponent. Read in single precision and widened,
-// as every typed number is; anything else, or a number beyond single
-// precision, is not a number.
+// A typed number, all of it, or nothing: the program's one reader (ReadTypedFloat).
 std::optional<double> ParseNumber(std::string_view text);
 
 // A typed value that may be sent, or why it is refused as the panel says it.

@@ -19,6 +19,8 @@
 
 #include <algorithm>
 #include <functional>
+#include <optional>
+#include <string>
 #include <utility>
 
 #include "console/chrome.h"
@@ -256,6 +258,7 @@ void TFBase::ClearPoverka() {
                 m->SetFloat(console::PoverkaReadingKey(c, r, true), 0.0f);
         }
     }
+    poverkaTaken_.clear();
     ShowPoverkaCells();
 }
 
@@ -289,7 +292,7 @@ void TFBase::ShowPoverkaCells() {
             if (cell == nullptr) TABPOVER->setItem(r - 1, c, cell = new QTableWidgetItem);
             const std::string key = console::PoverkaReadingKey(c, r, seven);
             const double reading = m != nullptr ? m->GetFloat(key) : 0.0;
-            cell->setText(Qs(console::ReadingCellText(r, n, reading)));
+            cell->setText(Qs(console::ReadingCellText(r, n, reading, poverkaTaken_.contains(key))));
             cell->setFlags(r <= n ? Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable
                                   : Qt::ItemIsEnabled | Qt::ItemIsSelectable);
         }
@@ -310,6 +313,7 @@ void TFBase::PoverkaCellClicked(int row, int column) {
     if (key.empty() || point > std::clamp(m->GetInt("fPCOU"), 0, kPoverkaPoints)) return;
     const auto live = static_cast<float>(work_->Channel(poverkaChannel_).value);
     m->SetFloat(key, live);
+    poverkaTaken_.insert(key);
     ShowPoverkaCells();
 }
 
@@ -320,9 +324,21 @@ void TFBase::PoverkaCellTyped(int row, int column) {
     const std::string key = console::PoverkaReadingKey(column, row + 1, OXod->Down);
     if (key.empty()) return;
     const QTableWidgetItem* cell = TABPOVER->item(row, column);
-    m->SetFloat(key, static_cast<float>(StrToFloatEx(cell->text().toStdString())));
+    const std::string text = cell->text().toStdString();
+    // Read whole or refused: a refused text leaves the reading as it was. An
+    // emptied cell is a reading not taken.
+    const bool emptied = text.find_first_not_of(' ') == std::string::npos;
+    const std::optional<double> value = emptied ? 0.0 : ReadTypedFloat(text);
+    if (value) {
+        m->SetFloat(key, static_cast<float>(*value));
+        if (emptied)
+            poverkaTaken_.erase(key);
+        else
+            poverkaTaken_.insert(key);
+    }
     // The cell shows the figure as the method keeps it.
     ShowPoverkaCells();
+    if (!value) ShowMes("ВВЕДИТЕ ЧИСЛО", 1, 0);
 }
 
 void TFBase::ManualPoverkaEntry() {
@@ -345,6 +361,7 @@ void TFBase::AutoPoverka() {
                 (2.0 * deps_.random->Next() / platform::RandomSource::kMax - 1.0) * 0.01;
             m->SetFloat(console::PoverkaReadingKey(c, r, seven),
                         static_cast<float>(nominal * (1.0 + offset)));
+            poverkaTaken_.insert(console::PoverkaReadingKey(c, r, seven));
         }
     }
     for (const auto& [name, mark] : kInventedMarks)

@@ -30,9 +30,9 @@ std::array<float, kPoverkaPoints> NominalPoints(double range, int n) {
     return points;
 }
 
-std::string ReadingCellText(int row, int n, double reading) {
+std::string ReadingCellText(int row, int n, double reading, bool taken) {
     if (row > n) return "-";
-    return reading != 0 ? platform::FormatFloat("0.000", reading) : std::string();
+    return reading != 0 || taken ? platform::FormatFloat("0.000", reading) : std::string();
 }
 
 }  // namespace console

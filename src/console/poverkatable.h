@@ -24,7 +24,8 @@ std::string PoverkaReadingKey(int column, int row, bool sevenColumns);
 std::array<float, kPoverkaPoints> NominalPoints(double range, int n);
 
 // What a reading cell shows: "-" in a row beyond the n points, the stored
-// reading with three decimals, or nothing when it was not taken (0).
-std::string ReadingCellText(int row, int n, double reading);
+// reading with three decimals, or nothing when it was not taken (0 and not
+// known as taken).
+std::string ReadingCellText(int row, int n, double reading, bool taken);
 
 }  // namespace console

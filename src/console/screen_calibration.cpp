@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
+#include <optional>
 #include <string>
 
 #include "console/look.h"
@@ -95,6 +96,8 @@ QWidget* TFBase::BuildCalibrationPage() {
                 [this, row](const QString& text) { CalibFieldEdited(false, row, text); });
     }
     column->addLayout(grid);
+    CalibMessage = console::MakeLabel(page, "CalibMessage", "", 20);
+    column->addWidget(CalibMessage);
     column->addStretch(1);
 
     // Only the operator's choices act: the page sets the lists itself when
@@ -133,6 +136,7 @@ void TFBase::LinPointChange() {
 void TFBase::FillCalibFields() {
     const C_Kanal* channel = CalibChannel();
     const int n = channel != nullptr ? LinPoint->currentIndex() : -1;
+    CalibMessage->clear();
     for (int row = 1; row <= kRows; ++row) {
         const bool used = row <= n;
         const size_t i = static_cast<size_t>(row - 1);
@@ -150,12 +154,15 @@ void TFBase::FillCalibFields() {
 void TFBase::CalibFieldEdited(bool reference, int row, const QString& text) {
     C_Kanal* channel = CalibChannel();
     if (channel == nullptr) return;
-    // The Russian layout's decimal key gives "ю": it reads as the point.
-    const double value = StrToFloatEx(CleanNumber(text.toStdString()));
+    // A cleared field is 0; a text that is not a number, whole, stores nothing.
+    const std::string typed = text.toStdString();
+    const std::optional<double> value = typed.empty() ? 0.0 : ReadTypedFloat(typed);
+    CalibMessage->setText(value ? QString() : QString::fromUtf8("ВВЕДИТЕ ЧИСЛО"));
+    if (!value) return;
     if (reference)
-        channel->SetTableY(row - 1, value);
+        channel->SetTableY(row - 1, *value);
     else
-        channel->SetTableX(row - 1, value);
+        channel->SetTableX(row - 1, *value);
 }
 
 void TFBase::SaveCalibPointClick() {

@@ -310,9 +310,11 @@ void TFBase::CustomListEdit(int row, const std::string& text) {
     if (!work_) return;
     // An empty cell is not stored; a number that does not convert leaves the
     // setting as it was. Either way the list shows what is stored.
-    if (!text.empty()) work_->Config().SetInGroup(configGroup_, row, text);
+    const TextResult typed =
+        text.empty() ? TextResult{} : work_->Config().SetInGroup(configGroup_, row, text);
     work_->FillConfigList(settingsLines_, configGroup_);
     ReloadCustomList();
+    if (!typed) ShowMes(typed.error, 1, 0);
 }
 
 void TFBase::CommitCustomListEdit() {

@@ -307,11 +307,12 @@ void TFBase::ColourLists(bool editing) {
 
 void TFBase::CommitListEdit(int group, int row, const std::string& text) {
     if (!work_) return;
-    work_->Methods().SetInGroup(row, group, text);
-    // The list shows the value as stored (clamped and cleaned).
+    const TextResult typed = work_->Methods().SetInGroup(row, group, text);
+    // The list shows the value as stored (clamped), or as it was when refused.
     work_->Methods().RefreshList(group);
     ReloadLists();
     if (group == 1) FillPoverkaTable(0);
+    if (!typed) ShowMes(typed.error, 1, 0);
 }
 
 // ----- method, sample type, extensometer

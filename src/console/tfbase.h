@@ -7,6 +7,7 @@
 #include <initializer_list>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -346,6 +347,7 @@ public:
     QLineEdit* PI[20] = {};
     QLineEdit* PR[20] = {};
     TMegaButton* SAVE_CALIB_POINT = nullptr;
+    QLabel* CalibMessage = nullptr;  // why a typed point is not stored
     class QTreeWidget* TreeView2 = nullptr;
     class HelpView* WebBrowser1 = nullptr;
     QFrame* Cons = nullptr;
@@ -599,6 +601,9 @@ private:
     bool poverkaFilling_ = false;
     // The method row chosen while the readings wait for the answer.
     int leavingPoverkaFor_ = -1;
+    // Readings taken since the table was last cleared: a reading of 0 taken
+    // is shown, one never taken is not.
+    std::set<std::string> poverkaTaken_;
 
     // ----- settings, help, calibration (screen_settings.cpp, screen_help.cpp,
     // screen_calibration.cpp)
@@ -647,7 +652,7 @@ private:
     double bendMandrel_ = 50.0;
     double bendThickness_ = 20.0;
     bool bendViewHeld_ = false;
-    // The protocol number of the test whose stop the picture asked for.
+    // The test run whose stop the picture asked for.
     int bendStopTest_ = -1;
 
     // ----- helpers

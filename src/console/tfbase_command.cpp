@@ -129,6 +129,9 @@ void TFBase::Command(int code) {
         CGraficRes->DrawGrid();
         StopConditionScan();
     }
+    // Once the test has stopped: the calculation cleared what another test
+    // left, and the operator learns why the results are empty.
+    if (code == 2 && work_ && !work_->Methods().HasTest()) ShowMes("НЕТ ДАННЫХ ДЛЯ РАСЧЕТА", 1, 0);
 }
 
 // ----- blocks
@@ -190,6 +193,12 @@ int TFBase::OpenBlock(int code) {
 
 int TFBase::PrintBlock(int code) {
     if (!work_ || report_ == nullptr) return code;
+    // A protocol is this test's or none: without a recording the lists hold
+    // only what another test or the template left.
+    if (!work_->Methods().HasTest()) {
+        ShowMes("НЕТ ИСПЫТАНИЯ ДЛЯ ПЕЧАТИ", 1, 0);
+        return code;
+    }
     ShowMes("ИДЕТ ФОРМИРОВАНИЕ ОТЧЕТА, ПОДОЖДИТЕ...", 2, 0);
     ShowScreen(3);
     report_->SetRowCount(work_->Methods().CountShown());

@@ -177,9 +177,14 @@ void C_Gost_10006::ClearResults() {
 }
 
 void C_Gost_10006::Calculate() {
-    // Too short a recording keeps the pictures and results of the last one.
-    if (buffer == nullptr || buffer->GetCount(1) < 10) return;
+    if (buffer == nullptr) return;
     buffer->ClearPics();
+    if (buffer->GetCount(1) < kMinTestSamples) {
+        // Nothing recorded: no result of another test may stay shown or printed.
+        ClearResults();
+        ResetAnalysis();
+        return;
+    }
     xChannel = 2;
     yChannel = 1;
 

@@ -248,9 +248,16 @@ void C_Gost_12004::DrawMarkers() {
 }
 
 void C_Gost_12004::Calculate() {
-    // Too short a recording leaves even the pictures of the last calculation.
-    if (buffer == nullptr || buffer->GetCount(1) < 10) return;
+    if (buffer == nullptr) return;
     buffer->ClearPics();
+    if (buffer->GetCount(1) < kMinTestSamples) {
+        // Nothing recorded: no result of another test may stay shown or printed.
+        ClearResults();
+        ResetAnalysis();
+        iOffsetElastic = 0.0f;
+        iOffsetYield = 0.0f;
+        return;
+    }
 
     const int strainSource = GetInt("iTZ") == 1 ? 3 : 2;
     if (!ChooseChannels()) return;

@@ -88,5 +88,5 @@ void C_Gost_14019::Calculate() {
     // Points, lines and print windows: nothing of another test stays drawn.
     buffer->ClearPics();
     buffer->ClearPrintRects();
-    if (buffer->GetCount(1) >= 10) xChannel = 2;
+    if (buffer->GetCount(1) >= kMinTestSamples) xChannel = 2;
 }

@@ -208,7 +208,16 @@ void C_Gost_1497::DrawMarkers() {
 void C_Gost_1497::Calculate() {
     if (buffer == nullptr) return;
     buffer->ClearPics();
-    if (buffer->GetCount(1) < 10) return;
+    if (buffer->GetCount(1) < kMinTestSamples) {
+        // Nothing recorded: no result of another test may stay shown or printed.
+        ClearResults();
+        SetFloat("fL0", 0.0f);
+        ResetAnalysis();
+        iOffsetElastic = 0.0f;
+        iOffsetYield = 0.0f;
+        area = 0.0f;
+        return;
+    }
 
     const int strainSource = GetInt("iTZ") == 1 ? 3 : 2;
     if (strainSource == 3) xChannel = 3;

@@ -227,7 +227,12 @@ void C_Gost_6996::DrawMarkers() {
 void C_Gost_6996::Calculate() {
     if (buffer == nullptr) return;
     buffer->ClearPics();
-    if (buffer->GetCount(1) < 10) return;
+    if (buffer->GetCount(1) < kMinTestSamples) {
+        // Nothing recorded: no result of another test may stay shown or printed.
+        ClearResults();
+        ResetAnalysis();
+        return;
+    }
 
     const bool extensometer = GetInt("iTZ") == 1;
     xChannel = extensometer ? 3 : 2;

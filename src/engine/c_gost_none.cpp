@@ -47,8 +47,13 @@ void C_Gost_None::FindMax(double& value, int& index) const {
 
 void C_Gost_None::Calculate() {
     random_.Seed(static_cast<std::uint32_t>(clock_.Seconds()));
-    if (buffer == nullptr || buffer->GetCount(1) < 10) return;
+    if (buffer == nullptr) return;
     buffer->ClearPics();
+    // Nothing recorded: the maximum of another test may not stay shown or printed.
+    if (buffer->GetCount(1) < kMinTestSamples) {
+        SetFloat("fPM", 0.0f);
+        return;
+    }
     scanChannel = 1;
     xChannel = 2;
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "model/cbuffer.h"
 #include "model/numtext.h"
 
 namespace {
@@ -126,6 +127,12 @@ void C_GostWorks::RefreshList(int k) {
 
 void C_GostWorks::Calculate() {
     if (current_ != nullptr) current_->Calculate();
+}
+
+bool C_GostWorks::HasTest() const {
+    if (current_ == nullptr) return false;
+    if (current_ == &poverka) return true;
+    return current_->buffer != nullptr && current_->buffer->GetCount(1) >= kMinTestSamples;
 }
 
 TextResult C_GostWorks::SetInGroup(int row, int group, std::string_view text) {

@@ -44,6 +44,9 @@ public:
     // k from 0 to 3; any other k changes nothing.
     void RefreshList(int k);
     void Calculate();
+    // A test to compute and to print: a recorded curve, or for the
+    // verification its readings (which need none).
+    bool HasTest() const;
     TextResult SetInGroup(int row, int group, std::string_view text);
     int CountShown() const;
 

@@ -135,6 +135,9 @@ public:
 
     bool Connected() const { return connected_; }
     int State() const { return state_; }
+    // Counts the tests started (code 1): what belongs to one test run is
+    // known by it, whatever its protocol number.
+    int TestRun() const { return testRun_; }
     int ActiveChannel() const { return activeChannel_; }
     int DirectionMode() const { return directionMode_; }
     double JogSpeed() const { return jogSpeed_; }
@@ -202,6 +205,7 @@ private:
     int activeChannel_ = 1;
     int directionMode_ = 0;
     int state_ = kSetUp;
+    int testRun_ = 0;
     double speedSetPoint_ = 0.0;
 
     bool initialised_ = false;

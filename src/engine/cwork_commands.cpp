@@ -120,6 +120,7 @@ void C_Work::Command(int code) {
 
 void C_Work::Start() {
     state_ = kRunning;
+    ++testRun_;
     if (connected_) unitInUse_->PumpOn();
     recording_ = true;
     paused_ = false;

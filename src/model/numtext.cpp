@@ -73,17 +73,47 @@ std::string NotAnIntegerMessage(std::string_view text) {
     return "'" + std::string(text) + "' is not a valid integer value";
 }
 
-std::string CleanNumber(std::string_view text) {
-    std::string out;
+namespace {
+
+std::string_view Trimmed(std::string_view text) {
+    constexpr std::string_view kBlanks = " \t\r\n\v\f";
+    const size_t first = text.find_first_not_of(kBlanks);
+    if (first == std::string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
+}
+
+}  // namespace
+
+std::optional<double> ReadTypedFloat(std::string_view text) {
+    text = Trimmed(text);
+    std::string s;
     size_t pos = 0;
     while (pos < text.size()) {
         const char32_t cp = platform::NextCodePoint(text, pos);
-        if ((cp >= U'0' && cp <= U'9') || cp == U'.' || cp == U',' || cp == U'-') {
-            out += static_cast<char>(cp);
-        } else if (cp == U'ю' || cp == U'Ю') {
-            out += '.';
+        if (cp == U',' || cp == U'ю' || cp == U'Ю') {
+            s += '.';
+        } else if (cp < 0x80) {
+            s += static_cast<char>(cp);
+        } else {
+            return std::nullopt;
         }
     }
-    if (out.empty()) out = "0";
-    return out;
+    size_t at = 0;
+    const bool negative = !s.empty() && s[0] == '-';
+    if (!s.empty() && (s[0] == '-' || s[0] == '+')) ++at;
+    // Only digits or a point start a number; from_chars would take "inf" and "nan".
+    if (at >= s.size() || !((s[at] >= '0' && s[at] <= '9') || s[at] == '.')) return std::nullopt;
+    float value = 0.0f;
+    const char* end = s.data() + s.size();
+    const auto res = std::from_chars(s.data() + at, end, value);
+    if (res.ec != std::errc() || res.ptr != end || !std::isfinite(value)) return std::nullopt;
+    return static_cast<double>(negative ? -value : value);
+}
+
+std::optional<int> ReadTypedInt(std::string_view text) {
+    return StrToIntStrict(Trimmed(text));
+}
+
+std::string NotAFloatMessage(std::string_view text) {
+    return "'" + std::string(text) + "' is not a valid floating point value";
 }

@@ -27,6 +27,14 @@ std::optional<int> StrToIntStrict(std::string_view text);
 // The class library's message for a text that is not an integer.
 std::string NotAnIntegerMessage(std::string_view text);
 
-// Keeps digits, ".", "," and "-"; the letter on the decimal key of the Russian
-// layout ("ю", "Ю") becomes "."; everything else is dropped; nothing left is "0".
-std::string CleanNumber(std::string_view text);
+// The one reader of a number the operator typed: the whole text or nothing.
+// Blanks around it are dropped; ",", "." and the letter on the point key of
+// the Russian layout ("ю", "Ю") are the decimal point; an exponent may follow.
+// Single precision, as every typed value; a number beyond it is refused.
+std::optional<double> ReadTypedFloat(std::string_view text);
+
+// The whole typed text as an integer (blanks around it dropped), or nothing.
+std::optional<int> ReadTypedInt(std::string_view text);
+
+// The class library's message for a text that is not a number.
+std::string NotAFloatMessage(std::string_view text);

@@ -241,20 +241,23 @@ bool C_Parametr::VisibleInGroup(int index, int group) const {
 TextResult C_Parametr::SetFromText(int index, std::string_view text) {
     if (index < 0 || index >= Count()) return {};
     S_Val& r = vals[static_cast<size_t>(index)];
-    if (r.valueText != nullptr) *r.valueText = std::string(text);
+    // A number is read whole or refused; refused, the record stays as it was
+    // and the caller shows the message.
+    const std::string_view typed = text.empty() ? std::string_view("0") : text;
     if (r.type == kInt && r.intValue != nullptr) {
-        const std::string cleaned = CleanNumber(text.empty() ? std::string_view("0") : text);
-        const std::optional<int> v = StrToIntStrict(cleaned);
-        // The value stays as it was; the caller decides how to show the message.
-        if (!v) return {false, NotAnIntegerMessage(cleaned)};
+        const std::optional<int> v = ReadTypedInt(typed);
+        if (!v) return {false, NotAnIntegerMessage(text)};
         *r.intValue = *v;
         ClampValue(r);
         if (r.valueText != nullptr) *r.valueText = std::to_string(*r.intValue);
     } else if (r.type == kFloat && r.floatValue != nullptr) {
-        const std::string cleaned = CleanNumber(text.empty() ? std::string_view("0") : text);
-        *r.floatValue = StrToFloatEx(cleaned);
+        const std::optional<double> v = ReadTypedFloat(typed);
+        if (!v) return {false, NotAFloatMessage(text)};
+        *r.floatValue = *v;
         ClampValue(r);
         if (r.valueText != nullptr) *r.valueText = platform::FormatFloat(r.format, *r.floatValue);
+    } else if (r.valueText != nullptr) {
+        *r.valueText = std::string(text);
     }
     OnChanged(index, r.group);
     return {};

@@ -40,7 +40,7 @@ struct S_Val {
 // we hand its message back instead.
 struct TextResult {
     bool ok = true;
-    std::string error;  // "'%s' is not a valid integer value"
+    std::string error;  // "'%s' is not a valid integer value" (or floating point value)
     explicit operator bool() const { return ok; }
 };
 

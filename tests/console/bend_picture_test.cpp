@@ -188,6 +188,22 @@ TEST_F(BendPicture, ReachingTheTargetAngleStopsTheTestOnce) {
     EXPECT_EQ(Stops(), 1);
 }
 
+TEST_F(BendPicture, ATestUnderTheSameProtocolNumberStopsAtTheTargetToo) {
+    method->SetFloat("fALF", 30.0f);
+    rig.window->Command(1);
+    const int number = rig.window->ProtocolNumber();
+    Ticks(40.0, 2);
+    rig.window->Command(241);
+    // The number set back (as the settings may): the next start repeats it.
+    rig.window->Work()->Config().iNOMPROT = number - 1;
+    rig.window->Command(1);
+    ASSERT_EQ(rig.window->ProtocolNumber(), number);
+    rig.ClearTraces();
+    Ticks(40.0, 3);
+    EXPECT_EQ(Stops(), 1);
+    EXPECT_EQ(rig.window->Work()->State(), C_Work::kFinished);
+}
+
 TEST_F(BendPicture, NoStopWithoutATargetOrOutsideATest) {
     method->SetFloat("fALF", 0.0f);
     rig.window->Command(1);

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QStackedWidget>
 #include <QTreeWidget>
@@ -162,6 +163,19 @@ TEST_F(Calibration, EveryTypedCharacterReachesTheChannel) {
     EXPECT_DOUBLE_EQ(l.tableX[1], 4.0);
     QTest::keyClick(Field("PR", 2), Qt::Key_2);
     EXPECT_DOUBLE_EQ(l.tableX[1], 42.0);
+    // A text that is not a number, whole, stores nothing and says so until
+    // the field reads as one again.
+    auto* message = rig.Find<QLabel>("CalibMessage");
+    EXPECT_TRUE(message->text().isEmpty());
+    Type(Field("PR", 2), "4ю5ю");
+    EXPECT_DOUBLE_EQ(l.tableX[1], 4.5);
+    EXPECT_EQ(message->text().toStdString(), "ВВЕДИТЕ ЧИСЛО");
+    QTest::keyClick(Field("PR", 2), Qt::Key_Backspace);
+    EXPECT_DOUBLE_EQ(l.tableX[1], 4.5);
+    EXPECT_TRUE(message->text().isEmpty());
+    Type(Field("PI", 1), "12abc");
+    EXPECT_DOUBLE_EQ(l.tableY[0], 12.0);
+    EXPECT_EQ(message->text().toStdString(), "ВВЕДИТЕ ЧИСЛО");
     // The channel F, not shown, is untouched.
     EXPECT_EQ(work->Channel(1).tableX, otherX);
     EXPECT_EQ(work->Channel(1).tableY, otherY);

@@ -127,7 +127,8 @@ TEST_F(Poverka, AClickTakesTheLiveValueIntoTheCellAndTheReading) {
     const Case cases[] = {
         {1, 1, 24.9, "fKP1_", "24.900"}, {2, 2, 50.2, "fKO1_", "50.200"},
         {1, 6, 25.3, "fKO3_", "25.300"}, {1, 0, 99.0, nullptr, "25.000"},  // the point column
-        {6, 1, 99.0, nullptr, "-"},  // beyond the points in use
+        {3, 1, 0.0, "fKP1_", "0.000"},  // a reading of 0 taken is shown
+        {6, 1, 99.0, nullptr, "-"},     // beyond the points in use
     };
     for (const Case& c : cases) {
         const double before = ReadingSum();
@@ -168,10 +169,17 @@ TEST_F(Poverka, ManualEntryTypesReadingsAndAClickOnlySelects) {
 
     struct Typed {
         const char* text;
-        float stored;
+        float stored;  // each case starts where the one before left it
         const char* shown;
+        const char* message;
     };
-    const Typed cases[] = {{"26,5", 26.5f, "26.500"}, {"1.25", 1.25f, "1.250"}, {"abc", 0.0f, ""}};
+    const Typed cases[] = {{"26,5", 26.5f, "26.500", ""},
+                           {"1.25", 1.25f, "1.250", ""},
+                           {"12ю5", 12.5f, "12.500", ""},
+                           {"abc", 12.5f, "12.500", "ВВЕДИТЕ ЧИСЛО"},
+                           {"13ю5ю", 12.5f, "12.500", "ВВЕДИТЕ ЧИСЛО"},
+                           {"0", 0.0f, "0.000", ""},
+                           {"", 0.0f, "", ""}};
     for (const Typed& t : cases) {
         Table()->editItem(Table()->item(0, 1));
         // The editor open now; a closed one may wait for its deletion.
@@ -181,11 +189,22 @@ TEST_F(Poverka, ManualEntryTypesReadingsAndAClickOnlySelects) {
         }
         ASSERT_NE(editor, nullptr);
         editor->selectAll();
-        QTest::keyClicks(editor, QString::fromUtf8(t.text));
+        QTest::keyClick(editor, Qt::Key_Backspace);
+        for (QChar c : QString::fromUtf8(t.text)) {
+            // QTest spells out ASCII keys only; a Cyrillic key carries its letter.
+            if (c.unicode() < 0x80)
+                QTest::keyClick(editor, c.toLatin1());
+            else
+                QTest::sendKeyEvent(QTest::Click, editor,
+                                    static_cast<Qt::Key>(c.toUpper().unicode()), QString(c),
+                                    Qt::NoModifier);
+        }
         QTest::keyClick(editor, Qt::Key_Return);
         QApplication::processEvents();  // the view commits a Return queued
         EXPECT_FLOAT_EQ(static_cast<float>(Reading("fKP1_", 1)), t.stored) << t.text;
         EXPECT_EQ(Cell(1, 1), t.shown) << t.text;
+        EXPECT_EQ(w().MessageText(), t.message) << t.text;
+        if (*t.message != 0) rig.Click("Butt_OK");
     }
 }
 

@@ -305,6 +305,9 @@ TEST_F(ProgramSheet, FixtureProgramDrivesTheUnitInOrder) {
     EXPECT_EQ(rig.dispatched, (Codes{2, 243, 48}));
     EXPECT_EQ(work.State(), C_Work::kFinished);
     EXPECT_EQ(rig.unit->Count("HaltControl"), 1);
+    // Nothing was recorded: the stop says so and holds the screens until answered.
+    EXPECT_EQ(w().MessageText(), "НЕТ ДАННЫХ ДЛЯ РАСЧЕТА");
+    rig.Click("Butt_OK");
 
     // The wait is over; the run ends after its last line.
     Ticks(2);
@@ -417,7 +420,8 @@ TEST_F(ProgramSheet, ConditionLineFiresOncePerRunAndAgainAfterANewStart) {
         Ticks(2);
         EXPECT_EQ(rig.unit->Count("UpperGripRelease"), run);
         rig.Click("BUT_STOP");
-        w().Command(241);  // back to the work screen for the next start
+        rig.Click("Butt_OK");  // nothing was recorded: the stop said so
+        w().Command(241);      // back to the work screen for the next start
     }
 }
 
@@ -466,6 +470,7 @@ TEST_F(ProgramSheet, StopButtonEndsTheRunAndRemovesTheEndMarker) {
     rig.Click("BUT_STOP");
     EXPECT_EQ(rig.dispatched.front(), 2);
     EXPECT_EQ(Shown(List()), (Lines{"Начать испытание", "Ждать(сек) 100"}));
+    rig.Click("Butt_OK");  // nothing was recorded: the stop said so
     EXPECT_TRUE(w().PanelProg->isEnabled());
     EXPECT_FALSE(w().TimeRunProg->isActive());
 }

@@ -128,22 +128,31 @@ TEST_F(SettingsScreen, TreeNodesOpenTheirGroupsAndPages) {
     EXPECT_EQ(Shown(kPeriod), std::to_string(config->iCHANCOUNT));
 }
 
-TEST_F(SettingsScreen, AnEditIsStoredAtOnceCleanedAndClamped) {
+TEST_F(SettingsScreen, AnEditIsStoredAtOnceClampedOrRefusedWithAMessage) {
     struct Case {
         const char* typed;
         int stored;
+        const char* message;
     };
     // In order: each case starts where the one before left the setting. An
-    // empty cell and a number that is not whole leave it; letters are
-    // cleaned away to 0, which the lower limit turns into 10.
-    const Case cases[] = {{"250", 250}, {"900", 500}, {"5", 10},  {"120", 120},
-                          {"", 120},    {"1,5", 120}, {"abc", 10}};
+    // empty cell leaves it; a text that is not an integer, whole, leaves it
+    // and says why.
+    const Case cases[] = {{"250", 250, ""},
+                          {"900", 500, ""},
+                          {"5", 10, ""},
+                          {"120", 120, ""},
+                          {"", 120, ""},
+                          {"1,5", 120, "'1,5' is not a valid integer value"},
+                          {"abc", 120, "'abc' is not a valid integer value"},
+                          {"15 ms", 120, "'15 ms' is not a valid integer value"}};
     const int row = RowOf(*list, kPeriod);
     ASSERT_GE(row, 0);
     for (const Case& c : cases) {
         TypeInto(*list, row, QString::fromUtf8(c.typed));
         EXPECT_EQ(config->iCHANCOUNT, c.stored) << c.typed;
         EXPECT_EQ(Shown(kPeriod), std::to_string(c.stored)) << c.typed;
+        EXPECT_EQ(rig.window->MessageText(), c.message) << c.typed;
+        if (*c.message != 0) rig.Click("Butt_OK");
     }
     TypeInto(*list, RowOf(*list, "Пароль"), "2718");
     EXPECT_EQ(config->iPASSV, "2718");

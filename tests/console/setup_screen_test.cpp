@@ -108,6 +108,79 @@ TEST_F(SetupScreen, TypedValueIsStoredAndTheNextTickHandsTheAreaToTheEngine) {
     EXPECT_DOUBLE_EQ(rig.window->Work()->Area(), method->GetFloat("fS0"));
 }
 
+TEST_F(SetupScreen, TypedNumbersInTheListsAreReadWholeOrRefusedWithAMessage) {
+    auto* list = rig.Find<console::ParamList>("ListStart");
+    const int row = RowOf(*list, method->GetCaption("fD0"));
+    ASSERT_GE(row, 0);
+    struct Case {
+        const char* typed;
+        double stored;  // each case starts where the one before left it
+        const char* message;
+    };
+    const Case cases[] = {{"12ю5", 12.5, ""},
+                          {"14abc", 12.5, "'14abc' is not a valid floating point value"},
+                          {"11Ю25", 11.25, ""},
+                          {"9,5,1", 11.25, "'9,5,1' is not a valid floating point value"}};
+    // The list itself and its copy on the data zoom panel.
+    for (const char* zoom : {"", "PANEL_STARTDATA"}) {
+        console::ParamList* target = list;
+        if (*zoom != 0) {
+            rig.Click(zoom);
+            target = rig.Find<console::ParamList>("SELECT_DATA");
+        }
+        for (const Case& c : cases) {
+            target->OnEdit(row, c.typed);
+            EXPECT_DOUBLE_EQ(method->GetFloat("fD0"), c.stored) << zoom << c.typed;
+            EXPECT_EQ(rig.window->MessageText(), c.message) << zoom << c.typed;
+            if (*c.message != 0) rig.Click("Butt_OK");
+        }
+    }
+}
+
+// A test recorded as the fake unit reports it, stopped as СТОП stops it.
+void RecordTest(ConsoleRig& rig, int samples) {
+    C_Work& work = *rig.window->Work();
+    rig.window->Command(1);
+    for (int c = 1; c <= 3; ++c)
+        work.Channel(c).rawMode = true;
+    for (int i = 0; i < samples; ++i) {
+        const double l = 0.02 * i;
+        const double f = l < 1.0 ? 30.0 * l : 30.0 + 4.0 * (l - 1.0);
+        rig.unit->Emit(0.1 * i, f, l);
+    }
+    rig.window->Command(2);
+}
+
+TEST_F(SetupScreen, AStopWithNothingRecordedShowsAndPrintsNothingOfTheTestBefore) {
+    RecordTest(rig, 301);
+    EXPECT_EQ(rig.window->MessageText(), "");
+    ASSERT_NE(method->GetFloat("fPM"), 0.0);
+    auto* results = rig.Find<console::ParamList>("ListResult");
+    const int row = RowOf(*results, method->GetCaption("fPM"));
+    ASSERT_GE(row, 0);
+    ASSERT_NE(results->ValueAt(row), "0,00");
+
+    RecordTest(rig, 3);
+    EXPECT_EQ(rig.window->MessageText(), "НЕТ ДАННЫХ ДЛЯ РАСЧЕТА");
+    rig.Click("Butt_OK");
+    for (const char* name : {"fPM", "fSB", "fPT", "fST", "fE", "fFIO"})
+        EXPECT_EQ(method->GetFloat(name), 0.0) << name;
+    EXPECT_EQ(results->ValueAt(row), "0,00");
+    EXPECT_TRUE(rig.window->Work()->Buffer().picPoints.empty());
+
+    // No protocol: the lists hold nothing of this test.
+    rig.window->Command(35);
+    EXPECT_EQ(rig.window->MessageText(), "НЕТ ИСПЫТАНИЯ ДЛЯ ПЕЧАТИ");
+    EXPECT_NE(rig.Find<QStackedWidget>("BaseTab")->currentIndex(), 3);
+    rig.Click("Butt_OK");
+
+    // A test recorded again computes and prints as before.
+    RecordTest(rig, 301);
+    EXPECT_NE(method->GetFloat("fPM"), 0.0);
+    rig.window->Command(35);
+    EXPECT_EQ(rig.Find<QStackedWidget>("BaseTab")->currentIndex(), 3);
+}
+
 TEST_F(SetupScreen, TestTimeShowsAsHoursMinutesSeconds) {
     rig.window->Command(241);
     C_Work& work = *rig.window->Work();

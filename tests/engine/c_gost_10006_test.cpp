@@ -303,9 +303,9 @@ TEST_F(Gost10006, PlotChannelsOfTheListAreNotRead) {
     EXPECT_EQ(buffer.picPoints.size(), 5u);
 }
 
-TEST_F(Gost10006, NineSamplesLeaveThePicturesAndResults) {
+TEST_F(Gost10006, NineSamplesLeaveNoResultOrPictureOfTheTestBefore) {
     Calculate(BilinearCurve());
-    ExpectNineSamplesChangeNothing();
+    ExpectNineSamplesLeaveNothingOfTheTestBefore(kResults);
 }
 
 TEST_F(Gost10006, UnusableDimensionsGiveNoResult) {

@@ -424,9 +424,9 @@ TEST_F(Gost12004, AxesThatAreNoStrengthCurveComputeNothing) {
     ExpectAxesOfNoStrengthCurveComputeNothing(kResults);
 }
 
-TEST_F(Gost12004, FewerThanTenSamplesLeaveTheResultsAndThePictures) {
+TEST_F(Gost12004, FewerThanTenSamplesLeaveNoResultOrPictureOfTheTestBefore) {
     Calculate(BilinearCurve());
-    ExpectNineSamplesChangeNothing();
+    ExpectNineSamplesLeaveNothingOfTheTestBefore(kResults);
 }
 
 TEST_F(Gost12004, ThePointOfAMarkerAndItsResultCarryTheSameSymbol) {

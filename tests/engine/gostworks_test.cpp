@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "platform/formatfloat.h"
 #include "platform/posixfile.h"
 #include "support/console_stand_in.h"
+#include "support/curves.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -256,6 +258,65 @@ TEST_F(GostWorksTest, CalculateRunsTheCurrentMethod) {
     recorder.calls.clear();
     registry.Calculate();
     EXPECT_EQ(recorder.calls, Lines{"Calculate"});
+}
+
+// The group-3 values of a method, as the result list shows them.
+Lines Results(const C_Parametr& m) {
+    Lines v;
+    for (int i = 0; i < m.Count(); ++i) {
+        if (m.InGroup(i, 3)) v.push_back(m.Record(i)->name + "=" + m.ValueToText(i));
+    }
+    return v;
+}
+
+// The values of `shown` (name=value) as the method holds them now.
+Lines Now(const C_Parametr& m, const Lines& shown) {
+    Lines v;
+    for (const std::string& line : shown) {
+        const std::string name = line.substr(0, line.find('='));
+        v.push_back(name + "=" + m.GetText(name));
+    }
+    return v;
+}
+
+TEST_F(GostWorksTest, TooFewSamplesShowWhatNoTestBeforeWouldHaveLeft) {
+    using namespace testsupport::curves;
+    const Recording curve = ToFracture(Bilinear{}, 2000, Specimen{78.54, 50.0});
+    const auto Choose = [this](const C_Parametr* m) {
+        for (int i = 0; i < registry.MethodCount(); ++i) {
+            if (registry.Method(i) == m) registry.SetCurrent(i);
+        }
+        ASSERT_EQ(registry.Current(), m);
+    };
+    for (C_Parametr* m :
+         std::initializer_list<C_Parametr*>{&registry.none, &registry.gost1497, &registry.gost12004,
+                                            &registry.gost6996, &registry.gost10006}) {
+        SCOPED_TRACE(m->GetText("sGO"));
+        Choose(m);
+        Record(Ramp(9), buffer);
+        registry.Calculate();
+        const Lines nothing = Results(*m);
+        EXPECT_FALSE(registry.HasTest());
+
+        Record(curve, buffer);
+        registry.Calculate();
+        EXPECT_TRUE(registry.HasTest());
+        ASSERT_NE(Now(*m, nothing), nothing);
+
+        // A new start: nine samples, and the pictures of the last calculation.
+        Record(Ramp(9), buffer);
+        buffer.AddPicLine(0, 0, 1, 1, 0);
+        buffer.AddPicPoint(0, 0, 0, 2, 1, 3, "`в");
+        registry.Calculate();
+        EXPECT_FALSE(registry.HasTest());
+        EXPECT_EQ(Now(*m, nothing), nothing);
+        EXPECT_TRUE(buffer.picLines.empty());
+        EXPECT_TRUE(buffer.picPoints.empty());
+    }
+    // The verification is printed from its readings: no curve is needed.
+    Choose(&registry.poverka);
+    buffer.ClearAll();
+    EXPECT_TRUE(registry.HasTest());
 }
 
 TEST_F(GostWorksTest, VerificationListsItsCertificateAndCheckPoints) {

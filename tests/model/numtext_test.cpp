@@ -82,17 +82,37 @@ TEST(NumText, StrictIntegerConversion) {
         EXPECT_EQ(StrToIntStrict(c.text), c.expected) << c.text;
 }
 
-TEST(NumText, CleanNumberKeepsWhatATypedNumberCanHold) {
+TEST(NumText, ATypedNumberIsReadWholeOrRefused) {
     struct Case {
         const char* text;
-        const char* expected;
+        std::optional<double> expected;
     };
     const Case cases[] = {
-        {"12ю5", "12.5"}, {"12Ю5", "12.5"},       {"abc", "0"},
-        {"", "0"},        {"-1 2,3 кН", "-12,3"}, {"1e5", "15"},
+        {"12ю5", 12.5},
+        {"12Ю5", 12.5},
+        {"12,5", 12.5},
+        {" 12.5 ", 12.5},
+        {"-ю5", -0.5},
+        {"1e5", 100000.0},
+        {"2.92", static_cast<double>(2.92f)},
+        {"0", 0.0},
+        // Never a prefix, never the digits picked out of a text.
+        {"12ю5ю", {}},
+        {"1,5,7", {}},
+        {"12abc5", {}},
+        {"-1 2,3 кН", {}},
+        {"42 мс", {}},
+        {"ю", {}},
+        {"", {}},
+        {"1e39", {}},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(CleanNumber(c.text), c.expected) << c.text;
+        EXPECT_EQ(ReadTypedFloat(c.text), c.expected) << c.text;
+
+    const std::pair<const char*, std::optional<int>> integers[] = {
+        {"42", 42}, {" -7 ", -7}, {"42 мс", {}}, {"1ю5", {}}, {"", {}}};
+    for (const auto& [text, expected] : integers)
+        EXPECT_EQ(ReadTypedInt(text), expected) << text;
 }
 
 }  // namespace

@@ -43,7 +43,7 @@ TEST_F(ParametrTest, TypedTextOnAnInteger) {
     const Case cases[] = {
         {"", 10, "10"},       // empty reads as 0, then the lower limit
         {"600", 500, "500"},  // above the upper limit
-        {"42 мс", 42, "42"},
+        {" 42 ", 42, "42"},
         {"-7", 10, "10"},
     };
     for (const Case& c : cases) {
@@ -60,10 +60,14 @@ TEST_F(ParametrTest, TextThatIsNotAnIntegerKeepsTheValueAndSaysWhy) {
     };
     const Case cases[] = {
         {"1.5", "'1.5' is not a valid integer value"},
-        {"1,5 мм", "'1,5' is not a valid integer value"},
+        {"1,5 мм", "'1,5 мм' is not a valid integer value"},
+        {"42 мс", "'42 мс' is not a valid integer value"},
+        {"1ю5", "'1ю5' is not a valid integer value"},
         {"-", "'-' is not a valid integer value"},
         {"99999999999", "'99999999999' is not a valid integer value"},  // past int32
     };
+    ASSERT_TRUE(list.SetFromText(0, "200"));
+    const std::string holder = list.GetValueText("iP");
     for (const Case& c : cases) {
         list.SetInt("iP", 200);
         list.changes = 0;
@@ -71,7 +75,7 @@ TEST_F(ParametrTest, TextThatIsNotAnIntegerKeepsTheValueAndSaysWhy) {
         EXPECT_FALSE(r.ok) << c.text;
         EXPECT_EQ(r.error, c.message);
         EXPECT_EQ(list.GetInt("iP"), 200);
-        EXPECT_EQ(list.GetValueText("iP"), c.text);  // the holder already took the typed text
+        EXPECT_EQ(list.GetValueText("iP"), holder);  // nothing of the refused text is kept
         EXPECT_EQ(list.changes, 0);
     }
 }
@@ -83,17 +87,28 @@ TEST_F(ParametrTest, TypedTextOnAFloat) {
         const char* holder;
     };
     const Case cases[] = {
-        {"12,5", 12.5, "12,50"},
-        {"12ю5", 12.5, "12,50"},
-        {"12.5", 12.5, "12,50"},
-        {"мм", 0.5, "0,50"},  // letters only read as 0, then the lower limit
-        {"5000", 1000.0, "1000,00"},
-        {"2.92", static_cast<double>(2.92f), "2,92"},
+        {"12,5", 12.5, "12,50"},     {"12ю5", 12.5, "12,50"},
+        {"12Ю5", 12.5, "12,50"},     {"12.5", 12.5, "12,50"},
+        {"", 0.5, "0,50"},  // empty reads as 0, then the lower limit
+        {"5000", 1000.0, "1000,00"}, {"2.92", static_cast<double>(2.92f), "2,92"},
     };
     for (const Case& c : cases) {
         EXPECT_TRUE(list.SetFromText(1, c.text));
         EXPECT_EQ(list.GetFloat("fW"), c.value) << c.text;
         EXPECT_EQ(list.GetValueText("fW"), c.holder) << c.text;
+    }
+}
+
+TEST_F(ParametrTest, TextThatIsNotAWholeNumberKeepsTheFloatAndSaysWhy) {
+    ASSERT_TRUE(list.SetFromText(1, "7,25"));
+    for (const char* text : {"12ю5ю", "1,5,7", "12abc5", "мм", "12,5 мм"}) {
+        list.changes = 0;
+        const TextResult r = list.SetFromText(1, text);
+        EXPECT_FALSE(r.ok) << text;
+        EXPECT_EQ(r.error, "'" + std::string(text) + "' is not a valid floating point value");
+        EXPECT_EQ(list.GetFloat("fW"), 7.25) << text;
+        EXPECT_EQ(list.GetValueText("fW"), "7,25") << text;
+        EXPECT_EQ(list.changes, 0) << text;
     }
 }
 
