@@ -418,7 +418,7 @@ void TFBase::ResultAxisY(int channel) {
     if (channel == 3 && BUTXE2->Down) channel = 1;
     static const char* const kNames[] = {"", "F, кН", "L, мм", "E, мм", "P, МПа"};
     if (work_ != nullptr && Has(work_->Methods().Current(), "fOY"))
-        work_->Methods().Current()->SetFloat("fOY", static_cast<float>(channel));
+        work_->Methods().Current()->SetInt("fOY", channel);
     TMegaButton* down = channel == 1   ? BUTYF2
                         : channel == 2 ? BUTYL2
                         : channel == 3 ? BUTYE2
@@ -432,7 +432,7 @@ void TFBase::ResultAxisX(int channel) {
     if (channel == 3 && BUTYE2->Down) channel = 0;
     static const char* const kNames[] = {"T, c", "", "L, мм", "E, мм", "", "', %"};
     if (work_ != nullptr && Has(work_->Methods().Current(), "fOX"))
-        work_->Methods().Current()->SetFloat("fOX", static_cast<float>(channel));
+        work_->Methods().Current()->SetInt("fOX", channel);
     TMegaButton* down = channel == 0   ? BUTXT2
                         : channel == 2 ? BUTXL2
                         : channel == 3 ? BUTXE2
@@ -446,7 +446,7 @@ void TFBase::SetResultAxisButtons() {
     const C_Parametr* m = work_ ? work_->Methods().Current() : nullptr;
     if (Has(m, "fOX")) {
         static const char* const kNames[] = {"T, c", "", "L, мм", "E, мм", "", "', %"};
-        const int x = static_cast<int>(m->GetFloat("fOX"));
+        const int x = m->GetInt("fOX");
         if (x == 0 || (x >= 2 && x <= 3) || x == 5) {
             OnlyDown({BUTXT2, BUTXL2, BUTXE2, BUT_XS2}, x == 0   ? BUTXT2
                                                         : x == 2 ? BUTXL2
@@ -457,7 +457,7 @@ void TFBase::SetResultAxisButtons() {
     }
     if (Has(m, "fOY")) {
         static const char* const kNames[] = {"", "F, кН", "L, мм", "E, мм", "P, МПа"};
-        const int y = static_cast<int>(m->GetFloat("fOY"));
+        const int y = m->GetInt("fOY");
         if (y >= 1 && y <= 4) {
             OnlyDown({BUTYF2, BUTYL2, BUTYE2, BUTYP2}, y == 1   ? BUTYF2
                                                        : y == 2 ? BUTYL2

@@ -58,29 +58,36 @@ public:
     }
 
     // A number as the operator types it: an optional sign, digits with one
-    // "," or "." among or before them. No exponent: the keyboard has none,
+    // ",", "." or "ю" among or before them. No exponent: the keyboard has none,
     // and a letter in a number is a typing error, not a power of ten.
     bool TakeNumber(double& value) {
         SkipBlanks();
         size_t end = pos_;
-        if (end < text_.size() && (text_[end] == '+' || text_[end] == '-')) ++end;
+        std::string number;
+        if (end < text_.size() && (text_[end] == '+' || text_[end] == '-')) number += text_[end++];
         bool digits = false;
         bool nonZero = false;
         bool separator = false;
         while (end < text_.size()) {
             const char c = text_[end];
+            // The Russian layout's decimal key gives "ю" or "Ю".
+            const std::string_view rest = text_.substr(end);
+            const bool yu = rest.starts_with("ю") || rest.starts_with("Ю");
             if (IsDigit(c)) {
                 digits = true;
                 nonZero = nonZero || c != '0';
-            } else if ((c == '.' || c == ',') && !separator) {
+                number += c;
+            } else if ((c == '.' || c == ',' || yu) && !separator) {
                 separator = true;
+                number += '.';
+                if (yu) ++end;
             } else {
                 break;
             }
             ++end;
         }
         if (!digits) return false;
-        const double v = StrToFloatEx(text_.substr(pos_, end - pos_));
+        const double v = StrToFloatEx(number);
         // Beyond single precision the number text reads as 0: that is no
         // number to move a crosshead by.
         if (v == 0.0 && nonZero) return false;
@@ -224,6 +231,20 @@ ProgLine ParseProgramLine(std::string_view raw) {
     return out;
 }
 
+namespace {
+
+// The file keeps "," where the operator pressed the decimal key's "ю", so the
+// line reads the same on any station.
+std::string FileNumberText(std::string text) {
+    for (const std::string_view yu : {"ю", "Ю"}) {
+        for (size_t at = text.find(yu); at != std::string::npos; at = text.find(yu, at + 1))
+            text.replace(at, yu.size(), ",");
+    }
+    return text;
+}
+
+}  // namespace
+
 std::string ComposeLine(const LineParts& parts) {
     if (parts.command < 0 || parts.command >= kCommandCount) return {};
     const CommandText& entry = kCommands[static_cast<size_t>(parts.command)];
@@ -231,7 +252,7 @@ std::string ComposeLine(const LineParts& parts) {
     if (parts.conditional) {
         line += "Если( ";
         line += parts.op;
-        line += parts.threshold;
+        line += FileNumberText(parts.threshold);
         line += " ) тогда ";
     }
     line += entry.text;
@@ -241,7 +262,7 @@ std::string ComposeLine(const LineParts& parts) {
     }
     if (entry.mask & kTakesNumber) {
         line += ' ';
-        line += parts.number;
+        line += FileNumberText(parts.number);
     }
     return line;
 }

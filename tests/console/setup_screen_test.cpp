@@ -198,7 +198,18 @@ TEST_F(SetupScreen, ExtensometerIsNeverOnBothResultAxes) {
     EXPECT_TRUE(rig.Find<TMegaButton>("BUTXT2")->Down);
     EXPECT_FALSE(rig.Find<TMegaButton>("BUTXE2")->Down);
     EXPECT_EQ(rig.Find<CGrafic>("CGraficRes")->chanX, 0);
-    EXPECT_EQ(method->GetFloat("fOX"), 0.0);
+    EXPECT_EQ(method->GetInt("fOX"), 0);
+}
+
+// The axes chosen on the result plot are the ones the analysis and the
+// protocol read.
+TEST_F(SetupScreen, ResultAxesReachTheMethod) {
+    rig.Click("BUTYP2");
+    rig.Click("BUTXL2");
+    EXPECT_EQ(method->GetInt("fOY"), 4);
+    EXPECT_EQ(method->GetInt("fOX"), 2);
+    rig.Click("BUTYF2");
+    EXPECT_EQ(method->GetInt("fOY"), 1);
 }
 
 TEST_F(SetupScreen, ManualCorrectionToTheEndMovesThePointWithoutCrashing) {

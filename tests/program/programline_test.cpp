@@ -62,6 +62,8 @@ TEST(ProgramLine, EachCommandWithItsArgument) {
         {"Открыть нижний захват", Line(Cmd::kLowerGripOpen)},
         {"Вывод траверсы на позицию 12,5", Line(Cmd::kToPosition, 0, 12.5)},
         {"Вывод траверсы на позицию -3", Line(Cmd::kToPosition, 0, -3.0)},
+        {"Вывод траверсы на позицию 12ю5", Line(Cmd::kToPosition, 0, 12.5)},
+        {"Вывод траверсы на позицию -1Ю5", Line(Cmd::kToPosition, 0, -1.5)},
         {"Активный канал управления E", Line(Cmd::kControlChannel, 3)},
         {"Начать испытание", Line(Cmd::kStartTest)},
         {"Завершить испытание", Line(Cmd::kEndTest)},
@@ -178,6 +180,10 @@ TEST(ProgramLine, EveryComposedLineReadsBack) {
     fall.op = "F<Fmax на %";
     fall.threshold = "10";
     EXPECT_EQ(testprogram::ComposeLine(fall), "Если( F<Fmax на %10 ) тогда Завершить испытание");
+
+    // The decimal key's "ю" is kept in the file as the comma it stands for.
+    fall.threshold = "2ю5";
+    EXPECT_EQ(testprogram::ComposeLine(fall), "Если( F<Fmax на %2,5 ) тогда Завершить испытание");
 }
 
 // Whatever the editor's fields hold, the line it takes runs, and the line it
@@ -217,7 +223,8 @@ TEST(ProgramLine, TheEditorTakesOnlyLinesThatRun) {
         {9, false, "", "", "НЕВЕРНОЕ ЗНАЧЕНИЕ: "},
         {2, true, "abc", "5", "НЕВЕРНОЕ ЗНАЧЕНИЕ УСЛОВИЯ: abc"},
         {12, true, "", "0", "НЕВЕРНОЕ ЗНАЧЕНИЕ УСЛОВИЯ: "},
-        {12, true, "12ю5", "0", "НЕВЕРНОЕ ЗНАЧЕНИЕ УСЛОВИЯ: 12ю5"},
+        {12, true, "12ю5", "0", ""},
+        {12, true, "12ю5ю", "0", "НЕВЕРНОЕ ЗНАЧЕНИЕ УСЛОВИЯ: 12ю5ю"},
         {-1, false, "", "2.5", ""},  // no command chosen: nothing to add
     };
     for (const auto& c : cases) {
