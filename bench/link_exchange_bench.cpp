@@ -10,10 +10,13 @@
 #include <cstdlib>
 #include <thread>
 
+#include "link/dev_quelm.h"
 #include "link/devicecommands.h"
 #include "link/qlm_com.h"
 #include "link/qlm_udp.h"
 #include "link/registerimage.h"
+#include "link/stationlinks.h"
+#include "platform/messagesink.h"
 #include "platform/sleeper.h"
 #include "platform/taskqueue.h"
 #include "support/simulated_udp_unit.h"
@@ -84,6 +87,30 @@ void BM_PushedSampleUdp(benchmark::State& state) {
     state.counters["lost"] = static_cast<double>(lost);
 }
 BENCHMARK(BM_PushedSampleUdp)->UseRealTime()->Unit(benchmark::kMicrosecond);
+
+class NoSamples final : public SampleSink {
+public:
+    void PutSample(const SSample& /*s*/) override {}
+};
+
+// The call that starts a crosshead stop, on the real unit object and serial
+// link against the simulated unit.
+void BM_MoveStop(benchmark::State& state) {
+    testsupport::SimulatedUnit sim;
+    platform::RealSleeper sleeper;
+    NoSamples samples;
+    platform::StderrSink messages;
+    StationLinks links({sim.DevicePath()});
+    DEVICE_QUELM unit(UnitDeps{sleeper, samples, messages, links});
+    unit.Init(0, nullptr, nullptr);
+    if (!unit.Connect()) {
+        state.SkipWithError("the simulated unit did not answer");
+        return;
+    }
+    for (auto _ : state)
+        unit.MoveStop();
+}
+BENCHMARK(BM_MoveStop)->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(10);
 
 }  // namespace
 
