@@ -27,8 +27,7 @@ void StepQueue::Then(std::function<void()> step, int tag) {
 
 void StepQueue::Pause(int ms) {
     if (ms <= 0) return;
-    if (scheduler_ == nullptr) {
-        // Pauses are slept: nothing is ever left waiting.
+    if (scheduler_ == nullptr || (ms <= kSleptPauseMs && Idle())) {
         sleeper_.SleepMs(ms);
         return;
     }

@@ -12,9 +12,15 @@ class Sleeper;
 // The unit's commands and the pauses between them, in the order they were
 // asked for. With a scheduler a pause is waited out by the event loop: the
 // caller returns at once, and whatever it sends meanwhile goes out after the
-// pause and the steps already waiting. Without one a pause is slept.
+// pause and the steps already waiting. Without one every pause is slept.
 class StepQueue {
 public:
+    // A pause this short is slept when nothing waits: the window does not
+    // notice it, and the command after it (the stop of a running program)
+    // goes out as promptly as before, not after whatever the event loop has
+    // to do first.
+    static constexpr int kSleptPauseMs = 10;
+
     StepQueue(platform::Sleeper& sleeper, platform::Scheduler* scheduler);
     ~StepQueue();
     StepQueue(const StepQueue&) = delete;

@@ -209,9 +209,9 @@ TEST_F(OperatorDay, FromStartUpToClose) {
         // Channel 2's block, its table block, then the apply.
         const int block = device_code::kWriteChannelFirst + 1;
         const int table = device_code::kWriteChannelTableFirst + 1;
-        ASSERT_TRUE(sim->Serial().WaitForCode(block, 0, 3000));
-        ASSERT_TRUE(sim->Serial().WaitForCode(table, 0, 3000));
-        ASSERT_TRUE(sim->Serial().WaitForCode(device_code::kApplyChannels, 0, 3000));
+        ASSERT_TRUE(UnitGets(block));
+        ASSERT_TRUE(UnitGets(table));
+        ASSERT_TRUE(UnitGets(device_code::kApplyChannels));
         EXPECT_LT(Position(block), Position(table));
         EXPECT_LT(Position(table), Position(device_code::kApplyChannels));
         // Not channel 1's (F).
