@@ -34,7 +34,7 @@ int main(int argc, char** argv) {
     deps.makeUnit = [&](const console::UnitWiring& w) -> std::unique_ptr<C_Connect> {
         links = std::make_unique<StationLinks>(&w.ui);
         return std::make_unique<DEVICE_QUELM>(
-            UnitDeps{sleeper, w.samples, linkMessages, *links, w.status, w.testZone});
+            UnitDeps{sleeper, w.samples, linkMessages, *links, w.status, w.testZone, &w.scheduler});
     };
 
     TFBase window(std::move(deps));

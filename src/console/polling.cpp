@@ -1,13 +1,46 @@
 // The timers that drive the unit: the live sample every 50 ms, the status
 // every 250 ms (the unit reports pump and grips back through the status
-// listener), the cycle counter every second while the method cycles.
+// listener), the cycle counter every second while the method cycles; and the
+// timers that wait out the unit's pauses between keys.
 
 #include <QFrame>
+#include <QTimer>
+
+#include <algorithm>
+#include <chrono>
+#include <functional>
+#include <utility>
 
 #include "console/tfbase.h"
 #include "controls/megadatchik.h"
 #include "engine/cwork.h"
 #include "link/c_connect.h"
+
+namespace console {
+
+namespace {
+
+using PauseClock = std::chrono::steady_clock;
+
+void ArmUntil(QObject* context, PauseClock::time_point due, std::function<void()> task) {
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(due - PauseClock::now());
+    QTimer::singleShot(static_cast<int>(std::max<long long>(left.count(), 0)), Qt::PreciseTimer,
+                       context, [context, due, task = std::move(task)]() mutable {
+                           if (PauseClock::now() < due) {
+                               ArmUntil(context, due, std::move(task));
+                               return;
+                           }
+                           task();
+                       });
+}
+
+}  // namespace
+
+void TimerScheduler::After(int ms, std::function<void()> task) {
+    ArmUntil(context_, PauseClock::now() + std::chrono::milliseconds(ms), std::move(task));
+}
+
+}  // namespace console
 
 void TFBase::Timer5Timer() {
     if (!work_) return;
@@ -30,9 +63,10 @@ void TFBase::TimerGetCyklTimer() {
     Datchik4->setVisible(cycles);
 }
 
-// A unit that stops answering is reported once; the link itself then reads
-// with a short probe about once a second, so polling goes on without
-// stalling the window and picks up when the unit answers again.
+// A unit that stops answering is reported once; after its first missed
+// reply the link waits only briefly, and once silent reads with a brief
+// probe about once a second, so polling goes on without stalling the window
+// and picks up when the unit answers again.
 void TFBase::CheckUnitAnswers() {
     C_Connect* unit = work_->Connected() ? work_->Unit() : nullptr;
     if (unit == nullptr) return;

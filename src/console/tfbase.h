@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "link/unitdeps.h"
+#include "platform/scheduler.h"
 #include "platform/taskqueue.h"
 #include "program/programrunner.h"
 
@@ -55,13 +56,26 @@ namespace console {
 class ParamList;
 
 // What a unit is made with: the engine's sample entry, the window that shows
-// the pump and grips, the program-wide test zone and the queue that carries
-// pushed samples to the window's thread.
+// the pump and grips, the program-wide test zone, the queue that carries
+// pushed samples to the window's thread and the window's timers that wait
+// out the pauses between the unit's keys.
 struct UnitWiring {
     SampleSink& samples;
     UnitStatusListener* status;
     const int* testZone;
     platform::TaskPoster& ui;
+    platform::Scheduler& scheduler;
+};
+
+// The unit's pauses on the window's event loop: a precise single-shot timer,
+// dropped with the window. A timer that fires early waits out the rest.
+class TimerScheduler final : public platform::Scheduler {
+public:
+    explicit TimerScheduler(QObject* context) : context_(context) {}
+    void After(int ms, std::function<void()> task) override;
+
+private:
+    QObject* context_;
 };
 using UnitFactory = std::function<std::unique_ptr<C_Connect>(const UnitWiring&)>;
 
@@ -669,6 +683,7 @@ private:
     std::unique_ptr<TConfigINI> ini_;
     std::unique_ptr<EventSink> events_;
     platform::TaskQueue uiQueue_;
+    console::TimerScheduler unitPauses_{this};
     QTimer* uiQueuePump_ = nullptr;
     std::unique_ptr<C_Report> report_;
 

@@ -100,7 +100,8 @@ void TFBase::CreateWork() {
     work_->SetReport(report_.get());
     std::unique_ptr<C_Connect> unit;
     if (deps_.makeUnit)
-        unit = deps_.makeUnit(console::UnitWiring{*work_, this, &work_->testZone, uiQueue_});
+        unit = deps_.makeUnit(
+            console::UnitWiring{*work_, this, &work_->testZone, uiQueue_, unitPauses_});
     C_Work::ConsoleLists lists;
     lists.methods = &methodLines_;
     lists.sampleTypes = &sampleTypeLines_;

@@ -6,11 +6,13 @@
 #include <cmath>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 #include "link/devicecommands.h"
 #include "model/ckanal.h"
 #include "model/config.h"
 #include "platform/messagesink.h"
+#include "platform/scheduler.h"
 #include "platform/sleeper.h"
 
 namespace {
@@ -107,12 +109,13 @@ std::optional<bool> GripClosed(const C_Config* config, const char* key, std::uin
 
 }  // namespace
 
-DEVICE_QUELM::DEVICE_QUELM(UnitDeps deps) : deps_(deps) {
+DEVICE_QUELM::DEVICE_QUELM(UnitDeps deps) : deps_(deps), steps_(deps_.sleeper, deps_.scheduler) {
     plain_ = std::make_unique<QLM_CONNECT>(Context());
     current_ = plain_.get();
 }
 
 DEVICE_QUELM::~DEVICE_QUELM() {
+    steps_.Flush();
     // The links may still deliver to the decoder; they go before the rest of us.
     current_ = nullptr;
     for (auto* link : {&udp_, &usb_, &serial_}) {
@@ -126,11 +129,52 @@ LinkContext DEVICE_QUELM::Context() {
 }
 
 int DEVICE_QUELM::Send(int code, float parameter) {
-    return current_ != nullptr ? current_->Command(code, parameter) : 0;
+    if (current_ == nullptr) return 0;
+    if (connecting_ || deps_.scheduler == nullptr) return current_->Command(code, parameter);
+    // The pause the unit needs before some codes is waited out like ours.
+    Sleep(QLM_CONNECT::PauseBeforeMs(code));
+    if (steps_.Idle()) return current_->Command(code, parameter, true);
+    // A polled read already waiting brings the same news.
+    if (PolledRead(code) && steps_.Holds(code)) return current_->connected;
+    steps_.Then(SendLater(code, parameter), code);
+    return current_->connected;
+}
+
+// A block written later goes out as it was when the command was asked for;
+// the image keeps what the program has put there since.
+std::function<void()> DEVICE_QUELM::SendLater(int code, float parameter) {
+    const DeviceCommand* row = FindDeviceCommand(code);
+    const bool write =
+        row != nullptr && row->payload == Payload::kBlock &&
+        (row->direction == Direction::kWrite || row->direction == Direction::kWriteWithReply);
+    if (!write) {
+        return [this, code, parameter] {
+            if (current_ != nullptr) current_->Command(code, parameter, true);
+        };
+    }
+    const R::Block block = row->block;
+    const auto bytes = image_.Bytes(block);
+    std::vector<std::uint8_t> asked(bytes.begin(), bytes.end());
+    const bool keepReply = row->direction == Direction::kWriteWithReply;
+    return [this, code, parameter, block, keepReply, asked = std::move(asked)] {
+        if (current_ == nullptr) return;
+        const auto into = image_.Bytes(block);
+        const std::vector<std::uint8_t> now(into.begin(), into.end());
+        std::copy(asked.begin(), asked.end(), into.begin());
+        current_->Command(code, parameter, true);
+        if (!keepReply) std::copy(now.begin(), now.end(), into.begin());
+    };
 }
 
 void DEVICE_QUELM::Sleep(int ms) {
-    deps_.sleeper.SleepMs(ms);
+    if (connecting_)
+        deps_.sleeper.SleepMs(ms);
+    else
+        steps_.Pause(ms);
+}
+
+void DEVICE_QUELM::Close() {
+    steps_.Flush();
 }
 
 int DEVICE_QUELM::Zone() const {
@@ -221,7 +265,8 @@ void DEVICE_QUELM::DefineChannel(int channel, int group) {
 // ---------------------------------------------------------------- manual operations
 
 void DEVICE_QUELM::Idle() {
-    Sleep(100);
+    // The engine thread's step: a plain sleep, never the window's queue.
+    deps_.sleeper.SleepMs(100);
 }
 
 void DEVICE_QUELM::PumpOn() {
@@ -280,7 +325,7 @@ void DEVICE_QUELM::LowerGripRelease() {
 void DEVICE_QUELM::SetOutput(int output, bool on) {
     // Any other number would name a different output once packed into the byte.
     if (output < 1 || output > 127) return;
-    current_->SetOutput(output, on);
+    Send(device_code::kSetOutput, static_cast<float>((on ? 128 : 0) + output));
     Sleep(10);
 }
 
@@ -429,7 +474,7 @@ void DEVICE_QUELM::ApplyMove() {
     switch (runState_) {
         case kRunning:
             Sleep(2);
-            current_->StartMode(mode);
+            Send(device_code::kStartMode, mode);
             Sleep(2);
             break;
         case kIdle:
@@ -439,7 +484,7 @@ void DEVICE_QUELM::ApplyMove() {
             break;
         case kHalting:
             Sleep(2);
-            current_->StopMotion();
+            Send(device_code::kStopMotion);
             MoveStop();
             direction_ = 1;
             Sleep(2);
@@ -494,7 +539,7 @@ double DEVICE_QUELM::GetValue(int index) {
             Send(device_code::kReadCycleProgram);
             return GetCyclesDone();
         case unit_value::kInputWord:
-            current_->ReadWord();
+            Send(device_code::kReadInputWord);
             return -1.0;
         case unit_value::kStatus:
             if (ready_) {
@@ -586,9 +631,10 @@ void DEVICE_QUELM::SetValue(int channel, int code) {
             Send(device_code::kCycleProgram);
             break;
         case unit_code::kPresetCycleProgram:
-            current_->StartMode(0);
+            Send(device_code::kStartMode, 0);
             Sleep(5);
-            current_->SetCycleProgram(0.5f, 0.3f, 0.3f, 1.0f, 1, 1);
+            image_.FillCycleProgram(0.5f, 0.3f, 0.3f, 1.0f, 1, 1, 1);
+            Send(device_code::kCycleProgram);
             break;
         case unit_code::kStopProgram:
             Send(device_code::kStopMotion);
@@ -599,18 +645,17 @@ void DEVICE_QUELM::SetValue(int channel, int code) {
         case unit_code::kMoveToTarget: {
             const C_Kanal* k = Channel(2);
             Sleep(1);
-            current_->StartMode(1);
+            Send(device_code::kStartMode, 1);
             Sleep(1);
-            current_->SetCycleProgramShort(200.0f, k != nullptr ? ToFloat(k->targetPosition) : 0.0f,
-                                           1);
+            SendCycleProgramShort(200.0f, k != nullptr ? ToFloat(k->targetPosition) : 0.0f, 1);
             break;
         }
         case unit_code::kPresetZeroHold:
             Sleep(1);
-            current_->StartMode(0);
+            Send(device_code::kStartMode, 0);
             Sleep(2);
             if (zone == 0 || zone == 3)
-                current_->SetCycleProgramShort(0.01f, ToFloat(ZoneValueToUnit(zone, 0.1)), 0);
+                SendCycleProgramShort(0.01f, ToFloat(ZoneValueToUnit(zone, 0.1)), 0);
             break;
         default:
             break;
@@ -668,7 +713,20 @@ void DEVICE_QUELM::ReadImage() {
     }
 }
 
+void DEVICE_QUELM::SendCycleProgramShort(float speed, float target, std::uint8_t flag) {
+    image_.FillCycleProgram(speed, target, 0.0f, 0.0f, 0, 4, flag);
+    Send(device_code::kCycleProgram);
+}
+
 bool DEVICE_QUELM::Connect() {
+    steps_.Flush();
+    connecting_ = true;
+    const bool found = ConnectNow();
+    connecting_ = false;
+    return found;
+}
+
+bool DEVICE_QUELM::ConnectNow() {
     linkKind_ = kNoLink;
     ready_ = false;
     current_ = plain_.get();

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -9,11 +10,15 @@
 #include "link/cycleprogramtarget.h"
 #include "link/qlm_connect.h"
 #include "link/registerimage.h"
+#include "link/stepqueue.h"
 #include "link/unitdeps.h"
 
 // The machine's measuring and control unit over one link at a time: declares
 // the unit's settings, finds the unit, mirrors its data in the register image
 // and turns every operation into device commands with the pauses the unit needs.
+// With a scheduler an operation returns at once: its commands and pauses go
+// out in order from the event loop, and a command asked for meanwhile follows
+// them.
 class DEVICE_QUELM : public C_Connect, public ReplyDecoder, public CycleProgramTarget {
 public:
     enum LinkKindValue { kNoLink = 0, kSerialLink = 1, kUsbLink = 2, kUdpLink = 3 };
@@ -29,7 +34,8 @@ public:
     DEVICE_QUELM& operator=(const DEVICE_QUELM&) = delete;
 
     bool Init(std::uint32_t owner, C_Kanal* channels, C_Config* config) override;
-    void Close() override {}
+    // Sends what still waits (the last key of a stop) before the link closes.
+    void Close() override;
     bool Answering() const override { return current_ == nullptr || current_->Answering(); }
     void Idle() override;
     void Reserved3() override {}
@@ -101,6 +107,7 @@ private:
 
     LinkContext Context();
     int Send(int code, float parameter = 0.0f);
+    std::function<void()> SendLater(int code, float parameter);
     void Sleep(int ms);
     int Zone() const;
     Inputs ConfiguredInputs() const;
@@ -111,6 +118,8 @@ private:
     void SendMotion();
     bool TryLink(std::unique_ptr<QLM_CONNECT>& link, int argument, int kind);
     bool TryUdp();
+    bool ConnectNow();
+    void SendCycleProgramShort(float speed, float target, std::uint8_t flag);
     void ReadImage();
 
     void CopyChannelFromImage(int channel);
@@ -121,6 +130,9 @@ private:
     UnitDeps deps_;
     // Declared before the links: they hold a reference to it.
     RegisterImage image_;
+    StepQueue steps_;
+    // Connect reads the image and answers at once: its pauses are slept.
+    bool connecting_ = false;
 
     std::uint32_t owner_ = 0;
     C_Kanal* channels_ = nullptr;

@@ -15,10 +15,7 @@ std::uint8_t ParameterByte(float parameter) {
     return static_cast<std::uint8_t>(static_cast<std::int64_t>(clamped) & 0xFF);
 }
 
-namespace {
-
-// The reads the console repeats several times a second.
-bool Polled(int code) {
+bool PolledRead(int code) {
     switch (code) {
         case device_code::kLiveSample:
         case device_code::kStatus:
@@ -32,13 +29,20 @@ bool Polled(int code) {
     }
 }
 
+namespace {
+
 bool AwaitsReply(Direction direction) {
     return direction == Direction::kRead || direction == Direction::kWriteWithReply;
 }
 
 }  // namespace
 
-int QLM_CONNECT::Command(int code, float parameter) {
+int QLM_CONNECT::PauseBeforeMs(int code) {
+    const DeviceCommand* row = FindDeviceCommand(code);
+    return row != nullptr ? row->sleepBeforeMs : 0;
+}
+
+int QLM_CONNECT::Command(int code, float parameter, bool pauseTaken) {
     if (!connected) return 0;
     const DeviceCommand* row = FindDeviceCommand(code);
     if (row == nullptr) return connected;
@@ -48,9 +52,14 @@ int QLM_CONNECT::Command(int code, float parameter) {
     if (reply && !answering_ && SteadyClock::now() < nextProbe_) {
         return code == 0 || code == 109 || code == 174 ? 0 : connected;
     }
-    replyBudgetMs_ = reply && (!answering_ || Polled(code)) ? kPolledReplyMs : 0;
+    if (reply) {
+        if (missed_ > 0)
+            replyBudgetMs_ = kProbeReplyMs;
+        else if (PolledRead(code))
+            replyBudgetMs_ = kPolledReplyMs;
+    }
 
-    if (row->sleepBeforeMs > 0) sleeper_.SleepMs(row->sleepBeforeMs);
+    if (row->sleepBeforeMs > 0 && !pauseTaken) sleeper_.SleepMs(row->sleepBeforeMs);
 
     bool moved = true;
     switch (row->payload) {
@@ -83,7 +92,7 @@ int QLM_CONNECT::Command(int code, float parameter) {
         // One bad reply is noise on the line; a second in a row, or a probe
         // that fails, is a unit that does not answer.
         missed_ = moved ? 0 : missed_ + 1;
-        answering_ = moved || (answering_ && missed_ < kMissesForSilence);
+        answering_ = missed_ < kMissesForSilence;
         if (!answering_)
             nextProbe_ = SteadyClock::now() + std::chrono::milliseconds(kProbeIntervalMs);
     }

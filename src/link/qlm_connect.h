@@ -52,17 +52,22 @@ public:
 
     // One device command: the transfer of its row, then the decoder. Returns
     // the transfer's result for codes 0, 109 and 174 and the connected flag
-    // otherwise.
+    // otherwise. `pauseTaken`: the caller has already waited out the pause
+    // the row asks for before the code.
     //
-    // A unit that missed two replies in a row (cable pulled, switched off)
-    // is taken as silent: reads then fail at once, without waiting on the line, except
-    // one probe a second, until a reply comes again. Commands without a
-    // reply still go out, so stopping the machine is never held up. The
-    // reads the console polls wait at most kPolledReplyMs for their reply,
-    // so that noticing a silent unit never holds the window for long.
-    int Command(int code, float parameter = 0.0f);
+    // A read whose reply does not come costs one wait of at most
+    // kPolledReplyMs (for the reads the console polls). After that miss
+    // every read waits at most kProbeReplyMs, so noise on the line costs
+    // little; a second miss in a row (cable pulled, unit switched off) makes
+    // the unit silent: reads then fail at once, without waiting on the line,
+    // except one probe a second, until a reply comes again. Commands without
+    // a reply still go out, so stopping the machine is never held up.
+    int Command(int code, float parameter = 0.0f, bool pauseTaken = false);
     bool Answering() const { return answering_; }
+    // The pause the unit needs before a code, in ms.
+    static int PauseBeforeMs(int code);
     static constexpr int kPolledReplyMs = 200;
+    static constexpr int kProbeReplyMs = 50;
     static constexpr int kProbeIntervalMs = 1000;
     static constexpr int kMissesForSilence = 2;
 
@@ -101,6 +106,9 @@ private:
     SteadyClock::time_point nextProbe_{};
     int replyBudgetMs_ = 0;
 };
+
+// The reads the console repeats several times a second.
+bool PolledRead(int code);
 
 // The parameter of a one-byte command as the unit receives it.
 std::uint8_t ParameterByte(float parameter);

@@ -8,6 +8,7 @@
 
 namespace platform {
 class MessageSink;
+class Scheduler;
 class Sleeper;
 }  // namespace platform
 class SampleSink;
@@ -44,4 +45,7 @@ struct UnitDeps {
     UnitStatusListener* status = nullptr;
     // The program-wide test zone: 0 tension, 3 compression. Null reads as 0.
     const int* testZone = nullptr;
+    // Waits out the pauses between keys on the event loop of the thread that
+    // sends. Null: the pauses are slept there.
+    platform::Scheduler* scheduler = nullptr;
 };

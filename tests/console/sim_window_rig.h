@@ -36,14 +36,19 @@ protected:
         deps.makeUnit = [this](const console::UnitWiring& w) -> std::unique_ptr<C_Connect> {
             links =
                 std::make_unique<StationLinks>(std::vector<std::string>{sim->DevicePath()}, &w.ui);
-            return std::make_unique<DEVICE_QUELM>(
-                UnitDeps{sleeper, w.samples, linkMessages, *links, w.status, w.testZone});
+            return std::make_unique<DEVICE_QUELM>(UnitDeps{sleeper, w.samples, linkMessages, *links,
+                                                           w.status, w.testZone, &w.scheduler});
         };
         window = std::make_unique<TFBase>(std::move(deps));
         window->resize(1390, 755);
         window->show();
         QObject::connect(window.get(), &TFBase::programEnded, [this] { ended = true; });
         ASSERT_TRUE(QTest::qWaitFor([this] { return window->Started(); }, 10000));
+    }
+
+    // The unit's later keys go out from the window's event loop: wait with it running.
+    bool UnitGets(int code, int timeoutMs = 3000) {
+        return QTest::qWaitFor([&] { return sim->Serial().WaitForCode(code, 0, 0); }, timeoutMs);
     }
 
     TempFolder folder;

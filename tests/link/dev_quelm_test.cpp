@@ -24,6 +24,7 @@ using testsupport::EventLog;
 using testsupport::FakeLinkFactory;
 using testsupport::FakeUnitScript;
 using testsupport::LinkEvent;
+using testsupport::ManualScheduler;
 using testsupport::RecordingSink;
 using testsupport::RecordingSleeper;
 using R = RegisterImage;
@@ -81,7 +82,7 @@ protected:
 
     std::unique_ptr<DEVICE_QUELM> MakeUnit(C_Config& cfg, C_Kanal* ch = nullptr) {
         auto u = std::make_unique<DEVICE_QUELM>(
-            UnitDeps{sleeper, samples, messages, factory, &status, &zone});
+            UnitDeps{sleeper, samples, messages, factory, &status, &zone, schedulerInUse});
         u->Init(7, ch != nullptr ? ch : channels.data(), &cfg);
         return u;
     }
@@ -112,7 +113,24 @@ protected:
     int zone = 0;
     C_Config config;
     std::vector<C_Kanal> channels = std::vector<C_Kanal>(10);
+    // Null: the unit sleeps its pauses.
+    platform::Scheduler* schedulerInUse = nullptr;
     std::unique_ptr<DEVICE_QUELM> unit;
+};
+
+// The window's way: the pauses are waited out by the event loop, here by a
+// scheduler whose time the test moves on.
+class ScheduledDeviceQuelmTest : public DeviceQuelmTest {
+protected:
+    void SetUp() override {
+        schedulerInUse = &scheduler;
+        DeviceQuelmTest::SetUp();
+    }
+    Trace Settled() {
+        scheduler.RunAll();
+        return log.Trace();
+    }
+    ManualScheduler scheduler{log};
 };
 
 // ---------------------------------------------------------------- interface
@@ -354,8 +372,8 @@ struct OperationCase {
     Trace expected;
 };
 
-TEST_F(DeviceQuelmTest, ManualOperations_SendTheirKeysAndPauses) {
-    const OperationCase cases[] = {
+std::vector<OperationCase> ManualCases() {
+    return {
         {"PumpOn", [](DEVICE_QUELM& u) { u.PumpOn(); }, {"93(6)"}},
         {"PumpOff", [](DEVICE_QUELM& u) { u.PumpOff(); }, {"93(7)"}},
         {"MoveUp", [](DEVICE_QUELM& u) { u.MoveUp(); }, {"93(2)"}},
@@ -369,6 +387,10 @@ TEST_F(DeviceQuelmTest, ManualOperations_SendTheirKeysAndPauses) {
         {"SetOutput 128", [](DEVICE_QUELM& u) { u.SetOutput(128, true); }, {}},
         {"SetOutput -3", [](DEVICE_QUELM& u) { u.SetOutput(-3, false); }, {}},
     };
+}
+
+TEST_F(DeviceQuelmTest, ManualOperations_SendTheirKeysAndPauses) {
+    const std::vector<OperationCase> cases = ManualCases();
     ConnectSerial();
     for (const OperationCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -1137,6 +1159,146 @@ TEST_F(DeviceQuelmTest, Settings_RoundTripThroughTheIniFile) {
     EXPECT_EQ(ch[1].pidP, 4.0);  // the gains come from the unit, not the file
     EXPECT_EQ(u->AddressText(), "10.1.2.3");
     EXPECT_EQ(u->PortText(), "8081");
+}
+
+// ---------------------------------------------------------------- pauses on the event loop
+
+TEST_F(ScheduledDeviceQuelmTest, ManualOperations_SendTheSameKeysAndPauses) {
+    ConnectSerial();
+    for (const OperationCase& c : ManualCases()) {
+        SCOPED_TRACE(c.name);
+        log.Clear();
+        c.run(*unit);
+        EXPECT_EQ(Settled(), c.expected);
+    }
+}
+
+TEST_F(ScheduledDeviceQuelmTest, Operations_KeepTheirKeysAndPauses) {
+    channels[2].tablePoints = 3;
+    const OperationCase cases[] = {
+        {"HaltControl",
+         [](DEVICE_QUELM& u) {
+             u.StartControl();
+             u.HaltControl();
+         },
+         Then(Then({"93(6)"}, kMotionSent), {"s2", "160", "s50", "93(34)", "s150", "93(5)", "s2"})},
+        {"tables",
+         [](DEVICE_QUELM& u) { u.SetValue(2, 0); },
+         {"81", "s200", "15", "s200", "s100", "6"}},
+        {"PID",
+         [](DEVICE_QUELM& u) { u.SetValue(0, 4); },
+         {"80", "81", "82", "83", "84", "s100", "6"}},
+        {"protections",
+         [](DEVICE_QUELM& u) { u.SetValue(0, 16); },
+         {"s10", "115", "s100", "110", "110"}},
+        {"preset program", [](DEVICE_QUELM& u) { u.SetValue(0, 21); }, {"161(0)", "s5", "94"}},
+        {"to position", [](DEVICE_QUELM& u) { u.SetValue(0, 26); }, {"s1", "161(1)", "s1", "94"}},
+        {"zero hold", [](DEVICE_QUELM& u) { u.SetValue(0, 30); }, {"s1", "161(0)", "s2", "94"}},
+        {"grip outputs",
+         [this](DEVICE_QUELM& u) {
+             config.iVZR = 3;
+             config.iVZZ = 4;
+             u.UpperGripClamp();
+         },
+         {"5(3)", "s10", "5(132)", "s10"}},
+    };
+    ConnectSerial();
+    for (const OperationCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        log.Clear();
+        c.run(*unit);
+        EXPECT_EQ(Settled(), c.expected);
+    }
+}
+
+TEST_F(ScheduledDeviceQuelmTest, MoveStop_ReturnsAtOnceAndSendsEachKeyAfterItsPause) {
+    ConnectSerial();
+    unit->MoveStop();
+    EXPECT_TRUE(log.events.empty());
+    scheduler.Advance(49);
+    EXPECT_TRUE(log.events.empty());
+    scheduler.Advance(1);
+    EXPECT_EQ(log.Trace(), (Trace{"s50", "93(34)"}));
+    scheduler.Advance(149);
+    EXPECT_EQ(log.Trace(), (Trace{"s50", "93(34)"}));
+    scheduler.Advance(1);
+    EXPECT_EQ(log.Trace(), (Trace{"s50", "93(34)", "s150", "93(5)"}));
+    EXPECT_EQ(scheduler.Pending(), 0u);
+}
+
+TEST_F(ScheduledDeviceQuelmTest, CommandsDuringTheStopPauses_FollowItsLastKeyInOrder) {
+    ConnectSerial();
+    unit->MoveStop();
+    scheduler.Advance(20);
+    unit->PumpOff();
+    unit->GetValue(27);
+    scheduler.Advance(100);  // between the two keys
+    EXPECT_EQ(log.Trace(), (Trace{"s50", "93(34)"}));
+    unit->SetOutput(3, true);
+    unit->MoveUp();
+    scheduler.Advance(80);
+    EXPECT_EQ(scheduler.Now(), 200);
+    EXPECT_EQ(log.Trace(),
+              (Trace{"s50", "93(34)", "s150", "93(5)", "93(7)", "58", "95", "5(131)"}));
+    // The output's own pause still comes before the next key.
+    EXPECT_EQ(Settled(), (Trace{"s50", "93(34)", "s150", "93(5)", "93(7)", "58", "95", "5(131)",
+                                "s10", "93(2)"}));
+    // Nothing waits any more: a command goes out at once.
+    log.Clear();
+    unit->PumpOn();
+    EXPECT_EQ(log.Trace(), (Trace{"93(6)"}));
+}
+
+TEST_F(ScheduledDeviceQuelmTest, PolledReadsWaitingBehindAStop_GoOutOnce) {
+    ConnectSerial();
+    unit->MoveStop();
+    for (int i = 0; i < 4; ++i) {
+        unit->GetValue(10);
+        unit->GetValue(27);
+    }
+    EXPECT_EQ(Settled(), (Trace{"s50", "93(34)", "s150", "93(5)", "1", "58", "95"}));
+}
+
+TEST_F(ScheduledDeviceQuelmTest, BlockAskedForDuringAPause_GoesOutAsItWasThen) {
+    ConnectSerial();
+    unit->StartControl();
+    scheduler.RunAll();
+    log.Clear();
+    unit->MoveStop();
+    unit->SetSpeed(2.0f);
+    unit->SetSpeed(3.0f);
+    EXPECT_EQ(Settled(), Then(Then({"s50", "93(34)", "s150", "93(5)"}, kMotionSent), kMotionSent));
+    EXPECT_EQ(FloatAt(SentData(log, 130, 0), 4), 2.0f);
+    EXPECT_EQ(FloatAt(SentData(log, 130, 1), 4), 3.0f);
+    EXPECT_EQ(MotionSpeed(*unit), 3.0f);
+}
+
+TEST_F(ScheduledDeviceQuelmTest, Close_SendsTheKeysStillWaitingWithTheirPauses) {
+    ConnectSerial();
+    unit->MoveStop();
+    unit->PumpOff();
+    unit->Close();
+    EXPECT_EQ(log.Trace(), (Trace{"s50", "93(34)", "s150", "93(5)", "93(7)"}));
+    // The wake-up still scheduled finds nothing left to send.
+    log.Clear();
+    scheduler.RunAll();
+    EXPECT_TRUE(log.Codes().empty());
+}
+
+TEST_F(ScheduledDeviceQuelmTest, UnitGoneWithAStopUnderWay_SendsItsLastKeyFirst) {
+    ConnectSerial();
+    unit->MoveStop();
+    unit.reset();
+    EXPECT_EQ(log.Codes(), (std::vector<int>{93, 93}));
+    log.Clear();
+    scheduler.RunAll();
+    EXPECT_TRUE(log.Codes().empty());
+}
+
+TEST_F(ScheduledDeviceQuelmTest, Connect_StillReadsTheImageWithItsPausesSlept) {
+    ASSERT_TRUE(unit->Connect());
+    EXPECT_EQ(log.Trace(), Then({"open serial 0"}, kReadOut));
+    EXPECT_EQ(scheduler.Pending(), 0u);
 }
 
 }  // namespace

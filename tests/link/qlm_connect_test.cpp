@@ -201,4 +201,38 @@ TEST_F(QlmConnect, StartAndStopMotion_SendModeByteAndStop) {
     EXPECT_EQ(log.Trace(), (Trace{"161(2)", "160"}));
 }
 
+// A unit that stops answering costs one full wait; after that miss every
+// read waits only briefly, and the first reply ends it.
+TEST_F(QlmConnect, AfterAMissedReply_ReadsWaitBrieflyUntilTheUnitAnswers) {
+    const auto lastWait = [this] { return log.events.back().replyWaitMs; };
+    link.Command(device_code::kLiveSample);
+    EXPECT_EQ(lastWait(), QLM_CONNECT::kPolledReplyMs);
+
+    // Noise: one miss, then the unit answers the brief wait.
+    script.failCodes = {device_code::kLiveSample};
+    link.Command(device_code::kLiveSample);
+    EXPECT_EQ(lastWait(), QLM_CONNECT::kPolledReplyMs);
+    script.failCodes.clear();
+    link.Command(device_code::kLiveSample);
+    EXPECT_EQ(lastWait(), QLM_CONNECT::kProbeReplyMs);
+    EXPECT_TRUE(link.Answering());
+    link.Command(device_code::kLiveSample);
+    EXPECT_EQ(lastWait(), QLM_CONNECT::kPolledReplyMs);
+
+    // Silence: a full wait, a brief one, then reads fail without going out.
+    script.failAll = true;
+    link.Command(device_code::kLiveSample);
+    EXPECT_EQ(lastWait(), QLM_CONNECT::kPolledReplyMs);
+    link.Command(device_code::kStatus);
+    EXPECT_EQ(lastWait(), QLM_CONNECT::kProbeReplyMs);
+    EXPECT_FALSE(link.Answering());
+    log.Clear();
+    link.Command(device_code::kLiveSample);
+    link.Command(device_code::kStatus);
+    EXPECT_TRUE(log.events.empty());
+    // A key still goes out at once.
+    link.Command(device_code::kKey, key_code::kStop);
+    EXPECT_EQ(log.Trace(), (Trace{"93(5)"}));
+}
+
 }  // namespace

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <cstring>
 #include <functional>
@@ -13,6 +14,7 @@
 
 #include "link/qlm_connect.h"
 #include "link/unitdeps.h"
+#include "platform/scheduler.h"
 #include "platform/sleeper.h"
 
 namespace testsupport {
@@ -30,6 +32,7 @@ struct LinkEvent {
     bool failed = false;             // the transfer was told to fail
     int ms = 0;                      // sleep length
     int argument = 0;                // Open's argument
+    int replyWaitMs = 0;             // the longest wait for the reply; 0: the link's own
 };
 
 // Transfers and sleeps interleaved, so a test can state a whole sequence.
@@ -96,6 +99,65 @@ private:
     EventLog& log_;
 };
 
+// A scheduler whose time the test moves on by hand. A pause that ends is
+// written into the log as a sleep of its length, so a trace reads the same
+// whether the unit slept its pauses or had them waited out.
+class ManualScheduler final : public platform::Scheduler {
+public:
+    explicit ManualScheduler(EventLog& log) : log_(log) {}
+
+    void After(int ms, std::function<void()> task) override {
+        pending_.push_back(Task{now_ + ms, ms, next_++, std::move(task)});
+    }
+    // Moves time on by ms, running each task when its time comes.
+    void Advance(int ms) {
+        const long long until = now_ + ms;
+        while (RunNext(until)) {
+        }
+        now_ = until;
+    }
+    // Runs what is scheduled and whatever that schedules in turn.
+    void RunAll() {
+        while (RunNext(LLONG_MAX)) {
+        }
+    }
+    size_t Pending() const { return pending_.size(); }
+    long long Now() const { return now_; }
+
+private:
+    struct Task {
+        long long due;
+        int ms;
+        long long order;
+        std::function<void()> run;
+    };
+
+    bool RunNext(long long until) {
+        auto first = pending_.end();
+        for (auto it = pending_.begin(); it != pending_.end(); ++it) {
+            if (it->due > until) continue;
+            if (first == pending_.end() || it->due < first->due ||
+                (it->due == first->due && it->order < first->order))
+                first = it;
+        }
+        if (first == pending_.end()) return false;
+        Task t = std::move(*first);
+        pending_.erase(first);
+        now_ = std::max(now_, t.due);
+        LinkEvent e;
+        e.kind = LinkEvent::kSleep;
+        e.ms = t.ms;
+        log_.events.push_back(std::move(e));
+        t.run();
+        return true;
+    }
+
+    EventLog& log_;
+    std::vector<Task> pending_;
+    long long now_ = 0;
+    long long next_ = 0;
+};
+
 // How the unit behind the fake links answers.
 struct FakeUnitScript {
     // Reply bytes per code for reads and writes with reply; a code without an
@@ -140,6 +202,8 @@ public:
                                  direction == Direction::kRawText;
         if (carriesData && block != nullptr) e.data.assign(block, block + length);
         e.failed = script_.failAll || script_.failCodes.count(code) != 0;
+        const int wait = ReplyWait(INT_MAX);
+        e.replyWaitMs = wait == INT_MAX ? 0 : wait;
         log_.events.push_back(e);
         if (e.failed) return false;
 
