@@ -144,7 +144,8 @@ int Scaled(int base, double scale) {
 
 // A size bound grown by scale; 0 and "no bound" stay as they are.
 int ScaledBound(int base, double scale) {
-    return base <= 0 || base >= QWIDGETSIZE_MAX ? base : std::min(QWIDGETSIZE_MAX, Scaled(base, scale));
+    return base <= 0 || base >= QWIDGETSIZE_MAX ? base
+                                                : std::min(QWIDGETSIZE_MAX, Scaled(base, scale));
 }
 
 // The value a widget was built with, kept on its first refit.
@@ -169,7 +170,8 @@ void FitControls(QWidget* root, double scale) {
             const QSize max = Base(w, "look.max", w->maximumSize());
             w->setMinimumSize(ScaledBound(min.width(), scale), ScaledBound(min.height(), scale));
             w->setMaximumSize(ScaledBound(max.width(), scale), ScaledBound(max.height(), scale));
-            const bool floating = w->parentWidget() != nullptr && w->parentWidget()->layout() != nullptr &&
+            const bool floating = w->parentWidget() != nullptr &&
+                                  w->parentWidget()->layout() != nullptr &&
                                   w->parentWidget()->layout()->indexOf(w) < 0 &&
                                   qobject_cast<QFrame*>(w) != nullptr && w->layout() != nullptr;
             if (floating) {

@@ -177,25 +177,26 @@ QWidget* TFBase::BuildWorkScreen() {
     Ind_SPEED->setMinimumWidth(180);
     Ind_SPEED->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     DIRECT_L->Down = true;
-    // Three rows keep every button whole in the narrowest window: start,
-    // pause, stop and the speed; the control channel and the set speeds;
-    // the speed steps (the extensometer button joins them).
+    // Three rows keep every button whole in the narrowest window: the
+    // control channel and the set speeds; the speed steps (the extensometer
+    // button joins them); start, pause, stop and the speed at the foot, clear
+    // of a message centred on the window.
     auto* top = new QHBoxLayout;
     for (TMegaButton* b : {BUT_START, BUT_PAUSE, BUT_STOP})
         top->addWidget(b);
     top->addWidget(Ind_SPEED, 1);
     auto* channels = new QHBoxLayout;
-    for (TMegaButton* b : {DIRECT_F, DIRECT_L, DIRECT_E, DIRECT_UP_DOWN, SPEED_1, SPEED_01,
-                           SPEED_001, SPEED_0})
+    for (TMegaButton* b :
+         {DIRECT_F, DIRECT_L, DIRECT_E, DIRECT_UP_DOWN, SPEED_1, SPEED_01, SPEED_001, SPEED_0})
         channels->addWidget(b);
     channels->addStretch(1);
     auto* speeds = new QHBoxLayout;
     for (TMegaButton* b : {SpeedUp, SpeedDown, SpeedMultUp, SpeedMultDown})
         speeds->addWidget(b);
     speeds->addStretch(1);
-    bar->addLayout(top);
     bar->addLayout(channels);
     bar->addLayout(speeds);
+    bar->addLayout(top);
     left->addWidget(CONTROLPANEL);
 
     BUT_START->OnClick = [this](TMegaButton*) { ButStartClick(); };

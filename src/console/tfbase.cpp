@@ -7,9 +7,9 @@
 #include <QResizeEvent>
 #include <QScreen>
 #include <QStackedWidget>
-#include <QWindow>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include <filesystem>
 

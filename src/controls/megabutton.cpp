@@ -186,8 +186,10 @@ int TMegaButton::CaptionWidthNeeded() const {
     // Centred text keeps clear of the border on both sides; right-aligned
     // text keeps its 8 pixels and clears the picture on the left.
     const int edge = BorderWidth + 4;
-    if (AlignText == 1) return caption.width() + 2 * edge + (picture.isEmpty() ? 0 : 2 * (picture.right() + 1));
-    if (AlignText == 2) return caption.width() + 8 + (picture.isEmpty() ? edge : picture.right() + 1 + 4);
+    if (AlignText == 1)
+        return caption.width() + 2 * edge + (picture.isEmpty() ? 0 : 2 * (picture.right() + 1));
+    if (AlignText == 2)
+        return caption.width() + 8 + (picture.isEmpty() ? edge : picture.right() + 1 + 4);
     return caption.width() + 8 + edge;
 }
 

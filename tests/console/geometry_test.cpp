@@ -56,7 +56,7 @@ TEST(ConsoleGeometry, ControlsGrowOnlyBeyondTheNormalWindow) {
         double scale;
     };
     const Case cases[] = {
-        {{1032, 755}, 1.0},  {{1390, 755}, 1.0},  {{1366, 768}, 1.0},
+        {{1032, 755}, 1.0},   {{1390, 755}, 1.0},  {{1366, 768}, 1.0},
         {{1920, 1080}, 1.35}, {{2560, 1440}, 1.8}, {{7680, 4320}, 2.0},
     };
     for (const Case& c : cases)
