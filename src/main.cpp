@@ -38,6 +38,8 @@ int main(int argc, char** argv) {
     };
 
     TFBase window(std::move(deps));
-    window.showMaximized();
+    // showMaximized() alone leaves the window as it is without a window manager.
+    window.FitToScreen();
+    window.show();
     return app.exec();
 }

@@ -55,8 +55,13 @@ void EdgeGrip::mouseMoveEvent(QMouseEvent* event) {
     const QSize min = window_->minimumSize();
     const Size s = EdgeResized({sizeAtPress_.width(), sizeAtPress_.height()}, P(cursorAtPress_),
                                P(event->globalPosition().toPoint()), {min.width(), min.height()},
-                               window_->isMaximized(), {window_->width(), window_->height()});
+                               Fitted(), {window_->width(), window_->height()});
     window_->resize(s.w, s.h);
+}
+
+bool EdgeGrip::Fitted() const {
+    const auto* main = qobject_cast<const TFBase*>(window_);
+    return window_->isMaximized() || (main != nullptr && main->FitsScreen());
 }
 
 void EdgeGrip::mouseReleaseEvent(QMouseEvent*) {

@@ -27,7 +27,8 @@ private:
     bool dragging_ = false;
 };
 
-// The right window edge: dragging it resizes the window unless maximised.
+// The right window edge: dragging it resizes the window unless it covers
+// its screen.
 class EdgeGrip : public QWidget {
     Q_OBJECT
 
@@ -40,6 +41,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    // A window that covers its screen keeps its size.
+    bool Fitted() const;
     QWidget* window_;
     QPoint cursorAtPress_;
     QSize sizeAtPress_;

@@ -7,6 +7,18 @@
 
 namespace console {
 
+Rect ScreenFit(Rect available, Size minimum) {
+    return {available.x, available.y, std::max(available.w, minimum.w),
+            std::max(available.h, minimum.h)};
+}
+
+double UiScale(Size window) {
+    const double ratio = std::min(static_cast<double>(window.w) / kNormalWindow.w,
+                                  static_cast<double>(window.h) / kNormalWindow.h);
+    // Steps keep a small resize from refitting every control.
+    return std::clamp(std::floor(ratio * 20.0) / 20.0, 1.0, 2.0);
+}
+
 Point CentredOrigin(Size window, Size panel) {
     return {(window.w - panel.w) / 2, (window.h - panel.h) / 2};
 }

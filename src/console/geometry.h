@@ -16,6 +16,26 @@ struct Size {
     friend bool operator==(const Size&, const Size&) = default;
 };
 
+struct Rect {
+    int x = 0;
+    int y = 0;
+    int w = 0;
+    int h = 0;
+    friend bool operator==(const Rect&, const Rect&) = default;
+};
+
+// The window's size before it is fitted to a screen, and the size its
+// layout is drawn for: controls and fonts keep their size up to it.
+inline constexpr Size kNormalWindow{1390, 755};
+
+// The window over the free area of its screen, never below its minimum
+// (a smaller screen shows its top left corner).
+Rect ScreenFit(Rect available, Size minimum);
+
+// How much controls and fonts grow in a window larger than kNormalWindow:
+// the smaller of the two ratios in steps of 0.05, from 1 to 2.
+double UiScale(Size window);
+
 // A panel centred on the window: integer halves of the room left over.
 Point CentredOrigin(Size window, Size panel);
 

@@ -6,7 +6,10 @@
 #include <QFile>
 #include <QFrame>
 #include <QLabel>
+#include <QLayout>
 #include <QVBoxLayout>
+
+#include <cmath>
 
 #include "controls/megabutton.h"
 #include "controls/megadatchik.h"
@@ -131,6 +134,66 @@ QFont PixelFont(const QFont& base, int pixels, bool bold) {
     f.setPixelSize(pixels);
     f.setBold(bold);
     return f;
+}
+
+namespace {
+
+int Scaled(int base, double scale) {
+    return static_cast<int>(std::lround(base * scale));
+}
+
+// A size bound grown by scale; 0 and "no bound" stay as they are.
+int ScaledBound(int base, double scale) {
+    return base <= 0 || base >= QWIDGETSIZE_MAX ? base
+                                                : std::min(QWIDGETSIZE_MAX, Scaled(base, scale));
+}
+
+// The value a widget was built with, kept on its first refit.
+template <class T>
+T Base(QWidget* w, const char* key, const T& now) {
+    const QVariant kept = w->property(key);
+    if (kept.isValid()) return kept.value<T>();
+    w->setProperty(key, QVariant::fromValue(now));
+    return now;
+}
+
+}  // namespace
+
+void FitControls(QWidget* root, double scale) {
+    QList<QWidget*> widgets = root->findChildren<QWidget*>();
+    widgets.prepend(root);
+    for (QWidget* w : widgets) {
+        // Other windows (the keyboard) size themselves.
+        if (w != root && w->isWindow()) continue;
+        if (w != root) {
+            const QSize min = Base(w, "look.min", w->minimumSize());
+            const QSize max = Base(w, "look.max", w->maximumSize());
+            w->setMinimumSize(ScaledBound(min.width(), scale), ScaledBound(min.height(), scale));
+            w->setMaximumSize(ScaledBound(max.width(), scale), ScaledBound(max.height(), scale));
+            const bool floating = w->parentWidget() != nullptr &&
+                                  w->parentWidget()->layout() != nullptr &&
+                                  w->parentWidget()->layout()->indexOf(w) < 0 &&
+                                  qobject_cast<QFrame*>(w) != nullptr && w->layout() != nullptr;
+            if (floating) {
+                const QSize size = Base(w, "look.size", w->size());
+                w->resize(Scaled(size.width(), scale), Scaled(size.height(), scale));
+            }
+        }
+        if (w == root || w->testAttribute(Qt::WA_SetFont)) {
+            QFont f = w->font();
+            if (f.pixelSize() > 0)
+                f.setPixelSize(Scaled(Base(w, "look.px", f.pixelSize()), scale));
+            else
+                f.setPointSizeF(Base(w, "look.pt", f.pointSizeF()) * scale);
+            w->setFont(f);
+        }
+        if (auto* b = qobject_cast<TMegaButton*>(w)) {
+            b->Font.height = Scaled(Base(w, "look.font", b->Font.height), scale);
+            const int need = b->CaptionWidthNeeded();
+            if (b->minimumWidth() < need) b->setMinimumWidth(need);
+            b->Draw();
+        }
+    }
 }
 
 TapIntoField::TapIntoField(QWidget* field, std::function<void()> action)

@@ -37,6 +37,11 @@ QFrame* MakeBarePanel(QWidget* parent, const char* name, int w, int h);
 // The font at a size in pixels (touch-sized text).
 QFont PixelFont(const QFont& base, int pixels, bool bold = false);
 
+// Grows the controls under `root` and their fonts by `scale` from the sizes
+// they were built with (1 gives those back), and widens every drawn button
+// to its caption in the font it draws with. Floating panels keep their place.
+void FitControls(QWidget* root, double scale);
+
 // Runs an action when the operator taps into a field; focus the window
 // moves itself (a panel closed) is not a tap.
 class TapIntoField final : public QObject {

@@ -62,12 +62,7 @@ void TFBase::BuildModeBar() {
 
     MegaButton30 = MakeButton(Panel3, "MegaButton30", "[ ]", ButtonKind::Push, 60);
     MegaButton30->setToolTip(QString::fromUtf8("Полноэкранный режим"));
-    MegaButton30->OnClick = [this](TMegaButton*) {
-        if (isMaximized())
-            showNormal();
-        else
-            showMaximized();
-    };
+    MegaButton30->OnClick = [this](TMegaButton*) { ToggleFullScreen(); };
     MegaButton32 = MakeButton(Panel3, "MegaButton32", "X", ButtonKind::Push, 60);
     MegaButton32->setToolTip(QString::fromUtf8("Закрыть"));
     MegaButton32->OnClick = [this](TMegaButton*) { FormCloseClick(); };

@@ -247,13 +247,10 @@ void TFBase::BuildShortcuts() {
         if (auto* autopilot = findChild<QWidget*>("AUTOPILOT")) autopilot->show();
     });
     connect(Action2, &QAction::triggered, this, [this] {
-        const bool maximised = isMaximized();
         setWindowFlag(Qt::FramelessWindowHint, !windowFlags().testFlag(Qt::FramelessWindowHint));
         // A window whose flags change is hidden until shown again.
-        if (maximised)
-            showMaximized();
-        else
-            show();
+        show();
+        if (fitsScreen_) FitToScreen();
     });
     connect(Action4, &QAction::triggered, this, [this] {
         if (Cons->isHidden()) {

@@ -194,7 +194,10 @@ QWidget* TFBase::BuildSetupScreen() {
     BUTYF2->Down = true;
     for (TMegaButton* b : {PLOT2_1, PLOT2_2, PLOT2_3, PLOT2_4, PLOT2_5, PLOT2_FULL})
         plotBar->addWidget(b);
-    plotBar->addSpacing(12);
+    plotBar->addStretch(1);
+    // The axis choice is a row of its own, so both fit the narrowest window.
+    right->addLayout(plotBar);
+    plotBar = new QHBoxLayout;
     plotBar->addWidget(console::MakeLabel(page, "", "X:", 16));
     for (TMegaButton* b : {BUTXT2, BUTXL2, BUTXE2, BUT_XS2})
         plotBar->addWidget(b);

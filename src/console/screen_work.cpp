@@ -100,19 +100,24 @@ QWidget* TFBase::BuildWorkScreen() {
     for (TMegaButton* b : {BUTYF, BUTYL, BUTYE, BUTYP})
         plotBar->addWidget(b);
     plotBar->addStretch(1);
+    // The recording and position controls take a row of their own, so the
+    // bar fits the narrowest window.
+    auto* plotBar2 = new QHBoxLayout;
+    plotBar2->addStretch(1);
     for (QWidget* w : {static_cast<QWidget*>(GRAFICON), static_cast<QWidget*>(ClearGraf),
                        static_cast<QWidget*>(MegaButton61), static_cast<QWidget*>(MegaButton69),
                        static_cast<QWidget*>(positions), static_cast<QWidget*>(goPosition)})
-        plotBar->addWidget(w);
+        plotBar2->addWidget(w);
     for (QWidget* hidden : {static_cast<QWidget*>(BUTYP), static_cast<QWidget*>(GRAFICON),
                             static_cast<QWidget*>(ClearGraf), static_cast<QWidget*>(MegaButton61)})
         hidden->hide();
     plotColumn->addLayout(plotBar);
+    plotColumn->addLayout(plotBar2);
     WorkPlotter = new CGrafic(plotSheet);
     WorkPlotter->setObjectName("WorkPlotter");
     // Marker labels and axis names carry symbol-font captions ("F`в").
     WorkPlotter->Font.name = std::string(draw::kSymbolFontName);
-    WorkPlotter->setMinimumSize(400, 250);
+    WorkPlotter->setMinimumSize(400, 220);
     plotColumn->addWidget(WorkPlotter, 1);
     WorkArea->addTab(plotSheet, QString::fromUtf8("ГРАФИК"));
     auto* programSheet = new QWidget;
@@ -145,9 +150,9 @@ QWidget* TFBase::BuildWorkScreen() {
     CONTROLPANEL = console::MakePanel(page, "CONTROLPANEL");
     auto* bar = new QVBoxLayout(CONTROLPANEL);
     bar->setContentsMargins(6, 6, 6, 6);
-    BUT_START = MakeButton(CONTROLPANEL, "BUT_START", "ПУСК", ButtonKind::Toggle, 140, 56);
-    BUT_PAUSE = MakeButton(CONTROLPANEL, "BUT_PAUSE", "ПАУЗА", ButtonKind::Toggle, 120, 56);
-    BUT_STOP = MakeButton(CONTROLPANEL, "BUT_STOP", "СТОП", ButtonKind::Push, 140, 56);
+    BUT_START = MakeButton(CONTROLPANEL, "BUT_START", "ПУСК", ButtonKind::Toggle, 130, 56);
+    BUT_PAUSE = MakeButton(CONTROLPANEL, "BUT_PAUSE", "ПАУЗА", ButtonKind::Toggle, 110, 56);
+    BUT_STOP = MakeButton(CONTROLPANEL, "BUT_STOP", "СТОП", ButtonKind::Push, 130, 56);
     BUT_START->Image.Add(console::Picture("start.jpg"));
     BUT_START->ImageIndex = 0;
     BUT_START->AlignText = 2;
@@ -170,21 +175,29 @@ QWidget* TFBase::BuildWorkScreen() {
     SPEED_0 = MakeButton(CONTROLPANEL, "SPEED_0", "0", ButtonKind::Push, 70, 44);
     Ind_SPEED = console::MakeLabel(CONTROLPANEL, "Ind_SPEED", "0,000 мм/мин", 22);
     Ind_SPEED->setStyleSheet("background: black; color: yellow; padding: 4px;");
-    Ind_SPEED->setMinimumWidth(200);
+    Ind_SPEED->setMinimumWidth(180);
     Ind_SPEED->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     DIRECT_L->Down = true;
+    // Three rows keep every button whole in the narrowest window: the
+    // control channel and the set speeds; the speed steps (the extensometer
+    // button joins them); start, pause, stop and the speed at the foot, clear
+    // of a message centred on the window.
     auto* top = new QHBoxLayout;
-    for (TMegaButton* b :
-         {BUT_START, BUT_PAUSE, BUT_STOP, DIRECT_F, DIRECT_L, DIRECT_E, DIRECT_UP_DOWN})
+    for (TMegaButton* b : {BUT_START, BUT_PAUSE, BUT_STOP})
         top->addWidget(b);
     top->addWidget(Ind_SPEED, 1);
-    auto* speeds = new QHBoxLayout;
+    auto* channels = new QHBoxLayout;
     for (TMegaButton* b :
-         {SpeedUp, SpeedDown, SpeedMultUp, SpeedMultDown, SPEED_1, SPEED_01, SPEED_001, SPEED_0})
+         {DIRECT_F, DIRECT_L, DIRECT_E, DIRECT_UP_DOWN, SPEED_1, SPEED_01, SPEED_001, SPEED_0})
+        channels->addWidget(b);
+    channels->addStretch(1);
+    auto* speeds = new QHBoxLayout;
+    for (TMegaButton* b : {SpeedUp, SpeedDown, SpeedMultUp, SpeedMultDown})
         speeds->addWidget(b);
     speeds->addStretch(1);
-    bar->addLayout(top);
+    bar->addLayout(channels);
     bar->addLayout(speeds);
+    bar->addLayout(top);
     left->addWidget(CONTROLPANEL);
 
     BUT_START->OnClick = [this](TMegaButton*) { ButStartClick(); };
@@ -205,17 +218,19 @@ QWidget* TFBase::BuildWorkScreen() {
 
     // ----- main menu; the panels it opens come with their own issues
     MAIN_MENU = console::MakePanel(page, "MAIN_MENU");
-    auto* menu = new QHBoxLayout(MAIN_MENU);
+    // Two rows of four: the eight captions stay whole in the narrowest window.
+    auto* menu = new QGridLayout(MAIN_MENU);
     menu->setContentsMargins(6, 4, 6, 4);
+    int at = 0;
     const std::pair<const char*, const char*> items[] = {
         {"MENU3", "НОВОЕ"},        {"MENU4", "ОТКРЫТЬ"},         {"MENU5", "КЛАВИАТУРА"},
         {"MENU_PUDIK", "РУЧНОЕ"},  {"MENU_CUSTOM", "НАСТРОЙКИ"}, {"MegaButton45", "ГИДРОСТАНЦИЯ"},
         {"MegaButton44", "ВЫКЛ."}, {"MegaButton40", "ВЫХОД"}};
     for (const auto& [name, caption] : items) {
         TMegaButton* b = MakeButton(MAIN_MENU, name, caption, ButtonKind::Push, 100, 44);
-        // Eight long captions share the width of the plot.
-        b->Font.SetSize(9);
-        menu->addWidget(b);
+        b->Font.SetSize(10);
+        menu->addWidget(b, at / 4, at % 4);
+        ++at;
         const std::string n = name;
         if (n == "MENU3") Sends(b, this, 32);
         if (n == "MENU4") Sends(b, this, 34);

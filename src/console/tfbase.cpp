@@ -4,9 +4,12 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QResizeEvent>
+#include <QScreen>
 #include <QStackedWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include <filesystem>
 
@@ -37,7 +40,7 @@ TFBase::TFBase(console::ConsoleDeps deps, QWidget* parent)
     setWindowTitle(QString::fromUtf8("Ворталинец"));
     setWindowFlag(Qt::FramelessWindowHint);
     setMinimumSize(1032, 755);
-    resize(1390, 755);
+    resize(console::kNormalWindow.w, console::kNormalWindow.h);
     setAutoFillBackground(true);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, QColor(30, 40, 56));
@@ -93,6 +96,8 @@ TFBase::TFBase(console::ConsoleDeps deps, QWidget* parent)
     uiQueuePump_->setInterval(kUiQueuePeriodMs);
     connect(uiQueuePump_, &QTimer::timeout, this, [this] { uiQueue_.Drain(); });
     uiQueuePump_->start();
+    // Captions set after the buttons were made widen them now.
+    console::FitControls(this, uiScale_);
 
     setEnabled(false);
     ShowMes("Инициализация устройств...", 3, 0);
@@ -167,6 +172,50 @@ void TFBase::CentrePanel(QWidget* panel) {
         console::CentredOrigin({width(), height()}, {panel->width(), panel->height()});
     panel->move(at.x, at.y);
     panel->raise();
+}
+
+void TFBase::FitToScreen() {
+    // The window's handle tells when it moves to another screen.
+    if (windowHandle() == nullptr) create();
+    if (!screenMove_)
+        screenMove_ = connect(windowHandle(), &QWindow::screenChanged, this, &TFBase::WatchScreen);
+    fitsScreen_ = true;
+    WatchScreen(screen());
+}
+
+void TFBase::WatchScreen(QScreen* screen) {
+    disconnect(screenGeometry_);
+    disconnect(screenArea_);
+    if (screen == nullptr || !fitsScreen_) return;
+    auto refit = [this] {
+        if (fitsScreen_) WatchScreen(this->screen());
+    };
+    screenGeometry_ = connect(screen, &QScreen::geometryChanged, this, refit);
+    screenArea_ = connect(screen, &QScreen::availableGeometryChanged, this, refit);
+    const QRect free = screen->availableGeometry();
+    const QSize min = minimumSize();
+    const console::Rect r = console::ScreenFit({free.x(), free.y(), free.width(), free.height()},
+                                               {min.width(), min.height()});
+    setGeometry(r.x, r.y, r.w, r.h);
+}
+
+void TFBase::ToggleFullScreen() {
+    if (!fitsScreen_) {
+        FitToScreen();
+        return;
+    }
+    fitsScreen_ = false;
+    WatchScreen(nullptr);
+    if (isMaximized() || isFullScreen()) showNormal();
+    resize(console::kNormalWindow.w, console::kNormalWindow.h);
+}
+
+void TFBase::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    const double scale = console::UiScale({width(), height()});
+    if (scale == uiScale_) return;
+    uiScale_ = scale;
+    console::FitControls(this, uiScale_);
 }
 
 void TFBase::FormCloseClick() {

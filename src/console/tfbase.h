@@ -32,6 +32,7 @@ class QLineEdit;
 class QListView;
 class QListWidget;
 class QListWidgetItem;
+class QScreen;
 class QSlider;
 class QStackedWidget;
 class QTableWidget;
@@ -126,6 +127,14 @@ public:
     // The message shown now ("" when the panel is hidden).
     std::string MessageText() const;
 
+    // The window over the free area of its screen, with or without a window
+    // manager; it follows that screen's changes and a move to another
+    // screen until the full-screen button gives it its normal size.
+    void FitToScreen();
+    void ToggleFullScreen();
+    bool FitsScreen() const { return fitsScreen_; }
+    double UiScale() const { return uiScale_; }
+
     // Close and power-off questions (the close and power-off buttons).
     void FormCloseClick();
     void MegaButton44Click();
@@ -149,6 +158,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 public:
     // ----- controls, named as the operator's screens name them
@@ -673,6 +683,7 @@ private:
     void ShowScreen(int page);
     void SetModeButtons(int down, bool setUp, bool work, bool result);
     void CentrePanel(QWidget* panel);
+    void WatchScreen(QScreen* screen);
     C_Report* Report() const { return report_.get(); }
     std::string ModeCaptionText() const;
 
@@ -700,6 +711,9 @@ private:
     bool started_ = false;
     bool commandSeen_ = false;
     bool ending_ = false;
+    bool fitsScreen_ = false;
+    double uiScale_ = 1.0;
+    QMetaObject::Connection screenGeometry_, screenArea_, screenMove_;
     int resultRow_ = -1;
     int correctionRow_ = -1;
     int lastAmbientSeen_ = 0;

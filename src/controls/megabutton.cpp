@@ -148,14 +148,7 @@ void TMegaButton::Render(draw::Canvas& canvas) {
     canvas.SetBrushColor(Color);
 
     // 5. Caption.
-    int y = 0;
-    if (AlignTextV == 0) {
-        const int size = Font.Size();
-        y = h / 2 - size / 2 - size / 3;
-    } else if (AlignTextV == 1) {
-        y = AlignTextY;
-    }
-    DrawCaption(canvas, y, Captions.empty() ? Caption : Captions);
+    DrawCaption(canvas, CaptionTop(), Captions.empty() ? Caption : Captions);
 
     // 6. Picture, white transparent.
     if (!Image.Empty()) {
@@ -163,6 +156,47 @@ void TMegaButton::Render(draw::Canvas& canvas) {
         if (Down && ImageIndexDown != -1) picture = ImageDown.Get(ImageIndexDown);
         if (picture != nullptr) DrawPicture(canvas, *picture, w, h);
     }
+}
+
+int TMegaButton::CaptionTop() const {
+    if (AlignTextV == 0) {
+        const int size = Font.Size();
+        return height() / 2 - size / 2 - size / 3;
+    }
+    return AlignTextV == 1 ? AlignTextY : 0;
+}
+
+QRect TMegaButton::CaptionRect() const {
+    const std::string& text = AlignText == 3 && !Captions.empty() ? Captions : Caption;
+    if (text.empty() || AlignText < 1 || AlignText > 3) return {};
+    QImage probe(1, 1, QImage::Format_RGB32);
+    draw::Canvas canvas(probe);
+    canvas.SetFont(Font);
+    const int tw = canvas.TextWidth(std::string_view(text));
+    const int th = canvas.TextHeight();
+    canvas.End();
+    const int x = AlignText == 1 ? width() / 2 - tw / 2 : AlignText == 2 ? width() - tw - 8 : 8;
+    return {x, CaptionTop(), tw, th};
+}
+
+QRect TMegaButton::PictureRect() const {
+    const QImage* picture = Image.Empty() || Stretch ? nullptr : Image.Get(ImageIndex);
+    if (picture == nullptr || picture->isNull()) return {};
+    return {bLeft, bTop, picture->width(), picture->height()};
+}
+
+int TMegaButton::CaptionWidthNeeded() const {
+    const QRect caption = CaptionRect();
+    if (caption.isEmpty()) return 0;
+    const QRect picture = PictureRect();
+    // Centred text keeps clear of the border on both sides; right-aligned
+    // text keeps its 8 pixels and clears the picture on the left.
+    const int edge = BorderWidth + 4;
+    if (AlignText == 1)
+        return caption.width() + 2 * edge + (picture.isEmpty() ? 0 : 2 * (picture.right() + 1));
+    if (AlignText == 2)
+        return caption.width() + 8 + (picture.isEmpty() ? edge : picture.right() + 1 + 4);
+    return caption.width() + 8 + edge;
 }
 
 void TMegaButton::Click() {

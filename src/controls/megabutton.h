@@ -3,6 +3,7 @@
 #include "megadrawn.h"
 
 #include <QImage>
+#include <QRect>
 
 #include <functional>
 #include <string>
@@ -51,6 +52,13 @@ public:
     void AddGradPos(float d);
     static double GradPhase() { return gradPhase_; }
 
+    // Where the caption is drawn, measured with the font it is drawn in
+    // (empty when there is none), and where the picture lies (non-stretched).
+    QRect CaptionRect() const;
+    QRect PictureRect() const;
+    // The smallest width that shows the caption whole beside the picture.
+    int CaptionWidthNeeded() const;
+
     std::function<void(TMegaButton* sender)> OnClick;
     // Set: a double click runs this instead of a second press and click.
     std::function<void(TMegaButton* sender)> OnDoubleClick;
@@ -65,6 +73,7 @@ protected:
 
 private:
     inline static double gradPhase_ = 0;
+    int CaptionTop() const;
     void Click();
 
     struct Look {

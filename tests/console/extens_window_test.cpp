@@ -82,7 +82,7 @@ TEST_F(ExtensWindow, OpensFromTheControlBarOnTopAndClosesWithTheProgram) {
     TMegaButton* open = rig.window->EXTENS_OPEN;
     EXPECT_EQ(open->parentWidget(), rig.Find<QWidget>("CONTROLPANEL"));
     EXPECT_TRUE(open->isVisible());
-    const QRect speed = rig.Find<QWidget>("SPEED_0")->geometry();
+    const QRect speed = rig.Find<QWidget>("SpeedMultDown")->geometry();
     EXPECT_EQ(open->geometry().center().y(), speed.center().y());
     EXPECT_GT(open->geometry().left(), speed.right());
     rig.window->grab().save(QString::fromStdString(

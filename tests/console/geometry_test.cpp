@@ -34,6 +34,35 @@ TEST(ConsoleGeometry, EdgeResizeFollowsTheCursorUnlessMaximised) {
     EXPECT_EQ(console::DraggedOrigin({400, 300}, {10, 10}, {-5, 40}), (Point{385, 330}));
 }
 
+TEST(ConsoleGeometry, TheWindowCoversTheFreeAreaOfItsScreen) {
+    const Size min{1032, 755};
+    struct Case {
+        console::Rect free;
+        console::Rect expected;
+    };
+    const Case cases[] = {
+        {{0, 0, 1920, 1080}, {0, 0, 1920, 1080}},
+        {{0, 0, 1280, 800}, {0, 0, 1280, 800}},
+        {{1920, 0, 1366, 740}, {1920, 0, 1366, 755}},  // second screen, a panel below
+        {{0, 0, 800, 600}, {0, 0, 1032, 755}},         // smaller than the window can be
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(console::ScreenFit(c.free, min), c.expected);
+}
+
+TEST(ConsoleGeometry, ControlsGrowOnlyBeyondTheNormalWindow) {
+    struct Case {
+        Size window;
+        double scale;
+    };
+    const Case cases[] = {
+        {{1032, 755}, 1.0},   {{1390, 755}, 1.0},  {{1366, 768}, 1.0},
+        {{1920, 1080}, 1.35}, {{2560, 1440}, 1.8}, {{7680, 4320}, 2.0},
+    };
+    for (const Case& c : cases)
+        EXPECT_DOUBLE_EQ(console::UiScale(c.window), c.scale) << c.window.w;
+}
+
 TEST(ConsoleGeometry, TestTimeShowsWholeSeconds) {
     struct Case {
         double seconds;

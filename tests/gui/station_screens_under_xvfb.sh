@@ -8,7 +8,7 @@
 #
 #   station_screens_under_xvfb.sh STATION XSHOT SIM OUTPUT_FOLDER
 #
-# There is no window manager: the window is 1390 x 755 at (0, 0) and the
+# There is no window manager: the window covers the 1390 x 755 screen and the
 # positions clicked below are those of its layout at that size.
 set -euo pipefail
 station=$1
@@ -57,7 +57,7 @@ simpid=$!
 wait_for 30 grep -q '^UTM_SERIAL_PORTS=' "$work/sim.log" || fail "utm-sim named no device"
 device=$(sed -n 's/^UTM_SERIAL_PORTS=//p' "$work/sim.log" | head -n1)
 
-Xvfb -displayfd 3 -screen 0 1400x800x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+Xvfb -displayfd 3 -screen 0 1390x755x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
 xvfb=$!
 wait_for 10 test -s "$work/display" || fail "Xvfb did not start"
 export DISPLAY=":$(cat "$work/display")"
@@ -128,7 +128,7 @@ click 725 96 # ЗАКРЫТЬ (back to the result screen)
 
 # Settings through the password panel; the password is empty by default.
 click 67 100  # НОВОЕ
-click 554 724 # НАСТРОЙКИ
+click 128 724 # НАСТРОЙКИ
 click 616 436 # ОК of the password panel
 sleep 0.5
 shot 06_settings

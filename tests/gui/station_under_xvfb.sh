@@ -43,6 +43,11 @@ win=$(timeout 60 xdotool search --sync --name "Ворталинец" | head -n1)
 
 # The window's place and size (no window manager here: as the program set it).
 eval "$(xdotool getwindowgeometry --shell "$win")"
+# Without a window manager the window still covers the screen.
+[ "$X" = 0 ] && [ "$Y" = 0 ] && [ "$WIDTH" = 1400 ] && [ "$HEIGHT" = 800 ] || {
+  echo "the window is ${WIDTH} x ${HEIGHT} at ${X}, ${Y} on a 1400 x 800 screen" >&2
+  exit 1
+}
 click() { xdotool mousemove "$1" "$2" click 1; sleep 0.5; }
 # The message panel is 620 x 230, centred; its answer buttons sit near its
 # foot: "ОК" alone in the middle, "ДА" left of the middle.
