@@ -175,12 +175,13 @@ void TFBase::CentrePanel(QWidget* panel) {
 }
 
 void TFBase::FitToScreen() {
+    fitsScreen_ = true;
+    // Sized before its native window exists, so it never shows at another size.
+    WatchScreen(screen());
     // The window's handle tells when it moves to another screen.
     if (windowHandle() == nullptr) create();
     if (!screenMove_)
         screenMove_ = connect(windowHandle(), &QWindow::screenChanged, this, &TFBase::WatchScreen);
-    fitsScreen_ = true;
-    WatchScreen(screen());
 }
 
 void TFBase::WatchScreen(QScreen* screen) {

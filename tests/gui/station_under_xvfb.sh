@@ -42,9 +42,13 @@ pid=$!
 win=$(timeout 60 xdotool search --sync --name "Ворталинец" | head -n1)
 
 # The window's place and size (no window manager here: as the program set it).
-eval "$(xdotool getwindowgeometry --shell "$win")"
 # Without a window manager the window still covers the screen.
-[ "$X" = 0 ] && [ "$Y" = 0 ] && [ "$WIDTH" = 1400 ] && [ "$HEIGHT" = 800 ] || {
+covers() {
+  eval "$(xdotool getwindowgeometry --shell "$win")"
+  [ "$X" = 0 ] && [ "$Y" = 0 ] && [ "$WIDTH" = 1400 ] && [ "$HEIGHT" = 800 ]
+}
+for _ in $(seq 50); do covers && break; sleep 0.1; done
+covers || {
   echo "the window is ${WIDTH} x ${HEIGHT} at ${X}, ${Y} on a 1400 x 800 screen" >&2
   exit 1
 }
