@@ -34,6 +34,15 @@ public:
     std::string refuse;  // not empty: the system refuses with this reason
 };
 
+// The two ways a unit cannot take a value now, and what the panel says.
+struct UnitUnavailable {
+    bool connects;
+    bool answers;
+    const char* says;
+};
+inline constexpr UnitUnavailable kUnitUnavailable[] = {{false, true, "НЕТ СВЯЗИ С УСТРОЙСТВОМ"},
+                                                       {true, false, "УСТРОЙСТВО НЕ ОТВЕЧАЕТ"}};
+
 // The real main window, offscreen, in a folder of its own, around a fake
 // unit; the codes it dispatches and hands the engine are recorded.
 class ConsoleRig {

@@ -322,14 +322,7 @@ TEST_F(EntryPanels, RefusedValuesStayOnThePanelAndSendNothing) {
 // A value the unit cannot take now stays off the channel, and the panel
 // says why instead of closing: no unit, a unit that stopped answering.
 TEST(EntryUnit, WithoutAUnitOrAnAnswerThePanelSaysSoAndKeepsTheValue) {
-    struct Case {
-        bool connects;
-        bool answers;
-        const char* says;
-    };
-    const Case cases[] = {{false, true, "НЕТ СВЯЗИ С УСТРОЙСТВОМ"},
-                          {true, false, "УСТРОЙСТВО НЕ ОТВЕЧАЕТ"}};
-    for (const Case& c : cases) {
+    for (const testsupport::UnitUnavailable& c : testsupport::kUnitUnavailable) {
         ConsoleRig rig(c.connects);
         StartRig(rig, 1);
         rig.unit->answering = c.answers;

@@ -298,14 +298,7 @@ TEST(ManualPanels, CompressionSetPointGoesToTheChannelItShowsAndReachesTheUnit) 
 // Without a unit, or with one that does not answer, the panel says so and
 // the set-point stays as it was; the hidden displacement field writes nothing.
 TEST(ManualPanels, SetPointTheUnitCannotTakeIsRefusedOnThePanel) {
-    struct Case {
-        bool connects;
-        bool answers;
-        const char* says;
-    };
-    const Case cases[] = {{false, true, "НЕТ СВЯЗИ С УСТРОЙСТВОМ"},
-                          {true, false, "УСТРОЙСТВО НЕ ОТВЕЧАЕТ"}};
-    for (const Case& c : cases) {
+    for (const testsupport::UnitUnavailable& c : testsupport::kUnitUnavailable) {
         ConsoleRig rig(c.connects);
         Ready(rig);
         if (rig.Find<QWidget>("Messager")->isVisible()) rig.Click("Butt_OK");
@@ -718,14 +711,7 @@ TEST(HoldProgram, ReachedFromTheCompressionPanelAndSentWithCode20) {
 }
 
 TEST(HoldProgram, WithoutAUnitOrAnAnswerThePanelSaysSo) {
-    struct Case {
-        bool connects;
-        bool answers;
-        const char* says;
-    };
-    const Case cases[] = {{false, true, "НЕТ СВЯЗИ С УСТРОЙСТВОМ"},
-                          {true, false, "УСТРОЙСТВО НЕ ОТВЕЧАЕТ"}};
-    for (const Case& c : cases) {
+    for (const testsupport::UnitUnavailable& c : testsupport::kUnitUnavailable) {
         ConsoleRig rig(c.connects);
         Ready(rig);
         if (rig.Find<QWidget>("Messager")->isVisible()) rig.Click("Butt_OK");
