@@ -186,16 +186,11 @@ std::vector<std::string> SimStation::Banner() const {
                         ", pushing samples to port " + std::to_string(UdpPort() + 1) +
                         "; the station tries it when UTM_SERIAL_PORTS is empty");
     }
-    // Without these the station reads force and crosshead from one input and
-    // never sees the break.
-    std::string settings = "# the station's Config.INI needs:";
-    std::string section;
-    for (const platform::IniFile::Entry& e : StationSettings()) {
-        if (e.section != section) settings += " [" + e.section + "]";
-        settings += " " + e.key + "=" + e.value + ";";
-        section = e.section;
-    }
-    lines.push_back(settings + " (utm-sim --ini FILE writes them)");
+    // Without them the station reads force and crosshead from one input,
+    // shows neither channel and never sees the break.
+    lines.push_back(
+        "# the station's Config.INI needs this unit's inputs and channels and the on-screen "
+        "keyboard: utm-sim --ini FILE writes them");
     lines.push_back("# round specimen d0=" + Fixed(s.diameter, 1) +
                     " mm, S0=" + Fixed(s.Area(), 2) + " mm², l0=" + Fixed(s.gauge, 1) +
                     " mm; break after " + Fixed(s.duration, 1) + " s of test time, replayed at " +
