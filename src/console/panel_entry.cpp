@@ -276,7 +276,7 @@ void TFBase::BuildEntryPanels() {
     // ----- the keyboard where the operator asks for it or reaches a list
     for (const char* name : {"MENU5", "MegaButton28", "MegaButton7"}) {
         if (auto* b = findChild<TMegaButton*>(name))
-            b->OnClick = [this](TMegaButton*) { ShowVirtualKeyboard(); };
+            b->OnClick = [this](TMegaButton*) { KeyboardButtonClick(); };
     }
     if (auto* b = findChild<TMegaButton*>("MENU_CUSTOM"))
         b->OnClick = [this](TMegaButton*) { ShowPassword(true); };
@@ -302,6 +302,18 @@ void TFBase::ShowKeyboardIn(int mode) {
 
 void TFBase::HideVirtualKeyboard() {
     FKeyBoard->ShowKeyboard(0);
+}
+
+void TFBase::KeyboardButtonClick() {
+    const int mode = work_ ? console::entry::KeyboardMode(work_->Config().iVK) : 0;
+    if (mode != 0) {
+        ShowKeyboardIn(mode);
+        return;
+    }
+    // A station without a real keyboard is stuck unless it is told the way.
+    ShowMes("ЭКРАННАЯ КЛАВИАТУРА ВЫКЛЮЧЕНА В НАСТРОЙКАХ. ВКЛЮЧИТЬ: НАСТРОЙКИ, " +
+                KeyboardSettingPlace() + " = 1",
+            1, 0);
 }
 
 // ----- numeric entry

@@ -118,7 +118,7 @@ QWidget* TFBase::BuildSettingsPage() {
     });
     left->addWidget(TreeView1, 1);
     CONFIG_KEYBOARD = MakeButton(page, "CONFIG_KEYBOARD", "КЛАВИАТУРА", ButtonKind::Push, 300, 56);
-    CONFIG_KEYBOARD->OnClick = [this](TMegaButton*) { ShowSettingsKeyboard(); };
+    CONFIG_KEYBOARD->OnClick = [this](TMegaButton*) { KeyboardButtonClick(); };
     CONFIG_EXIT = MakeButton(page, "CONFIG_EXIT", "ВЫХОД ИЗ НАСТРОЕК", ButtonKind::Push, 300, 56);
     CONFIG_EXIT->setToolTip(QString::fromUtf8("Сохранить настройки и выйти"));
     CONFIG_EXIT->OnClick = [this](TMegaButton*) { ConfigExitClick(); };
@@ -344,6 +344,23 @@ void TFBase::ShowSettingsKeyboard() {
     ShowVirtualKeyboard();
 }
 
+std::string TFBase::KeyboardSettingPlace() const {
+    constexpr int kGeneralGroup = 7;
+    std::string group;
+    for (const SettingsNode& node : kSettingsNodes) {
+        if (node.group == kGeneralGroup) {
+            group = node.text;
+            break;
+        }
+    }
+    std::string caption = "Использовать Вирт. клавиатуру";
+    if (work_) {
+        const C_Config& config = work_->Config();
+        if (const int i = config.IndexOf("iVK"); i >= 0) caption = config.Record(i)->caption;
+    }
+    return "«" + group + "», «" + caption + "»";
+}
+
 void TFBase::ConsButton1Click() {
     if (!work_) return;
     const C_Config& config = work_->Config();
@@ -373,6 +390,7 @@ void TFBase::ConfigExitFinish() {
         focused != nullptr && settings->isAncestorOf(focused))
         focused->clearFocus();
     ApplyChannels();
+    ShowChannelsInUse();
     Command(32);
     if (!work_->Config().Save(0))
         deps_.messages->ShowMessage(

@@ -449,7 +449,8 @@ private:
     void CreateWork();
     void BindPlots();
     void BindReadouts();
-    void DisableUnusedChannels();
+    // Controls and readouts of the channels in use enabled and shown, the others not.
+    void ShowChannelsInUse();
     void LoadProtocolNumber();
     // False (and reported) when Config.INI did not take it.
     bool WriteProtocolNumber();
@@ -499,6 +500,9 @@ private:
     void ShowVirtualKeyboard();
     void ShowKeyboardIn(int mode);
     void HideVirtualKeyboard();
+    // A КЛАВИАТУРА button: the keyboard, or, when the settings switch it off,
+    // a message that says where to switch it on.
+    void KeyboardButtonClick();
     void OpenSpeedEntry(int target, QWidget* opener);
     void SPEED_OKClick();
     void PASSWORD_OKClick();
@@ -642,6 +646,8 @@ private:
     void Timer2Timer();
     void CentreShildik();
     void ShowSettingsKeyboard();
+    // The keyboard's setting as the settings screen shows it: group and caption.
+    std::string KeyboardSettingPlace() const;
     void ConsButton1Click();
     void LinChanChange();
     void LinPointChange();

@@ -76,7 +76,7 @@ int TFBase::StartUpBlock(int) {
     Timer5->start();
     Timer4->start();
     // 12-13
-    DisableUnusedChannels();
+    ShowChannelsInUse();
     started_ = true;
     LoadProtocolNumber();
     // 14
@@ -155,7 +155,9 @@ void TFBase::BindReadouts() {
                               &w.Channel(5).auxProtection);
 }
 
-void TFBase::DisableUnusedChannels() {
+// Also run when the settings are left: a channel switched on there shows at
+// once, one switched off goes.
+void TFBase::ShowChannelsInUse() {
     struct Controls {
         int channel;
         TMegaButton* zeroing;
@@ -169,19 +171,22 @@ void TFBase::DisableUnusedChannels() {
         {2, ZeroingL, DIRECT_L, {BUTXL, BUTYL, BUTXL2, BUTYL2}, Datch1, DatchikUstav2},
         {3, ZeroingE, DIRECT_E, {BUTXE, BUTYE, BUTXE2, BUTYE2}, Datch2, DatchikUstav3},
     };
+    // The limits of force and crosshead show in the tension zone only.
+    const bool compression = work_->testZone == 3;
     for (const Controls& c : channels) {
-        if (work_->Channel(c.channel).inUse != 0) continue;
-        SetButtonEnabled(c.zeroing, false);
-        SetButtonEnabled(c.direct, false);
+        const bool used = work_->Channel(c.channel).inUse != 0;
+        SetButtonEnabled(c.zeroing, used);
+        SetButtonEnabled(c.direct, used);
         for (TMegaButton* b : c.axes)
-            SetButtonEnabled(b, false);
-        c.value->hide();
-        c.limits->hide();
+            SetButtonEnabled(b, used);
+        c.value->setVisible(used);
+        c.limits->setVisible(used && (c.channel == 3 || !compression));
     }
-    if (work_->Channel(2).inUse == 0 && work_->Channel(3).inUse == 0) {
-        ZeroingL->hide();
-        ZeroingE->hide();
-    }
+    const bool lengths = work_->Channel(2).inUse != 0 || work_->Channel(3).inUse != 0;
+    ZeroingL->setVisible(lengths);
+    ZeroingE->setVisible(lengths);
+    // A used extensometer's controls follow its switch.
+    if (work_->Channel(3).inUse != 0) UpdateTenzControls();
 }
 
 namespace {

@@ -633,4 +633,42 @@ TEST(EntryKeyboard, ButtonsAndListsShowItInTheConfiguredMode) {
     }
 }
 
+// Switched off, by the setting or by a file without it, a КЛАВИАТУРА button
+// says so and where the settings switch it on; a field taking the focus
+// stays quiet.
+TEST(EntryKeyboard, ButtonsSayWhereToSwitchItOnWhenItIsOff) {
+    const std::string message =
+        "ЭКРАННАЯ КЛАВИАТУРА ВЫКЛЮЧЕНА В НАСТРОЙКАХ. ВКЛЮЧИТЬ: НАСТРОЙКИ, «Общие настройки», "
+        "«Использовать Вирт. клавиатуру» = 1";
+    for (const bool keyInFile : {true, false}) {
+        ConsoleRig rig;
+        if (keyInFile) {
+            StartRig(rig, 0);
+        } else {
+            rig.Start();
+            if (!rig.Find<QWidget>("Messager")->isHidden()) rig.Click("Butt_OK");
+            rig.StopPolling();
+        }
+        ASSERT_EQ(rig.window->Work()->Config().iVK, 0);
+        for (const std::string button :
+             {"MENU5", "MegaButton28", "MegaButton7", "CONFIG_KEYBOARD"}) {
+            rig.window->Command(241);
+            if (button == "MegaButton28" || button == "MegaButton7") ShowSetupScreen(rig);
+            if (button == "CONFIG_KEYBOARD")
+                rig.Find<QStackedWidget>("BaseTab")->setCurrentIndex(2);
+            QApplication::processEvents();
+            rig.Click(button.c_str());
+            EXPECT_FALSE(rig.window->FKeyBoard->isVisible()) << button;
+            EXPECT_EQ(rig.window->MessageText(), message) << keyInFile << button;
+            rig.Click("Butt_OK");
+            EXPECT_EQ(rig.window->MessageText(), "") << button;
+        }
+        ShowSetupScreen(rig);
+        rig.Find<QWidget>("Mirandex")->setFocus();
+        rig.Find<QWidget>("ListPodgotov")->setFocus();
+        QApplication::processEvents();
+        EXPECT_EQ(rig.window->MessageText(), "");
+    }
+}
+
 }  // namespace

@@ -312,6 +312,35 @@ TEST_F(LeavingSettings, AnEditStillOpenIsStoredBeforeTheUnitAndTheFileGetIt) {
     EXPECT_EQ(IniInt(rig, "7", kPeriod), 400);
 }
 
+// A channel switched on in the settings shows as they are left, and one
+// switched off goes, without a restart.
+TEST_F(LeavingSettings, AChannelSwitchedOnOrOffShowsOrGoesAtOnce) {
+    constexpr const char* kUse = "Использовать канал(0-откл)";
+    config->AddParamRef(kUse, "iFILTER2", &rig.window->Work()->Channel(2).inUse, 12, "", "1", "0",
+                        1, 1);
+    const auto shown = [&] {
+        return !rig.Find<QWidget>("Datch1")->isHidden() &&
+               !rig.Find<QWidget>("DatchikUstav2")->isHidden() &&
+               !rig.Find<QWidget>("ZeroingL")->isHidden();
+    };
+    const auto enabled = [&] {
+        for (const char* name : {"ZeroingL", "DIRECT_L", "BUTXL", "BUTYL", "BUTXL2", "BUTYL2"}) {
+            if (!rig.Find<TMegaButton>(name)->Enabled) return false;
+        }
+        return true;
+    };
+    for (const bool on : {false, true, false}) {
+        OpenSettings(rig);
+        ChooseNode(rig, "Перемещение");
+        TypeInto(*list, RowOf(*list, kUse), on ? "1" : "0");
+        ASSERT_EQ(rig.window->Work()->Channel(2).inUse, on ? 1 : 0);
+        Leave();
+        ASSERT_TRUE(Left());
+        EXPECT_EQ(shown(), on);
+        EXPECT_EQ(enabled(), on);
+    }
+}
+
 TEST(SettingsFile, ASettingsFileThatCannotBeWrittenIsReported) {
     ConsoleRig rig;
     // A folder where the file belongs: nothing can be written there.

@@ -23,10 +23,12 @@
 #include "controls/cgrafic.h"
 #include "controls/cotchet.h"
 #include "controls/megabutton.h"
+#include "controls/tfkeyboard.h"
 #include "engine/cwork.h"
 #include "link/dev_quelm.h"
 #include "link/devicecommands.h"
 #include "link/stationlinks.h"
+#include "model/configini.h"
 #include "platform/sleeper.h"
 #include "sim_window_rig.h"
 #include "support/console_stand_in.h"
@@ -185,6 +187,49 @@ TEST_F(WholeProgram, TensionTestToTheBreakThenProtocolAndClose) {
     Click("Butt_YES");
     EXPECT_TRUE(QTest::qWaitFor([&] { return ended; }, 5000));
     EXPECT_GE(Position(device_code::kKey, key_code::kPumpOff), 0);
+}
+
+// The simulator's settings as the station loads them: the two channels it
+// sends on show at once, with its ranges, names and units; no extensometer;
+// the keyboard on the screen.
+TEST_F(WholeProgram, TheSimulatorsSettingsShowForceAndCrossheadWithTheirRanges) {
+    Start({}, 1.0);
+    C_Work& work = *window->Work();
+    ASSERT_TRUE(work.Connected());
+    TConfigINI ini(folder.path());
+    ini.FileName = "Config";
+    struct Expected {
+        int channel;
+        bool used;
+        const char* name;
+        const char* unit;
+        double fullScale;
+        double breakPercent;
+        const char* readout;
+        const char* zeroing;
+    };
+    const Expected channels[] = {
+        {1, true, "F", "кН", 100.0, 50.0, "Datch", "ZeroingF"},
+        {2, true, "L", "мм", 100.0, 0.0, "Datch1", "ZeroingL"},
+        {3, false, "E", "мм", 25.0, 0.0, "Datch2", "ZeroingE"},
+    };
+    for (const Expected& c : channels) {
+        const C_Kanal& k = work.Channel(c.channel);
+        const std::string section = std::to_string(10 + c.channel);
+        EXPECT_EQ(k.inUse != 0, c.used) << c.channel;
+        EXPECT_EQ(k.name, c.name);
+        EXPECT_EQ(k.unit, c.unit);
+        // The range the file gives is the one the unit reports.
+        EXPECT_EQ(ini.ReadF(section, "Максимальный параметр измерения", -1.0f), c.fullScale);
+        EXPECT_EQ(k.fullScale, c.fullScale);
+        EXPECT_EQ(k.breakPercent, c.breakPercent);
+        EXPECT_EQ(!window->findChild<QWidget*>(c.readout)->isHidden(), c.used) << c.readout;
+        EXPECT_EQ(window->findChild<TMegaButton*>(c.zeroing)->Enabled, c.used) << c.zeroing;
+    }
+    EXPECT_EQ(work.Config().iKF1, SimStation::kForceInput);
+    EXPECT_EQ(work.Config().iKL1, SimStation::kDisplacementInput);
+    Click("MENU5");
+    EXPECT_TRUE(window->FKeyBoard->isVisible());
 }
 
 TEST_F(WholeProgram, UnitPulledMidTestLeavesTheWindowResponsive) {

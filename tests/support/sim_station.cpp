@@ -186,16 +186,11 @@ std::vector<std::string> SimStation::Banner() const {
                         ", pushing samples to port " + std::to_string(UdpPort() + 1) +
                         "; the station tries it when UTM_SERIAL_PORTS is empty");
     }
-    // Without these the station reads force and crosshead from one input and
-    // never sees the break.
-    std::string settings = "# the station's Config.INI needs:";
-    std::string section;
-    for (const platform::IniFile::Entry& e : StationSettings()) {
-        if (e.section != section) settings += " [" + e.section + "]";
-        settings += " " + e.key + "=" + e.value + ";";
-        section = e.section;
-    }
-    lines.push_back(settings + " (utm-sim --ini FILE writes them)");
+    // Without them the station reads force and crosshead from one input,
+    // shows neither channel and never sees the break.
+    lines.push_back(
+        "# the station's Config.INI needs this unit's inputs and channels and the on-screen "
+        "keyboard: utm-sim --ini FILE writes them");
     lines.push_back("# round specimen d0=" + Fixed(s.diameter, 1) +
                     " mm, S0=" + Fixed(s.Area(), 2) + " mm², l0=" + Fixed(s.gauge, 1) +
                     " mm; break after " + Fixed(s.duration, 1) + " s of test time, replayed at " +
@@ -212,9 +207,33 @@ std::vector<platform::IniFile::Entry> SimStation::StationSettings() const {
     std::vector<platform::IniFile::Entry> entries = {
         {"4", "Канал нагрузка 1", std::to_string(kForceInput)},
         {"4", "Канал перемещения 1", std::to_string(kDisplacementInput)},
-        {"11", "Максимальный параметр измерения", Fixed(kFullScale[0], 0)},
-        {"11", "Конец испытания, % от максимума", "50"},
+        // A touch panel has no keyboard but the one on the screen.
+        {"7", "Использовать Вирт. клавиатуру", "1"},
     };
+    // The channels as the unit reports them: force, crosshead, and no
+    // extensometer. A missing name or unit would read empty.
+    struct Channel {
+        const char* name;
+        const char* unit;
+        const char* speedUnit;
+        const char* breakPercent;
+        bool used;
+    };
+    const Channel channels[3] = {
+        {"F", "кН", "кН/с", "50", true},
+        {"L", "мм", "мм/мин", "0", true},
+        {"E", "мм", "мм/мин", "0", false},
+    };
+    for (int c = 0; c < 3; ++c) {
+        const Channel& ch = channels[c];
+        const std::string section = std::to_string(11 + c);
+        entries.push_back({section, "Использовать канал(0-откл)", ch.used ? "1" : "0"});
+        entries.push_back({section, "Название канала", ch.name});
+        entries.push_back({section, "Единица измерения", ch.unit});
+        entries.push_back({section, "Единица измерения скорости", ch.speedUnit});
+        entries.push_back({section, "Максимальный параметр измерения", Fixed(kFullScale[c], 0)});
+        entries.push_back({section, "Конец испытания, % от максимума", ch.breakPercent});
+    }
     if (udp_) {
         entries.push_back({"7", "IP", "127.0.0.1"});
         entries.push_back({"7", "IP_Порт", std::to_string(UdpPort())});
