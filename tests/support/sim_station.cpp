@@ -220,7 +220,7 @@ std::vector<platform::IniFile::Entry> SimStation::StationSettings() const {
         bool used;
     };
     const Channel channels[3] = {
-        {"F", "кН", "кН/с", "50", true},
+        {"F", "кН", "кН/c", "50", true},
         {"L", "мм", "мм/мин", "0", true},
         {"E", "мм", "мм/мин", "0", false},
     };
