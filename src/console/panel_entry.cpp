@@ -445,10 +445,11 @@ void TFBase::PASSWORD_OKClick() {
     Tint(ParolEdit, kGreen);
     for (TMegaButton* b : {MODE_INSTAL, MODE_WORK, MODE_RESULT})
         console::SetButtonEnabled(b, false);
-    Edit1->setFocus();
-    ShowScreen(2);
+    // Closed here, not by the screen change: it keeps the green of the answer.
     PAROLMES->hide();
     HideVirtualKeyboard();
+    Edit1->setFocus();
+    ShowScreen(2);
 }
 
 // ----- data zoom
