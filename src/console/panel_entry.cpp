@@ -343,6 +343,8 @@ double* EntryField(C_Work& work, const console::entry::Target& target) {
 void TFBase::OpenSpeedEntry(int target, QWidget* opener) {
     const auto t = console::entry::DescribeTarget(target);
     if (!t) return;
+    // Closed before the keyboard comes up for this entry.
+    ClosePanels(SPEED_ENTER);
     entryTarget_ = target;
     entryOpener_ = opener;
     std::string text;
@@ -360,8 +362,7 @@ void TFBase::OpenSpeedEntry(int target, QWidget* opener) {
         {SPEED_ENTER->width(), SPEED_ENTER->height()}, {width(), height()});
     SPEED_ENTER->move(at.x, at.y);
     ShowVirtualKeyboard();
-    SPEED_ENTER->show();
-    SPEED_ENTER->raise();
+    OpenPanel(SPEED_ENTER);
     SPEED_EDIT->setFocus();
     // The first key typed replaces the value shown.
     SPEED_EDIT->selectAll();
@@ -431,6 +432,7 @@ void TFBase::SPEED_OKClick() {
 // ----- password
 
 void TFBase::ShowPassword(bool show) {
+    if (show) ClosePanels(PAROLMES);
     ParolEdit->clear();
     Tint(ParolEdit, kWhite);
     PAROLMES->setVisible(show);
@@ -455,10 +457,11 @@ void TFBase::PASSWORD_OKClick() {
     Tint(ParolEdit, kGreen);
     for (TMegaButton* b : {MODE_INSTAL, MODE_WORK, MODE_RESULT})
         console::SetButtonEnabled(b, false);
-    Edit1->setFocus();
-    ShowScreen(2);
+    // Closed here, not by the screen change: it keeps the green of the answer.
     PAROLMES->hide();
     HideVirtualKeyboard();
+    Edit1->setFocus();
+    ShowScreen(2);
 }
 
 // ----- data zoom
@@ -467,7 +470,7 @@ void TFBase::OpenZoomPanel(int group) {
     // Hidden first, so it comes back in the zoom panel's own mode and size.
     HideVirtualKeyboard();
     CentrePanel(ZOOMPANEL);
-    ZOOMPANEL->show();
+    OpenPanel(ZOOMPANEL);
     if (work_ && work_->Config().iVK != 0) {
         ShowKeyboardIn(3);
         const QPoint origin = mapToGlobal(QPoint(0, 0));

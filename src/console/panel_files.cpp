@@ -331,8 +331,7 @@ int TFBase::OverwriteBlock(int code) {
         WritePendingSave();
     } else {
         pendingSave_ = SaveKind::kNone;
-        DIALOG_SAVE->show();
-        DIALOG_SAVE->raise();
+        OpenPanel(DIALOG_SAVE);
     }
     return code;
 }
@@ -551,7 +550,7 @@ void TFBase::BuildListCheck() {
 
 void TFBase::OpenListCheck() {
     CentrePanel(LIST_CHECK);
-    LIST_CHECK->show();
+    OpenPanel(LIST_CHECK);
     CheckList->clear();
     C_Parametr* m = work_ ? work_->Methods().Current() : nullptr;
     if (m == nullptr) return;

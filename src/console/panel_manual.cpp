@@ -337,8 +337,11 @@ void TFBase::ManualPanelClick() {
     if (panel == nullptr) return;
     MaskEdit1->setText(QString::fromStdString(platform::FormatFloat("0.0", setPoint)));
     PressMessage->clear();
-    panel->setVisible(panel->isHidden());
-    if (!panel->isHidden()) panel->raise();
+    if (panel->isHidden()) {
+        OpenPanel(panel);
+    } else {
+        panel->hide();
+    }
 }
 
 bool TFBase::JogLocked() const {
@@ -477,7 +480,11 @@ void TFBase::BuildStationPanel() {
 }
 
 void TFBase::StationPanelClick() {
-    PanelIZNOS->setVisible(PanelIZNOS->isHidden());
+    if (PanelIZNOS->isHidden()) {
+        OpenPanel(PanelIZNOS);
+    } else {
+        PanelIZNOS->hide();
+    }
     CentrePanel(PanelIZNOS);
     // Shown at once rather than after up to 10 s of empty fields.
     if (!PanelIZNOS->isHidden()) RefreshStation();
@@ -568,8 +575,11 @@ void TFBase::BuildHoldPanel() {
 }
 
 void TFBase::HoldPanelClick() {
-    Panel19->setVisible(Panel19->isHidden());
-    if (Panel19->isHidden()) return;
+    if (!Panel19->isHidden()) {
+        Panel19->hide();
+        return;
+    }
+    OpenPanel(Panel19);
     HoldMessage->clear();
     CentrePanel(Panel19);
 }

@@ -611,7 +611,7 @@ void TFBase::BuildPositionPanel() {
     auto togglePanel = [this] {
         if (Panel32->isHidden()) {
             CentrePanel(Panel32);
-            Panel32->show();
+            OpenPanel(Panel32);
         } else {
             Panel32->hide();
         }

@@ -241,8 +241,11 @@ void TFBase::BuildShortcuts() {
     make(Action5, "Action5", Qt::CTRL | Qt::Key_E);
 
     connect(Action1, &QAction::triggered, this, [this] {
-        PUDIK->setVisible(PUDIK->isHidden());
-        PUDIK->raise();
+        if (PUDIK->isHidden()) {
+            OpenPanel(PUDIK);
+        } else {
+            PUDIK->hide();
+        }
         Panel11->setEnabled(true);
         if (auto* autopilot = findChild<QWidget*>("AUTOPILOT")) autopilot->show();
     });
@@ -255,7 +258,7 @@ void TFBase::BuildShortcuts() {
     connect(Action4, &QAction::triggered, this, [this] {
         if (Cons->isHidden()) {
             CentrePanel(Cons);
-            Cons->show();
+            OpenPanel(Cons);
         } else {
             Cons->hide();
         }

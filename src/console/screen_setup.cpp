@@ -348,6 +348,8 @@ void TFBase::MirandexClick() {
     }
     PoverkaMethodChosen(m == before);
     SyncModeButtons();
+    // The lists and the plot markers are the chosen method's, of the curve held.
+    ShowResults();
 }
 
 void TFBase::ObrazecListClick() {
@@ -414,6 +416,17 @@ void TFBase::RASCHETClick() {
     Command(48);
     work_->Methods().RefreshList(2);
     ReloadLists();
+}
+
+// The results and markers of the curve held, on the lists and both plots at
+// once; the test's time is left as it is.
+void TFBase::ShowResults() {
+    if (!work_) return;
+    work_->Methods().Calculate();
+    work_->Methods().RefreshList(3);
+    ReloadLists();
+    for (CGrafic* plot : {WorkPlotter, CGraficRes})
+        plot->DrawGrid();
 }
 
 void TFBase::ResultAxisY(int channel) {

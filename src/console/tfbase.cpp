@@ -90,6 +90,7 @@ TFBase::TFBase(console::ConsoleDeps deps, QWidget* parent)
     BuildMessager();
     BuildTimers();
     BuildProgramPanels();
+    ListFloatingPanels();
 
     // The samples a network unit pushes from its listener thread.
     uiQueuePump_ = new QTimer(this);
@@ -155,7 +156,45 @@ std::string TFBase::ModeCaptionText() const {
 }
 
 void TFBase::ShowScreen(int page) {
+    if (page != BaseTab->currentIndex()) ClosePanels();
     BaseTab->setCurrentIndex(page);
+}
+
+void TFBase::ListFloatingPanels() {
+    auto hide = [this](QWidget* panel) {
+        return [this, panel] {
+            panel->hide();
+            HideVirtualKeyboard();
+        };
+    };
+    // Each closes as its own close button does: the manual panel stops the
+    // crosshead, the zoom panel gives its lists back.
+    floatingPanels_ = {
+        {SPEED_ENTER, hide(SPEED_ENTER)},
+        {PAROLMES, [this] { ShowPassword(false); }},
+        {ZOOMPANEL, [this] { ZoomCloseClick(); }},
+        {DIALOG_SAVE, hide(DIALOG_SAVE)},
+        {OPENFILE_PANEL, hide(OPENFILE_PANEL)},
+        {LIST_CHECK, hide(LIST_CHECK)},
+        {PUDIK, [this] { CloseManualPanels(); }},
+        {PUDIK_PRESS, [this] { CloseManualPanels(); }},
+        {PanelIZNOS, hide(PanelIZNOS)},
+        {Panel19, hide(Panel19)},
+        {Panel32, hide(Panel32)},
+        {Cons, hide(Cons)},
+    };
+}
+
+void TFBase::ClosePanels(const QWidget* keep) {
+    for (const FloatingPanel& f : floatingPanels_) {
+        if (f.panel != keep && !f.panel->isHidden()) f.close();
+    }
+}
+
+void TFBase::OpenPanel(QWidget* panel) {
+    ClosePanels(panel);
+    panel->show();
+    panel->raise();
 }
 
 void TFBase::SetModeButtons(int down, bool setUp, bool work, bool result) {

@@ -469,6 +469,7 @@ private:
     void CommitListEdit(int group, int row, const std::string& text);
     void TrackBar5Change(int position);
     void RASCHETClick();
+    void ShowResults();
     void ResultAxisX(int channel);
     void ResultAxisY(int channel);
     void SetResultAxisButtons();
@@ -689,6 +690,17 @@ private:
     void ShowScreen(int page);
     void SetModeButtons(int down, bool setUp, bool work, bool result);
     void CentrePanel(QWidget* panel);
+    // One floating panel at a time, and none outlives the screen it was
+    // opened on. The message panel is not one of them: it stays up, and its
+    // question waits for an answer.
+    struct FloatingPanel {
+        QWidget* panel;
+        std::function<void()> close;
+    };
+    std::vector<FloatingPanel> floatingPanels_;
+    void ListFloatingPanels();
+    void OpenPanel(QWidget* panel);
+    void ClosePanels(const QWidget* keep = nullptr);
     void WatchScreen(QScreen* screen);
     C_Report* Report() const { return report_.get(); }
     std::string ModeCaptionText() const;

@@ -155,6 +155,8 @@ int TFBase::NewTestBlock(int code) {
     MODE_WORK->Draw();
     if (C_Parametr* m = work_->Methods().Current()) m->ResetManualPoints();
     SetButtonDown(ZEROAUTO, false);
+    // Nothing of the test before stays shown: its curve, markers and results.
+    ShowResults();
     return code;
 }
 
@@ -169,7 +171,7 @@ int TFBase::SaveBlock(int code) {
     Edit4->setText(
         QString::fromStdString(console::DefaultSaveName(ProtocolNumber(), deps_.clock->Now())));
     CentrePanel(DIALOG_SAVE);
-    DIALOG_SAVE->show();
+    OpenPanel(DIALOG_SAVE);
     const std::string folder = platform::JoinPath(SaveTestFolder(), methodText_);
     std::error_code ec;
     std::filesystem::create_directory(folder, ec);
@@ -184,7 +186,7 @@ int TFBase::SaveBlock(int code) {
 
 int TFBase::OpenBlock(int code) {
     CentrePanel(OPENFILE_PANEL);
-    OPENFILE_PANEL->show();
+    OpenPanel(OPENFILE_PANEL);
     const std::string method =
         Mirandex->currentItem() != nullptr ? Mirandex->currentItem()->text().toStdString() : "";
     ShowOpenPanel(platform::JoinPath(SaveTestFolder(), method));

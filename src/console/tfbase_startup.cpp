@@ -246,6 +246,7 @@ void TFBase::ShowLoadedTest() {
                                                                              : 0);
     OPENFILE_PANEL->hide();
     Command(243);
+    ShowResults();
 }
 
 // ----- ways out

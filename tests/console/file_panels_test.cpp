@@ -21,6 +21,7 @@
 #include <set>
 
 #include "console/panel_files.h"
+#include "console/paramlist.h"
 #include "console_rig.h"
 #include "controls/cgrafic.h"
 #include "controls/cotchet.h"
@@ -392,6 +393,16 @@ TEST_F(FilePanels, OpeningASavedTestRestoresItsChoicesAndShowsItsCurve) {
     C_Work& work = *rig.window->Work();
     const int samples = work.Buffer().GetCount(1);
     ASSERT_GT(samples, 150);
+    const size_t markers = work.Buffer().picPoints.size();
+    ASSERT_GT(markers, 0u);
+    auto* results = rig.Find<console::ParamList>("ListResult");
+    auto resultsShown = [results] {
+        std::vector<std::string> shown;
+        for (int row = 0; row < results->rowCount(); ++row)
+            shown.push_back(results->ValueAt(row));
+        return shown;
+    };
+    const std::vector<std::string> resultsBefore = resultsShown();
     rig.window->Command(33);
     rig.Click("SAVE_DIALOG");
     const std::string file = MethodFolder("ГОСТ 1497") + "/Протокол № 1 от 05.03.2024.ipc";
@@ -426,8 +437,10 @@ TEST_F(FilePanels, OpeningASavedTestRestoresItsChoicesAndShowsItsCurve) {
     EXPECT_EQ(rig.dispatched.back(), 243);
     EXPECT_EQ(rig.Find<QStackedWidget>("BaseTab")->currentIndex(), 1);
     EXPECT_EQ(work.Buffer().GetCount(1), samples);
+    // Its markers and results at once, without ОБНОВИТЬ РАСЧЕТ.
+    EXPECT_EQ(work.Buffer().picPoints.size(), markers);
+    EXPECT_EQ(resultsShown(), resultsBefore);
     auto* plot = rig.Find<CGrafic>("CGraficRes");
-    plot->DrawGrid();
     int curve = 0;
     const QImage picture = plot->Picture();
     for (int y = 0; y < picture.height(); ++y) {
