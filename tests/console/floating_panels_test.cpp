@@ -84,7 +84,7 @@ protected:
         rig.StopPolling();
         rig.window->Timer3->stop();
     }
-    // To the other of the set-up and result screens, as the mode bar goes.
+    // To the other of the work screen and the set-up and result screen, as the mode bar goes.
     void LeaveScreen() {
         const bool onResults = rig.Find<QStackedWidget>("BaseTab")->currentIndex() == 1;
         rig.window->Command(onResults ? 241 : 243);
