@@ -718,6 +718,9 @@ private:
     int correctionRow_ = -1;
     int lastAmbientSeen_ = 0;
     bool unitSilentReported_ = false;
+    // A test run here has its time fixed by the calculation that ends it;
+    // an opened test keeps the time it was saved with.
+    bool testTimeDue_ = false;
     std::string methodText_;
 
     // Declared last: the engine goes before anything it could reach.
