@@ -298,6 +298,7 @@ public:
     QLabel* PressMessage = nullptr;
     QFrame* PanelIZNOS = nullptr;
     QWidget* TEMPT = nullptr;
+    TMegaButton* IZNOS_EXIT = nullptr;
     QLabel *TTEMP = nullptr, *TTEMP1 = nullptr, *TMASLO = nullptr, *TFILTR = nullptr,
            *NORMA = nullptr;
     QTimer* Timer3 = nullptr;
@@ -566,6 +567,8 @@ private:
     // Sends a SetValue code; why the unit did not take it, or "".
     std::string SendToUnit(int channel, int code);
     void ShowManualRates();
+    // The work plot's "A" shows whether the plot scales itself.
+    void ShowWorkAutoscale();
     void StationPanelClick();
     float RefreshStation();
     void WarnOilTemperature();
