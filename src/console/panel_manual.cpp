@@ -475,8 +475,17 @@ void TFBase::BuildStationPanel() {
     NORMA = StationValue(PanelIZNOS, "NORMA");
     for (QLabel* l : {TTEMP, TTEMP1, TMASLO, TFILTR, NORMA})
         values->addWidget(l, 1);
-    column->addWidget(TEMPT);
-    column->addLayout(values);
+    // A close button a finger finds, as the other panels have; the captions
+    // stay over their fields.
+    IZNOS_EXIT = MakeButton(PanelIZNOS, "IZNOS_EXIT", "X", ButtonKind::Push, 56, 44);
+    IZNOS_EXIT->setToolTip(QString::fromUtf8("Закрыть"));
+    IZNOS_EXIT->OnClick = [this](TMegaButton*) { PanelIZNOS->hide(); };
+    auto* grid = new QGridLayout;
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->addWidget(TEMPT, 0, 0, Qt::AlignVCenter);
+    grid->addWidget(IZNOS_EXIT, 0, 1);
+    grid->addLayout(values, 1, 0);
+    column->addLayout(grid);
 }
 
 void TFBase::StationPanelClick() {

@@ -24,7 +24,7 @@ constexpr float kOilTemperatureLimit = 65.0f;
 int RunningTimeAfterTick(int seconds, bool pumpRunning);
 // Whole hours: "12 ч".
 std::string RunningHoursText(int seconds);
-// "23,5 C°" with the program's separator.
+// "23,5 °C" with the program's separator.
 std::string TemperatureText(double celsius);
 bool OilTooHot(float celsius);
 

@@ -25,7 +25,7 @@ std::string RunningHoursText(int seconds) {
 }
 
 std::string TemperatureText(double celsius) {
-    return platform::FormatFloat("0.0", celsius) + " C°";
+    return platform::FormatFloat("0.0", celsius) + " °C";
 }
 
 bool OilTooHot(float celsius) {

@@ -63,6 +63,10 @@ void TFBase::TimerGetCyklTimer() {
     Datchik4->setVisible(cycles);
 }
 
+namespace {
+constexpr const char* kUnitSilent = "УСТРОЙСТВО СНЯТИЯ ДАННЫХ НЕ ОТВЕЧАЕТ!";
+}
+
 // A unit that stops answering is reported once; after its first missed
 // reply the link waits only briefly, and once silent reads with a brief
 // probe about once a second, so polling goes on without stalling the window
@@ -71,11 +75,13 @@ void TFBase::CheckUnitAnswers() {
     C_Connect* unit = work_->Connected() ? work_->Unit() : nullptr;
     if (unit == nullptr) return;
     if (unit->Answering()) {
+        // The report no longer holds; a message shown over it since stays.
+        if (unitSilentReported_ && MessageText() == kUnitSilent) CloseMes();
         unitSilentReported_ = false;
         return;
     }
     // Never over a question the operator has not answered yet; a later tick tells.
     if (unitSilentReported_ || !Messager->isHidden()) return;
     unitSilentReported_ = true;
-    ShowMes("УСТРОЙСТВО СНЯТИЯ ДАННЫХ НЕ ОТВЕЧАЕТ!", 1, 0);
+    ShowMes(kUnitSilent, 1, 0);
 }

@@ -25,6 +25,7 @@ void TFBase::Timer1Timer() {
             d->UpdateData();
         const QString speed = QString::fromStdString(w.SpeedText());
         if (Ind_SPEED->text() != speed) Ind_SPEED->setText(speed);
+        ShowWorkAutoscale();
     }
     // The sample path computes the stress from this area; on every page.
     w.SetArea(m != nullptr && m->IndexOf("fS0") >= 0 ? m->GetFloat("fS0") : 0.0);
@@ -39,6 +40,11 @@ void TFBase::Timer1Timer() {
     ShowManualRates();
     // The engine's event sink never changes: nothing is refreshed for it.
     UpdateTenzControls();
+}
+
+void TFBase::ShowWorkAutoscale() {
+    const bool on = WorkPlotter->autoscale || WorkPlotter->autoscaleRequest;
+    if (PLOT_3->Down != on) console::SetButtonDown(PLOT_3, on);
 }
 
 void TFBase::ApplyChannels() {

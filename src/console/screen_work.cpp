@@ -133,7 +133,14 @@ QWidget* TFBase::BuildWorkScreen() {
         WorkPlotter->SetMode(CGrafic::kZoom);
         OnlyDown({PLOT_1, PLOT_2}, PLOT_2);
     };
-    PLOT_3->OnClick = [this](TMegaButton*) { WorkPlotter->SetMode(3); };
+    // "A" is down while the plot scales itself: a pan or zoom switches that
+    // off, and the button (or a double tap on the plot) brings it back.
+    PLOT_3->setToolTip(QString::fromUtf8("Автомасштаб"));
+    PLOT_3->Down = true;
+    PLOT_3->OnClick = [this](TMegaButton*) {
+        WorkPlotter->SetMode(3);
+        ShowWorkAutoscale();
+    };
     BUTXT->OnClick = [this](TMegaButton*) { WorkAxisX(0); };
     BUTXL->OnClick = [this](TMegaButton*) { WorkAxisX(2); };
     BUTXE->OnClick = [this](TMegaButton*) { WorkAxisX(3); };

@@ -298,6 +298,7 @@ public:
     QLabel* PressMessage = nullptr;
     QFrame* PanelIZNOS = nullptr;
     QWidget* TEMPT = nullptr;
+    TMegaButton* IZNOS_EXIT = nullptr;
     QLabel *TTEMP = nullptr, *TTEMP1 = nullptr, *TMASLO = nullptr, *TFILTR = nullptr,
            *NORMA = nullptr;
     QTimer* Timer3 = nullptr;
@@ -571,6 +572,8 @@ private:
     // Sends a SetValue code; why the unit did not take it, or "".
     std::string SendToUnit(int channel, int code);
     void ShowManualRates();
+    // The work plot's "A" shows whether the plot scales itself.
+    void ShowWorkAutoscale();
     void StationPanelClick();
     float RefreshStation();
     void WarnOilTemperature();
@@ -736,6 +739,9 @@ private:
     int correctionRow_ = -1;
     int lastAmbientSeen_ = 0;
     bool unitSilentReported_ = false;
+    // A test run here has its time fixed by the calculation that ends it;
+    // an opened test keeps the time it was saved with.
+    bool testTimeDue_ = false;
     std::string methodText_;
 
     // Declared last: the engine goes before anything it could reach.

@@ -293,6 +293,7 @@ int TFBase::StartBlock(int code) {
     // One number per test: a ПУСК while the test runs, or the work-mode
     // button, starts none.
     if (work_ && work_->State() != C_Work::kRunning) {
+        testTimeDue_ = true;
         ++work_->Config().iNOMPROT;
         WriteProtocolNumber();
     }
@@ -307,6 +308,8 @@ int TFBase::StopBlock(int code) {
     SetButtonDown(BUT_STOP, true);
     Command(243);
     Command(48);
+    // The stop's calculation fixed the test's time; later ones keep it.
+    testTimeDue_ = false;
     return code;
 }
 
@@ -415,7 +418,13 @@ int TFBase::CompressionZoneBlock(int code) {
 
 int TFBase::ComputeBlock(int code) {
     C_Parametr* m = work_ ? work_->Methods().Current() : nullptr;
-    if (m != nullptr && m->IndexOf("sTI") >= 0)
-        m->SetFromText(m->IndexOf("sTI"), platform::TimeText(deps_.clock->Now()));
+    const int at = m != nullptr ? m->IndexOf("sTI") : -1;
+    if (at < 0 || !testTimeDue_) return code;
+    m->SetFromText(at, platform::TimeText(deps_.clock->Now()));
+    // The lists show what the protocol prints.
+    for (int group = 0; group < C_GostWorks::kLists; ++group)
+        if (m->InGroup(at, group)) work_->Methods().RefreshList(group);
+    // A calculation during the run is not the test's end.
+    if (work_->State() != C_Work::kRunning) testTimeDue_ = false;
     return code;
 }

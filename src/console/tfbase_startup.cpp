@@ -238,8 +238,9 @@ void TFBase::OpenCommandLineFile() {
 // screen, then the result screen.
 void TFBase::ShowLoadedTest() {
     const C_GostWorks& methods = work_->Methods();
-    // The file's readings replace what was taken here.
+    // The file's readings replace what was taken here, its time too.
     poverkaTaken_.clear();
+    testTimeDue_ = false;
     console::SetButtonDown(TENZ_ON, methods.Extensometer() != 0);
     ReloadMethodLists();
     ObrazecList->setCurrentIndex(methods.SampleType() < ObrazecList->count() ? methods.SampleType()

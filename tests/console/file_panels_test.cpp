@@ -450,6 +450,52 @@ TEST_F(FilePanels, OpeningASavedTestRestoresItsChoicesAndShowsItsCurve) {
     EXPECT_GT(curve, 100);
 }
 
+// "Время" on the set-up list is what the protocol prints: the time the test
+// stopped, kept by later calculations, and an opened test's own.
+TEST_F(FilePanels, TimeOnTheListIsTheTestsOwnAfterARunAndAnOpen) {
+    ChooseMethod("ГОСТ 1497", 0, false);
+    auto* list = rig.Find<console::ParamList>("ListPodgotov");
+    auto shown = [&] {
+        for (int r = 0; r < list->rowCount(); ++r)
+            if (list->item(r, 0)->text() == QString::fromUtf8("Время")) return list->ValueAt(r);
+        return std::string("no row");
+    };
+    auto printed = [&] {
+        const C_Parametr* m = rig.window->Work()->Methods().Current();
+        return m->ValueToText(m->IndexOf("sTI"));
+    };
+    rig.clock.now = {2024, 3, 5, 14, 7, 9};
+    RunTest();
+    EXPECT_EQ(shown(), "14:07:09");
+    EXPECT_EQ(printed(), "14:07:09");
+    rig.window->Command(33);
+    rig.Click("SAVE_DIALOG");
+    const std::string file = MethodFolder("ГОСТ 1497") + "/Протокол № 1 от 05.03.2024.ipc";
+    ASSERT_TRUE(fs::exists(file));
+
+    // РАСЧЕТ later computes again; the test's time stays.
+    rig.clock.now = {2024, 3, 5, 15, 30, 0};
+    rig.Click("MODE_RESULT");
+    EXPECT_EQ(shown(), "14:07:09");
+    EXPECT_EQ(printed(), "14:07:09");
+
+    rig.clock.now = {2024, 3, 5, 16, 0, 0};
+    RunTest();
+    EXPECT_EQ(shown(), "16:00:00");
+    EXPECT_EQ(printed(), "16:00:00");
+
+    rig.window->Command(34);
+    auto* files = rig.Find<QListView>("FileListBox1");
+    Tap(files, WaitForRow(files, file));
+    rig.Click("OPENFILE_BUT");
+    ASSERT_TRUE(rig.Find<QWidget>("OPENFILE_PANEL")->isHidden());
+    EXPECT_EQ(shown(), "14:07:09");
+    rig.clock.now = {2024, 3, 5, 17, 0, 0};
+    rig.Click("MODE_RESULT");
+    EXPECT_EQ(shown(), "14:07:09");
+    EXPECT_EQ(printed(), "14:07:09");
+}
+
 TEST_F(FilePanels, OpenWithNothingChosenOrAnUnreadableFileKeepsThePanel) {
     const std::string folder = MethodFolder("ГОСТ 1497");
     fs::create_directories(folder);

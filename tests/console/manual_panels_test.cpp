@@ -417,7 +417,7 @@ TEST(HydraulicStation, OilAtTheLimitTurnsRedAndWarnsJustBelowNeither) {
         const char* text;
         bool hot;
     };
-    const Case cases[] = {{65.0f, "65,0 C°", true}, {64.9f, "64,9 C°", false}};
+    const Case cases[] = {{65.0f, "65,0 °C", true}, {64.9f, "64,9 °C", false}};
     for (const Case& c : cases) {
         StationRig rig;
         rig.Start();
@@ -427,7 +427,7 @@ TEST(HydraulicStation, OilAtTheLimitTurnsRedAndWarnsJustBelowNeither) {
         EXPECT_EQ(rig.Label("TTEMP1")->text(), c.text);
         EXPECT_EQ(Reddish(TextColour(rig.Label("TTEMP1"))), c.hot) << c.oil;
         EXPECT_EQ(Greenish(TextColour(rig.Label("TTEMP1"))), !c.hot) << c.oil;
-        EXPECT_EQ(rig.Label("TTEMP")->text(), "23,5 C°");
+        EXPECT_EQ(rig.Label("TTEMP")->text(), "23,5 °C");
         EXPECT_EQ(rig.window->MessageText(),
                   c.hot ? "ВНИМАНИЕ!!! Превышен допустимый предел температуры масла!" : "")
             << c.oil;
@@ -533,6 +533,21 @@ TEST(HydraulicStation, MenuShowsThePanelCentredAndItsTitleHidesIt) {
     rig.Click("MegaButton45");
     rig.Click("MegaButton45");
     EXPECT_FALSE(panel->isVisible());
+}
+
+TEST(HydraulicStation, CloseButtonHidesThePanel) {
+    ConsoleRig rig;
+    Ready(rig);
+    auto* panel = rig.Find<QWidget>("PanelIZNOS");
+    rig.Click("MegaButton45");
+    ASSERT_TRUE(panel->isVisible());
+    auto* close = rig.Find<QWidget>("IZNOS_EXIT");
+    EXPECT_TRUE(close->isVisible());
+    EXPECT_TRUE(panel->rect().contains(QRect(close->mapTo(panel, QPoint(0, 0)), close->size())));
+    rig.Click("IZNOS_EXIT");
+    EXPECT_FALSE(panel->isVisible());
+    rig.Click("MegaButton45");
+    EXPECT_TRUE(panel->isVisible());
 }
 
 // A warning every 10 s while the oil stays hot: one copy, never over a

@@ -97,4 +97,35 @@ TEST(Messager, UnitThatStopsAnsweringIsReportedOnceAndPollingGoesOn) {
     EXPECT_EQ(window.MessageText(), "УСТРОЙСТВО СНЯТИЯ ДАННЫХ НЕ ОТВЕЧАЕТ!");
 }
 
+// The report goes when the unit answers again, unless another message has
+// taken its place; the screens behind it are usable again.
+TEST(Messager, SilenceReportGoesWhenTheUnitAnswersAgain) {
+    const std::string silent = "УСТРОЙСТВО СНЯТИЯ ДАННЫХ НЕ ОТВЕЧАЕТ!";
+    struct Case {
+        const char* over;  // shown over the report while the unit is silent
+        std::string left;  // shown once the unit answers
+    };
+    const Case cases[] = {{nullptr, ""}, {"ИСПЫТАНИЕ ОСТАНОВЛЕНО", "ИСПЫТАНИЕ ОСТАНОВЛЕНО"}};
+    for (const Case& c : cases) {
+        ConsoleRig rig;
+        rig.Start();
+        rig.StopPolling();
+        if (!rig.window->MessageText().empty()) rig.Click("Butt_OK");
+        rig.unit->answering = false;
+        rig.window->Timer5Timer();
+        ASSERT_EQ(rig.window->MessageText(), silent);
+        if (c.over != nullptr) rig.window->ShowMes(c.over, 1, 0);
+        rig.window->Timer4Timer();
+        rig.unit->answering = true;
+        rig.window->Timer5Timer();
+        EXPECT_EQ(rig.window->MessageText(), c.left) << c.left;
+        EXPECT_EQ(rig.Find<QWidget>("BaseTab")->isEnabled(), c.left.empty());
+        // Silent again: reported again.
+        if (!c.left.empty()) rig.Click("Butt_OK");
+        rig.unit->answering = false;
+        rig.window->Timer5Timer();
+        EXPECT_EQ(rig.window->MessageText(), silent);
+    }
+}
+
 }  // namespace

@@ -14,6 +14,7 @@
 #include "console/paramlist.h"
 #include "console_rig.h"
 #include "controls/cgrafic.h"
+#include "controls/megabutton.h"
 #include "controls/megadatchik.h"
 #include "controls/symbolfont.h"
 #include "support/test_output.h"
@@ -187,6 +188,38 @@ TEST_F(SetupScreen, TestTimeShowsAsHoursMinutesSeconds) {
     work.SetSampleTime(work.TimeOrigin() + 3725.0);
     rig.window->Timer1Timer();
     EXPECT_EQ(rig.Find<TMegaDatchik>("DatTime")->ValueText(0), "01:02:05");
+}
+
+// A tap on the live plot pans it and so ends its autoscale: "A" shows that,
+// and it or a double tap brings the autoscale back.
+TEST(WorkPlot, AutoscaleButtonShowsWhetherThePlotScalesItselfAndRestoresIt) {
+    ConsoleRig rig;
+    rig.Start();
+    if (!rig.window->MessageText().empty()) rig.Click("Butt_OK");
+    rig.StopPolling();
+    rig.window->Command(242);
+    ASSERT_EQ(rig.Find<QStackedWidget>("BaseTab")->currentIndex(), 0);
+    auto* plot = rig.Find<CGrafic>("WorkPlotter");
+    auto* autoscale = rig.Find<TMegaButton>("PLOT_3");
+    EXPECT_TRUE(autoscale->Down);
+    const QPoint middle = plot->rect().center();
+
+    QTest::mouseClick(plot, Qt::LeftButton, {}, middle);
+    rig.window->Timer1Timer();
+    EXPECT_FALSE(plot->autoscale);
+    EXPECT_FALSE(autoscale->Down);
+    rig.Click("PLOT_3");
+    EXPECT_TRUE(plot->autoscale);
+    EXPECT_TRUE(autoscale->Down);
+
+    QTest::mouseClick(plot, Qt::LeftButton, {}, middle);
+    rig.window->Timer1Timer();
+    ASSERT_FALSE(autoscale->Down);
+    QTest::mouseDClick(plot, Qt::LeftButton, {}, middle);
+    rig.window->Timer1Timer();
+    EXPECT_TRUE(autoscale->Down);
+    plot->DrawGrid();
+    EXPECT_TRUE(plot->autoscale);
 }
 
 TEST_F(SetupScreen, ExtensometerIsNeverOnBothResultAxes) {
