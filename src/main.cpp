@@ -3,9 +3,11 @@
 
 #include <QApplication>
 
+#include <cstdio>
 #include <memory>
 #include <string>
 
+#include "console/qt_russian.h"
 #include "console/tfbase.h"
 #include "link/dev_quelm.h"
 #include "link/stationlinks.h"
@@ -17,6 +19,9 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    if (console::InstallQtRussian(app) == nullptr)
+        std::fprintf(stderr,
+                     "Qt's Russian translations are missing: its dialogs stay in English\n");
     platform::SetDecimalSeparator(platform::DecimalSeparatorFromEnvironment());
 
     // Made when the window's start-up asks for the unit; they outlive it.

@@ -1,6 +1,5 @@
 #include "console/eventpump.h"
 
-#include <QMessageBox>
 #include <QMetaObject>
 
 #include "console/tfbase.h"
@@ -14,9 +13,12 @@ void QueuedEvents::post(int code) {
         window, [window, code] { window->Command(code); }, Qt::QueuedConnection);
 }
 
-void MessageBoxSink::ShowMessage(const std::string& caption, const std::string& text) {
-    QMessageBox::warning(parent_.data(), QString::fromStdString(caption),
-                         QString::fromStdString(text));
+void MessagePanelSink::ShowMessage(const std::string& /*caption*/, const std::string& text) {
+    TFBase* window = window_.data();
+    if (window == nullptr) return;
+    // Direct on the window's thread; from any other thread, queued to it.
+    QMetaObject::invokeMethod(
+        window, [window, text] { window->ShowFileMessage(text); }, Qt::AutoConnection);
 }
 
 }  // namespace console

@@ -22,14 +22,15 @@ private:
     QPointer<TFBase> window_;
 };
 
-// File errors in a modal box captioned as given.
-class MessageBoxSink final : public platform::MessageSink {
+// File errors on the window's message panel; the caption is dropped, the
+// text says what happened. One arriving after the window is gone is dropped.
+class MessagePanelSink final : public platform::MessageSink {
 public:
-    explicit MessageBoxSink(QWidget* parent) : parent_(parent) {}
+    explicit MessagePanelSink(TFBase* window) : window_(window) {}
     void ShowMessage(const std::string& caption, const std::string& text) override;
 
 private:
-    QPointer<QWidget> parent_;
+    QPointer<TFBase> window_;
 };
 
 }  // namespace console

@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QStackedWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "console/look.h"
@@ -43,6 +44,10 @@ void TFBase::BuildMessager() {
 }
 
 void TFBase::ShowMes(const std::string& text, int kind, int code) {
+    // A file error that another message would replace comes back after it.
+    if (fileMessageShown_ && !Messager->isHidden())
+        fileMessages_.push_front(MesText->text().toStdString());
+    fileMessageShown_ = false;
     MesText->setText(QString::fromStdString(text));
     Butt_YES->setVisible(kind == 0);
     Butt_NO->setVisible(kind == 0);
@@ -57,6 +62,25 @@ void TFBase::ShowMes(const std::string& text, int kind, int code) {
 void TFBase::CloseMes() {
     Messager->hide();
     EnableScreensAfterMessage();
+    fileMessageShown_ = false;
+    // After what the answer runs, which may show a message of its own.
+    if (!fileMessages_.empty()) {
+        QTimer::singleShot(0, this, [this] {
+            if (!Messager->isHidden() || fileMessages_.empty()) return;
+            const std::string next = std::move(fileMessages_.front());
+            fileMessages_.pop_front();
+            ShowFileMessage(next);
+        });
+    }
+}
+
+void TFBase::ShowFileMessage(const std::string& text) {
+    if (!Messager->isHidden()) {
+        fileMessages_.push_back(text);
+        return;
+    }
+    ShowMes(text, 1, 0);
+    fileMessageShown_ = true;
 }
 
 std::string TFBase::MessageText() const {

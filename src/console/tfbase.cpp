@@ -55,7 +55,7 @@ TFBase::TFBase(console::ConsoleDeps deps, QWidget* parent)
         deps_.random = ownRandom_.get();
     }
     if (deps_.messages == nullptr) {
-        ownMessages_ = std::make_unique<console::MessageBoxSink>(this);
+        ownMessages_ = std::make_unique<console::MessagePanelSink>(this);
         deps_.messages = ownMessages_.get();
     }
     ini_ = std::make_unique<TConfigINI>(deps_.programFolder);

@@ -3,6 +3,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <initializer_list>
 #include <memory>
@@ -116,6 +117,9 @@ public:
     // continuation code runs through Command with the answer stored first.
     void ShowMes(const std::string& text, int kind, int code);
     void CloseMes();
+    // A file error for the operator: on the message panel with OK, or after
+    // the message shown now, so no message covers or replaces another.
+    void ShowFileMessage(const std::string& text);
     int Answer() const { return answer_; }
 
     // Engine state for the operator's eyes and for tests.
@@ -724,6 +728,8 @@ private:
 
     int answer_ = 0;
     int continuation_ = 0;
+    std::deque<std::string> fileMessages_;  // waiting for the panel
+    bool fileMessageShown_ = false;
     // Widgets a message disabled while a test ran (the stop button stays).
     std::vector<QWidget*> disabledByMessage_;
     bool closeOnAnswer_ = false;

@@ -4,14 +4,60 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
 #include "platform/cp1251.h"
+#include "platform/plural.h"
 
 namespace {
 
 const char kCaption[] = "Ошибка";
+const char kNothingLoaded[] = "Из файла ничего не загружено.";
+// Not an errno: a string too long for the file's length field.
+constexpr int kTooLong = -1;
+
+std::string Bytes(uint64_t n) {
+    return platform::CountOf(n, "байт", "байта", "байт");
+}
+
+// Why a file cannot be read, in the operator's words.
+const char* ReadReason(int err) {
+    switch (err) {
+        case ENOENT:
+        case ENOTDIR:
+            return "Такого файла нет.";
+        case EACCES:
+        case EPERM:
+            return "Нет прав на чтение этого файла.";
+        case EISDIR:
+            return "Это папка, а не файл.";
+        default:
+            return "Файл не читается.";
+    }
+}
+
+// Why a file cannot be written, in the operator's words.
+const char* WriteReason(int err) {
+    switch (err) {
+        case ENOSPC:
+        case EDQUOT:
+            return "На диске нет места.";
+        case EACCES:
+        case EPERM:
+            return "Нет прав на запись в эту папку.";
+        case EROFS:
+            return "Диск защищён от записи.";
+        case ENOENT:
+        case ENOTDIR:
+            return "Такой папки нет.";
+        case kTooLong:
+            return "Текст слишком длинный для файла.";
+        default:
+            return "Запись на диск не удалась.";
+    }
+}
 
 }  // namespace
 
@@ -45,14 +91,20 @@ void Archive::Begin(const std::string& fileName, bool read) {
 bool Archive::Open(const std::string& fileName, bool read) {
     Begin(fileName, read);
     if (read) {
+        errno = 0;
         if (!file_.OpenRead(fileName)) {
-            Show("Файл '" + fileName + "' не может быть открыт");
+            const int err = errno;
+            Show("Файл '" + fileName + "' не может быть открыт\n" + ReadReason(err) + " " +
+                 kNothingLoaded);
             return false;
         }
         size_ = file_.Size().value_or(0);
-    } else if (!file_.Create(fileName)) {
-        Show("Файл '" + fileName + "' не может быть создан");
-        return false;
+    } else {
+        errno = 0;
+        if (!file_.Create(fileName)) {
+            ReportNotCreated(errno);
+            return false;
+        }
     }
     isOpen_ = true;
     return true;
@@ -67,14 +119,16 @@ bool Archive::OpenForLoad(const std::string& fileName) {
 bool Archive::OpenForSave(const std::string& fileName) {
     Begin(fileName, false);
     const std::string temp = platform::TemporaryPathFor(fileName);
+    replacing_ = true;
+    errno = 0;
     if (!file_.Create(temp)) {
-        Show("Файл '" + fileName + "' не может быть создан");
+        ReportNotCreated(errno);
+        replacing_ = false;
         return false;
     }
     // The new file keeps the permissions of the one it replaces.
     struct stat old {};
     if (::stat(fileName.c_str(), &old) == 0) file_.SetMode(old.st_mode & 07777);
-    replacing_ = true;
     tempName_ = temp;
     isOpen_ = true;
     return true;
@@ -90,8 +144,9 @@ bool Archive::Close() {
         // A file whose writing stopped early gets no trailer, so no reader takes
         // it for complete. The trailer itself stays out of the CRC.
         if (!writeFailed_) {
+            errno = 0;
             const size_t done = file_.Write(trailer, sizeof trailer);
-            if (done < sizeof trailer) ReportShortWrite(sizeof trailer);
+            if (done < sizeof trailer) ReportShortWrite(sizeof trailer, errno);
             crcOk_ = done == sizeof trailer;
         }
         if (replacing_) {
@@ -127,15 +182,17 @@ bool Archive::FinishSave() {
     }
     // On disk before the rename, or a crash could leave an empty file in
     // place of the old one.
+    errno = 0;
     const bool synced = file_.Sync();
-    const bool closed = file_.Close();
+    const bool closed = synced && file_.Close();
     if (synced && closed && platform::ReplaceFile(tempName_, fileName_)) {
         replacing_ = false;
         return true;
     }
+    const int err = errno;
+    ReportNotCreated(err);
     DiscardSave();
     writeFailed_ = true;
-    Show("Файл '" + fileName_ + "' не может быть создан");
     return false;
 }
 
@@ -162,7 +219,8 @@ bool Archive::Require(uint64_t n) {
 void Archive::ReportDamaged() {
     if (readFailed_ || writeFailed_) return;
     readFailed_ = true;
-    Show("Файл '" + fileName_ + "' повреждён");
+    Show("Файл '" + fileName_ + "' повреждён\nОн испорчен или записан другой программой. " +
+         kNothingLoaded);
 }
 
 void Archive::Fold(const void* data, size_t n) {
@@ -199,9 +257,11 @@ size_t Archive::Read(void* buffer, size_t n) {
 
 size_t Archive::Write(const void* buffer, size_t n) {
     if (n == 0 || !isOpen_ || writeFailed_) return 0;
+    errno = 0;
     const size_t done = file_.Write(buffer, n);
+    const int err = errno;
     Fold(buffer, n);
-    if (done < n) ReportShortWrite(n);
+    if (done < n) ReportShortWrite(n, err);
     return done;
 }
 
@@ -244,7 +304,7 @@ size_t Archive::WriteString(std::string_view text) {
     const size_t stored = bytes.size() + 1;
     if (bytes.size() > kMaxStringBytes) {
         // Writing it cut short would shift every later field of the file.
-        ReportShortWrite(2 + stored);
+        ReportShortWrite(2 + stored, kTooLong);
         return 0;
     }
     std::string record;
@@ -263,12 +323,26 @@ size_t Archive::WriteText(std::string_view text) {
 
 void Archive::ReportShortRead(uint64_t asked) {
     readFailed_ = true;
-    Show("Невозможно прочесть " + std::to_string(asked) + " байт из файла");
+    Show("Невозможно прочесть " + Bytes(asked) + " из файла '" + fileName_ +
+         "'\nФайл повреждён или записан не до конца. " + kNothingLoaded);
 }
 
-void Archive::ReportShortWrite(uint64_t asked) {
+void Archive::ReportShortWrite(uint64_t asked, int err) {
     writeFailed_ = true;
-    Show("Невозможно записать " + std::to_string(asked) + " байт в файл");
+    Show("Невозможно записать " + Bytes(asked) + " в файл '" + fileName_ + "'\n" +
+         WriteReason(err) + " " + WhatWasKept());
+}
+
+void Archive::ReportNotCreated(int err) {
+    Show("Файл '" + fileName_ + "' не может быть создан\n" + WriteReason(err) + " " +
+         WhatWasKept());
+}
+
+std::string Archive::WhatWasKept() const {
+    // A save goes to a temporary file first, so the one it replaces is untouched.
+    if (replacing_ && platform::FileExists(fileName_)) return "Прежний файл остался без изменений.";
+    if (replacing_ || !isOpen_) return "Файл не сохранён.";
+    return "Файл записан не полностью.";
 }
 
 void Archive::Show(const std::string& text) {

@@ -124,7 +124,10 @@ private:
     bool FinishSave();
     void DiscardSave();
     void ReportShortRead(uint64_t asked);
-    void ReportShortWrite(uint64_t asked);
+    // err: the errno of the failed call.
+    void ReportShortWrite(uint64_t asked, int err);
+    void ReportNotCreated(int err);
+    std::string WhatWasKept() const;
     void Show(const std::string& text);
 
     platform::MessageSink& sink_;

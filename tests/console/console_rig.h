@@ -65,7 +65,7 @@ public:
         deps.commandLineFile = commandLineFile;
         deps.clock = &clock;
         deps.random = &random;
-        deps.messages = &fileErrors;
+        if (!windowMessages) deps.messages = &fileErrors;
         deps.power = &power;
         if (withUnit) {
             deps.makeUnit = [this](const console::UnitWiring& w) {
@@ -123,6 +123,7 @@ public:
     FakeClock clock;
     ScriptedRandom random;
     RecordingSink fileErrors;
+    bool windowMessages = false;  // true: file errors go to the window's own message panel
     FakePower power;
     FakeUnit* unit = nullptr;
     std::unique_ptr<TFBase> window;

@@ -9,12 +9,17 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QStackedWidget>
+#include <QTranslator>
 #include <QTreeView>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -22,6 +27,7 @@
 
 #include "console/panel_files.h"
 #include "console/paramlist.h"
+#include "console/qt_russian.h"
 #include "console_rig.h"
 #include "controls/cgrafic.h"
 #include "controls/cotchet.h"
@@ -515,6 +521,61 @@ TEST_F(FilePanels, OpenWithNothingChosenOrAnUnreadableFileKeepsThePanel) {
     EXPECT_TRUE(rig.dispatched.empty());
     rig.Click("OTMENA_BUT");
     EXPECT_TRUE(rig.Find<QWidget>("OPENFILE_PANEL")->isHidden());
+}
+
+// The window's own sink: file errors reach the message panel, not a box.
+class FilePanelsOwnMessages : public FilePanels {
+protected:
+    void SetUp() override {
+        rig.windowMessages = true;
+        FilePanels::SetUp();
+    }
+};
+
+TEST_F(FilePanelsOwnMessages, ADamagedFileIsNamedOnTheMessagePanel) {
+    const std::string folder = MethodFolder("ГОСТ 1497");
+    fs::create_directories(folder);
+    const std::string path = folder + "/битый.ipc";
+    std::ofstream(path) << "not a test";
+    ChooseMethod("ГОСТ 1497", 0, false);
+    rig.window->Command(34);
+    auto* files = rig.Find<QListView>("FileListBox1");
+    Tap(files, WaitForRow(files, path));
+    rig.Click("OPENFILE_BUT");
+
+    // "no" read as a little-endian length asks for 28526 bytes of a 10-byte file.
+    EXPECT_EQ(rig.window->MessageText(),
+              "Невозможно прочесть 28526 байт из файла '" + path +
+                  "'\nФайл повреждён или записан не до конца. Из файла ничего не загружено.");
+    EXPECT_FALSE(rig.Find<QWidget>("Butt_OK")->isHidden());
+    for (QWidget* w : QApplication::topLevelWidgets())
+        EXPECT_TRUE(w == rig.window.get() || w->isHidden()) << w->metaObject()->className();
+    SavePicture(rig.window.get(), "file_error_on_message_panel.png");
+    rig.Click("Butt_OK");
+    EXPECT_TRUE(rig.window->MessageText().empty());
+    EXPECT_FALSE(rig.Find<QWidget>("OPENFILE_PANEL")->isHidden());
+}
+
+TEST(QtRussian, ThePrintDialogSpeaksRussian) {
+    QTranslator* russian = console::InstallQtRussian(*QCoreApplication::instance());
+    ASSERT_NE(russian, nullptr) << "Qt's translations (qt6-translations-l10n) are not installed";
+    {
+        QPrinter printer;
+        QPrintDialog dialog(&printer);
+        dialog.resize(1024, 700);
+        dialog.show();
+        QApplication::processEvents();
+        std::vector<std::string> buttons;
+        for (auto* b : dialog.findChildren<QPushButton*>())
+            if (b->isVisible()) buttons.push_back(b->text().toStdString());
+        dialog.grab().save(QString::fromStdString(
+            (testsupport::TestOutputFolder() / "print_dialog.png").string()));
+        EXPECT_EQ(dialog.windowTitle().toStdString(), "Печать");
+        EXPECT_NE(std::find(buttons.begin(), buttons.end(), "Отмена"), buttons.end());
+        dialog.reject();
+    }
+    QCoreApplication::removeTranslator(russian);
+    delete russian;
 }
 
 TEST_F(FilePanels, TheJournalStartsOnlyWhenInstalledBesideTheStation) {

@@ -1,5 +1,6 @@
 // The message panel: its answers, and the stop button while a test runs.
 
+#include <QApplication>
 #include <QStackedWidget>
 
 #include <gtest/gtest.h>
@@ -47,6 +48,54 @@ TEST(Messager, StopButtonStaysUsableWhileATestRuns) {
     rig.Click("Butt_OK");
     EXPECT_TRUE(start->isEnabled());
     EXPECT_TRUE(rig.Find<QWidget>("Mirandex")->isEnabled());
+}
+
+// File errors wait for the message shown before them and come back when a
+// message of the program's own would replace them; none is lost or stacked.
+TEST(Messager, FileErrorsQueueBehindTheMessageShownAndNoneIsLost) {
+    ConsoleRig rig;
+    rig.windowMessages = true;
+    rig.Start();
+    rig.Click("Butt_OK");
+    ASSERT_TRUE(rig.window->MessageText().empty());
+
+    rig.window->ShowMes("Файл существует. Заменить?", 0, 0);
+    rig.window->ShowFileMessage("первая");
+    rig.window->ShowFileMessage("вторая");
+    EXPECT_EQ(rig.window->MessageText(), "Файл существует. Заменить?");
+
+    rig.Click("Butt_NO");
+    ConsoleRig::Drain();
+    EXPECT_EQ(rig.window->MessageText(), "первая");
+    EXPECT_FALSE(rig.Find<QWidget>("Butt_OK")->isHidden());
+
+    // The program's own message takes the panel; the file error waits.
+    rig.window->ShowMes("своё", 1, 0);
+    rig.Click("Butt_OK");
+    ConsoleRig::Drain();
+    EXPECT_EQ(rig.window->MessageText(), "первая");
+    rig.Click("Butt_OK");
+    ConsoleRig::Drain();
+    EXPECT_EQ(rig.window->MessageText(), "вторая");
+    rig.Click("Butt_OK");
+    ConsoleRig::Drain();
+    EXPECT_TRUE(rig.window->MessageText().empty());
+    EXPECT_TRUE(rig.Find<QWidget>("BaseTab")->isEnabled());
+    for (QWidget* w : QApplication::topLevelWidgets())
+        EXPECT_TRUE(w == rig.window.get() || w->isHidden()) << w->metaObject()->className();
+}
+
+TEST(Messager, AFileErrorDuringATestLeavesTheStopButtonInReach) {
+    ConsoleRig rig;
+    rig.windowMessages = true;
+    rig.Start();
+    rig.Click("Butt_OK");
+    rig.window->Command(1);
+    rig.window->ShowFileMessage("Файл 'x' не может быть создан");
+    EXPECT_EQ(rig.window->MessageText(), "Файл 'x' не может быть создан");
+    EXPECT_TRUE(rig.Find<QWidget>("BUT_STOP")->isEnabled());
+    rig.Click("BUT_STOP");
+    EXPECT_EQ(rig.window->Work()->State(), C_Work::kFinished);
 }
 
 // A unit that answers until told to fall silent.

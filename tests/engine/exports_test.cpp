@@ -225,7 +225,8 @@ TEST_F(ExportTest, FolderThatDoesNotExistIsReportedOnce) {
         const std::string path = Path(name);
         EXPECT_FALSE(name.ends_with("csv") ? work.ExportCsv(path) : work.ExportTxt(path));
         ASSERT_EQ(sink.messages.size(), 1u);
-        EXPECT_EQ(sink.messages[0].text, "Файл '" + path + "' не может быть создан");
+        EXPECT_EQ(sink.messages[0].text,
+                  "Файл '" + path + "' не может быть создан\nТакой папки нет. Файл не сохранён.");
     }
 }
 

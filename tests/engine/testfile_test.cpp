@@ -30,6 +30,14 @@
 
 namespace {
 
+// What the operator reads after the first line of a file message.
+const std::string kCutShort =
+    "\nФайл повреждён или записан не до конца. Из файла ничего не загружено.";
+const std::string kDamaged =
+    "\nОн испорчен или записан другой программой. Из файла ничего не загружено.";
+const std::string kMissing = "\nТакого файла нет. Из файла ничего не загружено.";
+const std::string kNoFolder = "\nТакой папки нет. Файл не сохранён.";
+
 using testsupport::FileBytes;
 using testsupport::WithTrailer;
 
@@ -627,30 +635,34 @@ std::string Flipped(std::string bytes, size_t at) {
 
 std::vector<RefusedCase> RefusedCases() {
     const std::string good = WithTrailer(Tiny{}.Content());
-    const std::string damaged = "Файл '%s' повреждён";
+    const std::string damaged = "Файл '%s' повреждён" + kDamaged;
     auto tiny = [](auto change) {
         Tiny t;
         change(t);
         return WithTrailer(t.Content());
     };
     return {
-        {"missing file", "<none>", "Файл '%s' не может быть открыт"},
-        {"empty file", "", "Невозможно прочесть 2 байт из файла"},
-        {"cut in the header", good.substr(0, 5), "Невозможно прочесть 2 байт из файла"},
+        {"missing file", "<none>", "Файл '%s' не может быть открыт" + kMissing},
+        {"empty file", "", "Невозможно прочесть 2 байта из файла '%s'" + kCutShort},
+        {"cut in the header", good.substr(0, 5),
+         "Невозможно прочесть 2 байта из файла '%s'" + kCutShort},
         // 40 bytes: 36 before the would-be trailer, 21 of them after P.
-        {"cut in the records", good.substr(0, 40), "Невозможно прочесть 78 байт из файла"},
+        {"cut in the records", good.substr(0, 40),
+         "Невозможно прочесть 78 байт из файла '%s'" + kCutShort},
         // 150 bytes: channel 0's count is there, 12 of its 16 sample bytes.
-        {"cut in the samples", good.substr(0, 150), "Невозможно прочесть 16 байт из файла"},
-        {"no trailer", good.substr(0, good.size() - 4), "Невозможно прочесть 12 байт из файла"},
+        {"cut in the samples", good.substr(0, 150),
+         "Невозможно прочесть 16 байт из файла '%s'" + kCutShort},
+        {"no trailer", good.substr(0, good.size() - 4),
+         "Невозможно прочесть 12 байт из файла '%s'" + kCutShort},
         // The caption's length field (bytes 15 and 16) says 65535.
         {"string longer than the file", good.substr(0, 15) + Hex("FF FF") + good.substr(17),
-         "Невозможно прочесть 65535 байт из файла"},
+         "Невозможно прочесть 65535 байт из файла '%s'" + kCutShort},
         {"record count past the file", tiny([](Tiny& t) { t.records = "FF FF FF 7F"; }),
-         "Невозможно прочесть 167503724466 байт из файла"},
+         "Невозможно прочесть 167503724466 байт из файла '%s'" + kCutShort},
         {"sample count past the file", tiny([](Tiny& t) { t.channel0 = "00 00 00 40"; }),
-         "Невозможно прочесть 8589934592 байт из файла"},
+         "Невозможно прочесть 8589934592 байта из файла '%s'" + kCutShort},
         {"window count past the file", tiny([](Tiny& t) { t.windows = "E8 03 00 00"; }),
-         "Невозможно прочесть 24000 байт из файла"},
+         "Невозможно прочесть 24000 байт из файла '%s'" + kCutShort},
         {"negative sample count", tiny([](Tiny& t) { t.channel0 = "FF FF FF FF"; }), damaged},
         {"negative record count", tiny([](Tiny& t) { t.records = "FE FF FF FF"; }), damaged},
         {"unknown header", tiny([](Tiny& t) { t.header = "09 00 41 53 43 5F 56 32 2E 30 00"; }),
@@ -784,7 +796,7 @@ TEST_F(TestFileOddValues, RefusedWholeAndTheTemplateStaysAsItWas) {
         const std::string path = Written(c.change);
         sink.messages.clear();
         EXPECT_FALSE(work.LoadTestFile(path));
-        ExpectOneMessage("Файл '" + path + "' повреждён");
+        ExpectOneMessage("Файл '" + path + "' повреждён" + kDamaged);
         EXPECT_EQ(work.Methods().CurrentIndex(), kTension);
         EXPECT_EQ(AllLists(), lists);
         EXPECT_EQ(Dump(work.Buffer()), buffer);
@@ -821,7 +833,8 @@ TEST_F(TestFileSaveFails, OldFileSurvivesAndTheFailureIsReported) {
     C_Parametr& m = Method(0);
     ASSERT_TRUE(m.SetFromText(m.IndexOf("sTE"), std::string(70000, 'x')));
     EXPECT_FALSE(work.SaveTest(Path("t.ipc")));
-    ExpectOneMessage("Невозможно записать 70003 байт в файл");
+    ExpectOneMessage("Невозможно записать 70003 байта в файл '" + Path("t.ipc") +
+                     "'\nТекст слишком длинный для файла. Прежний файл остался без изменений.");
     EXPECT_EQ(FileBytes(Path("t.ipc")), old);
     EXPECT_EQ(FilesIn(folder.path()), std::set<std::string>{"t.ipc"});
 }
@@ -829,7 +842,7 @@ TEST_F(TestFileSaveFails, OldFileSurvivesAndTheFailureIsReported) {
 TEST_F(TestFileSaveFails, FolderThatDoesNotExist) {
     const std::string path = Path("missing/t.ipc");
     EXPECT_FALSE(work.SaveTest(path));
-    ExpectOneMessage("Файл '" + path + "' не может быть создан");
+    ExpectOneMessage("Файл '" + path + "' не может быть создан" + kNoFolder);
 }
 
 // --- Templates ---------------------------------------------------------------
@@ -912,11 +925,12 @@ TEST_F(TemplateFile, RefusedTemplateLeavesTheListAndReportsOnce) {
         std::string bytes;
         std::string message;
     } cases[] = {
-        {"missing", "<none>", "Файл '" + Path() + "' не может быть открыт"},
-        {"cut short", file.substr(0, 30), "Невозможно прочесть 68 байт из файла"},
-        {"bad checksum", Flipped(file, 20), "Файл '" + Path() + "' повреждён"},
+        {"missing", "<none>", "Файл '" + Path() + "' не может быть открыт" + kMissing},
+        {"cut short", file.substr(0, 30),
+         "Невозможно прочесть 68 байт из файла '" + Path() + "'" + kCutShort},
+        {"bad checksum", Flipped(file, 20), "Файл '" + Path() + "' повреждён" + kDamaged},
         {"other header", WithTrailer(Hex("09 00 41 53 43 5F 56 31 2E 31 00 00 00 00 00")),
-         "Файл '" + Path() + "' повреждён"},
+         "Файл '" + Path() + "' повреждён" + kDamaged},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -987,7 +1001,7 @@ TEST_F(TemplateFile, ValuesOutsideTheDeclarationsNeverEnterTheList) {
         } else {
             EXPECT_EQ(Dump(list), before);
             ASSERT_EQ(sink.messages.size(), 1u);
-            EXPECT_EQ(sink.messages[0].text, "Файл '" + Path() + "' повреждён");
+            EXPECT_EQ(sink.messages[0].text, "Файл '" + Path() + "' повреждён" + kDamaged);
         }
     }
 }
@@ -1026,8 +1040,8 @@ TEST_F(TemplateFile, FailedSaveKeepsTheOldTemplate) {
     MethodEnv nowhere{clock, random, &sink, folder.File("missing")};
     EXPECT_FALSE(SaveParams(list, nowhere, Name()));
     ASSERT_EQ(sink.messages.size(), 1u);
-    EXPECT_EQ(sink.messages[0].text,
-              "Файл '" + folder.File("missing") + "/" + Name() + "' не может быть создан");
+    EXPECT_EQ(sink.messages[0].text, "Файл '" + folder.File("missing") + "/" + Name() +
+                                         "' не может быть создан" + kNoFolder);
 }
 
 }  // namespace
