@@ -509,9 +509,10 @@ TEST_F(CGraficTest, LongCurvesDrawAsEverySegmentPixelForPixel) {
             const auto k = static_cast<size_t>(i);
             const double turn = std::sin(i * 12 * 3.14159265358979 / samples);
             const double x = c.cycles ? 3.0 + 3.0 * turn + 1e-6 * i : r.displacement[k];
-            const double y = c.cycles ? 8.0 * x + 5.0 * std::cos(i * 12 * 3.14159265358979 / samples) +
-                                            r.force[k] - std::round(r.force[k])
-                                      : r.force[k];
+            const double y = c.cycles
+                                 ? 8.0 * x + 5.0 * std::cos(i * 12 * 3.14159265358979 / samples) +
+                                       r.force[k] - std::round(r.force[k])
+                                 : r.force[k];
             Add(x, y);
         }
         plot.LineWidth = c.lineWidth;
