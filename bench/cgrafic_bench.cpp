@@ -1,12 +1,16 @@
 // The curve plot over a recorded tension test: the full redraw at ten
 // thousand to a million samples on a 1000 x 600 plot (the display period is
 // 100 ms, a redraw should stay under a frame of 16 ms), drawn by pixel column
-// and, for comparison, one segment per sample; and the live drawing of one
-// new sample while a test runs.
+// and, for comparison, one segment per sample; beside it one bare pass that
+// finds each pixel column's smallest and largest sample, which no redraw by
+// column can beat; and the live drawing of one new sample while a test runs.
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
+#include <vector>
 
 #include "controls/cgrafic.h"
 #include "model/cbuffer.h"
@@ -62,6 +66,42 @@ void BM_DrawGridEverySegment(benchmark::State& state) {
     DrawGrid(state, false);
 }
 
+// The same samples and view as BM_DrawGrid: each sample's pixel column, and
+// the smallest and largest Y of every column.
+void BM_MinMaxPass(benchmark::State& state) {
+    const int samples = static_cast<int>(state.range(0));
+    const Recording r = TensionTest(samples);
+    C_Buffer buffer;
+    Fill(buffer, r, r.Size());
+    CGrafic plot;
+    plot.resize(1000, 600);
+    plot.Init(&buffer, "L", "F", 2, 1);
+    plot.DrawGrid();  // the autoscaled view
+    const plot::View v = plot.view;
+    const double sx = v.plotWidth / v.spanX;
+    const double* xs = buffer.cans[2].samples.data();
+    const double* ys = buffer.cans[1].samples.data();
+    const auto n = static_cast<size_t>(buffer.GetCount(2));
+    const int columns = plot.width();
+    std::vector<double> low(static_cast<size_t>(columns));
+    std::vector<double> high(static_cast<size_t>(columns));
+    for (auto _ : state) {
+        std::fill(low.begin(), low.end(), std::numeric_limits<double>::infinity());
+        std::fill(high.begin(), high.end(), -std::numeric_limits<double>::infinity());
+        for (size_t i = 0; i < n; ++i) {
+            const int c = std::clamp(static_cast<int>((xs[i] - v.lowerX + v.panX) * sx + v.borderX),
+                                     0, columns - 1);
+            const auto k = static_cast<size_t>(c);
+            low[k] = std::min(low[k], ys[i]);
+            high[k] = std::max(high[k], ys[i]);
+        }
+        benchmark::DoNotOptimize(low.data());
+        benchmark::DoNotOptimize(high.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetComplexityN(samples);
+}
+
 // One sample more per call, into a buffer that already holds a tenth of a
 // million-sample test; the view has room for the rest of it.
 void BM_AddDraw(benchmark::State& state) {
@@ -96,6 +136,12 @@ void BM_AddDraw(benchmark::State& state) {
 }
 
 BENCHMARK(BM_DrawGrid)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oN);
+BENCHMARK(BM_MinMaxPass)
     ->Arg(10000)
     ->Arg(100000)
     ->Arg(1000000)

@@ -165,6 +165,8 @@ void CGrafic::DataLine(double x1, double y1, double x2, double y2) {
 
 void CGrafic::DrawGrid() {
     if (width() <= 0 || height() <= 0) return;
+    bool rescan = false;
+    bool stale = false;
     // A hidden control gets its resize event only when shown.
     if (target_ == nullptr && back_.size() != size()) SizeBackBuffer(width(), height());
     {
@@ -178,10 +180,27 @@ void CGrafic::DrawGrid() {
             autoscale = true;
             autoscaleRequest = false;
         }
+        // Autoscale takes the ranges rescanned. Where the curve's pass reads
+        // every sample of both channels it rescans them on the way, so a long
+        // test is read once, not three times: the view is set from the ranges
+        // the buffer keeps, and should the pass find them stale, the buffer
+        // takes the rescanned ones and the redraw is made again.
+        plot::Range keptX;
+        plot::Range keptY;
         if (buffer != nullptr && autoscale && buffer->GetCount(chanX) == buffer->GetCount(chanY)) {
-            const plot::Range x = plot::FiniteRange(*buffer, chanX);
-            const plot::Range y = multi ? plot::Range{MultiGetMin(), MultiGetMax()}
-                                        : plot::FiniteRange(*buffer, chanY);
+            const int count = buffer->GetCount(chanX);
+            const bool channels = chanX >= 0 && chanY >= 0 && chanX < buffer->GetCanCount() &&
+                                  chanY < buffer->GetCanCount();
+            if (channels && count > 0 && curves && !multi && !decimation) {
+                keptX = {buffer->GetMin(chanX), buffer->cans[static_cast<size_t>(chanX)].max};
+                keptY = {buffer->GetMin(chanY), buffer->cans[static_cast<size_t>(chanY)].max};
+                rescan = std::isfinite(keptX.min) && std::isfinite(keptX.max) &&
+                         std::isfinite(keptY.min) && std::isfinite(keptY.max);
+            }
+            const plot::Range x = rescan ? keptX : plot::FiniteRange(*buffer, chanX);
+            const plot::Range y = rescan  ? keptY
+                                  : multi ? plot::Range{MultiGetMin(), MultiGetMax()}
+                                          : plot::FiniteRange(*buffer, chanY);
             plot::Autoscale(view, x, y, {ProcGrid, XMin, XMinPred, XStart, YMin, YMinPred, YStart});
         }
         plot::SettleView(view);
@@ -233,10 +252,31 @@ void CGrafic::DrawGrid() {
         cv.SetPenWidth(LineWidth);
         tails_.clear();
         drawnUpTo_ = -1;
-        if (buffer != nullptr && curves) DrawCurves();
+        plot::Scanned scanned;
+        if (buffer != nullptr && curves) DrawCurves(rescan ? &scanned : nullptr);
+        if (rescan) {
+            // A zero's sign moves no pixel; any other difference does (a NaN
+            // differs from everything).
+            stale = !scanned.any || scanned.minX != keptX.min || scanned.maxX != keptX.max ||
+                    scanned.minY != keptY.min || scanned.maxY != keptY.max;
+            // Kept as C_Buffer::GetMax keeps what it rescans.
+            C_Buffer::SCan& cx = buffer->cans[static_cast<size_t>(chanX)];
+            C_Buffer::SCan& cy = buffer->cans[static_cast<size_t>(chanY)];
+            if (scanned.any) {
+                cx.min = scanned.minX;
+                cx.max = scanned.maxX;
+                cy.min = scanned.minY;
+                cy.max = scanned.maxY;
+            }
+        }
         if (CursorVis) DrawReadout();
         DrawOverCurves();
         drawn_ = true;
+    }
+    // Drawn to a view from stale ranges: again, now from the rescanned ones.
+    if (stale) {
+        DrawGrid();
+        return;
     }
     if (target_ == nullptr) update();
 }
@@ -277,7 +317,7 @@ void CGrafic::DrawGridLines() {
         cv.Line(Px(v.borderX), Px(y), back_.width(), Px(y));
 }
 
-void CGrafic::DrawCurves() {
+void CGrafic::DrawCurves(plot::Scanned* scan) {
     const int count = buffer->GetCount(chanX);
     int step = 1;
     if (decimation) step = std::max(1, buffer->GetCount(0) / std::max(1, back_.width()));
@@ -285,7 +325,7 @@ void CGrafic::DrawCurves() {
     if (!multi) {
         Tail tail{chanY, ColorGrafik};
         UsePen(ColorGrafik, PenStyle::Solid);
-        TraceChannel(drawnView_, chanY, 0, step, tail);
+        TraceChannel(drawnView_, chanY, 0, step, tail, scan);
         tails_.push_back(tail);
     } else {
         const int channels = std::min(buffer->GetCanCount(), static_cast<int>(visible.size()));
@@ -303,7 +343,8 @@ void CGrafic::DrawCurves() {
     }
 }
 
-QRect CGrafic::TraceChannel(const plot::View& m, int channel, int from, int step, Tail& tail) {
+QRect CGrafic::TraceChannel(const plot::View& m, int channel, int from, int step, Tail& tail,
+                            plot::Scanned* scan) {
     path_.Clear();
     plot::CurveTracer tracer(Clip(), envelope, path_);
     if (tail.has) tracer.Add(tail.px, tail.py);
@@ -314,18 +355,17 @@ QRect CGrafic::TraceChannel(const plot::View& m, int channel, int from, int step
     const bool both = has(chanX) && has(channel);
     const SampleStore& xs = both ? buffer->cans[static_cast<size_t>(chanX)].samples : kNone;
     const SampleStore& ys = both ? buffer->cans[static_cast<size_t>(channel)].samples : kNone;
-    // The mapping of View::LM_X and LM_Y, term for term, so that every sample
-    // lands on the pixel those give.
-    const double sx = m.plotWidth / plot::NonZero(m.spanX);
-    const double sy = m.plotHeight / plot::NonZero(m.spanY);
-    const int count = static_cast<int>(xs.size());
-    const int ny = static_cast<int>(ys.size());
-    for (int i = from; i < count; i += step) {
-        const double x = xs[static_cast<size_t>(i)];
-        const double y = i < ny ? ys[static_cast<size_t>(i)] : 0.0;
-        tracer.Add((x - m.lowerX + m.panX) * sx + m.borderX,
-                   m.height - ((y - m.lowerY + m.panY) * sy + m.borderY));
-    }
+    const plot::Mapping map{m.lowerX, m.panX, m.plotWidth / plot::NonZero(m.spanX),  m.borderX,
+                            m.lowerY, m.panY, m.plotHeight / plot::NonZero(m.spanY), m.borderY,
+                            m.height};
+    const size_t count = xs.size();
+    const size_t paired = std::min(count, ys.size());
+    const auto s = static_cast<size_t>(std::max(step, 1));
+    size_t i = static_cast<size_t>(std::max(from, 0));
+    if (i < paired) i = tracer.AddSamples(xs.data(), ys.data(), i, paired, s, map, scan);
+    // An X channel longer than the Y channel: the missing Y are 0.
+    for (; i < count; i += s)
+        tracer.Add(map.X(xs[i]), map.Y(0.0));
     tracer.Finish();
     tail.has = tracer.HasLast();
     tail.px = tracer.LastX();

@@ -181,10 +181,13 @@ private:
 
     void DrawPrintRects();
     void DrawGridLines();
-    void DrawCurves();
+    // With `scan`, the single curve's pass also rescans the ranges of both
+    // channels into it.
+    void DrawCurves(plot::Scanned* scan);
     // The curve of one channel against X from sample `from` on, with the
     // mapping of `mapping`, continuing `tail`; returns the pixel box drawn.
-    QRect TraceChannel(const plot::View& mapping, int channel, int from, int step, Tail& tail);
+    QRect TraceChannel(const plot::View& mapping, int channel, int from, int step, Tail& tail,
+                       plot::Scanned* scan = nullptr);
     QRect DrawPath();
     void DrawReadout();
     // What a full redraw draws over the curves: strips, numbers, frame,

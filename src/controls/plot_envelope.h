@@ -55,6 +55,34 @@ struct ClipRect {
 // magnitude away does not drown the position where the segment comes in.
 bool ClipSegment(const ClipRect& r, double& ax, double& ay, double& bx, double& by);
 
+// Data to pixel as View::LM_X and LM_Y reckon it, term for term, so that a
+// sample lands on the pixel those give.
+struct Mapping {
+    double lowerX = 0.0;
+    double panX = 0.0;
+    double scaleX = 1.0;  // plot width / X span
+    double borderX = 0.0;
+    double lowerY = 0.0;
+    double panY = 0.0;
+    double scaleY = 1.0;
+    double borderY = 0.0;
+    double height = 0.0;
+
+    double X(double x) const { return (x - lowerX + panX) * scaleX + borderX; }
+    double Y(double y) const { return height - ((y - lowerY + panY) * scaleY + borderY); }
+};
+
+// The smallest and largest of the samples passed, each the first of equal
+// ones, as C_Buffer::GetMax rescans them: started at the first sample (a NaN
+// there stays), later NaNs passed over.
+struct Scanned {
+    bool any = false;
+    double minX = 0.0;
+    double maxX = 0.0;
+    double minY = 0.0;
+    double maxY = 0.0;
+};
+
 class CurveTracer {
 public:
     // envelope off: every sample whose pixel differs from the last one drawn
@@ -87,6 +115,12 @@ public:
         }
         AddAny(px, py);
     }
+    // Samples from, from + step, ... below `to` of the two channels, mapped;
+    // the same as Add for each, with a pixel column's run kept in registers.
+    // Returns the first index at or past `to`. With `scan`, the ranges of
+    // all samples from `from` below `to` are rescanned into it on the way.
+    std::size_t AddSamples(const double* xs, const double* ys, std::size_t from, std::size_t to,
+                           std::size_t step, const Mapping& m, Scanned* scan = nullptr);
     void Break();
     // Writes out what the last pixel column still holds.
     void Finish();
@@ -97,6 +131,8 @@ public:
     double LastY() const { return prevY_; }
 
 private:
+    std::size_t Run(const double* xs, const double* ys, std::size_t from, std::size_t to,
+                    std::size_t step, const Mapping& m);
     void AddAny(double px, double py);
     void Start(Pixel p);
     void Feed(Pixel p);

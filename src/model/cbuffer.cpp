@@ -1,5 +1,6 @@
 #include "model/cbuffer.h"
 
+#include <algorithm>
 #include <utility>
 
 void C_Buffer::SetCanCount(int n) {
@@ -37,15 +38,34 @@ double C_Buffer::GetMax(int channel) {
         c.min = c.max = 0.0;
         return 0.0;
     }
-    double lo = c.samples.front();
-    double hi = lo;
-    for (double v : c.samples) {
-        if (v > hi) hi = v;
-        if (v < lo) lo = v;
+    // Every full redraw of a plot rescans: four ranges side by side keep the
+    // comparisons from waiting on one another. Each keeps the first of equal
+    // samples as one running range would, and a NaN first sample stays.
+    const double* v = c.samples.data();
+    const size_t n = c.samples.size();
+    double lo[4] = {v[0], v[0], v[0], v[0]};
+    double hi[4] = {v[0], v[0], v[0], v[0]};
+    size_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        for (size_t k = 0; k < 4; ++k) {
+            hi[k] = v[i + k] > hi[k] ? v[i + k] : hi[k];
+            lo[k] = v[i + k] < lo[k] ? v[i + k] : lo[k];
+        }
     }
-    c.min = lo;
-    c.max = hi;
-    return hi;
+    for (; i < n; ++i) {
+        hi[0] = v[i] > hi[0] ? v[i] : hi[0];
+        lo[0] = v[i] < lo[0] ? v[i] : lo[0];
+    }
+    for (size_t k = 1; k < 4; ++k) {
+        hi[0] = hi[k] > hi[0] ? hi[k] : hi[0];
+        lo[0] = lo[k] < lo[0] ? lo[k] : lo[0];
+    }
+    // Only a zero has two faces that compare equal: the first one seen wins.
+    if (hi[0] == 0.0) hi[0] = *std::find(v, v + n, 0.0);
+    if (lo[0] == 0.0) lo[0] = *std::find(v, v + n, 0.0);
+    c.min = lo[0];
+    c.max = hi[0];
+    return hi[0];
 }
 
 void C_Buffer::ClearCan(int channel) {

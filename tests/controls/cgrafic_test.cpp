@@ -483,6 +483,86 @@ TEST_F(CGraficTest, EnvelopeDrawsTheSameCurveAsEverySegment) {
     }
 }
 
+// Autoscaled, so the pass that draws the curve also rescans the ranges; many
+// samples to a pixel column, drawn by column and one segment per sample.
+TEST_F(CGraficTest, LongCurvesDrawAsEverySegmentPixelForPixel) {
+    const int samples = 200000;
+    const Specimen specimen{100.0, 50.0};
+    const Bilinear model;
+    Recording r = SampleOf(model, model.fractureStrain, samples, specimen);
+    AddForceNoise(r, 2.0, 3);
+    struct Case {
+        const char* name;
+        bool cycles;
+        int lineWidth;
+    };
+    const Case cases[] = {
+        {"loading", false, 0},
+        {"loading, wide pen", false, 3},
+        // Loading and unloading: X runs back and forth across every column.
+        {"cycles", true, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        buffer.ClearAll();
+        for (int i = 0; i < r.Size(); ++i) {
+            const auto k = static_cast<size_t>(i);
+            const double turn = std::sin(i * 12 * 3.14159265358979 / samples);
+            const double x = c.cycles ? 3.0 + 3.0 * turn + 1e-6 * i : r.displacement[k];
+            const double y = c.cycles
+                                 ? 8.0 * x + 5.0 * std::cos(i * 12 * 3.14159265358979 / samples) +
+                                       r.force[k] - std::round(r.force[k])
+                                 : r.force[k];
+            Add(x, y);
+        }
+        plot.LineWidth = c.lineWidth;
+        plot.autoscale = true;
+        plot.envelope = true;
+        plot.DrawGrid();
+        const QImage envelope = plot.Picture();
+        plot.envelope = false;
+        plot.DrawGrid();
+        const QImage every = plot.Picture();
+        int differ = 0;
+        int curve = 0;
+        for (int y = 0; y < every.height(); ++y) {
+            for (int x = 0; x < every.width(); ++x) {
+                differ += envelope.pixel(x, y) != every.pixel(x, y) ? 1 : 0;
+                curve += Is(every, x, y, kYellow) ? 1 : 0;
+            }
+        }
+        EXPECT_EQ(differ, 0);
+        EXPECT_GT(curve, 500);
+    }
+    plot.envelope = true;
+}
+
+// A method writes some channels in place: the ranges the buffer keeps can be
+// stale, and the autoscale still shows the samples as they are.
+TEST_F(CGraficTest, AutoscaleRescansRangesTheBufferKeptStale) {
+    for (bool decimation : {false, true}) {
+        SCOPED_TRACE(decimation ? "decimation" : "every sample");
+        buffer.ClearAll();
+        Straight(3000);  // 0 ... 7 mm, 0 ... 70 kN
+        plot.decimation = decimation;
+        plot.autoscale = true;
+        plot.DrawGrid();
+        const plot::View fresh = plot.view;
+        const QImage picture = plot.Picture();
+        buffer.cans[2].max = 100.0;
+        buffer.cans[1].min = -50.0;
+        redraws = 0;
+        plot.DrawGrid();
+        EXPECT_EQ(plot.view.upperX, fresh.upperX);
+        EXPECT_EQ(plot.view.lowerY, fresh.lowerY);
+        EXPECT_EQ(plot.Picture(), picture);
+        EXPECT_EQ(buffer.cans[2].max, 7.0);
+        EXPECT_EQ(buffer.GetMin(1), 0.0);
+        EXPECT_GE(redraws, 1);
+    }
+    plot.decimation = false;
+}
+
 // ----- what must not crash, hang or bend
 
 TEST_F(CGraficTest, NonNumbersAndFarSamplesKeepTheRedrawSound) {
