@@ -18,6 +18,17 @@ namespace {
 
 using namespace testsupport::curves;
 
+// A round 10 mm specimen to its fracture, with a little force noise.
+Recording NoisyTension(int samples) {
+    const float area = static_cast<float>(CircleArea(10.0));
+    const Specimen specimen{area, 5.65f * std::sqrt(area)};
+    const Bilinear curve;
+    Recording r = Sample([&](double e) { return curve.Stress(e); }, curve.fractureStrain, samples,
+                         specimen, 100);
+    AddForceNoise(r, 0.0005 * MaxOf(r.force), 1);
+    return r;
+}
+
 void BM_Calculate1497(benchmark::State& state) {
     const int samples = static_cast<int>(state.range(0));
     testsupport::TempFolder folder;
@@ -28,12 +39,7 @@ void BM_Calculate1497(benchmark::State& state) {
     buffer.SetCanCount(7);
     method.SetBuffer(&buffer);
 
-    const float area = static_cast<float>(CircleArea(10.0));
-    const Specimen specimen{area, 5.65f * std::sqrt(area)};
-    const Bilinear curve;
-    Recording r = Sample([&](double e) { return curve.Stress(e); }, curve.fractureStrain, samples,
-                         specimen, 100);
-    AddForceNoise(r, 0.0005 * MaxOf(r.force), 1);
+    const Recording r = NoisyTension(samples);
     // A repeat at every length: the first call, on fresh memory, is
     // BM_Calculate1497First.
     Record(r, buffer);
@@ -69,12 +75,7 @@ void BM_Calculate1497First(benchmark::State& state) {
     testsupport::ScriptedRandom random;
     C_Gost_1497 method(MethodEnv{clock, random, nullptr, folder.path()});
 
-    const float area = static_cast<float>(CircleArea(10.0));
-    const Specimen specimen{area, 5.65f * std::sqrt(area)};
-    const Bilinear curve;
-    Recording r = Sample([&](double e) { return curve.Stress(e); }, curve.fractureStrain, samples,
-                         specimen, 100);
-    AddForceNoise(r, 0.0005 * MaxOf(r.force), 1);
+    const Recording r = NoisyTension(samples);
 
     for (auto _ : state) {
         state.PauseTiming();

@@ -43,14 +43,20 @@ void Fill(C_Buffer& buffer, const Recording& r, int samples) {
     }
 }
 
-void DrawGrid(benchmark::State& state, bool envelope) {
-    const int samples = static_cast<int>(state.range(0));
-    const Recording r = TensionTest(samples);
-    C_Buffer buffer;
+// A whole tension test of the benchmark's length on a 1000 x 600 plot,
+// displacement against force.
+void ShowTest(benchmark::State& state, C_Buffer& buffer, CGrafic& plot) {
+    const Recording r = TensionTest(static_cast<int>(state.range(0)));
     Fill(buffer, r, r.Size());
-    CGrafic plot;
     plot.resize(1000, 600);
     plot.Init(&buffer, "L", "F", 2, 1);
+}
+
+void DrawGrid(benchmark::State& state, bool envelope) {
+    const int samples = static_cast<int>(state.range(0));
+    C_Buffer buffer;
+    CGrafic plot;
+    ShowTest(state, buffer, plot);
     plot.envelope = envelope;
     for (auto _ : state) {
         plot.DrawGrid();
@@ -70,12 +76,9 @@ void BM_DrawGridEverySegment(benchmark::State& state) {
 // the smallest and largest Y of every column.
 void BM_MinMaxPass(benchmark::State& state) {
     const int samples = static_cast<int>(state.range(0));
-    const Recording r = TensionTest(samples);
     C_Buffer buffer;
-    Fill(buffer, r, r.Size());
     CGrafic plot;
-    plot.resize(1000, 600);
-    plot.Init(&buffer, "L", "F", 2, 1);
+    ShowTest(state, buffer, plot);
     plot.DrawGrid();  // the autoscaled view
     const plot::View v = plot.view;
     const double sx = v.plotWidth / v.spanX;

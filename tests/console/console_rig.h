@@ -108,6 +108,21 @@ public:
         if (b != nullptr) QTest::mouseClick(b, Qt::LeftButton, {}, b->rect().center());
     }
 
+    // A tension curve as the fake unit reports it (a straight rise to 30 kN,
+    // then hardening), stopped as СТОП stops it.
+    void RecordTest(int samples = 301) {
+        C_Work& work = *window->Work();
+        window->Command(1);
+        for (int c = 1; c <= 3; ++c)
+            work.Channel(c).rawMode = true;
+        for (int i = 0; i < samples; ++i) {
+            const double l = 0.02 * i;
+            const double f = l < 1.0 ? 30.0 * l : 30.0 + 4.0 * (l - 1.0);
+            unit->Emit(0.1 * i, f, l);
+        }
+        window->Command(2);
+    }
+
     // Runs the codes the window posted to itself (the engine's events).
     static void Drain() {
         for (int i = 0; i < 5; ++i)

@@ -145,16 +145,7 @@ class ShownTest : public FloatingPanels {
 protected:
     // A recorded test, stopped as СТОП stops it.
     void RecordTest() {
-        C_Work& work = *rig.window->Work();
-        rig.window->Command(1);
-        for (int c = 1; c <= 3; ++c)
-            work.Channel(c).rawMode = true;
-        for (int i = 0; i <= 300; ++i) {
-            const double l = 0.02 * i;
-            const double f = l < 1.0 ? 30.0 * l : 30.0 + 4.0 * (l - 1.0);
-            rig.unit->Emit(0.1 * i, f, l);
-        }
-        rig.window->Command(2);
+        rig.RecordTest();
         ConsoleRig::Drain();
         if (!rig.window->MessageText().empty()) rig.Click("Butt_OK");
     }

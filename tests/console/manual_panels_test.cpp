@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <functional>
 #include <chrono>
 #include <cstring>
 #include <thread>
@@ -201,6 +202,30 @@ TEST(ManualPanels, GripsTheUnitReportsClosedLockEveryJog) {
     rig.Click("CONT_UP");
     EXPECT_EQ(rig.dispatched, (Codes{19}));
     EXPECT_EQ(rig.unit->Names(), (std::vector<std::string>{"MoveUp"}));
+}
+
+// Grips closed by the operator's buttons or by program lines lock the jog
+// through the same rule as the unit's report.
+TEST(ManualPanels, GripsClosedByButtonsOrProgramLinesLockTheJog) {
+    const std::function<void(ConsoleRig&)> closers[] = {
+        [](ConsoleRig& rig) {
+            rig.Click("CONT_UPOFF");
+            rig.Click("CONT_DOWNOFF");
+        },
+        [](ConsoleRig& rig) {
+            EXPECT_EQ(rig.window->ProgCommand("Закрыть верхний захват"), 0);
+            EXPECT_EQ(rig.window->ProgCommand("Закрыть нижний захват"), 0);
+        },
+    };
+    for (const auto& close : closers) {
+        ConsoleRig rig;
+        Ready(rig);
+        close(rig);
+        EXPECT_FALSE(rig.Find<TMegaButton>("CONT_UP")->Enabled);
+        rig.unit->ClearLog();
+        rig.window->Command(19);
+        EXPECT_EQ(rig.unit->Count("MoveUp"), 0);
+    }
 }
 
 TEST(ManualPanels, OutputButtonLocksTheManualControlsAndTheTensionZoneFreesThem) {

@@ -138,22 +138,8 @@ TEST_F(SetupScreen, TypedNumbersInTheListsAreReadWholeOrRefusedWithAMessage) {
     }
 }
 
-// A test recorded as the fake unit reports it, stopped as СТОП stops it.
-void RecordTest(ConsoleRig& rig, int samples) {
-    C_Work& work = *rig.window->Work();
-    rig.window->Command(1);
-    for (int c = 1; c <= 3; ++c)
-        work.Channel(c).rawMode = true;
-    for (int i = 0; i < samples; ++i) {
-        const double l = 0.02 * i;
-        const double f = l < 1.0 ? 30.0 * l : 30.0 + 4.0 * (l - 1.0);
-        rig.unit->Emit(0.1 * i, f, l);
-    }
-    rig.window->Command(2);
-}
-
 TEST_F(SetupScreen, AStopWithNothingRecordedShowsAndPrintsNothingOfTheTestBefore) {
-    RecordTest(rig, 301);
+    rig.RecordTest(301);
     EXPECT_EQ(rig.window->MessageText(), "");
     ASSERT_NE(method->GetFloat("fPM"), 0.0);
     auto* results = rig.Find<console::ParamList>("ListResult");
@@ -161,7 +147,7 @@ TEST_F(SetupScreen, AStopWithNothingRecordedShowsAndPrintsNothingOfTheTestBefore
     ASSERT_GE(row, 0);
     ASSERT_NE(results->ValueAt(row), "0,00");
 
-    RecordTest(rig, 3);
+    rig.RecordTest(3);
     EXPECT_EQ(rig.window->MessageText(), "НЕТ ДАННЫХ ДЛЯ РАСЧЕТА");
     rig.Click("Butt_OK");
     for (const char* name : {"fPM", "fSB", "fPT", "fST", "fE", "fFIO"})
@@ -176,7 +162,7 @@ TEST_F(SetupScreen, AStopWithNothingRecordedShowsAndPrintsNothingOfTheTestBefore
     rig.Click("Butt_OK");
 
     // A test recorded again computes and prints as before.
-    RecordTest(rig, 301);
+    rig.RecordTest(301);
     EXPECT_NE(method->GetFloat("fPM"), 0.0);
     rig.window->Command(35);
     EXPECT_EQ(rig.Find<QStackedWidget>("BaseTab")->currentIndex(), 3);
@@ -247,15 +233,7 @@ TEST_F(SetupScreen, ResultAxesReachTheMethod) {
 
 TEST_F(SetupScreen, ManualCorrectionToTheEndMovesThePointWithoutCrashing) {
     C_Work& work = *rig.window->Work();
-    rig.window->Command(1);
-    for (int c = 1; c <= 3; ++c)
-        work.Channel(c).rawMode = true;
-    for (int i = 0; i <= 300; ++i) {
-        const double l = 0.02 * i;
-        const double f = l < 1.0 ? 30.0 * l : 30.0 + 4.0 * (l - 1.0);
-        rig.unit->Emit(0.1 * i, f, l);
-    }
-    rig.window->Command(2);
+    rig.RecordTest();
     rig.Click("Butt_OK");
     auto* results = rig.Find<console::ParamList>("ListResult");
     const int row = RowOf(*results, method->GetCaption("fPT"));
