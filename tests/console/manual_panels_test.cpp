@@ -9,9 +9,9 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <functional>
 #include <chrono>
 #include <cstring>
+#include <functional>
 #include <thread>
 
 #include "console/panel_entry.h"
