@@ -27,11 +27,6 @@ constexpr std::uint32_t kLabelGround = 0x575757;
 constexpr std::uint32_t kBand = 0x323232;
 constexpr std::uint32_t kPrintWindow = 0x969696;
 
-constexpr std::uint32_t kChannelColors[13] = {
-    0x00FFFF, 0xFF0000, 0x008000, 0x008080, 0x0000FF, 0x000080, 0x00FF00,
-    0xFFFF00, 0x800080, 0xC0C0C0, 0xFF00FF, 0x800000, 0xFFFFFF,
-};
-
 int Px(double position) {
     return plot::ToPixel(position);
 }
@@ -96,7 +91,7 @@ double CGrafic::MultiGetMax() const {
 
 std::uint32_t CGrafic::ChannelColor(int channel) {
     if (channel < 1) channel = 1;
-    return kChannelColors[(channel - 1) % 13];
+    return plot::kCurveColors[static_cast<size_t>(channel - 1) % plot::kCurveColors.size()];
 }
 
 // ----- sizes and painting
@@ -478,45 +473,92 @@ void CGrafic::DrawMarker() {
             overlayLines_.push_back({x1, y1, x2, y2});
         }
     }
+    // Every dot is known before a label is placed, so no label covers one;
+    // leaders go under the dots and the labels over both.
+    draw::Font small = Font;
+    small.SetSize(11);
+    small.color = draw::ColorRef(kLime);
+    cv.SetFont(small);
+    struct Mark {
+        int x = 0;
+        int y = 0;
+        std::string text;
+    };
+    std::vector<Mark> marks;
+    std::vector<plot::LabelSpot> spots;
+    std::vector<size_t> labelled;
+    std::vector<plot::Box> keepOut;
     for (size_t i = 0; i < buffer->picPoints.size(); ++i) {
-        C_Buffer::SPicPoint& pt = buffer->picPoints[i];
+        const C_Buffer::SPicPoint& pt = buffer->picPoints[i];
         const double px = v.LM_X(buffer->GetValue(chanX, pt.sampleIndex));
         const double py = v.LM_Y(buffer->GetValue(chanY, pt.sampleIndex));
-        double top = py - 20.0 * static_cast<double>(i);
-        if (top < 0 && py > 0) top = 0;
-        const double left = i % 2 == 1 ? px + 60 : px - 60;
-        pt.labelX = static_cast<float>(left);
-        pt.labelY = static_cast<float>(top);
-
-        const int x = Px(px);
-        const int y = Px(py);
-        cv.SetPenWidth(1);
-        UsePen(kGreen, PenStyle::Solid);
-        UseBrush(kGreen, BrushStyle::Solid);
-        cv.Ellipse(x - 5, y - 5, x + 5, y + 5);
-        overlay_.emplace_back(x - 6, y - 6, 12, 12);
-        if (pt.label.empty()) continue;
-
-        const int l = Px(left);
-        const int t = Px(top);
-        UsePen(kGrey, PenStyle::Dot);
-        PixelLine(l + 20, t + 10, x, y);
-        overlayLines_.push_back({l + 20.0, t + 10.0, double(x), double(y)});
-        UsePen(kGreen, PenStyle::Solid);
-        UseBrush(static_cast<int>(i) == selectedMarker ? kRed : kLabelGround, BrushStyle::Solid);
-        cv.RoundRect(l, t, l + 40, t + 20, 5, 5);
-        overlay_.emplace_back(l - 1, t - 1, 42, 22);
-        std::string text = pt.label;
-        if (chanX == 0 && chanY >= 1 && chanY <= 3)
-            text = FirstCharacter(buffer->GetName(chanY)) + text;
-        draw::Font small = Font;
-        small.SetSize(11);
-        small.color = draw::ColorRef(kLime);
-        cv.SetFont(small);
-        // Inside the outline, so the box keeps its green edge.
-        cv.TextRect(l + 1, t + 1, l + 39, t + 19, l + 5, t + 4, text);
-        cv.SetFont(Font);
+        Mark m{Px(px), Px(py), pt.label};
+        keepOut.push_back({m.x - 6.0, m.y - 6.0, 12.0, 12.0});
+        if (!m.text.empty()) {
+            if (chanX == 0 && chanY >= 1 && chanY <= 3)
+                m.text = FirstCharacter(buffer->GetName(chanY)) + m.text;
+            // Where the label goes when nothing is in its way: staggered up,
+            // left and right by turns.
+            double top = py - 20.0 * static_cast<double>(i);
+            if (top < 0 && py > 0) top = 0;
+            const double left = i % 2 == 1 ? px + 60 : px - 60;
+            // Wide enough for its text: a clipped label cannot be read.
+            const double width = std::max(40, cv.TextWidth(m.text) + 10);
+            // In whole pixels, as the boxes are drawn.
+            spots.push_back(
+                {double(m.x), double(m.y), {double(Px(left)), double(Px(top)), width, 20.0}});
+            labelled.push_back(i);
+        }
+        marks.push_back(std::move(m));
     }
+    const int w = back_.width();
+    const int bx = Px(BorderX);
+    const int by = Px(BorderY);
+    const int ph = Px(v.plotHeight);
+    // The caption boxes stay readable.
+    keepOut.push_back({bx - 1.0, 0.0, bx + 1.0, double(by)});
+    keepOut.push_back({double(w - bx), double(ph - by), double(bx), by + 1.0});
+    // Inside the frame of the plot area.
+    const plot::Box area{double(bx), 1.0, double(w - 1 - bx), ph - 1.0};
+    const std::vector<plot::Box> boxes = plot::PlaceLabels(spots, area, keepOut);
+    labelBoxes_.clear();
+    for (size_t k = 0; k < boxes.size(); ++k) {
+        C_Buffer::SPicPoint& pt = buffer->picPoints[labelled[k]];
+        pt.labelX = static_cast<float>(boxes[k].left);
+        pt.labelY = static_cast<float>(boxes[k].top);
+        labelBoxes_.emplace_back(Px(boxes[k].left), Px(boxes[k].top), Px(boxes[k].width),
+                                 Px(boxes[k].height));
+    }
+
+    cv.SetPenWidth(1);
+    UsePen(kGrey, PenStyle::Dot);
+    for (size_t k = 0; k < labelBoxes_.size(); ++k) {
+        const QRect& r = labelBoxes_[k];
+        const Mark& m = marks[labelled[k]];
+        const double cx = r.left() + r.width() / 2.0;
+        const double cy = r.top() + r.height() / 2.0;
+        PixelLine(cx, cy, m.x, m.y);
+        overlayLines_.push_back({cx, cy, double(m.x), double(m.y)});
+    }
+    UsePen(kGreen, PenStyle::Solid);
+    UseBrush(kGreen, BrushStyle::Solid);
+    for (const Mark& m : marks) {
+        cv.Ellipse(m.x - 5, m.y - 5, m.x + 5, m.y + 5);
+        overlay_.emplace_back(m.x - 6, m.y - 6, 12, 12);
+    }
+    for (size_t k = 0; k < labelBoxes_.size(); ++k) {
+        const QRect& r = labelBoxes_[k];
+        const int l = r.left();
+        const int t = r.top();
+        const int rw = r.width();
+        const bool selected = static_cast<int>(labelled[k]) == selectedMarker;
+        UseBrush(selected ? kRed : kLabelGround, BrushStyle::Solid);
+        cv.RoundRect(l, t, l + rw, t + 20, 5, 5);
+        overlay_.emplace_back(l - 1, t - 1, rw + 2, 22);
+        // Inside the outline, so the box keeps its green edge.
+        cv.TextRect(l + 1, t + 1, l + rw - 1, t + 19, l + 5, t + 4, marks[labelled[k]].text);
+    }
+    cv.SetFont(Font);
     if (painting.Outermost()) update();
 }
 

@@ -15,6 +15,7 @@
 #include "controls/canvas.h"
 #include "controls/plot_envelope.h"
 #include "controls/plot_geometry.h"
+#include "controls/plot_labels.h"
 
 class C_Buffer;
 class QPaintDevice;
@@ -45,7 +46,7 @@ public:
     std::uint32_t ColorXLabel = 0x000000;
     std::uint32_t ColorYLabel = 0x000000;
     std::uint32_t ColorGrid = 0x00FF00;
-    std::uint32_t ColorGrafik = 0x00FFFF;
+    std::uint32_t ColorGrafik = plot::kCurveColors[0];
     std::uint32_t ColorOsi = 0xFF0000;
     std::uint32_t ColorBorder = 0x000000;
     double CouGridX = 10.0;
@@ -144,6 +145,10 @@ public:
     void MouseUps(Qt::MouseButton button, int x, int y);
     void MouseDBCLK();
 
+    // The labels of the marked points as last drawn, in the order of the
+    // buffer's labelled points.
+    const std::vector<QRect>& LabelBoxes() const { return labelBoxes_; }
+
     // The back buffer as last drawn (a copy).
     QImage Picture() const { return back_.copy(); }
 
@@ -213,4 +218,5 @@ private:
     // What is drawn over the curves: boxes, and the lines of the markers.
     std::vector<QRect> overlay_;
     std::vector<OverlayLine> overlayLines_;
+    std::vector<QRect> labelBoxes_;
 };

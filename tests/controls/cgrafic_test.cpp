@@ -26,7 +26,7 @@ public:
     std::int64_t ticks = 0;
 };
 
-constexpr std::uint32_t kYellow = 0x00FFFF;  // the curve
+constexpr std::uint32_t kYellow = 0x0080C0;  // the curve, dark yellow
 constexpr std::uint32_t kLime = 0x00FF00;    // grid, crosshair, label text
 constexpr std::uint32_t kBlue = 0xFF0000;    // zero axes
 constexpr std::uint32_t kWhite = 0xFFFFFF;
@@ -121,7 +121,7 @@ TEST_F(CGraficTest, DefaultsOfTheControl) {
     EXPECT_EQ(plot.objectName(), "CGrafic");
     EXPECT_EQ(plot.ColorGround, 0xFFFFFFu);
     EXPECT_EQ(plot.ColorGrid, 0x00FF00u);
-    EXPECT_EQ(plot.ColorGrafik, 0x00FFFFu);
+    EXPECT_EQ(plot.ColorGrafik, 0x0080C0u);  // yellow, darkened to show on white
     EXPECT_EQ(plot.ColorOsi, 0xFF0000u);
     EXPECT_EQ(plot.CouGridX, 10);
     EXPECT_EQ(plot.BorderX, 50);
@@ -136,9 +136,9 @@ TEST_F(CGraficTest, DefaultsOfTheControl) {
     EXPECT_EQ(fresh.view.upperY, 10);
     EXPECT_EQ(fresh.nameX, "X");
     EXPECT_EQ(fresh.buffer, nullptr);
-    EXPECT_EQ(CGrafic::ChannelColor(1), 0x00FFFFu);
-    EXPECT_EQ(CGrafic::ChannelColor(13), 0xFFFFFFu);
-    EXPECT_EQ(CGrafic::ChannelColor(14), 0x00FFFFu);  // the table repeats
+    EXPECT_EQ(CGrafic::ChannelColor(1), 0x0080C0u);
+    EXPECT_EQ(CGrafic::ChannelColor(13), 0x000000u);  // white on white would not show
+    EXPECT_EQ(CGrafic::ChannelColor(14), 0x0080C0u);  // the table repeats
 }
 
 TEST_F(CGraficTest, ReferenceBufferDrawsEveryLayer) {
@@ -191,6 +191,59 @@ TEST_F(CGraficTest, ReferenceBufferDrawsEveryLayer) {
 
     plot.SetMode(CGrafic::kPrint);
     EXPECT_EQ(CountIn(plot.Picture(), QRect(300, 25, 150, 50), kHatch), 0);
+}
+
+// Marked points close together, as a tension test leaves them (yield
+// points and proof stress a few pixels apart, strength and break close in
+// X): every label inside the plot area, off the dots, none over another,
+// each whole on the picture, and its place kept in the buffer.
+TEST_F(CGraficTest, MarkerLabelsKeepApartInsideThePlot) {
+    struct Point {
+        double x, y;
+    };
+    struct Case {
+        const char* name;
+        std::vector<Point> points;
+    };
+    const Case cases[] = {
+        // Two turns apart and 40 px lower: wanted where the first one is.
+        {"one below the other", {{2, 20}, {5, 50}, {2.1, 4}}},
+        {"a cluster at the top right corner",
+         {{7.9, 99}, {7.85, 98}, {7.95, 97.5}, {7.8, 99.5}, {7.9, 96}}},
+        {"five on one spot", {{4, 40}, {4, 40}, {4, 40}, {4, 40}, {4, 40}}},
+        {"at the left edge, under the caption", {{-2, 100}, {-1.95, 99}, {-2, -20}}},
+    };
+    const char* labels[] = {"`пц", "`{", "`[", "`т", "`в"};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        buffer.ClearAll();
+        buffer.ClearPics();
+        for (const Point& p : c.points)
+            Add(p.x, p.y);
+        for (size_t i = 0; i < c.points.size(); ++i)
+            buffer.AddPicPoint(0, 0, 0, 2, 1, static_cast<int>(i), labels[i]);
+        FixedView();
+        const QImage img = plot.Picture();
+        const std::vector<QRect>& boxes = plot.LabelBoxes();
+        ASSERT_EQ(boxes.size(), c.points.size());
+        const QRect area(50, 1, 500, 299);
+        for (size_t i = 0; i < boxes.size(); ++i) {
+            SCOPED_TRACE(i);
+            const QRect& b = boxes[i];
+            EXPECT_TRUE(area.contains(b)) << b.x() << "," << b.y();
+            EXPECT_EQ(buffer.picPoints[i].labelX, b.x());
+            EXPECT_EQ(buffer.picPoints[i].labelY, b.y());
+            for (size_t j = 0; j < i; ++j)
+                EXPECT_FALSE(b.intersects(boxes[j])) << "with " << j;
+            for (const Point& p : c.points) {
+                const QPoint dot(static_cast<int>(plot.LM_X(p.x)),
+                                 static_cast<int>(plot.LM_Y(p.y)));
+                EXPECT_FALSE(b.intersects(QRect(dot - QPoint(5, 5), QSize(11, 11))));
+            }
+            // The grey ground of the whole box shows, less the text.
+            EXPECT_GT(CountIn(img, b.adjusted(2, 2, -2, -2), kLabel), 300);
+        }
+    }
 }
 
 // Channels a damaged file or an odd method may name: the plot, on screen, live
