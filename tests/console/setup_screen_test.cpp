@@ -14,8 +14,10 @@
 #include "console/paramlist.h"
 #include "console_rig.h"
 #include "controls/cgrafic.h"
+#include "controls/cotchet.h"
 #include "controls/megabutton.h"
 #include "controls/megadatchik.h"
+#include "controls/plot_labels.h"
 #include "controls/symbolfont.h"
 #include "support/test_output.h"
 
@@ -273,6 +275,52 @@ TEST_F(SetupScreen, BothScreensRenderAsATouchConsole) {
     rig.window->grab().toImage().save(QString::fromStdString(
         (testsupport::TestOutputFolder() / "console_setup_mode.png").string()));
     EXPECT_EQ(rig.Find<QStackedWidget>("BaseTab")->currentIndex(), 1);
+}
+
+// A calculated tension test on the result screen at the smallest and a large
+// window: its markers' labels apart inside the result plot, its curve in a
+// colour that shows on the white plot; screen and protocol are saved for a
+// person to look at.
+TEST_F(SetupScreen, ResultPlotLabelsKeepApartAndTheCurveShowsOnWhite) {
+    rig.RecordTest();
+    rig.Click("Butt_OK");
+    auto* plot = rig.Find<CGrafic>("CGraficRes");
+    ASSERT_NE(plot, nullptr);
+    EXPECT_GE(plot::ContrastRatio(plot->ColorGrafik, plot->ColorGround), plot::kCurveContrast);
+    EXPECT_GE(plot::ContrastRatio(rig.window->WorkPlotter->ColorGrafik,
+                                  rig.window->WorkPlotter->ColorGround),
+              plot::kCurveContrast);
+    for (const QSize size : {QSize(1032, 755), QSize(1920, 1080)}) {
+        SCOPED_TRACE(size.width());
+        rig.window->resize(size);
+        QApplication::processEvents();
+        plot->DrawGrid();
+        const std::string name = "result_plot_" + std::to_string(size.width());
+        rig.window->grab().save(QString::fromStdString(
+            (testsupport::TestOutputFolder() / (name + "_screen.png")).string()));
+        const QImage img = plot->Picture();
+        const std::vector<QRect>& boxes = plot->LabelBoxes();
+        ASSERT_GE(boxes.size(), 5u);
+        const QRect area(static_cast<int>(plot->BorderX), 1,
+                         img.width() - 1 - static_cast<int>(plot->BorderX),
+                         static_cast<int>(plot->view.plotHeight) - 1);
+        for (size_t i = 0; i < boxes.size(); ++i) {
+            EXPECT_TRUE(area.contains(boxes[i])) << i;
+            for (size_t j = 0; j < i; ++j)
+                EXPECT_FALSE(boxes[i].intersects(boxes[j])) << i << " over " << j;
+        }
+        int curve = 0;
+        const QRgb ink = draw::ColorRef(plot->ColorGrafik).rgb();
+        for (int y = 0; y < img.height(); ++y) {
+            for (int x = 0; x < img.width(); ++x)
+                curve += img.pixel(x, y) == ink ? 1 : 0;
+        }
+        EXPECT_GT(curve, 100) << "the curve is drawn";
+    }
+    rig.window->Command(35);
+    ASSERT_GE(rig.window->C_Otchet1->PageCount(), 1);
+    EXPECT_TRUE(rig.window->C_Otchet1->WritePdf(QString::fromStdString(
+        (testsupport::TestOutputFolder() / "result_plot_protocol.pdf").string())));
 }
 
 }  // namespace
