@@ -451,7 +451,7 @@ TEST_F(FilePanels, OpeningASavedTestRestoresItsChoicesAndShowsItsCurve) {
     const QImage picture = plot->Picture();
     for (int y = 0; y < picture.height(); ++y) {
         for (int x = 0; x < picture.width(); ++x)
-            curve += picture.pixel(x, y) == qRgb(255, 255, 0) ? 1 : 0;
+            curve += picture.pixel(x, y) == draw::ColorRef(plot->ColorGrafik).rgb() ? 1 : 0;
     }
     EXPECT_GT(curve, 100);
 }

@@ -36,12 +36,14 @@ std::string SavedTest(const std::string& folder) {
     return path;
 }
 
-// Pixels of the plot's curve colour (0x00FFFF as 0x00BBGGRR).
-int CurvePixels(const QImage& picture) {
+// Pixels of the plot's curve colour.
+int CurvePixels(const CGrafic& plot) {
+    const QImage picture = plot.Picture();
+    const QRgb ink = draw::ColorRef(plot.ColorGrafik).rgb();
     int n = 0;
     for (int y = 0; y < picture.height(); ++y) {
         for (int x = 0; x < picture.width(); ++x)
-            n += picture.pixel(x, y) == qRgb(255, 255, 0) ? 1 : 0;
+            n += picture.pixel(x, y) == ink ? 1 : 0;
     }
     return n;
 }
@@ -98,7 +100,7 @@ TEST(StartUp, SavedTestOnTheCommandLineShowsItsCurveWithoutTheSavePanel) {
     EXPECT_GT(rig.window->Work()->Buffer().GetCount(1), 150);
     auto* plot = rig.Find<CGrafic>("CGraficRes");
     plot->DrawGrid();
-    EXPECT_GT(CurvePixels(plot->Picture()), 100);
+    EXPECT_GT(CurvePixels(*plot), 100);
     // Work mode ends the viewing: the next result mode opens the save panel.
     rig.Click("Butt_OK");
     rig.window->Command(1);
