@@ -104,11 +104,12 @@ TEST_F(MegaDatchikTest, AddTabloStacksRowsWithTheirLabels) {
         SCOPED_TRACE(row);
         ASSERT_NE(panel.findChild<QFrame*>(Name("row", row)), nullptr);
         EXPECT_EQ(Child("row", row)->geometry(), QRect(6, 6 + 41 * row, 288, 40));
-        EXPECT_EQ(Label("name", row)->geometry(), QRect(5, 3, 128, 30));
+        // Name and value take the row's inside height: their lines are not cut.
+        EXPECT_EQ(Label("name", row)->geometry(), QRect(5, 2, 128, 36));
         EXPECT_EQ(Label("second", row)->geometry(), QRect(26, 20, 130, 16));
-        EXPECT_EQ(Label("value", row)->geometry(), QRect(33, 4, 150, 34));
+        EXPECT_EQ(Label("value", row)->geometry(), QRect(33, 2, 150, 36));
         EXPECT_EQ(Label("unit", row)->geometry(), QRect(190, 13, 67, 23));
-        EXPECT_EQ(Child("click", row)->geometry(), QRect(row, 0, 288, 40));
+        EXPECT_EQ(Child("click", row)->geometry(), QRect(row, 0, 288 - row, 40));
         EXPECT_EQ(Label("name", row)->text(), "F");
         EXPECT_EQ(Label("second", row)->text(), "max");
         EXPECT_EQ(Label("value", row)->text(), "0");
@@ -121,7 +122,7 @@ TEST_F(MegaDatchikTest, AddTabloStacksRowsWithTheirLabels) {
 TEST_F(MegaDatchikTest, RowsFollowThePanelsWidth) {
     panel.DigitLeft = 20;
     panel.AddTablo(2);
-    EXPECT_EQ(Label("value", 1)->geometry(), QRect(53, 4, 150, 34));
+    EXPECT_EQ(Label("value", 1)->geometry(), QRect(53, 2, 150, 36));
     EXPECT_EQ(Label("unit", 1)->geometry(), QRect(210, 13, 67, 23));
     ShowAndSettle();
     panel.resize(400, panel.height());
@@ -129,10 +130,10 @@ TEST_F(MegaDatchikTest, RowsFollowThePanelsWidth) {
     for (int row = 0; row < 2; ++row) {
         SCOPED_TRACE(row);
         EXPECT_EQ(Child("row", row)->geometry(), QRect(6, 6 + 41 * row, 388, 40));
-        EXPECT_EQ(Label("name", row)->geometry(), QRect(5, 3, 128, 30));
-        EXPECT_EQ(Label("value", row)->geometry(), QRect(53, 4, 250, 34));
+        EXPECT_EQ(Label("name", row)->geometry(), QRect(5, 2, 128, 36));
+        EXPECT_EQ(Label("value", row)->geometry(), QRect(53, 2, 250, 36));
         EXPECT_EQ(Label("unit", row)->geometry(), QRect(310, 13, 67, 23));
-        EXPECT_EQ(Child("click", row)->geometry(), QRect(row, 0, 388, 40));
+        EXPECT_EQ(Child("click", row)->geometry(), QRect(row, 0, 388 - row, 40));
     }
 }
 
