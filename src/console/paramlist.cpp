@@ -3,6 +3,8 @@
 #include <QEvent>
 #include <QHeaderView>
 
+#include <algorithm>
+
 #include "console/geometry.h"
 #include "controls/symbolfont.h"
 
@@ -34,6 +36,7 @@ void ParamList::changeEvent(QEvent* event) {
     QTableWidget::changeEvent(event);
     // A grown font widens the values and heightens the wrapped captions now.
     if (event->type() == QEvent::FontChange) {
+        verticalHeader()->setMinimumSectionSize(std::max(30, fontMetrics().height() + 10));
         resizeColumnToContents(1);
         resizeRowsToContents();
     }

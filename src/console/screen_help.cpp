@@ -29,10 +29,11 @@ QWidget* TFBase::BuildHelpPage() {
     TreeView2->setHeaderHidden(true);
     TreeView2->setFixedWidth(600);
     TreeView2->setIndentation(18);
-    // Whole topic names: a long one widens the column and the tree scrolls.
+    // Whole topic names: a long one wraps, so a finger never scrolls sideways.
     TreeView2->setTextElideMode(Qt::ElideNone);
-    TreeView2->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    TreeView2->header()->setStretchLastSection(false);
+    TreeView2->setWordWrap(true);
+    TreeView2->header()->setSectionResizeMode(QHeaderView::Stretch);
+    TreeView2->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     QFont f = TreeView2->font();
     f.setPixelSize(16);
     TreeView2->setFont(f);

@@ -261,24 +261,38 @@ void TMegaDatchik::LayOutRow(int index) {
     const int big = FittingFont(r.value->font(), Scaled(kBigFont, s), inner);
 
     r.unit->SetFontHeight(-Scaled(kSymbolFont, s));
-    const int unitWidth = std::max(Scaled(67, s), r.unit->TextWidth() + 2);
-    const int unitLeft = std::min(w - unitWidth, DigitLeft + w - Scaled(31, s) - unitWidth);
-    r.unit->setGeometry(unitLeft, Scaled(13, s), unitWidth, Scaled(23, s));
-
-    r.value->SetFontHeight(-big);
-    const int valueRight = unitLeft - Scaled(7, s);
+    const int nameLeft = Scaled(5, s);
+    const int smallest = Scaled(kSmallestNameFont, s);
+    // Tried in turn until the name ends before the value: the row as built,
+    // the unit's box narrowed to its text, a smaller name, a smaller value.
+    bool tight = false;
+    int nameFont = big;
+    int valueFont = big;
+    int unitLeft = 0;
+    int valueRight = 0;
+    for (;;) {
+        const int unitWidth =
+            tight ? r.unit->TextWidth() + 2 : std::max(Scaled(67, s), r.unit->TextWidth() + 2);
+        unitLeft = std::min(w - unitWidth, DigitLeft + w - Scaled(31, s) - unitWidth);
+        r.unit->setGeometry(unitLeft, Scaled(13, s), unitWidth, Scaled(23, s));
+        valueRight = unitLeft - Scaled(7, s);
+        r.value->SetFontHeight(-valueFont);
+        r.name->SetFontHeight(-nameFont);
+        const int room = valueRight - r.value->TextWidth() - Scaled(6, s) - nameLeft;
+        if (r.name->TextWidth() <= room) break;
+        if (!tight) {
+            tight = true;
+        } else if (nameFont > smallest) {
+            --nameFont;
+        } else if (valueFont > smallest) {
+            --valueFont;
+        } else {
+            break;
+        }
+    }
     const int valueWidth = r.value->TextWidth();
     const int valueLeft = std::min(DigitLeft + Scaled(33, s), valueRight - valueWidth);
     r.value->setGeometry(valueLeft, kRowBevel, valueRight - valueLeft, inner);
-
-    const int nameLeft = Scaled(5, s);
-    const int room = valueRight - valueWidth - Scaled(6, s) - nameLeft;
-    int nameFont = big;
-    r.name->SetFontHeight(-nameFont);
-    while (r.name->TextWidth() > room && nameFont > Scaled(kSmallestNameFont, s)) {
-        --nameFont;
-        r.name->SetFontHeight(-nameFont);
-    }
     r.name->setGeometry(nameLeft, kRowBevel, std::max(Scaled(128, s), r.name->TextWidth() + 1),
                         inner);
 
