@@ -29,11 +29,10 @@ QWidget* TFBase::BuildHelpPage() {
     TreeView2->setHeaderHidden(true);
     TreeView2->setFixedWidth(600);
     TreeView2->setIndentation(18);
-    // Whole topic names: a long one wraps, so a finger never scrolls sideways.
+    // Whole topic names: a long one widens the column and the tree scrolls.
     TreeView2->setTextElideMode(Qt::ElideNone);
-    TreeView2->setWordWrap(true);
-    TreeView2->header()->setSectionResizeMode(QHeaderView::Stretch);
-    TreeView2->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    TreeView2->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    TreeView2->header()->setStretchLastSection(false);
     QFont f = TreeView2->font();
     f.setPixelSize(16);
     TreeView2->setFont(f);
