@@ -350,12 +350,22 @@ TEST(WindowOnItsScreen, ControlsGrowWithTheWindow) {
     auto* start = rig.Find<TMegaButton>("BUT_START");
     const int width = start->minimumWidth();
     const int font = start->Font.height;
+    // The force readout's rows and digits grow with the rest.
+    auto* readout = rig.Find<TMegaDatchik>("Datch");
+    auto* row = readout->findChild<QWidget*>("row0");
+    auto* value = readout->findChild<QLabel*>("value0");
+    const int rowHeight = row->height();
+    const int digits = value->font().pixelSize();
     rig.window->resize(1920, 1080);
     EXPECT_GT(start->minimumWidth(), width);
     EXPECT_LT(start->Font.height, font);  // heights in pixels are negative
+    EXPECT_GT(row->height(), rowHeight);
+    EXPECT_GT(value->font().pixelSize(), digits);
     rig.window->resize(1390, 755);
     EXPECT_EQ(start->minimumWidth(), width);
     EXPECT_EQ(start->Font.height, font);
+    EXPECT_EQ(row->height(), rowHeight);
+    EXPECT_EQ(value->font().pixelSize(), digits);
 }
 
 INSTANTIATE_TEST_SUITE_P(Screens, LayoutWalk,
