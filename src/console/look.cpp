@@ -157,14 +157,21 @@ T Base(QWidget* w, const char* key, const T& now) {
     return now;
 }
 
+bool InsideReadout(const QWidget* w) {
+    for (const QWidget* at = w->parentWidget(); at != nullptr; at = at->parentWidget()) {
+        if (qobject_cast<const TMegaDatchik*>(at) != nullptr) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 void FitControls(QWidget* root, double scale) {
     QList<QWidget*> widgets = root->findChildren<QWidget*>();
     widgets.prepend(root);
     for (QWidget* w : widgets) {
-        // Other windows (the keyboard) size themselves.
-        if (w != root && w->isWindow()) continue;
+        // Other windows (the keyboard) size themselves; a readout lays out its rows.
+        if (w != root && (w->isWindow() || InsideReadout(w))) continue;
         if (w != root) {
             const QSize min = Base(w, "look.min", w->minimumSize());
             const QSize max = Base(w, "look.max", w->maximumSize());
@@ -193,6 +200,7 @@ void FitControls(QWidget* root, double scale) {
             if (b->minimumWidth() < need) b->setMinimumWidth(need);
             b->Draw();
         }
+        if (auto* d = qobject_cast<TMegaDatchik*>(w)) d->SetScale(scale);
     }
 }
 

@@ -138,14 +138,15 @@ void TFBase::BuildPoverkaPanel() {
     TABPOVER->setFont(cells);
     TABPOVER->verticalHeader()->hide();
     TABPOVER->horizontalHeader()->setDefaultSectionSize(kColumnWidth);
-    TABPOVER->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    // The columns and rows share the panel, which grows with the window.
+    TABPOVER->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     TABPOVER->horizontalHeader()->setFixedHeight(34);
     QFont headers = TABPOVER->horizontalHeader()->font();
     headers.setPixelSize(14);
     TABPOVER->horizontalHeader()->setFont(headers);
     // Ten rows fill the panel between the title and the buttons.
     TABPOVER->verticalHeader()->setDefaultSectionSize(35);
-    TABPOVER->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    TABPOVER->verticalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     TABPOVER->setSelectionMode(QAbstractItemView::SingleSelection);
     TABPOVER->setSelectionBehavior(QAbstractItemView::SelectItems);
     TABPOVER->setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -1,6 +1,9 @@
 #include "console/paramlist.h"
 
+#include <QEvent>
 #include <QHeaderView>
+
+#include <algorithm>
 
 #include "console/geometry.h"
 #include "controls/symbolfont.h"
@@ -12,9 +15,14 @@ ParamList::ParamList(std::vector<std::string>& lines, QWidget* parent)
     setHorizontalHeaderLabels({QString::fromUtf8("Параметр"), QString::fromUtf8("Значение")});
     horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
     horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
-    horizontalHeader()->setMinimumSectionSize(110);
+    horizontalHeader()->setMinimumSectionSize(80);
     verticalHeader()->setVisible(false);
+    // Long captions wrap in a narrow column; a row keeps a finger's height.
+    setWordWrap(true);
+    setTextElideMode(Qt::ElideNone);
+    verticalHeader()->setMinimumSectionSize(30);
     verticalHeader()->setDefaultSectionSize(30);
+    verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
                     QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
@@ -22,6 +30,16 @@ ParamList::ParamList(std::vector<std::string>& lines, QWidget* parent)
     f.setPixelSize(16);
     setFont(f);
     connect(this, &QTableWidget::itemChanged, this, &ParamList::ItemChanged);
+}
+
+void ParamList::changeEvent(QEvent* event) {
+    QTableWidget::changeEvent(event);
+    // A grown font widens the values and heightens the wrapped captions now.
+    if (event->type() == QEvent::FontChange) {
+        verticalHeader()->setMinimumSectionSize(std::max(30, fontMetrics().height() + 10));
+        resizeColumnToContents(1);
+        resizeRowsToContents();
+    }
 }
 
 void ParamList::Reload() {

@@ -32,6 +32,9 @@ public:
     // Raised when the operator finished editing a value.
     std::function<void(int row, const std::string& text)> OnEdit;
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
     void ItemChanged(QTableWidgetItem* item);
 

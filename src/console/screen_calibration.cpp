@@ -68,8 +68,13 @@ QWidget* TFBase::BuildCalibrationPage() {
     for (int block = 0; block < kRows / kRowsPerBlock; ++block) {
         const int c = block * 4;
         for (auto [offset, text] :
-             {std::pair{1, "Эталонное значение"}, std::pair{2, "Реальное значение"}})
-            grid->addWidget(console::MakeLabel(page, "", text, 16), 0, c + offset, Qt::AlignCenter);
+             {std::pair{1, "Эталонное значение"}, std::pair{2, "Реальное значение"}}) {
+            // Two words on two lines where the columns are narrow.
+            QLabel* heading = console::MakeLabel(page, "", text, 16);
+            heading->setWordWrap(true);
+            heading->setAlignment(Qt::AlignCenter);
+            grid->addWidget(heading, 0, c + offset);
+        }
         if (block > 0) grid->setColumnMinimumWidth(c - 1, 30);
     }
     for (int row = 1; row <= kRows; ++row) {

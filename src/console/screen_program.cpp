@@ -18,10 +18,12 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
+#include <QStyle>
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "console/look.h"
@@ -184,6 +186,8 @@ void TFBase::BuildProgramSheet(QWidget* sheet) {
     PanelTXT = new QLabel(Qs(testprogram::kEditingText), sheet);
     PanelTXT->setObjectName("PanelTXT");
     TouchFont(PanelTXT, 15);
+    // A narrow window wraps the banner rather than cutting it.
+    PanelTXT->setWordWrap(true);
     ListProg = new QListWidget(sheet);
     ListProg->setObjectName("ListProg");
     TouchFont(ListProg);
@@ -223,7 +227,9 @@ void TFBase::BuildProgramSheet(QWidget* sheet) {
     FileProgram->addAction(N1);
     FileProgram->setContextMenuPolicy(Qt::ActionsContextMenu);
     files->addWidget(FileProgram, 1);
-    files->addWidget(Caption(PanelProg, "", "Текущая программа"));
+    QLabel* current = Caption(PanelProg, "", "Текущая программа");
+    current->setWordWrap(true);
+    files->addWidget(current);
     Edit6 = new QLineEdit(PanelProg);
     Edit6->setObjectName("Edit6");
     TouchFont(Edit6);
@@ -245,6 +251,14 @@ void TFBase::BuildProgramSheet(QWidget* sheet) {
     TouchRows(ListCmd);
     for (const testprogram::CommandText& c : testprogram::kCommands)
         ListCmd->addItem(Qs(c.text));
+    // The commands are read whole: the list is as wide as its longest one.
+    ListCmd->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    int widest = 0;
+    for (int i = 0; i < ListCmd->count(); ++i)
+        widest =
+            std::max(widest, ListCmd->fontMetrics().horizontalAdvance(ListCmd->item(i)->text()));
+    ListCmd->setMinimumWidth(widest + 16 + 2 * ListCmd->frameWidth() +
+                             ListCmd->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
     composer->addWidget(ListCmd, 1);
     ComboBox1 = new QComboBox(PanelProg);
     ComboBox1->setObjectName("ComboBox1");

@@ -337,6 +337,10 @@ void TFBase::Timer2Timer() {
 }
 
 void TFBase::CentreShildik() {
+    if (SHILDIK == nullptr) return;
+    // The plate grows with its fonts, and never below its drawn size.
+    const QSize drawn(620, 300);
+    SHILDIK->resize(SHILDIK->sizeHint().expandedTo(drawn * uiScale_));
     const QWidget* page = SHILDIK->parentWidget();
     const console::Point at = console::CentredOrigin({page->width(), page->height()},
                                                      {SHILDIK->width(), SHILDIK->height()});

@@ -256,6 +256,7 @@ void TFBase::resizeEvent(QResizeEvent* event) {
     if (scale == uiScale_) return;
     uiScale_ = scale;
     console::FitControls(this, uiScale_);
+    CentreShildik();
 }
 
 void TFBase::FormCloseClick() {

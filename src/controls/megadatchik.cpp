@@ -7,6 +7,7 @@
 #include <QResizeEvent>
 
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 #include "controls/canvas.h"
@@ -24,11 +25,31 @@ constexpr std::uint32_t kHighlight = 0xFFFFFF;
 constexpr std::uint32_t kShadow = 0x808080;
 
 constexpr int kPanelBevel = 5;
+constexpr int kRowBevel = 2;
+// The row's measures at scale 1, in pixels.
 constexpr int kRowLeft = 6;
 constexpr int kRowStep = 41;
 constexpr int kRowHeight = 40;
+constexpr int kBigFont = 32;
+constexpr int kSmallFont = 13;
+constexpr int kSymbolFont = 18;
+// A name shrinks no further; below it the name is cut rather than unreadable.
+constexpr int kSmallestNameFont = 12;
 
-enum Anchor : unsigned { kLeft = 1, kTop = 2, kRight = 4, kBottom = 8 };
+int Scaled(int base, double scale) {
+    return static_cast<int>(std::lround(base * scale));
+}
+
+// The largest character height up to `wanted` whose line fits `room` pixels.
+int FittingFont(const QFont& family, int wanted, int room) {
+    QFont f = family;
+    int pixels = wanted;
+    for (; pixels > 1; --pixels) {
+        f.setPixelSize(pixels);
+        if (QFontMetrics(f).height() <= room) break;
+    }
+    return pixels;
+}
 
 QString FromUtf8(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -58,18 +79,13 @@ void Frame3D(draw::Canvas& cv, QRect& box, const QColor& top, const QColor& bott
 
 }  // namespace
 
-// A row: a black panel, raised outside and lowered inside, whose children
-// keep their distances to the edges they are anchored to.
+// A row: a black panel, raised outside and lowered inside; the readout
+// places its labels.
 class RowPanel : public QFrame {
 public:
     RowPanel(QWidget* parent, std::function<void()> pressed)
         : QFrame(parent), pressed_(std::move(pressed)) {
         setAttribute(Qt::WA_OpaquePaintEvent);
-    }
-
-    void Place(QWidget* child, const QRect& rect, unsigned anchors) {
-        child->setGeometry(rect);
-        anchored_.push_back({child, rect, size(), anchors});
     }
 
 protected:
@@ -82,30 +98,6 @@ protected:
                     draw::ColorRef(kBlack));
     }
 
-    void resizeEvent(QResizeEvent* event) override {
-        QFrame::resizeEvent(event);
-        for (const Anchored& a : anchored_) {
-            const int dx = width() - a.parentSize.width();
-            const int dy = height() - a.parentSize.height();
-            QRect r = a.rect;
-            if ((a.anchors & kRight) != 0) {
-                if ((a.anchors & kLeft) != 0) {
-                    r.setWidth(std::max(0, r.width() + dx));
-                } else {
-                    r.moveLeft(r.left() + dx);
-                }
-            }
-            if ((a.anchors & kBottom) != 0) {
-                if ((a.anchors & kTop) != 0) {
-                    r.setHeight(std::max(0, r.height() + dy));
-                } else {
-                    r.moveTop(r.top() + dy);
-                }
-            }
-            if (a.widget->geometry() != r) a.widget->setGeometry(r);
-        }
-    }
-
     // The few pixels left of the click area belong to the row as well.
     void mousePressEvent(QMouseEvent* event) override {
         event->accept();
@@ -113,15 +105,7 @@ protected:
     }
 
 private:
-    struct Anchored {
-        QWidget* widget;
-        QRect rect;        // as placed
-        QSize parentSize;  // this panel's size then
-        unsigned anchors;
-    };
-
     std::function<void()> pressed_;
-    std::vector<Anchored> anchored_;
 };
 
 // A transparent label that draws its text through the drawing layer, so the
@@ -140,8 +124,21 @@ public:
     }
 
     // Only a different text is set: the console refreshes every tick.
-    void Show(const QString& text) {
-        if (text != this->text()) setText(text);
+    bool Show(const QString& text) {
+        if (text == this->text()) return false;
+        setText(text);
+        return true;
+    }
+
+    // The height in pixels of the font it draws with (negative: character height).
+    void SetFontHeight(int height) {
+        if (font_.height == height) return;
+        font_.height = height;
+        setFont(draw::ToQFont(font_));
+        update();
+    }
+    int TextWidth() const {
+        return text().isEmpty() ? 0 : QFontMetrics(font()).horizontalAdvance(text());
     }
 
     void SetColor(const QColor& color) {
@@ -218,44 +215,102 @@ void TMegaDatchik::AddRow() {
     const QString suffix = QString::number(index);
     row.panel = new RowPanel(this, pressed);
     row.panel->setObjectName(QStringLiteral("row") + suffix);
-    row.panel->setGeometry(kRowLeft, kRowStep * index + kRowLeft, width() - 2 * kRowLeft,
-                           kRowHeight);
 
     const QColor yellow = draw::ColorRef(kYellow);
-    const draw::Font big{"MS Sans Serif", -32, yellow};
-    const draw::Font small{"MS Sans Serif", -13, yellow};
-    const draw::Font symbol{std::string(draw::kSymbolFontName), -18, yellow};
+    const draw::Font big{"MS Sans Serif", -kBigFont, yellow};
+    const draw::Font small{"MS Sans Serif", -kSmallFont, yellow};
+    const draw::Font symbol{std::string(draw::kSymbolFontName), -kSymbolFont, yellow};
     using draw::dt::Left;
     using draw::dt::Right;
 
     row.name =
         new RowLabel(row.panel, QStringLiteral("name") + suffix, big, Left, QStringLiteral("F"));
-    row.panel->Place(row.name, {5, 3, 128, 30}, kLeft | kTop);
     row.second = new RowLabel(row.panel, QStringLiteral("second") + suffix, small, Left,
                               QStringLiteral("max"));
-    row.panel->Place(row.second, {26, 20, 130, 16}, kLeft | kTop);
     row.value =
         new RowLabel(row.panel, QStringLiteral("value") + suffix, big, Right, QStringLiteral("0"));
-    row.panel->Place(row.value, {DigitLeft + 33, 4, 150, 34}, kLeft | kTop | kRight);
     row.unit = new RowLabel(row.panel, QStringLiteral("unit") + suffix, symbol, Left,
                             QStringLiteral("кН/с"));
-    row.panel->Place(row.unit, {DigitLeft + 190, 13, 67, 23}, kTop | kRight);
     row.click = new ClickArea(row.panel, pressed);
     row.click->setObjectName(QStringLiteral("click") + suffix);
-    row.panel->Place(row.click, {index, 0, row.panel->width(), row.panel->height()},
-                     kLeft | kTop | kRight | kBottom);
 
     row.panel->show();
     rows_.push_back(row);
+    LayOutRow(index);
+}
+
+void TMegaDatchik::SetScale(double scale) {
+    if (!(scale > 0.0) || scale == scale_) return;
+    scale_ = scale;
+    for (int i = 0; i < Count(); ++i)
+        LayOutRow(i);
+}
+
+// The row as built at scale 1, grown by the scale. Texts get the line height
+// they need within the row; the value keeps its room against the unit and a
+// long name takes a smaller font rather than running into the value.
+void TMegaDatchik::LayOutRow(int index) {
+    using namespace readout;
+    Row& r = rows_[static_cast<std::size_t>(index)];
+    const double s = scale_;
+    const int h = Scaled(kRowHeight, s);
+    const int w = std::max(0, width() - 2 * Scaled(kRowLeft, s));
+    r.panel->setGeometry(Scaled(kRowLeft, s), Scaled(kRowStep, s) * index + Scaled(kRowLeft, s), w,
+                         h);
+    const int inner = std::max(1, h - 2 * kRowBevel);
+    const int big = FittingFont(r.value->font(), Scaled(kBigFont, s), inner);
+
+    r.unit->SetFontHeight(-Scaled(kSymbolFont, s));
+    const int nameLeft = Scaled(5, s);
+    const int smallest = Scaled(kSmallestNameFont, s);
+    // Tried in turn until the name ends before the value: the row as built,
+    // the unit's box narrowed to its text, a smaller name, a smaller value.
+    bool tight = false;
+    int nameFont = big;
+    int valueFont = big;
+    int unitLeft = 0;
+    int valueRight = 0;
+    for (;;) {
+        const int unitWidth =
+            tight ? r.unit->TextWidth() + 2 : std::max(Scaled(67, s), r.unit->TextWidth() + 2);
+        unitLeft = std::min(w - unitWidth, DigitLeft + w - Scaled(31, s) - unitWidth);
+        r.unit->setGeometry(unitLeft, Scaled(13, s), unitWidth, Scaled(23, s));
+        valueRight = unitLeft - Scaled(7, s);
+        r.value->SetFontHeight(-valueFont);
+        r.name->SetFontHeight(-nameFont);
+        const int room = valueRight - r.value->TextWidth() - Scaled(6, s) - nameLeft;
+        if (r.name->TextWidth() <= room) break;
+        if (!tight) {
+            tight = true;
+        } else if (nameFont > smallest) {
+            --nameFont;
+        } else if (valueFont > smallest) {
+            --valueFont;
+        } else {
+            break;
+        }
+    }
+    const int valueWidth = r.value->TextWidth();
+    const int valueLeft = std::min(DigitLeft + Scaled(33, s), valueRight - valueWidth);
+    r.value->setGeometry(valueLeft, kRowBevel, valueRight - valueLeft, inner);
+    r.name->setGeometry(nameLeft, kRowBevel, std::max(Scaled(128, s), r.name->TextWidth() + 1),
+                        inner);
+
+    r.second->SetFontHeight(-Scaled(kSmallFont, s));
+    r.second->setGeometry(Scaled(26, s), Scaled(20, s),
+                          std::max(Scaled(130, s), r.second->TextWidth() + 1), Scaled(16, s));
+    // Starts a row index in and ends at the row's edge, not past it.
+    r.click->setGeometry(index, 0, std::max(0, w - index), h);
 }
 
 void TMegaDatchik::SetParametr(int row, std::uint32_t colour, std::string_view name,
                                std::string_view second, std::string_view unit, double* value) {
     if (!Valid(row)) return;
     Row& r = rows_[static_cast<std::size_t>(row)];
-    r.name->Show(readout::FromUtf8(name));
-    r.second->Show(readout::FromUtf8(second));
-    r.unit->Show(readout::FromUtf8(unit));
+    bool changed = r.name->Show(readout::FromUtf8(name));
+    changed = r.second->Show(readout::FromUtf8(second)) || changed;
+    changed = r.unit->Show(readout::FromUtf8(unit)) || changed;
+    if (changed) LayOutRow(row);
     const QColor color = draw::ColorRef(colour);
     for (RowLabel* label : {r.name, r.second, r.value, r.unit})
         label->SetColor(color);
@@ -264,18 +319,26 @@ void TMegaDatchik::SetParametr(int row, std::uint32_t colour, std::string_view n
 
 void TMegaDatchik::SetValue(int row, std::string_view text) {
     if (!Valid(row)) return;
-    rows_[static_cast<std::size_t>(row)].value->Show(readout::FromUtf8(text));
+    ShowValue(row, readout::FromUtf8(text));
 }
 
 void TMegaDatchik::SetValue(int row, double v) {
     if (!Valid(row)) return;
-    rows_[static_cast<std::size_t>(row)].value->Show(QString::fromStdString(FormatValue(v)));
+    ShowValue(row, QString::fromStdString(FormatValue(v)));
 }
 
 void TMegaDatchik::UpdateData() {
-    for (Row& r : rows_) {
-        if (r.bound != nullptr) r.value->Show(QString::fromStdString(FormatValue(*r.bound)));
+    for (int i = 0; i < Count(); ++i) {
+        const Row& r = rows_[static_cast<std::size_t>(i)];
+        if (r.bound != nullptr) ShowValue(i, QString::fromStdString(FormatValue(*r.bound)));
     }
+}
+
+void TMegaDatchik::ShowValue(int row, const QString& text) {
+    readout::RowLabel* value = rows_[static_cast<std::size_t>(row)].value;
+    const int was = value->TextWidth();
+    // A wider or narrower number moves the room the name has.
+    if (value->Show(text) && value->TextWidth() != was) LayOutRow(row);
 }
 
 void TMegaDatchik::DeleteAll() {
@@ -317,6 +380,6 @@ void TMegaDatchik::paintEvent(QPaintEvent* /*event*/) {
 
 void TMegaDatchik::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    for (Row& r : rows_)
-        r.panel->resize(std::max(0, width() - 2 * readout::kRowLeft), r.panel->height());
+    for (int i = 0; i < Count(); ++i)
+        LayOutRow(i);
 }

@@ -62,6 +62,11 @@ public:
     // Destroys every row; the panel keeps its height.
     void DeleteAll();
 
+    // Grows the rows, their texts and their spacing by `scale` from the sizes
+    // at 1 (the panel's own size is its parent's to set).
+    void SetScale(double scale);
+    double Scale() const { return scale_; }
+
     int Count() const { return static_cast<int>(rows_.size()); }
     // The value label's text of a row ("" outside the list).
     std::string ValueText(int row) const;
@@ -87,8 +92,11 @@ private:
 
     bool Valid(int row) const { return row >= 0 && row < Count(); }
     void AddRow();
+    void LayOutRow(int index);
+    void ShowValue(int row, const QString& text);
     void RowPressed(int index);
 
     std::vector<Row> rows_;
+    double scale_ = 1.0;
     bool dispatching_ = false;  // inside OnClickNom: rows are removed later
 };

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -104,11 +105,12 @@ TEST_F(MegaDatchikTest, AddTabloStacksRowsWithTheirLabels) {
         SCOPED_TRACE(row);
         ASSERT_NE(panel.findChild<QFrame*>(Name("row", row)), nullptr);
         EXPECT_EQ(Child("row", row)->geometry(), QRect(6, 6 + 41 * row, 288, 40));
-        EXPECT_EQ(Label("name", row)->geometry(), QRect(5, 3, 128, 30));
+        // Name and value take the row's inside height: their lines are not cut.
+        EXPECT_EQ(Label("name", row)->geometry(), QRect(5, 2, 128, 36));
         EXPECT_EQ(Label("second", row)->geometry(), QRect(26, 20, 130, 16));
-        EXPECT_EQ(Label("value", row)->geometry(), QRect(33, 4, 150, 34));
+        EXPECT_EQ(Label("value", row)->geometry(), QRect(33, 2, 150, 36));
         EXPECT_EQ(Label("unit", row)->geometry(), QRect(190, 13, 67, 23));
-        EXPECT_EQ(Child("click", row)->geometry(), QRect(row, 0, 288, 40));
+        EXPECT_EQ(Child("click", row)->geometry(), QRect(row, 0, 288 - row, 40));
         EXPECT_EQ(Label("name", row)->text(), "F");
         EXPECT_EQ(Label("second", row)->text(), "max");
         EXPECT_EQ(Label("value", row)->text(), "0");
@@ -121,7 +123,7 @@ TEST_F(MegaDatchikTest, AddTabloStacksRowsWithTheirLabels) {
 TEST_F(MegaDatchikTest, RowsFollowThePanelsWidth) {
     panel.DigitLeft = 20;
     panel.AddTablo(2);
-    EXPECT_EQ(Label("value", 1)->geometry(), QRect(53, 4, 150, 34));
+    EXPECT_EQ(Label("value", 1)->geometry(), QRect(53, 2, 150, 36));
     EXPECT_EQ(Label("unit", 1)->geometry(), QRect(210, 13, 67, 23));
     ShowAndSettle();
     panel.resize(400, panel.height());
@@ -129,10 +131,57 @@ TEST_F(MegaDatchikTest, RowsFollowThePanelsWidth) {
     for (int row = 0; row < 2; ++row) {
         SCOPED_TRACE(row);
         EXPECT_EQ(Child("row", row)->geometry(), QRect(6, 6 + 41 * row, 388, 40));
-        EXPECT_EQ(Label("name", row)->geometry(), QRect(5, 3, 128, 30));
-        EXPECT_EQ(Label("value", row)->geometry(), QRect(53, 4, 250, 34));
+        EXPECT_EQ(Label("name", row)->geometry(), QRect(5, 2, 128, 36));
+        EXPECT_EQ(Label("value", row)->geometry(), QRect(53, 2, 250, 36));
         EXPECT_EQ(Label("unit", row)->geometry(), QRect(310, 13, 67, 23));
-        EXPECT_EQ(Child("click", row)->geometry(), QRect(row, 0, 388, 40));
+        EXPECT_EQ(Child("click", row)->geometry(), QRect(row, 0, 388 - row, 40));
+    }
+}
+
+// At any scale the rows grow with it and every text keeps its whole line in
+// its row; a long name gets a smaller font rather than running into the value.
+TEST_F(MegaDatchikTest, TextsFitTheirRowsAtEveryScale) {
+    struct Case {
+        double scale;
+        const char* name;
+        const char* value;
+        const char* unit;
+    };
+    const Case cases[] = {
+        {1.0, "F", "0,000", "кН/с"},          {1.0, "Время", "00:00:00", ""},
+        {1.0, "% от Fмакс", "50,00", "%"},    {1.0, "Уставка", "1000,0", "кН"},
+        {1.35, "% от Fмакс", "50,00", "%"},   {1.35, "Время", "00:00:00", ""},
+        {2.0, "% от Fмакс", "-250,500", "%"}, {2.0, "Защита", "100,0", "мм/мин"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + " at " + std::to_string(c.scale));
+        TMegaDatchik readout;
+        readout.AddTablo(2);
+        readout.SetScale(c.scale);
+        readout.resize(static_cast<int>(300 * c.scale), readout.height());
+        readout.SetParametr(1, 0x00FFFF, c.name, "", c.unit, nullptr);
+        readout.SetValue(1, c.value);
+        const auto* row = readout.findChild<QWidget*>("row1");
+        const auto* name = readout.findChild<QLabel*>("name1");
+        const auto* value = readout.findChild<QLabel*>("value1");
+        const auto* unit = readout.findChild<QLabel*>("unit1");
+        EXPECT_EQ(
+            row->geometry(),
+            QRect(std::lround(6 * c.scale), std::lround(41 * c.scale) + std::lround(6 * c.scale),
+                  readout.width() - 2 * std::lround(6 * c.scale), std::lround(40 * c.scale)));
+        for (const QLabel* l : {name, value, unit}) {
+            const QFontMetrics fm(l->font());
+            EXPECT_TRUE(QRect(QPoint(), row->size()).contains(l->geometry()))
+                << l->objectName().toStdString();
+            EXPECT_LE(fm.height(), l->height()) << l->objectName().toStdString();
+            EXPECT_LE(fm.horizontalAdvance(l->text()), l->width()) << l->objectName().toStdString();
+        }
+        const int nameEnd = name->x() + QFontMetrics(name->font()).horizontalAdvance(name->text());
+        const int valueStart = value->geometry().right() -
+                               QFontMetrics(value->font()).horizontalAdvance(value->text());
+        EXPECT_LT(nameEnd, valueStart);
+        // The value keeps the large digits the row has room for.
+        EXPECT_GE(value->font().pixelSize(), std::lround(28 * c.scale));
     }
 }
 
