@@ -493,6 +493,17 @@ QWidget* TFBase::BuildPreviewPage() {
     C_Otchet1->OnPrintPanel = [this](TPrintPanel& panel) {
         new console::TapIntoField(panel.FileField(), [this] { ShowVirtualKeyboard(); });
     };
+    C_Otchet1->OnPrinted = [this](bool ok, const QString& printer, const QString& pdfFile) {
+        const std::string where = (pdfFile.isEmpty() ? printer : pdfFile).toStdString();
+        if (!pdfFile.isEmpty()) {
+            ShowMes(ok ? "ПРОТОКОЛ ЗАПИСАН В ФАЙЛ " + where
+                       : "ПРОТОКОЛ НЕ ЗАПИСАН В ФАЙЛ " + where +
+                             ": НЕТ ДОСТУПА К ПАПКЕ ИЛИ НЕТ МЕСТА НА ДИСКЕ",
+                    1, 0);
+        } else if (!ok) {
+            ShowMes("ПРОТОКОЛ НЕ НАПЕЧАТАН: ПРИНТЕР " + where + " НЕ ОТВЕЧАЕТ", 1, 0);
+        }
+    };
     PRINT->OnClick = [this](TMegaButton*) {
         // The method's folder as the save panel makes it.
         const std::string method = Mirandex->currentItem() != nullptr

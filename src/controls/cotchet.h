@@ -138,6 +138,8 @@ public:
     // Called with the print panel before it is shown (to attach the
     // on-screen keyboard to its file name).
     std::function<void(TPrintPanel& panel)> OnPrintPanel;
+    // After printing: whether it worked, and the printer or the PDF file.
+    std::function<void(bool ok, const QString& printer, const QString& pdfFile)> OnPrinted;
 
 private:
     struct Sheet;

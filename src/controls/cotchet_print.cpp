@@ -5,6 +5,7 @@
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
+#include <QPointer>
 #include <QPrinter>
 #include <QPrinterInfo>
 
@@ -28,10 +29,13 @@ QPageLayout A4Layout(bool landscape) {
 bool C_Otchet::DefaultPrintDialog(QPrinter& printer, int pageCount) {
     // Qt's own dialog is not made for a finger: tiny lists and spin boxes.
     const QString folder = PdfFolder.isEmpty() ? QDir::homePath() : PdfFolder;
-    TPrintPanel panel(window(), QPrinterInfo::availablePrinterNames(),
-                      QPrinterInfo::defaultPrinterName(), pageCount, FreePdfName(folder));
-    if (OnPrintPanel) OnPrintPanel(panel);
-    const std::optional<PrintChoice> choice = panel.Run();
+    // On the heap: the window it lies in may go while the panel waits.
+    QPointer<TPrintPanel> panel =
+        new TPrintPanel(window(), QPrinterInfo::availablePrinterNames(),
+                        QPrinterInfo::defaultPrinterName(), pageCount, FreePdfName(folder));
+    if (OnPrintPanel) OnPrintPanel(*panel);
+    const std::optional<PrintChoice> choice = panel->Run();
+    delete panel.data();
     if (!choice) return false;
     PrintChoice chosen = *choice;
     if (chosen.printer.isEmpty()) {
@@ -58,8 +62,12 @@ void C_Otchet::SetupPrint() {
         from = printer.fromPage() - 1;
         to = printer.toPage() - 1;
     }
-    if (!PrintPages(printer, from, to, printer.copyCount())) {
-        qWarning("C_Otchet: the pages could not be printed");
+    const bool ok = PrintPages(printer, from, to, printer.copyCount());
+    if (!ok) qWarning("C_Otchet: the pages could not be printed");
+    if (OnPrinted) {
+        const bool pdf = printer.outputFormat() == QPrinter::PdfFormat;
+        OnPrinted(ok, pdf ? QString() : printer.printerName(),
+                  pdf ? printer.outputFileName() : QString());
     }
 }
 

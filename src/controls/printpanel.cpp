@@ -209,7 +209,15 @@ TPrintPanel::TPrintPanel(QWidget* window, const QStringList& printers, const QSt
     answers->addStretch(1);
     TMegaButton* ok = Button(frame, "PrintOk", QStringLiteral("ПЕЧАТЬ"), s, 200, 64);
     TMegaButton* cancel = Button(frame, "PrintCancel", QStringLiteral("ОТМЕНА"), s, 200, 64);
-    ok->OnClick = [this](TMegaButton*) { answer_ = 1; };
+    ok->OnClick = [this](TMegaButton*) {
+        // A file needs a name: the panel stays, the field turns pink.
+        const bool noName =
+            chosen_ == static_cast<int>(printers_.size()) && file_->text().trimmed().isEmpty();
+        QPalette p = file_->palette();
+        p.setColor(QPalette::Base, noName ? QColor(255, 192, 203) : QColor(Qt::white));
+        file_->setPalette(p);
+        if (!noName) answer_ = 1;
+    };
     cancel->OnClick = [this](TMegaButton*) { answer_ = 0; };
     answers->addWidget(ok);
     answers->addSpacing(Px(30, s));

@@ -205,6 +205,21 @@ TEST_F(FilePanelsByTouch, ThePrintPanelsFileNameIsTypedOnTheKeyboardAndThePdfGoe
     EXPECT_FALSE(keyboard->isVisible());
     const std::string pdf = MethodFolder("ГОСТ 1497") + "/p1.pdf";
     ASSERT_TRUE(fs::exists(pdf));
+    EXPECT_EQ(rig.window->MessageText(), "ПРОТОКОЛ ЗАПИСАН В ФАЙЛ " + pdf);
+    rig.Click("Butt_OK");
+
+    // A file that cannot be written is said so, with its name.
+    const std::string blocked = rig.folder.File("blocked");
+    std::ofstream(blocked) << "a file, not a folder";
+    QTimer::singleShot(0, [&] {
+        if (auto* pdf = rig.Find<TMegaButton>("PrintToPdf"))
+            QTest::mouseClick(pdf, Qt::LeftButton, {}, pdf->rect().center());
+        rig.Find<QLineEdit>("PrintFile")->setText(QString::fromStdString(blocked + "/p.pdf"));
+        rig.Click("PrintOk");
+    });
+    rig.Click("PRINT");
+    EXPECT_EQ(rig.window->MessageText(), "ПРОТОКОЛ НЕ ЗАПИСАН В ФАЙЛ " + blocked +
+                                             "/p.pdf: НЕТ ДОСТУПА К ПАПКЕ ИЛИ НЕТ МЕСТА НА ДИСКЕ");
     if (const auto text = testsupport::PdfText(QString::fromStdString(pdf), {"-layout"})) {
         EXPECT_NE(text->find("Лист 1"), std::string::npos);
     }

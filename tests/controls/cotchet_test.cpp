@@ -863,6 +863,11 @@ TEST(PrintPanel, WithoutAPrinterItSaysSoAndOffersThePdfFile) {
         EXPECT_TRUE(panel.FileField()->isEnabled());
         // One page: nothing to choose.
         EXPECT_EQ(window.findChild<QLabel*>("PrintFrom"), nullptr);
+        // Without a name the panel stays open.
+        panel.FileField()->clear();
+        Tap(&window, "PrintOk");
+        EXPECT_TRUE(panel.isVisible());
+        EXPECT_EQ(panel.FileField()->palette().color(QPalette::Base), QColor(255, 192, 203));
         panel.FileField()->setText("/tmp/other.pdf");
         Tap(&window, "PrintOk");
     });
