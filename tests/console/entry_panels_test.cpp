@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPainter>
 #include <QStackedWidget>
 #include <QTableWidget>
 #include <QTest>
@@ -608,6 +609,15 @@ int LastShownRow(const QTableWidget& list) {
     return last;
 }
 
+// The window with the keyboard window drawn where it lies, to look at.
+void SaveWithKeyboard(QWidget* window, TFKeyBoard* keyboard, const char* name) {
+    QImage shot = window->grab().toImage();
+    QPainter p(&shot);
+    p.drawPixmap(keyboard->pos() - window->mapToGlobal(QPoint(0, 0)), keyboard->grab());
+    p.end();
+    shot.save(QString::fromStdString((testsupport::TestOutputFolder() / name).string()));
+}
+
 TEST_F(ZoomPanel, TheKeyboardNeverCoversTheEditedRowAtTheSmallestWindow) {
     rig.window->resize(1032, 755);
     QApplication::processEvents();
@@ -626,6 +636,7 @@ TEST_F(ZoomPanel, TheKeyboardNeverCoversTheEditedRowAtTheSmallestWindow) {
         copy->setCurrentCell(row, 1);
         expectClear(RowOnScreen(*copy, row), "zoom panel");
     }
+    SaveWithKeyboard(rig.window.get(), keyboard, "keyboard_zoom_first_row.png");
     rig.Click("ZoomClose");
 
     // The numeric entry opens just above the control bar, at the bottom.
@@ -634,6 +645,7 @@ TEST_F(ZoomPanel, TheKeyboardNeverCoversTheEditedRowAtTheSmallestWindow) {
     auto* edit = rig.Find<QLineEdit>("SPEED_EDIT");
     ASSERT_TRUE(edit->isVisible());
     expectClear(QRect(edit->mapToGlobal(QPoint(0, 0)), edit->size()), "numeric entry");
+    SaveWithKeyboard(rig.window.get(), keyboard, "keyboard_numeric_entry.png");
     rig.Click("SPEED_CANCEL");
 
     // The screen's own lists, each row tapped from the bottom up.
