@@ -366,6 +366,7 @@ void TFBase::OpenSpeedEntry(int target, QWidget* opener) {
     SPEED_EDIT->setFocus();
     // The first key typed replaces the value shown.
     SPEED_EDIT->selectAll();
+    FKeyBoard->KeepClear();
 }
 
 void TFBase::SPEED_OKClick() {
@@ -444,6 +445,7 @@ void TFBase::ShowPassword(bool show) {
     }
     CentrePanel(PAROLMES);
     if (show) ParolEdit->setFocus();
+    FKeyBoard->KeepClear();
 }
 
 void TFBase::PASSWORD_OKClick() {
@@ -488,6 +490,7 @@ void TFBase::OpenZoomPanel(int group) {
     zoomFlag_ = true;
     SELECT_DATA->setFocus();
     if (SELECT_DATA->rowCount() > 0) SELECT_DATA->setCurrentCell(0, 1);
+    FKeyBoard->KeepClear();
 }
 
 void TFBase::ZoomCloseClick() {

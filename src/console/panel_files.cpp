@@ -32,6 +32,7 @@
 #include "console/tfbase.h"
 #include "controls/cotchet.h"
 #include "controls/megabutton.h"
+#include "controls/printpanel.h"
 #include "controls/symbolfont.h"
 #include "engine/cwork.h"
 #include "platform/launcher.h"
@@ -487,7 +488,31 @@ QWidget* TFBase::BuildPreviewPage() {
     C_Otchet1->CreateViewer();
     column->addWidget(C_Otchet1, 1);
 
-    PRINT->OnClick = [this](TMegaButton*) { C_Otchet1->Print(); };
+    // A protocol in a file goes beside the method's saved tests; its name
+    // is typed on the on-screen keyboard, put away once the panel closes.
+    C_Otchet1->OnPrintPanel = [this](TPrintPanel& panel) {
+        new console::TapIntoField(panel.FileField(), [this] { ShowVirtualKeyboard(); });
+    };
+    C_Otchet1->OnPrinted = [this](bool ok, const QString& printer, const QString& pdfFile) {
+        const std::string where = (pdfFile.isEmpty() ? printer : pdfFile).toStdString();
+        if (!pdfFile.isEmpty()) {
+            ShowMes(ok ? "ПРОТОКОЛ ЗАПИСАН В ФАЙЛ " + where
+                       : "ПРОТОКОЛ НЕ ЗАПИСАН В ФАЙЛ " + where +
+                             ": НЕТ ДОСТУПА К ПАПКЕ ИЛИ НЕТ МЕСТА НА ДИСКЕ",
+                    1, 0);
+        } else if (!ok) {
+            ShowMes("ПРОТОКОЛ НЕ НАПЕЧАТАН: ПРИНТЕР " + where + " НЕ ОТВЕЧАЕТ", 1, 0);
+        }
+    };
+    PRINT->OnClick = [this](TMegaButton*) {
+        // The method's folder as the save panel makes it.
+        const std::string method = Mirandex->currentItem() != nullptr
+                                       ? Mirandex->currentItem()->text().toStdString()
+                                       : methodText_;
+        C_Otchet1->PdfFolder = QString::fromStdString(platform::JoinPath(SaveTestFolder(), method));
+        C_Otchet1->Print();
+        HideVirtualKeyboard();
+    };
     LastPAGE->OnClick = [this](TMegaButton*) {
         C_Otchet1->LastPage();
         ShowPageNumber();

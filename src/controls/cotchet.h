@@ -18,6 +18,7 @@ class QPainter;
 class QPicture;
 class QPrinter;
 class QScrollArea;
+class TPrintPanel;
 
 // The page canvas: the sheets of a protocol as recorded A4 pages, drawn on
 // in millimetres from the top-left corner of a 10 mm margin box, shown one
@@ -129,8 +130,16 @@ public:
     // Every page to a PDF file, by the path the dialog's "print to file" takes.
     bool WritePdf(const QString& fileName);
     // Shows the print dialog for `printer` with pages 1 to pageCount (page
-    // numbers only); false when cancelled. QPrintDialog unless replaced.
+    // numbers only); false when cancelled. The touch print panel
+    // (TPrintPanel) over this control's window unless replaced.
     std::function<bool(QPrinter& printer, int pageCount)> RunPrintDialog;
+    // Where the print panel proposes the PDF file; the home folder when empty.
+    QString PdfFolder;
+    // Called with the print panel before it is shown (to attach the
+    // on-screen keyboard to its file name).
+    std::function<void(TPrintPanel& panel)> OnPrintPanel;
+    // After printing: whether it worked, and the printer or the PDF file.
+    std::function<void(bool ok, const QString& printer, const QString& pdfFile)> OnPrinted;
 
 private:
     struct Sheet;

@@ -1,15 +1,19 @@
 // Printing and PDF of the page canvas (cotchet.h).
 #include <QDebug>
+#include <QDir>
+#include <QFileInfo>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
-#include <QPrintDialog>
+#include <QPointer>
 #include <QPrinter>
+#include <QPrinterInfo>
 
 #include <algorithm>
 #include <vector>
 
 #include "controls/cotchet.h"
+#include "controls/printpanel.h"
 
 namespace {
 
@@ -23,15 +27,27 @@ QPageLayout A4Layout(bool landscape) {
 }  // namespace
 
 bool C_Otchet::DefaultPrintDialog(QPrinter& printer, int pageCount) {
-    QPrintDialog dialog(&printer, this);
-    // Page numbers, not a selection or the current page; "print to file"
-    // stays, it is the way to a PDF.
-    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintPageRange |
-                      QAbstractPrintDialog::PrintCollateCopies |
-                      QAbstractPrintDialog::PrintShowPageSize);
-    dialog.setMinMax(1, pageCount);
-    dialog.setFromTo(1, pageCount);
-    return dialog.exec() == QDialog::Accepted;
+    // Qt's own dialog is not made for a finger: tiny lists and spin boxes.
+    const QString folder = PdfFolder.isEmpty() ? QDir::homePath() : PdfFolder;
+    // On the heap: the window it lies in may go while the panel waits.
+    QPointer<TPrintPanel> panel =
+        new TPrintPanel(window(), QPrinterInfo::availablePrinterNames(),
+                        QPrinterInfo::defaultPrinterName(), pageCount, FreePdfName(folder));
+    if (OnPrintPanel) OnPrintPanel(*panel);
+    const std::optional<PrintChoice> choice = panel->Run();
+    delete panel.data();
+    if (!choice) return false;
+    PrintChoice chosen = *choice;
+    if (chosen.printer.isEmpty()) {
+        if (chosen.pdfFile.isEmpty()) return false;
+        // A bare name typed goes into the proposed folder, as a PDF.
+        if (QFileInfo(chosen.pdfFile).isRelative())
+            chosen.pdfFile = QDir(folder).filePath(chosen.pdfFile);
+        if (QFileInfo(chosen.pdfFile).suffix().isEmpty()) chosen.pdfFile += QStringLiteral(".pdf");
+        QDir().mkpath(QFileInfo(chosen.pdfFile).absolutePath());
+    }
+    ApplyPrintChoice(chosen, pageCount, printer);
+    return true;
 }
 
 void C_Otchet::SetupPrint() {
@@ -46,8 +62,12 @@ void C_Otchet::SetupPrint() {
         from = printer.fromPage() - 1;
         to = printer.toPage() - 1;
     }
-    if (!PrintPages(printer, from, to, printer.copyCount())) {
-        qWarning("C_Otchet: the pages could not be printed");
+    const bool ok = PrintPages(printer, from, to, printer.copyCount());
+    if (!ok) qWarning("C_Otchet: the pages could not be printed");
+    if (OnPrinted) {
+        const bool pdf = printer.outputFormat() == QPrinter::PdfFormat;
+        OnPrinted(ok, pdf ? QString() : printer.printerName(),
+                  pdf ? printer.outputFileName() : QString());
     }
 }
 

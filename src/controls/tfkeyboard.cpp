@@ -2,13 +2,16 @@
 
 #include "megabutton.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPolygon>
 #include <QTransform>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -130,6 +133,11 @@ TFKeyBoard::TFKeyBoard(QWidget* parent)
     resize(kWidth, kHeight);
     BuildKeys();
     ENGRUSClick(engRus_);
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (!isVisible()) return;
+        Watch(now);
+        KeepClear();
+    });
 }
 
 TMegaButton* TFKeyBoard::AddButton(const QString& name, const QString& caption, const QRect& box,
@@ -233,7 +241,61 @@ void TFKeyBoard::ShowKeyboard(int mode) {
     close_->setVisible(!bare);
     move_->setVisible(!bare);
     if (QWidget* active = QApplication::activeWindow(); active != this) previous_ = active;
+    if (target_ != nullptr) {
+        move(Place(WindowRect(), size(), EditedRect()));
+        Watch(target_->window()->focusWidget());
+    }
     show();
+}
+
+QPoint TFKeyBoard::Place(const QRect& window, const QSize& keyboard, const QRect& edited,
+                         const std::optional<QPoint>& current) {
+    auto covered = [&](const QPoint& at) {
+        const QRect overlap = QRect(at, keyboard).intersected(edited);
+        return overlap.isEmpty() ? 0LL : 1LL * overlap.width() * overlap.height();
+    };
+    if (current && covered(*current) == 0) return *current;
+    const int x = window.x() + std::max(0, (window.width() - keyboard.width()) / 2);
+    const QPoint bottom(x, std::max(window.y(), window.y() + window.height() - keyboard.height()));
+    const QPoint top(x, window.y());
+    return covered(top) < covered(bottom) ? top : bottom;
+}
+
+QRect TFKeyBoard::WindowRect() const {
+    if (target_ == nullptr) return {};
+    const QWidget* window = target_->window();
+    return {window->mapToGlobal(QPoint(0, 0)), window->size()};
+}
+
+QRect TFKeyBoard::EditedRect() const {
+    if (target_ == nullptr) return {};
+    const QWidget* focused = target_->window()->focusWidget();
+    if (focused == nullptr || !focused->isVisible()) return {};
+    QRect r(focused->mapToGlobal(QPoint(0, 0)), focused->size());
+    if (const auto* view = qobject_cast<const QAbstractItemView*>(focused)) {
+        const QModelIndex at = view->currentIndex();
+        const QWidget* port = view->viewport();
+        const QRect cell = at.isValid() ? view->visualRect(at) : QRect();
+        // The whole row across the visible part of the list.
+        const QRect row =
+            QRect(0, cell.y(), port->width(), cell.height()).intersected(port->rect());
+        if (!row.isEmpty()) r = QRect(port->mapToGlobal(row.topLeft()), row.size());
+    }
+    return r;
+}
+
+void TFKeyBoard::KeepClear() {
+    if (!isVisible() || target_ == nullptr) return;
+    const QPoint at = Place(WindowRect(), size(), EditedRect(), pos());
+    if (at != pos()) move(at);
+}
+
+void TFKeyBoard::Watch(QWidget* focused) {
+    disconnect(rowWatch_);
+    const auto* view = qobject_cast<const QAbstractItemView*>(focused);
+    if (view == nullptr || view->selectionModel() == nullptr) return;
+    rowWatch_ = connect(view->selectionModel(), &QItemSelectionModel::currentChanged, this,
+                        [this] { KeepClear(); });
 }
 
 Qt::KeyboardModifiers TFKeyBoard::Modifiers() const {

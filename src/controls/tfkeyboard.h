@@ -2,10 +2,13 @@
 
 #include "keylayout.h"
 
+#include <QMetaObject>
 #include <QPoint>
 #include <QPointer>
+#include <QRect>
 #include <QWidget>
 
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -42,6 +45,19 @@ public:
 
     keys::Layout Layout() const { return layout_; }
 
+    // Where the keyboard goes so that it leaves the edited control clear
+    // (global coordinates): where it is (`current`) when that covers
+    // nothing edited, else centred at the window's bottom, else at its top;
+    // when both cover some of it, whichever covers less. An empty `edited`
+    // covers nothing.
+    static QPoint Place(const QRect& window, const QSize& keyboard, const QRect& edited,
+                        const std::optional<QPoint>& current = std::nullopt);
+    // The target window's focused control in global coordinates; of a list
+    // or table, the row being edited.
+    QRect EditedRect() const;
+    // Moves a shown keyboard off the edited control, if it covers it.
+    void KeepClear();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -60,9 +76,13 @@ private:
     // Lets go of the one-shot modifiers that are held.
     void ReleaseModifiers(QWidget* to);
     void ToggleModifier(QWidget* to, TMegaButton* button, int key);
+    QRect WindowRect() const;
+    // Follows the focus: a list's current row may move under the keyboard.
+    void Watch(QWidget* focused);
 
     QPointer<QWidget> target_;
     QPointer<QWidget> previous_;  // the window active before the keyboard was shown
+    QMetaObject::Connection rowWatch_;
     keys::Layout layout_ = keys::Layout::English;
     std::vector<std::pair<int, TMegaButton*>> characterKeys_;
     TMegaButton* shift_ = nullptr;

@@ -7,7 +7,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPainter>
 #include <QStackedWidget>
+#include <QTableWidget>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -588,6 +591,76 @@ TEST_F(ZoomPanel, KeyboardTypesIntoTheFocusedCellAndNeverTakesTheFocus) {
     rig.Click("MegaButton28");
     EXPECT_EQ(keyboard->width(), TFKeyBoard::kNarrowWidth);
     EXPECT_TRUE(keyboard->findChild<TMegaButton*>("MegaButton6")->isHidden());
+}
+
+// The row a list edits, in global coordinates.
+QRect RowOnScreen(const QTableWidget& list, int row) {
+    const QRect cell = list.visualRect(list.model()->index(row, 0));
+    return {list.viewport()->mapToGlobal(QPoint(0, cell.y())),
+            QSize(list.viewport()->width(), cell.height())};
+}
+
+// The last row shown whole.
+int LastShownRow(const QTableWidget& list) {
+    int last = 0;
+    while (last + 1 < list.rowCount() &&
+           list.visualRect(list.model()->index(last + 1, 0)).bottom() < list.viewport()->height())
+        ++last;
+    return last;
+}
+
+// The window with the keyboard window drawn where it lies, to look at.
+void SaveWithKeyboard(QWidget* window, TFKeyBoard* keyboard, const char* name) {
+    QImage shot = window->grab().toImage();
+    QPainter p(&shot);
+    p.drawPixmap(keyboard->pos() - window->mapToGlobal(QPoint(0, 0)), keyboard->grab());
+    p.end();
+    shot.save(QString::fromStdString((testsupport::TestOutputFolder() / name).string()));
+}
+
+TEST_F(ZoomPanel, TheKeyboardNeverCoversTheEditedRowAtTheSmallestWindow) {
+    rig.window->resize(1032, 755);
+    QApplication::processEvents();
+    auto expectClear = [this](const QRect& edited, const char* what) {
+        ASSERT_TRUE(keyboard->isVisible()) << what;
+        EXPECT_FALSE(keyboard->geometry().intersects(edited))
+            << what << ": keyboard " << keyboard->y() << ".." << keyboard->geometry().bottom()
+            << ", row " << edited.y() << ".." << edited.bottom();
+    };
+
+    // The zoom panel's list, from its last row shown up to its first.
+    rig.Click("PANEL_STARTDATA");
+    auto* copy = rig.Find<console::ParamList>("SELECT_DATA");
+    ASSERT_GT(copy->rowCount(), 1);
+    for (int row = LastShownRow(*copy); row >= 0; --row) {
+        copy->setCurrentCell(row, 1);
+        expectClear(RowOnScreen(*copy, row), "zoom panel");
+    }
+    SaveWithKeyboard(rig.window.get(), keyboard, "keyboard_zoom_first_row.png");
+    rig.Click("ZoomClose");
+
+    // The numeric entry opens just above the control bar, at the bottom.
+    QWidget* speed = rig.Find<QLabel>("Ind_SPEED");
+    QTest::mouseClick(speed, Qt::LeftButton, {}, speed->rect().center());
+    auto* edit = rig.Find<QLineEdit>("SPEED_EDIT");
+    ASSERT_TRUE(edit->isVisible());
+    expectClear(QRect(edit->mapToGlobal(QPoint(0, 0)), edit->size()), "numeric entry");
+    SaveWithKeyboard(rig.window.get(), keyboard, "keyboard_numeric_entry.png");
+    rig.Click("SPEED_CANCEL");
+
+    // The screen's own lists, each row tapped from the bottom up.
+    for (const char* name : {"ListPodgotov", "ListStart", "ListFinish"}) {
+        auto* list = rig.Find<console::ParamList>(name);
+        if (!list->isVisible()) continue;
+        // Reached by a tap, not holding the focus from before.
+        list->clearFocus();
+        for (int row = LastShownRow(*list); row >= 0; --row) {
+            const QRect at = list->visualRect(list->model()->index(row, 1));
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at.center());
+            ASSERT_EQ(list->currentRow(), row) << name;
+            expectClear(RowOnScreen(*list, row), name);
+        }
+    }
 }
 
 TEST(EntryKeyboard, ButtonsAndListsShowItInTheConfiguredMode) {

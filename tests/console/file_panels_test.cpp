@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QStackedWidget>
+#include <QTimer>
 #include <QTranslator>
 #include <QTreeView>
 
@@ -31,6 +32,7 @@
 #include "console_rig.h"
 #include "controls/cgrafic.h"
 #include "controls/cotchet.h"
+#include "controls/megabutton.h"
 #include "controls/symbolfont.h"
 #include "controls/tfkeyboard.h"
 #include "platform/launcher.h"
@@ -172,6 +174,56 @@ class FilePanelsByTouch : public FilePanels {
 protected:
     FilePanelsByTouch() { keyboardMode = 1; }
 };
+
+TEST_F(FilePanelsByTouch, ThePrintPanelsFileNameIsTypedOnTheKeyboardAndThePdfGoesBesideTheTests) {
+    ChooseMethod("ГОСТ 1497", 0, false);
+    RunTest();
+    rig.window->Command(35);
+    TFKeyBoard* keyboard = rig.window->FKeyBoard;
+    keyboard->ShowKeyboard(0);
+    bool clear = false;
+    QTimer::singleShot(0, [&] {
+        auto* name = rig.Find<QLineEdit>("PrintFile");
+        ASSERT_NE(name, nullptr);
+        if (auto* pdf = rig.Find<TMegaButton>("PrintToPdf"))
+            QTest::mouseClick(pdf, Qt::LeftButton, {}, pdf->rect().center());
+        QTest::mouseClick(name, Qt::LeftButton, {}, name->rect().center());
+        ASSERT_TRUE(keyboard->isVisible());
+        clear =
+            !keyboard->geometry().intersects(QRect(name->mapToGlobal(QPoint(0, 0)), name->size()));
+        name->selectAll();
+        for (const char* key : {"K_080", "K_49"}) {
+            auto* b = keyboard->findChild<TMegaButton*>(key);
+            ASSERT_NE(b, nullptr) << key;
+            QTest::mouseClick(b, Qt::LeftButton, {}, b->rect().center());
+        }
+        EXPECT_EQ(name->text().toStdString(), "p1");
+        rig.Click("PrintOk");
+    });
+    rig.Click("PRINT");
+    EXPECT_TRUE(clear) << "the keyboard covers the file name";
+    EXPECT_FALSE(keyboard->isVisible());
+    const std::string pdf = MethodFolder("ГОСТ 1497") + "/p1.pdf";
+    ASSERT_TRUE(fs::exists(pdf));
+    EXPECT_EQ(rig.window->MessageText(), "ПРОТОКОЛ ЗАПИСАН В ФАЙЛ " + pdf);
+    rig.Click("Butt_OK");
+
+    // A file that cannot be written is said so, with its name.
+    const std::string blocked = rig.folder.File("blocked");
+    std::ofstream(blocked) << "a file, not a folder";
+    QTimer::singleShot(0, [&] {
+        if (auto* pdf = rig.Find<TMegaButton>("PrintToPdf"))
+            QTest::mouseClick(pdf, Qt::LeftButton, {}, pdf->rect().center());
+        rig.Find<QLineEdit>("PrintFile")->setText(QString::fromStdString(blocked + "/p.pdf"));
+        rig.Click("PrintOk");
+    });
+    rig.Click("PRINT");
+    EXPECT_EQ(rig.window->MessageText(), "ПРОТОКОЛ НЕ ЗАПИСАН В ФАЙЛ " + blocked +
+                                             "/p.pdf: НЕТ ДОСТУПА К ПАПКЕ ИЛИ НЕТ МЕСТА НА ДИСКЕ");
+    if (const auto text = testsupport::PdfText(QString::fromStdString(pdf), {"-layout"})) {
+        EXPECT_NE(text->find("Лист 1"), std::string::npos);
+    }
+}
 
 TEST_F(FilePanels, SaveWithAnEmptyNameWritesTheDatedProtocolThatReloadsEqual) {
     ChooseMethod("ГОСТ 1497", 1, true);

@@ -2,23 +2,31 @@
 
 #include <QFile>
 #include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPicture>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QProcess>
 #include <QScreen>
 #include <QScrollArea>
 #include <QStandardPaths>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "controls/megabutton.h"
+#include "controls/printpanel.h"
 #include "model/cbuffer.h"
 #include "platform/formatfloat.h"
 #include "support/curves.h"
@@ -765,6 +773,172 @@ TEST_F(CotchetPrint, PrinterFailureIsAPlainFalse) {
     C_Otchet empty;
     EXPECT_FALSE(empty.WritePdf(Q(file)));
     EXPECT_FALSE(std::filesystem::exists(file));
+}
+
+// ----- the touch print panel
+
+TMegaButton* PanelButton(QWidget* window, const char* name) {
+    auto* b = window->findChild<TMegaButton*>(QString::fromLatin1(name));
+    EXPECT_NE(b, nullptr) << name;
+    return b;
+}
+
+void Tap(QWidget* window, const char* name, int times = 1) {
+    TMegaButton* b = PanelButton(window, name);
+    for (int i = 0; b != nullptr && i < times; ++i)
+        QTest::mouseClick(b, Qt::LeftButton, {}, b->rect().center());
+}
+
+std::string Shown(QWidget* window, const char* name) {
+    auto* l = window->findChild<QLabel*>(QString::fromLatin1(name));
+    EXPECT_NE(l, nullptr) << name;
+    return l != nullptr ? l->text().toStdString() : "";
+}
+
+// Runs the panel with `during` done on it once it is shown.
+std::optional<PrintChoice> RunWith(TPrintPanel& panel, const std::function<void()>& during) {
+    QTimer::singleShot(0, during);
+    return panel.Run();
+}
+
+TEST(PrintPanel, ChoicesOfPrinterCopiesAndPagesReachThePrinter) {
+    QWidget window;
+    window.resize(1032, 755);
+    window.show();
+    TPrintPanel panel(&window, {"Лаборатория", "Бухгалтерия"}, "Бухгалтерия", 4, "/tmp/p.pdf");
+    const auto choice = RunWith(panel, [&] {
+        EXPECT_TRUE(PanelButton(&window, "PrintPrinter1")->Down) << "the preferred printer";
+        EXPECT_FALSE(PanelButton(&window, "PrintPrinter0")->Down);
+        EXPECT_FALSE(panel.FileField()->isEnabled());
+        EXPECT_EQ(window.findChild<QLabel*>("PrintNoPrinter"), nullptr);
+        EXPECT_EQ(Shown(&window, "PrintCopies"), "1");
+        EXPECT_EQ(Shown(&window, "PrintFrom"), "1");
+        EXPECT_EQ(Shown(&window, "PrintTo"), "4");
+        Tap(&window, "PrintPrinter0");
+        EXPECT_FALSE(PanelButton(&window, "PrintPrinter1")->Down);
+        Tap(&window, "PrintCopiesMinus");  // not below 1
+        Tap(&window, "PrintCopiesPlus", 3);
+        Tap(&window, "PrintToPlus");  // not past the last page
+        Tap(&window, "PrintToMinus");
+        Tap(&window, "PrintFromPlus", 5);  // not past "по"
+        Tap(&window, "PrintFromMinus");
+        EXPECT_EQ(Shown(&window, "PrintCopies"), "4");
+        EXPECT_EQ(Shown(&window, "PrintFrom"), "2");
+        EXPECT_EQ(Shown(&window, "PrintTo"), "3");
+        Tap(&window, "PrintOk");
+    });
+    ASSERT_TRUE(choice);
+    EXPECT_EQ(choice->printer, QStringLiteral("Лаборатория"));
+    EXPECT_EQ(choice->copies, 4);
+    EXPECT_EQ(choice->from, 2);
+    EXPECT_EQ(choice->to, 3);
+    EXPECT_TRUE(panel.isHidden());
+
+    QPrinter printer;
+    ApplyPrintChoice(*choice, 4, printer);
+    EXPECT_EQ(printer.printRange(), QPrinter::PageRange);
+    EXPECT_EQ(printer.fromPage(), 2);
+    EXPECT_EQ(printer.toPage(), 3);
+    EXPECT_TRUE(printer.collateCopies());
+
+    // The PDF file: its name, all pages, the copies as chosen.
+    ApplyPrintChoice({"", "/tmp/x.pdf", 2, 1, 4}, 4, printer);
+    EXPECT_EQ(printer.outputFormat(), QPrinter::PdfFormat);
+    EXPECT_EQ(printer.outputFileName(), QStringLiteral("/tmp/x.pdf"));
+    EXPECT_EQ(printer.printRange(), QPrinter::AllPages);
+    EXPECT_EQ(printer.copyCount(), 2);
+}
+
+TEST(PrintPanel, WithoutAPrinterItSaysSoAndOffersThePdfFile) {
+    QWidget window;
+    window.resize(1032, 755);
+    window.show();
+    TPrintPanel panel(&window, {}, "", 1, "/tmp/p.pdf");
+    const auto choice = RunWith(panel, [&] {
+        auto* none = window.findChild<QLabel*>("PrintNoPrinter");
+        ASSERT_NE(none, nullptr);
+        EXPECT_TRUE(none->isVisible());
+        EXPECT_NE(none->text().indexOf(QStringLiteral("PDF")), -1);
+        EXPECT_TRUE(PanelButton(&window, "PrintToPdf")->Down);
+        EXPECT_TRUE(panel.FileField()->isEnabled());
+        // One page: nothing to choose.
+        EXPECT_EQ(window.findChild<QLabel*>("PrintFrom"), nullptr);
+        // Without a name the panel stays open.
+        panel.FileField()->clear();
+        Tap(&window, "PrintOk");
+        EXPECT_TRUE(panel.isVisible());
+        EXPECT_EQ(panel.FileField()->palette().color(QPalette::Base), QColor(255, 192, 203));
+        panel.FileField()->setText("/tmp/other.pdf");
+        Tap(&window, "PrintOk");
+    });
+    ASSERT_TRUE(choice);
+    EXPECT_TRUE(choice->printer.isEmpty());
+    EXPECT_EQ(choice->pdfFile, QStringLiteral("/tmp/other.pdf"));
+}
+
+TEST(PrintPanel, FitsTheWindowTouchSizedAndIsRendered) {
+    for (const QSize size : {QSize(1032, 755), QSize(1920, 1080)}) {
+        QWidget window;
+        window.resize(size);
+        window.show();
+        TPrintPanel panel(&window, {"Лаборатория", "HP LaserJet 1320 (этаж 2)", "Бухгалтерия"}, "",
+                          4, "/home/operator/SaveTest/Протокол.pdf");
+        RunWith(panel, [&] {
+            QWidget* frame = window.findChild<QWidget*>("PrintPanel");
+            ASSERT_NE(frame, nullptr);
+            EXPECT_TRUE(window.rect().contains(frame->geometry())) << size.width();
+            for (TMegaButton* b : frame->findChildren<TMegaButton*>()) {
+                if (!b->isVisible()) continue;
+                EXPECT_GE(b->height(), 56) << b->objectName().toStdString();
+                EXPECT_LE(b->CaptionWidthNeeded(), b->width()) << b->Caption;
+            }
+            const QString name =
+                QStringLiteral("print_panel_%1x%2.png").arg(size.width()).arg(size.height());
+            window.grab().save(Q((testsupport::TestOutputFolder() / name.toStdString()).string()));
+            Tap(&window, "PrintCancel");
+        });
+    }
+}
+
+TEST_F(CotchetPrint, ThePanelPrintsTheChosenPagesAndCopiesIntoAPdf) {
+    REQUIRE_POPPLER();
+    NumberedPages(4);
+    otchet.PdfFolder = Q(folder.File("protocols"));
+    otchet.show();
+    const bool printers = !QPrinterInfo::availablePrinterNames().isEmpty();
+    bool offered = false;
+    QTimer::singleShot(0, [&] {
+        QWidget* w = otchet.window();
+        auto* field = w->findChild<QLineEdit*>("PrintFile");
+        ASSERT_NE(field, nullptr);
+        offered = field->text() == Q(folder.File("protocols/Протокол.pdf"));
+        // A station without a printer says so (as the test machine has none).
+        EXPECT_EQ(w->findChild<QLabel*>("PrintNoPrinter") != nullptr, !printers);
+        Tap(w, "PrintToPdf");
+        Tap(w, "PrintFromPlus");
+        Tap(w, "PrintCopiesPlus");
+        Tap(w, "PrintOk");
+    });
+    otchet.Print();
+    EXPECT_TRUE(offered);
+    const std::string pdf = folder.File("protocols/Протокол.pdf");
+    EXPECT_EQ(Sheets(pdf), (std::vector<int>{2, 3, 4, 2, 3, 4}));
+    // The next one does not overwrite it.
+    EXPECT_EQ(FreePdfName(Q(folder.File("protocols"))),
+              Q(folder.File("protocols/Протокол (2).pdf")));
+}
+
+TEST_F(CotchetPrint, CancelOnThePanelPrintsNothing) {
+    NumberedPages(2);
+    otchet.PdfFolder = Q(folder.path());
+    otchet.show();
+    QTimer::singleShot(0, [&] {
+        Tap(otchet.window(), "PrintToPdf");
+        Tap(otchet.window(), "PrintCancel");
+    });
+    otchet.Print();
+    EXPECT_FALSE(std::filesystem::exists(folder.File("Протокол.pdf")));
+    EXPECT_TRUE(std::filesystem::is_empty(folder.path()));
 }
 
 // A protocol-like portrait sheet and a landscape graph sheet.

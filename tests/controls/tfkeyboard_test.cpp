@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -299,11 +300,63 @@ TEST(TFKeyBoardShow, CloseHidesAndStateSurvives) {
     EXPECT_EQ(s.edit->text(), QStringLiteral("Й"));
 }
 
-TEST(TFKeyBoardShow, CentredOnTheTargetAndDraggedByTheHandle) {
-    Station s;
-    const QPoint off = s.keyboard.geometry().center() - s.window.frameGeometry().center();
-    EXPECT_LE(off.manhattanLength(), 2) << off.x() << "," << off.y();
+TEST(TFKeyBoardPlace, ClearOfTheEditedRow) {
+    struct Case {
+        const char* what;
+        QRect edited;
+        std::optional<QPoint> current;
+        QPoint expected;
+    };
+    const QRect window(100, 50, 1032, 755);
+    const QSize keyboard(992, 242);
+    const int x = 100 + 20;
+    const int bottom = 50 + 755 - 242;
+    const Case cases[] = {
+        {"nothing edited", {}, std::nullopt, {x, bottom}},
+        {"row at the top", {100, 60, 1032, 40}, std::nullopt, {x, bottom}},
+        {"row at the bottom", {100, 700, 1032, 40}, std::nullopt, {x, 50}},
+        {"row touching the keyboard's top edge",
+         {100, bottom - 1, 500, 1},
+         std::nullopt,
+         {x, bottom}},
+        {"row one pixel under it", {100, bottom, 500, 1}, std::nullopt, {x, 50}},
+        // A tall control that both places overlap: the one covering less.
+        {"tall, more of it below", {100, 250, 1032, 500}, std::nullopt, {x, 50}},
+        {"tall, more of it above", {100, 60, 1032, 600}, std::nullopt, {x, bottom}},
+        // Where the operator dragged it stays while it covers nothing.
+        {"kept", {100, 60, 1032, 40}, QPoint(300, 400), {300, 400}},
+        {"dragged over the row", {100, 420, 1032, 40}, QPoint(300, 400), {x, bottom}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(TFKeyBoard::Place(window, keyboard, c.edited, c.current), c.expected) << c.what;
+    // Wider than the window: at its left edge; taller: at its top.
+    EXPECT_EQ(TFKeyBoard::Place({0, 0, 900, 200}, keyboard, {}), QPoint(0, 0));
+}
 
+TEST(TFKeyBoardShow, ClearOfTheEditAndMovedWhenTheRowMovesUnderIt) {
+    Station s;
+    const QRect edit(s.edit->mapToGlobal(QPoint(0, 0)), s.edit->size());
+    EXPECT_FALSE(s.keyboard.geometry().intersects(edit));
+    const QRect window(s.window.mapToGlobal(QPoint(0, 0)), s.window.size());
+    EXPECT_EQ(s.keyboard.geometry().bottom(), window.bottom());
+
+    // The table's last row is the one edited: the keyboard goes to the top.
+    s.table->setRowCount(40);
+    s.table->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&s] { return QApplication::focusWidget() == s.table; }));
+    int last = 0;
+    while (last + 1 < s.table->rowCount() &&
+           s.table->visualRect(s.table->model()->index(last + 1, 0)).bottom() <
+               s.table->viewport()->height())
+        ++last;
+    s.table->setCurrentCell(last, 0);
+    EXPECT_FALSE(s.keyboard.geometry().intersects(s.keyboard.EditedRect()));
+    EXPECT_EQ(s.keyboard.y(), window.y());
+    EXPECT_FALSE(s.keyboard.EditedRect().isEmpty());
+}
+
+TEST(TFKeyBoardShow, DraggedByTheHandle) {
+    Station s;
     TMegaButton* handle = s.Key("Move2");
     const QPoint start = s.keyboard.pos();
     const QPoint local(20, 20);
