@@ -2,8 +2,8 @@
 // thousand to a million samples on a 1000 x 600 plot (the display period is
 // 100 ms, a redraw should stay under a frame of 16 ms), drawn by pixel column
 // and, for comparison, one segment per sample; beside it one bare pass that
-// finds each pixel column's smallest and largest sample, which no redraw by
-// column can beat; and the live drawing of one new sample while a test runs.
+// finds each pixel column's smallest and largest sample, the yardstick of a
+// redraw by column; and the live drawing of one new sample while a test runs.
 
 #include <benchmark/benchmark.h>
 

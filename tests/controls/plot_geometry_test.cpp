@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <limits>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -367,6 +369,117 @@ TEST(CurveTracer, GapsAndCutsAtTheEdge) {
     EXPECT_TRUE(t.HasLast());
     EXPECT_EQ(t.LastX(), 50);
     EXPECT_EQ(t.LastY(), 20);
+}
+
+// Long runs in one pixel column are taken a block of samples at a time:
+// the same polylines as sample by sample, whatever ends a run inside a block.
+TEST(CurveTracer, SamplesAtOnceTraceAsOneByOne) {
+    const plot::Mapping m{-1.0, 0.0, 100.0, 50.0, -10.0, 0.0, 20.0, 25.0, 600.0};
+    const plot::ClipRect clip{-64, -64, 1063, 663};
+    std::mt19937 random(7);
+    const auto noise = [&random](double amplitude) {
+        return amplitude * (static_cast<double>(random() % 2001) / 1000.0 - 1.0);
+    };
+    struct Case {
+        const char* name;
+        std::function<std::pair<double, double>(int)> sample;
+    };
+    const int n = 20000;
+    const Case cases[] = {
+        {"a hundred samples a column, rows changing inside blocks",
+         [&](int i) {
+             return std::pair{i * 1e-4, 5.0 + 2.0 * std::sin(i / 500.0) + noise(0.15)};
+         }},
+        {"X runs back and forth",
+         [&](int i) {
+             return std::pair{3.0 + 3.0 * std::sin(i * 1e-3), i * 1e-3 + noise(0.1)};
+         }},
+        {"one column, X all equal",
+         [&](int) {
+             return std::pair{2.0, 5.0 + noise(3.0)};
+         }},
+        {"columns at and left of zero",
+         [&](int i) {
+             return std::pair{-1.8 + i * 2e-5, 1.0 + noise(0.2)};
+         }},
+        {"not numbers, infinities and far samples inside runs",
+         [&](int i) {
+             double x = i * 1e-4;
+             double y = 5.0 + noise(0.15);
+             if (i % 777 == 100) x = kNaN;
+             if (i % 1013 == 50) y = kInf;
+             if (i % 1499 == 7) y = -1e5;
+             if (i % 2003 == 9) x = y = kNaN;
+             return std::pair{x, y};
+         }},
+        {"out through the top and the bottom inside a column",
+         [&](int i) {
+             return std::pair{i * 1e-4, 8.0 + 30.0 * std::sin(i / 40.0)};
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<double> xs;
+        std::vector<double> ys;
+        for (int i = 0; i < n; ++i) {
+            const auto [x, y] = c.sample(i);
+            xs.push_back(x);
+            ys.push_back(y);
+        }
+        // Passed in two parts, as the live drawing goes on from a redraw;
+        // where the first part ends falls on every place inside a block.
+        struct Split {
+            size_t step;
+            size_t at;
+        };
+        std::vector<Split> splits = {{3, 12345}};
+        for (size_t at = 12345; at < 12345 + 16; ++at)
+            splits.push_back({1, at});
+        for (const Split split : splits) {
+            const size_t step = split.step;
+            SCOPED_TRACE(testing::Message() << "step " << step << ", first part to " << split.at);
+            plot::Path one;
+            plot::CurveTracer byOne(clip, true, one);
+            plot::Path many;
+            plot::CurveTracer atOnce(clip, true, many);
+            size_t i = 0;
+            for (; i < split.at; i += step)
+                byOne.Add(m.X(xs[i]), m.Y(ys[i]));
+            const size_t half = atOnce.AddSamples(xs.data(), ys.data(), 0, split.at, step, m);
+            ASSERT_EQ(half, i);
+            ASSERT_EQ(atOnce.HasLast(), byOne.HasLast());
+            EXPECT_EQ(atOnce.LastX(), byOne.LastX());
+            EXPECT_EQ(atOnce.LastY(), byOne.LastY());
+            for (; i < xs.size(); i += step)
+                byOne.Add(m.X(xs[i]), m.Y(ys[i]));
+            byOne.Finish();
+            plot::Scanned scan;
+            atOnce.AddSamples(xs.data(), ys.data(), half, xs.size(), step, m, &scan);
+            atOnce.Finish();
+            EXPECT_EQ(many.points, one.points);
+            EXPECT_EQ(many.starts, one.starts);
+            ASSERT_EQ(atOnce.HasLast(), byOne.HasLast());
+            EXPECT_EQ(atOnce.LastX(), byOne.LastX());
+            EXPECT_EQ(atOnce.LastY(), byOne.LastY());
+            EXPECT_GE(one.points.size(), 4u);  // drawn at all
+            // The rescan of the second part: every sample, the step aside.
+            double minX = xs[half];
+            double maxX = minX;
+            double minY = ys[half];
+            double maxY = minY;
+            for (size_t k = half; k < xs.size(); ++k) {
+                minX = xs[k] < minX ? xs[k] : minX;
+                maxX = xs[k] > maxX ? xs[k] : maxX;
+                minY = ys[k] < minY ? ys[k] : minY;
+                maxY = ys[k] > maxY ? ys[k] : maxY;
+            }
+            EXPECT_TRUE(scan.any);
+            EXPECT_EQ(scan.minX, minX);
+            EXPECT_EQ(scan.maxX, maxX);
+            EXPECT_EQ(scan.minY, minY);
+            EXPECT_EQ(scan.maxY, maxY);
+        }
+    }
 }
 
 }  // namespace
