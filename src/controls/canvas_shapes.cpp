@@ -359,6 +359,17 @@ void Canvas::TransparentDraw(int x, int y, const QImage& picture) {
     TransparentDraw(x, y, picture.width(), picture.height(), picture);
 }
 
+namespace {
+
+// The pictures are JPEGs: their white background comes back as 0xFEFFFD and
+// the like, so an exact key leaves a white box around every picture.
+bool NearWhite(QRgb pixel) {
+    constexpr int kKey = 0xF0;
+    return qRed(pixel) >= kKey && qGreen(pixel) >= kKey && qBlue(pixel) >= kKey;
+}
+
+}  // namespace
+
 void Canvas::TransparentDraw(int x, int y, int w, int h, const QImage& picture) {
     if (!Drawing() || picture.isNull() || w <= 0 || h <= 0) return;
     // Controls draw the same picture on every repaint: key it once.
@@ -367,7 +378,7 @@ void Canvas::TransparentDraw(int x, int y, int w, int h, const QImage& picture) 
         for (int row = 0; row < keyed_.height(); ++row) {
             auto* line = reinterpret_cast<QRgb*>(keyed_.scanLine(row));
             for (int col = 0; col < keyed_.width(); ++col) {
-                if ((line[col] & 0xFFFFFF) == 0xFFFFFF) line[col] = qRgba(0, 0, 0, 0);
+                if (NearWhite(line[col])) line[col] = qRgba(0, 0, 0, 0);
             }
         }
         keyedKey_ = picture.cacheKey();
