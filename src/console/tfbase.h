@@ -477,6 +477,7 @@ private:
     void ShowResults();
     void ResultAxisX(int channel);
     void ResultAxisY(int channel);
+    // The method's axes on the result plot and its buttons; the caller redraws it.
     void SetResultAxisButtons();
     void ColourLists(bool editing);
 
@@ -749,6 +750,10 @@ private:
     // an opened test keeps the time it was saved with.
     bool testTimeDue_ = false;
     std::string methodText_;
+    // Plots the step after result mode redraws anyway (the stop's
+    // calculation, an opened test's results): result mode leaves them to it,
+    // so a long curve is drawn once.
+    std::vector<CGrafic*> drawnLater_;
 
     // Declared last: the engine goes before anything it could reach.
     std::unique_ptr<C_Work> work_;
