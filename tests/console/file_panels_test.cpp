@@ -124,6 +124,10 @@ protected:
 
     // A finished test of the method chosen: a curve, stop, results.
     void RunTest() {
+        RecordCurve();
+        StopTest();
+    }
+    void RecordCurve() {
         C_Work& work = *rig.window->Work();
         rig.window->Command(1);
         for (int c = 1; c <= 3; ++c)
@@ -133,6 +137,8 @@ protected:
             const double f = l < 2.0 ? 20.0 * l : 40.0 + 5.0 * (l - 2.0);
             rig.unit->Emit(0.1 * i, f, l, 0.01 * l);
         }
+    }
+    void StopTest() {
         rig.window->Command(2);
         ConsoleRig::Drain();
         if (!rig.window->MessageText().empty()) rig.Click("Butt_OK");
@@ -500,6 +506,58 @@ TEST_F(FilePanels, TimeOnTheListIsTheTestsOwnAfterARunAndAnOpen) {
     rig.Click("MODE_RESULT");
     EXPECT_EQ(shown(), "14:07:09");
     EXPECT_EQ(printed(), "14:07:09");
+}
+
+// A stop and an open draw each plot once, with the results: a long curve
+// is not drawn over and over while the window waits.
+TEST_F(FilePanels, AStopAndAnOpenDrawEachPlotOnceWithTheResults) {
+    ChooseMethod("ГОСТ 1497", 0, false);
+    auto* result = rig.Find<CGrafic>("CGraficRes");
+    auto* live = rig.Find<CGrafic>("WorkPlotter");
+    int resultDraws = 0;
+    int liveDraws = 0;
+    result->OnOutBuffer = [&](CGrafic*) { ++resultDraws; };
+    const CGrafic::Event bend = live->OnOutBuffer;
+    live->OnOutBuffer = [&](CGrafic* plot) {
+        ++liveDraws;
+        if (bend) bend(plot);
+    };
+    // What a plot shows is what a redraw from scratch gives now.
+    auto upToDate = [](CGrafic* plot) {
+        const QImage shown = plot->Picture();
+        plot->DrawGrid();
+        return shown == plot->Picture();
+    };
+
+    // The first stop also lays out the result screen, which redraws its plot.
+    RunTest();
+    RecordCurve();
+    resultDraws = 0;
+    liveDraws = 0;
+    StopTest();
+    EXPECT_EQ(resultDraws, 1);
+    EXPECT_EQ(liveDraws, 1);
+    ASSERT_FALSE(rig.window->Work()->Buffer().picPoints.empty());
+    EXPECT_TRUE(upToDate(result));
+
+    rig.window->Command(33);
+    rig.Click("SAVE_DIALOG");
+    const std::string file = MethodFolder("ГОСТ 1497") + "/Протокол № 2 от 05.03.2024.ipc";
+    ASSERT_TRUE(fs::exists(file));
+    rig.Click("Butt_OK");
+    rig.window->Command(32);
+    rig.window->Command(34);
+    auto* files = rig.Find<QListView>("FileListBox1");
+    Tap(files, WaitForRow(files, file));
+    resultDraws = 0;
+    liveDraws = 0;
+    rig.Click("OPENFILE_BUT");
+    ASSERT_TRUE(rig.Find<QWidget>("OPENFILE_PANEL")->isHidden());
+    EXPECT_EQ(resultDraws, 1);
+    EXPECT_EQ(liveDraws, 1);
+    EXPECT_FALSE(rig.window->Work()->Buffer().picPoints.empty());
+    EXPECT_TRUE(upToDate(result));
+    EXPECT_TRUE(upToDate(live));
 }
 
 TEST_F(FilePanels, OpenWithNothingChosenOrAnUnreadableFileKeepsThePanel) {
