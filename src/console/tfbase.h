@@ -121,6 +121,9 @@ public:
     // the message shown now, so no message covers or replaces another.
     void ShowFileMessage(const std::string& text);
     int Answer() const { return answer_; }
+    // The busy message of console::BusyScope, shown and taken away.
+    void ShowBusy(const std::string& text);
+    void EndBusy();
 
     // Engine state for the operator's eyes and for tests.
     C_Work* Work() const { return work_.get(); }
@@ -730,6 +733,7 @@ private:
     int answer_ = 0;
     int continuation_ = 0;
     std::deque<std::string> fileMessages_;  // waiting for the panel
+    std::string busyText_;                  // the busy message while it lasts
     bool fileMessageShown_ = false;
     // Widgets a message disabled while a test ran (the stop button stays).
     std::vector<QWidget*> disabledByMessage_;
@@ -758,3 +762,23 @@ private:
     // Declared last: the engine goes before anything it could reach.
     std::unique_ptr<C_Work> work_;
 };
+
+namespace console {
+
+// While it lives the operator sees the station busy: the wait cursor, and
+// `text` on the message panel without a button, painted before the work
+// starts, since the window answers nothing until the work ends. Both go
+// when it ends, however the work ended; a message the work showed in its
+// place stays, and file errors reported meanwhile follow.
+class BusyScope {
+public:
+    BusyScope(TFBase& window, const std::string& text);
+    ~BusyScope();
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    TFBase& window_;
+};
+
+}  // namespace console

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFileSystemModel>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -22,6 +23,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <set>
 
@@ -827,3 +829,80 @@ TEST_F(ReportPanels, ChooseAllAndNoneSetEveryFlagAndTheRowCount) {
 }
 
 }  // namespace
+
+// What the message text showed each time it was painted, and whether the
+// wait cursor was on then.
+class PaintWatch : public QObject {
+public:
+    explicit PaintWatch(QLabel* label) : label_(label) { label->installEventFilter(this); }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == label_ && event->type() == QEvent::Paint) {
+            const QCursor* c = QGuiApplication::overrideCursor();
+            painted.push_back(
+                {label_->text().toStdString(), c != nullptr && c->shape() == Qt::WaitCursor});
+        }
+        return false;
+    }
+    struct Painted {
+        std::string text;
+        bool waitCursor;
+        bool operator==(const Painted&) const = default;
+    };
+    std::vector<Painted> painted;
+
+private:
+    QLabel* label_;
+};
+
+// Saving and opening a long test may take seconds on slow storage: the
+// station says so before the work starts and stops saying so after it,
+// whether the file was written or read or not.
+TEST_F(FilePanelsOwnMessages, SavingAndOpeningShowTheStationBusyUntilTheyEnd) {
+    ChooseMethod("ГОСТ 1497", 0, false);
+    RunTest();
+    const std::string folder = MethodFolder("ГОСТ 1497");
+    const std::string saved = folder + "/Протокол № 1 от 05.03.2024.ipc";
+    const std::string damaged = folder + "/битый.ipc";
+    auto save = [&](bool folderThere) {
+        rig.window->Command(33);
+        if (!folderThere) fs::remove_all(folder);
+        rig.Click("SAVE_DIALOG");
+    };
+    auto open = [&](const std::string& file) {
+        rig.window->Command(34);
+        auto* files = rig.Find<QListView>("FileListBox1");
+        Tap(files, WaitForRow(files, file));
+        rig.Click("OPENFILE_BUT");
+    };
+    struct Case {
+        const char* what;
+        std::function<void()> act;
+        const char* busy;
+        const char* then;  // how the message shown after it begins
+    };
+    const Case cases[] = {
+        {"save into a folder gone", [&] { save(false); }, "ИДЕТ СОХРАНЕНИЕ...", "Файл '"},
+        {"save", [&] { save(true); }, "ИДЕТ СОХРАНЕНИЕ...", "Файл сохранен"},
+        {"open", [&] { open(saved); }, "ИДЕТ ЗАГРУЗКА...", ""},
+        {"open a damaged file",
+         [&] {
+             std::ofstream(damaged) << "not a test";
+             open(damaged);
+         },
+         "ИДЕТ ЗАГРУЗКА...", "Невозможно прочесть"},
+    };
+    PaintWatch watch(rig.Find<QLabel>("MesText"));
+    for (const Case& c : cases) {
+        watch.painted.clear();
+        c.act();
+        ASSERT_FALSE(watch.painted.empty()) << c.what;
+        EXPECT_EQ(watch.painted.front(), (PaintWatch::Painted{c.busy, true})) << c.what;
+        EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << c.what;
+        ConsoleRig::Drain();
+        const std::string after = rig.window->MessageText();
+        EXPECT_TRUE(after.starts_with(c.then) && (*c.then != 0 || after.empty()))
+            << c.what << ": " << after;
+        if (!after.empty()) rig.Click("Butt_OK");
+        EXPECT_TRUE(rig.window->MessageText().empty()) << c.what;
+    }
+}
