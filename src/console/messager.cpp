@@ -2,6 +2,7 @@
 // three answer buttons; the answer runs the continuation code.
 
 #include <QFrame>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QStackedWidget>
@@ -75,7 +76,9 @@ void TFBase::CloseMes() {
 }
 
 void TFBase::ShowFileMessage(const std::string& text) {
-    if (!Messager->isHidden()) {
+    // A file error of the work under way takes the place of its busy message.
+    const bool busy = !busyText_.empty() && MessageText() == busyText_;
+    if (!Messager->isHidden() && !busy) {
         fileMessages_.push_back(text);
         return;
     }
@@ -124,4 +127,25 @@ void TFBase::EnableScreensAfterMessage() {
     for (QWidget* w : disabledByMessage_)
         w->setEnabled(true);
     disabledByMessage_.clear();
+}
+
+void TFBase::ShowBusy(const std::string& text) {
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    ShowMes(text, 2, 0);
+    busyText_ = text;
+    Messager->repaint();
+}
+
+void TFBase::EndBusy() {
+    QGuiApplication::restoreOverrideCursor();
+    if (MessageText() == busyText_) CloseMes();
+    busyText_.clear();
+}
+
+console::BusyScope::BusyScope(TFBase& window, const std::string& text) : window_(window) {
+    window_.ShowBusy(text);
+}
+
+console::BusyScope::~BusyScope() {
+    window_.EndBusy();
 }

@@ -343,7 +343,9 @@ void TFBase::WritePendingSave() {
     if (!work_) return;
     const std::string path = Edit5->text().toStdString();
     const std::string name = Edit4->text().toStdString();
-    // A file that could not be written was reported by its writer.
+    // A file that could not be written was reported by its writer. A long
+    // test on slow storage takes seconds.
+    console::BusyScope busy(*this, "ИДЕТ СОХРАНЕНИЕ...");
     if (kind == SaveKind::kTest) {
         if (work_->SaveTest(path + ".ipc")) ShowMes("Файл сохранен: " + name + ".ipc", 1, 0);
     } else if (kind == SaveKind::kExport) {
@@ -425,9 +427,12 @@ std::string TFBase::ChosenFile() const {
 
 void TFBase::OPENFILE_BUTClick() {
     const std::string file = ChosenFile();
-    // Nothing chosen, or a file that did not read (its reader said why):
-    // the panel stays for another choice and the test shown stays as it was.
-    if (file.empty() || !work_ || !work_->LoadTestFile(file)) return;
+    if (file.empty() || !work_) return;
+    // Reading a long test from slow storage and computing it takes seconds.
+    console::BusyScope busy(*this, "ИДЕТ ЗАГРУЗКА...");
+    // A file that did not read (its reader said why): the panel stays for
+    // another choice and the test shown stays as it was.
+    if (!work_->LoadTestFile(file)) return;
     ShowLoadedTest();
 }
 

@@ -468,7 +468,9 @@ void TFBase::SetResultAxisButtons() {
                                                         : x == 2 ? BUTXL2
                                                         : x == 3 ? BUTXE2
                                                                  : BUT_XS2);
-            CGraficRes->SetChanX(kNames[x], x);
+            // Result mode redraws the plot after this.
+            CGraficRes->chanX = x;
+            CGraficRes->nameX = kNames[x];
         }
     }
     if (Has(m, "fOY")) {
@@ -479,7 +481,8 @@ void TFBase::SetResultAxisButtons() {
                                                        : y == 2 ? BUTYL2
                                                        : y == 3 ? BUTYE2
                                                                 : BUTYP2);
-            CGraficRes->SetChanY(kNames[y], y);
+            CGraficRes->chanY = y;
+            CGraficRes->nameY = kNames[y];
         }
     }
 }

@@ -121,6 +121,9 @@ public:
     // the message shown now, so no message covers or replaces another.
     void ShowFileMessage(const std::string& text);
     int Answer() const { return answer_; }
+    // The busy message of console::BusyScope, shown and taken away.
+    void ShowBusy(const std::string& text);
+    void EndBusy();
 
     // Engine state for the operator's eyes and for tests.
     C_Work* Work() const { return work_.get(); }
@@ -477,6 +480,7 @@ private:
     void ShowResults();
     void ResultAxisX(int channel);
     void ResultAxisY(int channel);
+    // The method's axes on the result plot and its buttons; the caller redraws it.
     void SetResultAxisButtons();
     void ColourLists(bool editing);
 
@@ -729,6 +733,7 @@ private:
     int answer_ = 0;
     int continuation_ = 0;
     std::deque<std::string> fileMessages_;  // waiting for the panel
+    std::string busyText_;                  // the busy message while it lasts
     bool fileMessageShown_ = false;
     // Widgets a message disabled while a test ran (the stop button stays).
     std::vector<QWidget*> disabledByMessage_;
@@ -749,7 +754,31 @@ private:
     // an opened test keeps the time it was saved with.
     bool testTimeDue_ = false;
     std::string methodText_;
+    // Plots the step after result mode redraws anyway (the stop's
+    // calculation, an opened test's results): result mode leaves them to it,
+    // so a long curve is drawn once.
+    std::vector<CGrafic*> drawnLater_;
 
     // Declared last: the engine goes before anything it could reach.
     std::unique_ptr<C_Work> work_;
 };
+
+namespace console {
+
+// While it lives the operator sees the station busy: the wait cursor, and
+// `text` on the message panel without a button, painted before the work
+// starts, since the window answers nothing until the work ends. Both go
+// when it ends, however the work ended; a message the work showed in its
+// place stays, and file errors reported meanwhile follow.
+class BusyScope {
+public:
+    BusyScope(TFBase& window, const std::string& text);
+    ~BusyScope();
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    TFBase& window_;
+};
+
+}  // namespace console

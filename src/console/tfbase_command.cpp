@@ -10,6 +10,7 @@
 #include <QStackedWidget>
 #include <QTimer>
 
+#include <algorithm>
 #include <filesystem>
 #include <iterator>
 
@@ -273,13 +274,17 @@ int TFBase::ResultModeBlock(int code) {
     Panel11Slot->setCurrentWidget(Panel31);
     Panel11Slot->setFixedHeight(70);
     ShowScreen(1);
+    // The method's axes first: each plot draws once, with them.
+    SetResultAxisButtons();
     for (CGrafic* plot : {WorkPlotter, CGraficRes}) {
-        plot->SetMode(3);
-        plot->DrawGrid();
+        // Autoscale on; SetMode draws it.
+        if (std::ranges::find(drawnLater_, plot) != drawnLater_.end())
+            plot->autoscale = true;
+        else
+            plot->SetMode(3);
     }
     ColourLists(false);
     CloseZoomPanel();
-    SetResultAxisButtons();
     ReloadMethodLists();
     if (work_ && work_->Config().iAUTOSAVE != 0 && !viewing_) Command(33);
     return code;
@@ -306,7 +311,10 @@ int TFBase::StopBlock(int code) {
     SetButtonDown(BUT_PAUSE, false);
     SetButtonEnabled(BUT_PAUSE, false);
     SetButtonDown(BUT_STOP, true);
+    // The calculation redraws the result plot with its markers.
+    drawnLater_ = {CGraficRes};
     Command(243);
+    drawnLater_.clear();
     Command(48);
     // The stop's calculation fixed the test's time; later ones keep it.
     testTimeDue_ = false;

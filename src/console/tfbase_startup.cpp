@@ -246,7 +246,10 @@ void TFBase::ShowLoadedTest() {
     ObrazecList->setCurrentIndex(methods.SampleType() < ObrazecList->count() ? methods.SampleType()
                                                                              : 0);
     OPENFILE_PANEL->hide();
+    // ShowResults draws both plots with the file's results.
+    drawnLater_ = {WorkPlotter, CGraficRes};
     Command(243);
+    drawnLater_.clear();
     ShowResults();
 }
 

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFileSystemModel>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -23,6 +24,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <set>
 
@@ -126,6 +128,10 @@ protected:
 
     // A finished test of the method chosen: a curve, stop, results.
     void RunTest() {
+        RecordCurve();
+        StopTest();
+    }
+    void RecordCurve() {
         C_Work& work = *rig.window->Work();
         rig.window->Command(1);
         for (int c = 1; c <= 3; ++c)
@@ -135,6 +141,8 @@ protected:
             const double f = l < 2.0 ? 20.0 * l : 40.0 + 5.0 * (l - 2.0);
             rig.unit->Emit(0.1 * i, f, l, 0.01 * l);
         }
+    }
+    void StopTest() {
         rig.window->Command(2);
         ConsoleRig::Drain();
         if (!rig.window->MessageText().empty()) rig.Click("Butt_OK");
@@ -554,6 +562,58 @@ TEST_F(FilePanels, TimeOnTheListIsTheTestsOwnAfterARunAndAnOpen) {
     EXPECT_EQ(printed(), "14:07:09");
 }
 
+// A stop and an open draw each plot once, with the results: a long curve
+// is not drawn over and over while the window waits.
+TEST_F(FilePanels, AStopAndAnOpenDrawEachPlotOnceWithTheResults) {
+    ChooseMethod("ГОСТ 1497", 0, false);
+    auto* result = rig.Find<CGrafic>("CGraficRes");
+    auto* live = rig.Find<CGrafic>("WorkPlotter");
+    int resultDraws = 0;
+    int liveDraws = 0;
+    result->OnOutBuffer = [&](CGrafic*) { ++resultDraws; };
+    const CGrafic::Event bend = live->OnOutBuffer;
+    live->OnOutBuffer = [&](CGrafic* plot) {
+        ++liveDraws;
+        if (bend) bend(plot);
+    };
+    // What a plot shows is what a redraw from scratch gives now.
+    auto upToDate = [](CGrafic* plot) {
+        const QImage shown = plot->Picture();
+        plot->DrawGrid();
+        return shown == plot->Picture();
+    };
+
+    // The first stop also lays out the result screen, which redraws its plot.
+    RunTest();
+    RecordCurve();
+    resultDraws = 0;
+    liveDraws = 0;
+    StopTest();
+    EXPECT_EQ(resultDraws, 1);
+    EXPECT_EQ(liveDraws, 1);
+    ASSERT_FALSE(rig.window->Work()->Buffer().picPoints.empty());
+    EXPECT_TRUE(upToDate(result));
+
+    rig.window->Command(33);
+    rig.Click("SAVE_DIALOG");
+    const std::string file = MethodFolder("ГОСТ 1497") + "/Протокол № 2 от 05.03.2024.ipc";
+    ASSERT_TRUE(fs::exists(file));
+    rig.Click("Butt_OK");
+    rig.window->Command(32);
+    rig.window->Command(34);
+    auto* files = rig.Find<QListView>("FileListBox1");
+    Tap(files, WaitForRow(files, file));
+    resultDraws = 0;
+    liveDraws = 0;
+    rig.Click("OPENFILE_BUT");
+    ASSERT_TRUE(rig.Find<QWidget>("OPENFILE_PANEL")->isHidden());
+    EXPECT_EQ(resultDraws, 1);
+    EXPECT_EQ(liveDraws, 1);
+    EXPECT_FALSE(rig.window->Work()->Buffer().picPoints.empty());
+    EXPECT_TRUE(upToDate(result));
+    EXPECT_TRUE(upToDate(live));
+}
+
 TEST_F(FilePanels, OpenWithNothingChosenOrAnUnreadableFileKeepsThePanel) {
     const std::string folder = MethodFolder("ГОСТ 1497");
     fs::create_directories(folder);
@@ -821,3 +881,80 @@ TEST_F(ReportPanels, ChooseAllAndNoneSetEveryFlagAndTheRowCount) {
 }
 
 }  // namespace
+
+// What the message text showed each time it was painted, and whether the
+// wait cursor was on then.
+class PaintWatch : public QObject {
+public:
+    explicit PaintWatch(QLabel* label) : label_(label) { label->installEventFilter(this); }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == label_ && event->type() == QEvent::Paint) {
+            const QCursor* c = QGuiApplication::overrideCursor();
+            painted.push_back(
+                {label_->text().toStdString(), c != nullptr && c->shape() == Qt::WaitCursor});
+        }
+        return false;
+    }
+    struct Painted {
+        std::string text;
+        bool waitCursor;
+        bool operator==(const Painted&) const = default;
+    };
+    std::vector<Painted> painted;
+
+private:
+    QLabel* label_;
+};
+
+// Saving and opening a long test may take seconds on slow storage: the
+// station says so before the work starts and stops saying so after it,
+// whether the file was written or read or not.
+TEST_F(FilePanelsOwnMessages, SavingAndOpeningShowTheStationBusyUntilTheyEnd) {
+    ChooseMethod("ГОСТ 1497", 0, false);
+    RunTest();
+    const std::string folder = MethodFolder("ГОСТ 1497");
+    const std::string saved = folder + "/Протокол № 1 от 05.03.2024.ipc";
+    const std::string damaged = folder + "/битый.ipc";
+    auto save = [&](bool folderThere) {
+        rig.window->Command(33);
+        if (!folderThere) fs::remove_all(folder);
+        rig.Click("SAVE_DIALOG");
+    };
+    auto open = [&](const std::string& file) {
+        rig.window->Command(34);
+        auto* files = rig.Find<QListView>("FileListBox1");
+        Tap(files, WaitForRow(files, file));
+        rig.Click("OPENFILE_BUT");
+    };
+    struct Case {
+        const char* what;
+        std::function<void()> act;
+        const char* busy;
+        const char* then;  // how the message shown after it begins
+    };
+    const Case cases[] = {
+        {"save into a folder gone", [&] { save(false); }, "ИДЕТ СОХРАНЕНИЕ...", "Файл '"},
+        {"save", [&] { save(true); }, "ИДЕТ СОХРАНЕНИЕ...", "Файл сохранен"},
+        {"open", [&] { open(saved); }, "ИДЕТ ЗАГРУЗКА...", ""},
+        {"open a damaged file",
+         [&] {
+             std::ofstream(damaged) << "not a test";
+             open(damaged);
+         },
+         "ИДЕТ ЗАГРУЗКА...", "Невозможно прочесть"},
+    };
+    PaintWatch watch(rig.Find<QLabel>("MesText"));
+    for (const Case& c : cases) {
+        watch.painted.clear();
+        c.act();
+        ASSERT_FALSE(watch.painted.empty()) << c.what;
+        EXPECT_EQ(watch.painted.front(), (PaintWatch::Painted{c.busy, true})) << c.what;
+        EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << c.what;
+        ConsoleRig::Drain();
+        const std::string after = rig.window->MessageText();
+        EXPECT_TRUE(after.starts_with(c.then) && (*c.then != 0 || after.empty()))
+            << c.what << ": " << after;
+        if (!after.empty()) rig.Click("Butt_OK");
+        EXPECT_TRUE(rig.window->MessageText().empty()) << c.what;
+    }
+}
