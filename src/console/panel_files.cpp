@@ -616,7 +616,7 @@ void TFBase::ApplyRowCount() {
 }
 
 void TFBase::CloseListCheck() {
-    ShowMes("ИДЕТ ФОРМИРОВАНИЕ ОТЧЕТА, ПОДОЖДИТЕ...", 2, 0);
+    console::BusyScope busy(*this, "ИДЕТ ФОРМИРОВАНИЕ ОТЧЕТА, ПОДОЖДИТЕ...");
     LIST_CHECK->hide();
     if (report_) report_->MakeOtchet();
     ReadyViewer();

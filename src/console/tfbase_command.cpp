@@ -202,7 +202,7 @@ int TFBase::PrintBlock(int code) {
         ShowMes("НЕТ ИСПЫТАНИЯ ДЛЯ ПЕЧАТИ", 1, 0);
         return code;
     }
-    ShowMes("ИДЕТ ФОРМИРОВАНИЕ ОТЧЕТА, ПОДОЖДИТЕ...", 2, 0);
+    console::BusyScope busy(*this, "ИДЕТ ФОРМИРОВАНИЕ ОТЧЕТА, ПОДОЖДИТЕ...");
     ShowScreen(3);
     report_->SetRowCount(work_->Methods().CountShown());
     report_->ClearOtchet();

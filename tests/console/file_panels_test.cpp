@@ -909,7 +909,7 @@ private:
 // Saving and opening a long test may take seconds on slow storage: the
 // station says so before the work starts and stops saying so after it,
 // whether the file was written or read or not.
-TEST_F(FilePanelsOwnMessages, SavingAndOpeningShowTheStationBusyUntilTheyEnd) {
+TEST_F(FilePanelsOwnMessages, SavingOpeningAndPreviewShowTheStationBusyUntilTheyEnd) {
     ChooseMethod("ГОСТ 1497", 0, false);
     RunTest();
     const std::string folder = MethodFolder("ГОСТ 1497");
@@ -942,6 +942,8 @@ TEST_F(FilePanelsOwnMessages, SavingAndOpeningShowTheStationBusyUntilTheyEnd) {
              open(damaged);
          },
          "ИДЕТ ЗАГРУЗКА...", "Невозможно прочесть"},
+        {"protocol preview", [&] { rig.window->Command(35); },
+         "ИДЕТ ФОРМИРОВАНИЕ ОТЧЕТА, ПОДОЖДИТЕ...", ""},
     };
     PaintWatch watch(rig.Find<QLabel>("MesText"));
     for (const Case& c : cases) {
