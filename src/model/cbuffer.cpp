@@ -1,6 +1,7 @@
 #include "model/cbuffer.h"
 
 #include <algorithm>
+#include <iterator>
 #include <utility>
 
 #if defined(__SSE2__)
@@ -149,12 +150,15 @@ void C_Buffer::WidenAll(double& min, double& max, const double* values, size_t n
         newMin = lo[k] < newMin ? lo[k] : newMin;
         newMax = hi[k] > newMax ? hi[k] : newMax;
     }
-    // Which of equal values the range holds shows only in the sign of a zero:
-    // then the samples go one by one, in order.
-    if (newMin == 0.0 || newMax == 0.0) {
-        for (size_t j = 0; j < n; ++j)
-            Widen(min, max, values[j]);
-        return;
+    // Which of equal values the range holds shows only in the sign of a zero.
+    // One by one, a zero minimum is the first zero to reach it (a later one is
+    // not below it), and a zero maximum the last zero (each one is not above
+    // it). A curve that starts at zero keeps the fast path.
+    if (newMin == 0.0 && min != 0.0) newMin = *std::find(values, values + n, 0.0);
+    if (newMax == 0.0) {
+        const std::reverse_iterator<const double*> end(values);
+        const auto last = std::find(std::reverse_iterator<const double*>(values + n), end, 0.0);
+        if (last != end) newMax = *last;
     }
     min = newMin;
     max = newMax;

@@ -230,6 +230,9 @@ TEST(CBuffer, RebuiltChannelMatchesAppendingOneByOne) {
          0.0, -2.0, -0.0},
         {5.0, 5.0, 5.0, 5.0, 5.0, 5.0, 5.0, 5.0, -2.0, -2.0, -2.0, -2.0, -2.0, -2.0, -2.0, -2.0,
          5.0},
+        {5.0, 3.0, 4.0, 2.0, 6.0, -0.0, 1.0, 0.0, 7.0, 8.0, 0.0, 9.0, -0.0, 10.0, 11.0, 12.0, 13.0},
+        {-0.0, -1.0, -2.0, -3.0, -4.0, -5.0, -6.0, -7.0, -8.0, -9.0, -10.0, -11.0, -12.0, -13.0,
+         -14.0, -15.0, -16.0, -17.0},
     };
     const auto bits = [](double v) { return std::bit_cast<std::uint64_t>(v); };
     for (const std::vector<double>& values : cases) {
@@ -251,6 +254,15 @@ TEST(CBuffer, RebuiltChannelMatchesAppendingOneByOne) {
         ASSERT_EQ(got.cans[0].samples.size(), values.size());
         for (size_t i = 0; i < values.size(); ++i)
             EXPECT_EQ(bits(got.cans[0].samples[i]), bits(values[i])) << i;
+
+        // In two pieces, as a channel is ranged while it is read from a file.
+        const size_t half = values.size() / 2;
+        double min = 0.0;
+        double max = 0.0;
+        C_Buffer::WidenAll(min, max, values.data(), half, true);
+        C_Buffer::WidenAll(min, max, values.data() + half, values.size() - half, half == 0);
+        EXPECT_EQ(bits(min), bits(want.cans[0].min));
+        EXPECT_EQ(bits(max), bits(want.cans[0].max));
     }
     C_Buffer b;
     b.SetCanCount(1);
