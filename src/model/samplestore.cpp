@@ -131,18 +131,21 @@ void SampleStore::PrepareFor(size_t n) {
     ready_ = room_;
 }
 
+// Memory taken ahead of need is never a failure: a system out of memory
+// fails the append that needs it, as before.
 void SampleStore::Prime() {
-    if (room_ == 0) Grow(1);
-    if (reserved_ > 0 && ready_ == 0) TouchNextPage();
+    ReserveOnce();
+    if (reserved_ > 0 && ready_ == 0 && (room_ > 0 || Commit(1))) TouchNextPage();
 }
 
 void SampleStore::Advance() {
     if (size_ == room_) Grow(size_ + 1);
-    if (reserved_ > 0 && ready_ < reserved_) TouchNextPage();
+    if (reserved_ == 0 || ready_ >= reserved_) return;
+    if (ready_ == room_ && !Commit(ready_ + 1)) return;
+    TouchNextPage();
 }
 
 void SampleStore::TouchNextPage() {
-    if (ready_ == room_) Grow(ready_ + 1);
     // Past the last sample: nothing reads it before an append writes it.
     *static_cast<volatile double*>(data_ + ready_) = 0.0;
     ready_ = std::min((ready_ / kPage + 1) * kPage, room_);
@@ -156,20 +159,27 @@ double* SampleStore::Extend(size_t n) {
     return at;
 }
 
+void SampleStore::ReserveOnce() {
+    if (data_ != nullptr) return;
+    data_ = Reserve(kMaxSamples);
+    if (data_ == nullptr) return;
+    reserved_ = kMaxSamples;
+    ahead_ = NextAhead();
+}
+
+bool SampleStore::Commit(size_t need) {
+    const size_t room = std::min((need + kStep - 1) / kStep * kStep, reserved_);
+    if (::mprotect(data_ + room_, (room - room_) * sizeof(double), PROT_READ | PROT_WRITE) != 0)
+        return false;
+    room_ = room;
+    return true;
+}
+
 void SampleStore::Grow(size_t need) {
     if (need > kMaxSamples) throw std::bad_alloc();
-    if (data_ == nullptr) {
-        data_ = Reserve(kMaxSamples);
-        if (data_ != nullptr) {
-            reserved_ = kMaxSamples;
-            ahead_ = NextAhead();
-        }
-    }
+    ReserveOnce();
     if (reserved_ > 0) {
-        const size_t room = std::min((need + kStep - 1) / kStep * kStep, reserved_);
-        if (::mprotect(data_ + room_, (room - room_) * sizeof(double), PROT_READ | PROT_WRITE) != 0)
-            throw std::bad_alloc();
-        room_ = room;
+        if (!Commit(need)) throw std::bad_alloc();
         return;
     }
     // No address space to reserve: the heap, doubling as a vector does.

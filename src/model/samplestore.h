@@ -75,9 +75,15 @@ private:
     // Makes room for at least `need` samples; throws std::bad_alloc when the
     // system has no memory for them.
     void Grow(size_t need);
+    // The address space, once; the heap kind stays when it cannot be had.
+    void ReserveOnce();
+    // Reserved kind: room for at least `need` samples; false when the
+    // system refuses the memory.
+    bool Commit(size_t need);
     // Room for the next sample, and one more page touched ahead of need.
     void Advance();
-    // Takes the memory of the page holding sample ready_ by writing to it.
+    // Takes the memory of the page holding sample ready_ (committed) by
+    // writing to it.
     void TouchNextPage();
     void Free();
 
