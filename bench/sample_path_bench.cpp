@@ -3,6 +3,7 @@
 // allocate; the allocation counter below proves it per iteration.
 
 #include <benchmark/benchmark.h>
+#include <sys/mman.h>
 
 #include <algorithm>
 #include <array>
@@ -149,32 +150,61 @@ BENCHMARK(BM_SampleRow);
 // A long test recorded from an empty buffer, as the engine appends each
 // sample to its five recorded channels. The counter is the longest single
 // append of one sample: growing the storage must never stall the window.
+// Beside it, the floors any append is measured against on this machine:
+// max_empty_ms, the same timing loop with no work (the clock and the
+// system's interruptions), and max_fault_ms, the longest first write to one
+// fresh page of memory, over as many pages as the test takes.
 void BM_RecordSamples(benchmark::State& state) {
+    using Clock = std::chrono::steady_clock;
+    using Ms = std::chrono::duration<double, std::milli>;
     const int samples = static_cast<int>(state.range(0));
     double longest = 0.0;
+    double longestEmpty = 0.0;
+    double longestFault = 0.0;
     for (auto _ : state) {
         state.PauseTiming();
         auto buffer = std::make_unique<C_Buffer>();
         buffer->SetCanCount(7);
         state.ResumeTiming();
         for (int r = 0; r < samples; ++r) {
-            const auto start = std::chrono::steady_clock::now();
+            const auto start = Clock::now();
             const double v = kRaw[static_cast<std::size_t>(r) % kInputs];
             buffer->AddValue(0, r * 0.005);
             buffer->AddValue(1, v);
             buffer->AddValue(2, v * 0.1);
             buffer->AddValue(4, v / 78.5);
             buffer->AddValue(3, v * 0.01);
-            const std::chrono::duration<double, std::milli> took =
-                std::chrono::steady_clock::now() - start;
+            const Ms took = Clock::now() - start;
             longest = std::max(longest, took.count());
         }
         benchmark::DoNotOptimize(buffer->cans.data());
         state.PauseTiming();
         buffer.reset();
+        for (int r = 0; r < samples; ++r) {
+            const auto start = Clock::now();
+            benchmark::ClobberMemory();
+            const Ms took = Clock::now() - start;
+            longestEmpty = std::max(longestEmpty, took.count());
+        }
+        const std::size_t page = 4096;
+        const std::size_t bytes = static_cast<std::size_t>(samples) * 5 * sizeof(double);
+        void* const map =
+            ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (map != MAP_FAILED) {
+            auto* const at = static_cast<volatile char*>(map);
+            for (std::size_t o = 0; o < bytes; o += page) {
+                const auto start = Clock::now();
+                at[o] = 1;
+                const Ms took = Clock::now() - start;
+                longestFault = std::max(longestFault, took.count());
+            }
+            ::munmap(map, bytes);
+        }
         state.ResumeTiming();
     }
     state.counters["max_append_ms"] = longest;
+    state.counters["max_empty_ms"] = longestEmpty;
+    state.counters["max_fault_ms"] = longestFault;
 }
 BENCHMARK(BM_RecordSamples)->Arg(2000000)->Unit(benchmark::kMillisecond);
 

@@ -84,6 +84,7 @@ void Archive::Begin(const std::string& fileName, bool read) {
     size_ = 0;
     readPos_ = 0;
     fenced_ = false;
+    aheadAt_ = aheadEnd_ = 0;
     replacing_ = false;
     tempName_.clear();
 }
@@ -159,7 +160,8 @@ bool Archive::Close() {
         // nothing else, went through the CRC.
         crcOk_ = false;
         const auto size = file_.Size();
-        if (size && *size >= 4 && !readFailed_ && file_.Position() == *size - 4) {
+        const int64_t taken = file_.Position() - static_cast<int64_t>(aheadEnd_ - aheadAt_);
+        if (size && *size >= 4 && !readFailed_ && taken == *size - 4) {
             unsigned char trailer[4] = {};
             if (file_.ReadAt(trailer, sizeof trailer, *size - 4) == sizeof trailer) {
                 const uint32_t stored = static_cast<uint32_t>(trailer[0]) |
@@ -237,11 +239,28 @@ size_t Archive::ReadFolded(void* buffer, size_t n) {
         asked =
             left <= 0 ? 0 : static_cast<size_t>(std::min<uint64_t>(n, static_cast<uint64_t>(left)));
     }
-    const size_t got = file_.Read(p, asked);
+    const size_t got = ReadThrough(p, asked);
     readPos_ += static_cast<int64_t>(got);
     std::memset(p + got, 0, n - got);
     Fold(p, n);
     return got;
+}
+
+size_t Archive::ReadThrough(unsigned char* buffer, size_t n) {
+    // One call to the system for a block of fields, not one for each.
+    constexpr size_t kAhead = 16384;
+    size_t got = std::min(n, aheadEnd_ - aheadAt_);
+    if (got > 0) std::memcpy(buffer, ahead_.data() + aheadAt_, got);
+    aheadAt_ += got;
+    if (got == n) return got;
+    if (n - got >= kAhead) return got + file_.Read(buffer + got, n - got);
+    if (ahead_.empty()) ahead_.resize(kAhead);
+    aheadAt_ = 0;
+    aheadEnd_ = file_.Read(ahead_.data(), kAhead);
+    const size_t more = std::min(n - got, aheadEnd_);
+    if (more > 0) std::memcpy(buffer + got, ahead_.data(), more);
+    aheadAt_ = more;
+    return got + more;
 }
 
 size_t Archive::Read(void* buffer, size_t n) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <vector>
 
 #include "platform/messagesink.h"
 #include "platform/posixfile.h"
@@ -120,6 +121,9 @@ private:
     void Fold(const void* data, size_t n);
     // File read, zero fill of the rest and CRC; no failure handling.
     size_t ReadFolded(void* buffer, size_t n);
+    // Reading: the file read through ahead_, a small block at a time for
+    // the many small fields, a large one straight into its destination.
+    size_t ReadThrough(unsigned char* buffer, size_t n);
     void Begin(const std::string& fileName, bool read);
     bool FinishSave();
     void DiscardSave();
@@ -143,6 +147,11 @@ private:
     int64_t size_ = 0;
     int64_t readPos_ = 0;
     bool fenced_ = false;
+    // Reading: bytes read from the file and not yet taken, ahead_[aheadAt_]
+    // to ahead_[aheadEnd_].
+    std::vector<unsigned char> ahead_;
+    size_t aheadAt_ = 0;
+    size_t aheadEnd_ = 0;
     // Writing through a temporary file (OpenForSave).
     bool replacing_ = false;
     std::string tempName_;

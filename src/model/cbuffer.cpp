@@ -1,11 +1,20 @@
 #include "model/cbuffer.h"
 
 #include <algorithm>
+#include <iterator>
 #include <utility>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 void C_Buffer::SetCanCount(int n) {
     cans.clear();
     if (n > 0) cans.resize(static_cast<size_t>(n));
+    // Here, not on the first sample of the test: taking a channel's first
+    // memory costs a fault or two of the system's page tables.
+    for (SCan& c : cans)
+        c.samples.Prime();
 }
 
 void C_Buffer::SetName(int channel, const std::string& text) {
@@ -85,16 +94,52 @@ void C_Buffer::WidenAll(double& min, double& max, const double* values, size_t n
     }
     // A NaN range never widens again.
     if (min != min || max != max) return;
-    // Four independent chains: one chain of compares is bound by its latency.
-    // A NaN sample changes no chain, as it changes no range one by one.
+    // Independent chains: one chain of compares is bound by its latency. A
+    // NaN sample changes no chain, as it changes no range one by one. Of
+    // equal samples a chain keeps the first (the form of the processor's own
+    // min and max); the order of equal values matters only for a zero, below.
     double lo[4] = {min, min, min, min};
     double hi[4] = {max, max, max, max};
     size_t i = 0;
+#if defined(__SSE2__)
+    // A loaded test is ranged as it is read: two samples an instruction.
+    __m128d lo0 = _mm_set1_pd(min);
+    __m128d lo1 = lo0;
+    __m128d lo2 = lo0;
+    __m128d lo3 = lo0;
+    __m128d hi0 = _mm_set1_pd(max);
+    __m128d hi1 = hi0;
+    __m128d hi2 = hi0;
+    __m128d hi3 = hi0;
+    for (; i + 8 <= n; i += 8) {
+        // max_pd(v, hi) is v > hi ? v : hi, NaN v included.
+        const __m128d a = _mm_loadu_pd(values + i);
+        const __m128d b = _mm_loadu_pd(values + i + 2);
+        const __m128d c = _mm_loadu_pd(values + i + 4);
+        const __m128d d = _mm_loadu_pd(values + i + 6);
+        hi0 = _mm_max_pd(a, hi0);
+        lo0 = _mm_min_pd(a, lo0);
+        hi1 = _mm_max_pd(b, hi1);
+        lo1 = _mm_min_pd(b, lo1);
+        hi2 = _mm_max_pd(c, hi2);
+        lo2 = _mm_min_pd(c, lo2);
+        hi3 = _mm_max_pd(d, hi3);
+        lo3 = _mm_min_pd(d, lo3);
+    }
+    hi0 = _mm_max_pd(hi1, hi0);
+    hi2 = _mm_max_pd(hi3, hi2);
+    lo0 = _mm_min_pd(lo1, lo0);
+    lo2 = _mm_min_pd(lo3, lo2);
+    _mm_storeu_pd(hi, hi0);
+    _mm_storeu_pd(hi + 2, hi2);
+    _mm_storeu_pd(lo, lo0);
+    _mm_storeu_pd(lo + 2, lo2);
+#endif
     for (; i + 4 <= n; i += 4) {
         for (size_t k = 0; k < 4; ++k) {
             const double v = values[i + k];
-            hi[k] = hi[k] <= v ? v : hi[k];
-            lo[k] = lo[k] > v ? v : lo[k];
+            hi[k] = v > hi[k] ? v : hi[k];
+            lo[k] = v < lo[k] ? v : lo[k];
         }
     }
     for (; i < n; ++i)
@@ -105,12 +150,15 @@ void C_Buffer::WidenAll(double& min, double& max, const double* values, size_t n
         newMin = lo[k] < newMin ? lo[k] : newMin;
         newMax = hi[k] > newMax ? hi[k] : newMax;
     }
-    // Which of equal values the range holds shows only in the sign of a zero:
-    // then the samples go one by one, in order.
-    if (newMin == 0.0 || newMax == 0.0) {
-        for (size_t j = 0; j < n; ++j)
-            Widen(min, max, values[j]);
-        return;
+    // Which of equal values the range holds shows only in the sign of a zero.
+    // One by one, a zero minimum is the first zero to reach it (a later one is
+    // not below it), and a zero maximum the last zero (each one is not above
+    // it). A curve that starts at zero keeps the fast path.
+    if (newMin == 0.0 && min != 0.0) newMin = *std::find(values, values + n, 0.0);
+    if (newMax == 0.0) {
+        const std::reverse_iterator<const double*> end(values);
+        const auto last = std::find(std::reverse_iterator<const double*>(values + n), end, 0.0);
+        if (last != end) newMax = *last;
     }
     min = newMin;
     max = newMax;

@@ -3,6 +3,7 @@
 #include <sys/mman.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -16,6 +17,26 @@ namespace {
 // Memory is taken from the reserved room in steps of 2 MiB: one call to the
 // system per step, and the pages themselves come as they are first written.
 constexpr size_t kStep = (size_t{2} << 20) / sizeof(double);
+
+// A page of the system's smallest size; touching at this pitch takes every
+// page of a larger size too.
+constexpr size_t kPage = 4096 / sizeof(double);
+
+// Taking a page costs a fault; the first page of each 2 MiB costs many times
+// more (the system builds a page table for it), and on a virtual machine any
+// fault may. Appends touch one page ahead of need at a time, so no sample
+// pays for more than one. Each store keeps a different distance ahead, by
+// whole pages and by a part of one: the channels of a test grow in step, and
+// otherwise all of them would take a page, or a new 2 MiB, on the same row.
+constexpr size_t kAheadPages = 8;
+constexpr size_t kAheadSpread = 8;
+constexpr size_t kAheadPitch = 4 * kPage + kPage / kAheadSpread;
+
+size_t NextAhead() {
+    static std::atomic<size_t> stores{0};
+    const size_t phase = stores.fetch_add(1, std::memory_order_relaxed) % kAheadSpread;
+    return kAheadPages * kPage + phase * kAheadPitch;
+}
 
 // Address space only, aligned to 2 MiB so a loaded test can sit on large pages.
 double* Reserve(size_t samples) {
@@ -53,7 +74,9 @@ SampleStore::SampleStore(SampleStore&& other) noexcept
     : data_(std::exchange(other.data_, nullptr)),
       size_(std::exchange(other.size_, 0)),
       room_(std::exchange(other.room_, 0)),
-      reserved_(std::exchange(other.reserved_, 0)) {}
+      reserved_(std::exchange(other.reserved_, 0)),
+      ready_(std::exchange(other.ready_, 0)),
+      ahead_(std::exchange(other.ahead_, 0)) {}
 
 SampleStore& SampleStore::operator=(SampleStore&& other) noexcept {
     if (this == &other) return *this;
@@ -62,6 +85,8 @@ SampleStore& SampleStore::operator=(SampleStore&& other) noexcept {
     size_ = std::exchange(other.size_, 0);
     room_ = std::exchange(other.room_, 0);
     reserved_ = std::exchange(other.reserved_, 0);
+    ready_ = std::exchange(other.ready_, 0);
+    ahead_ = std::exchange(other.ahead_, 0);
     return *this;
 }
 
@@ -76,7 +101,7 @@ void SampleStore::Free() {
         std::free(data_);
     }
     data_ = nullptr;
-    size_ = room_ = reserved_ = 0;
+    size_ = room_ = reserved_ = ready_ = ahead_ = 0;
 }
 
 void SampleStore::resize(size_t n) {
@@ -91,30 +116,70 @@ void SampleStore::resize(size_t n) {
 void SampleStore::PrepareFor(size_t n) {
     reserve(n);
     if (n == 0) return;
-    // The whole room, which the reserved kind holds in whole large pages.
-    const size_t bytes = (reserved_ > 0 ? room_ : n) * sizeof(double);
-    platform::PreferLargePages(data_, bytes);
-    platform::TakePagesNow(data_, bytes);
+    if (reserved_ == 0) {
+        platform::PreferLargePages(data_, n * sizeof(double));
+        platform::TakePagesNow(data_, n * sizeof(double));
+        return;
+    }
+    // The rest of the room, which the reserved kind holds in whole large
+    // pages; pages taken before are not walked again (a repeated load).
+    if (ready_ >= room_) return;
+    double* const from = data_ + ready_ / kPage * kPage;
+    const size_t bytes = static_cast<size_t>(data_ + room_ - from) * sizeof(double);
+    platform::PreferLargePages(from, bytes);
+    platform::TakePagesNow(from, bytes);
+    ready_ = room_;
+}
+
+// Memory taken ahead of need is never a failure: a system out of memory
+// fails the append that needs it, as before.
+void SampleStore::Prime() {
+    ReserveOnce();
+    if (reserved_ > 0 && ready_ == 0 && (room_ > 0 || Commit(1))) TouchNextPage();
+}
+
+void SampleStore::Advance() {
+    if (size_ == room_) Grow(size_ + 1);
+    if (reserved_ == 0 || ready_ >= reserved_) return;
+    if (ready_ == room_ && !Commit(ready_ + 1)) return;
+    TouchNextPage();
+}
+
+void SampleStore::TouchNextPage() {
+    // Past the last sample: nothing reads it before an append writes it.
+    *static_cast<volatile double*>(data_ + ready_) = 0.0;
+    ready_ = std::min((ready_ / kPage + 1) * kPage, room_);
 }
 
 double* SampleStore::Extend(size_t n) {
     if (n > room_ - size_) Grow(size_ + n);
     double* at = data_ + size_;
     size_ += n;
+    ready_ = std::max(ready_, size_);
     return at;
+}
+
+void SampleStore::ReserveOnce() {
+    if (data_ != nullptr) return;
+    data_ = Reserve(kMaxSamples);
+    if (data_ == nullptr) return;
+    reserved_ = kMaxSamples;
+    ahead_ = NextAhead();
+}
+
+bool SampleStore::Commit(size_t need) {
+    const size_t room = std::min((need + kStep - 1) / kStep * kStep, reserved_);
+    if (::mprotect(data_ + room_, (room - room_) * sizeof(double), PROT_READ | PROT_WRITE) != 0)
+        return false;
+    room_ = room;
+    return true;
 }
 
 void SampleStore::Grow(size_t need) {
     if (need > kMaxSamples) throw std::bad_alloc();
-    if (data_ == nullptr) {
-        data_ = Reserve(kMaxSamples);
-        if (data_ != nullptr) reserved_ = kMaxSamples;
-    }
+    ReserveOnce();
     if (reserved_ > 0) {
-        const size_t room = std::min((need + kStep - 1) / kStep * kStep, reserved_);
-        if (::mprotect(data_ + room_, (room - room_) * sizeof(double), PROT_READ | PROT_WRITE) != 0)
-            throw std::bad_alloc();
-        room_ = room;
+        if (!Commit(need)) throw std::bad_alloc();
         return;
     }
     // No address space to reserve: the heap, doubling as a vector does.
@@ -123,6 +188,7 @@ void SampleStore::Grow(size_t need) {
     if (p == nullptr) throw std::bad_alloc();
     data_ = static_cast<double*>(p);
     room_ = room;
+    ready_ = room_;
 }
 
 bool operator==(const SampleStore& a, const SampleStore& b) {

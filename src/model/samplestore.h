@@ -47,7 +47,7 @@ public:
     const double& back() const { return data_[size_ - 1]; }
 
     void push_back(double value) {
-        if (size_ == room_) Grow(size_ + 1);
+        if (size_ + ahead_ >= ready_) Advance();
         data_[size_++] = value;
     }
     // New samples are 0, as in a vector.
@@ -58,6 +58,9 @@ public:
     // Room for n samples about to be written at once (a loaded or rebuilt
     // channel): on large pages where the system has them, taken in one go.
     void PrepareFor(size_t n);
+    // Takes the first memory now, off the sample path: the first sample of a
+    // test then costs no more than any other.
+    void Prime();
     // Keeps the memory: the next test appends without taking any.
     void clear() { size_ = 0; }
     // n more samples at the end for the caller to write; where they begin.
@@ -72,6 +75,16 @@ private:
     // Makes room for at least `need` samples; throws std::bad_alloc when the
     // system has no memory for them.
     void Grow(size_t need);
+    // The address space, once; the heap kind stays when it cannot be had.
+    void ReserveOnce();
+    // Reserved kind: room for at least `need` samples; false when the
+    // system refuses the memory.
+    bool Commit(size_t need);
+    // Room for the next sample, and one more page touched ahead of need.
+    void Advance();
+    // Takes the memory of the page holding sample ready_ (committed) by
+    // writing to it.
+    void TouchNextPage();
     void Free();
 
     double* data_ = nullptr;
@@ -79,4 +92,8 @@ private:
     size_t room_ = 0;
     // Samples of reserved address space; 0 when the samples are on the heap.
     size_t reserved_ = 0;
+    // Samples below ready_ sit on pages already taken; an append keeps at
+    // least ahead_ of them in front of the end (0 for the heap kind).
+    size_t ready_ = 0;
+    size_t ahead_ = 0;
 };

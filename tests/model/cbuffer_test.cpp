@@ -137,6 +137,37 @@ TEST(CBuffer, AppendsNeverMoveWhatIsRecorded) {
     EXPECT_EQ(b.GetValue(1, 0), 7.0);
 }
 
+// Memory is taken ahead of the samples, a page at a time and a step of the
+// reservation at a time: no sample, appended or written in bulk, is lost.
+TEST(SampleStore, TakingMemoryAheadLosesNoSample) {
+    SampleStore s;
+    s.Prime();
+    EXPECT_TRUE(s.empty());
+    constexpr size_t kBulk = 1000;
+    constexpr size_t kTotal = 3 * 262'144 + 777;  // past three 2 MiB steps
+    double* const at = s.Extend(kBulk);
+    for (size_t i = 0; i < kBulk; ++i)
+        at[i] = static_cast<double>(i);
+    for (size_t i = kBulk; i < kTotal; ++i)
+        s.push_back(static_cast<double>(i));
+    ASSERT_EQ(s.size(), kTotal);
+    size_t wrong = 0;
+    for (size_t i = 0; i < kTotal; ++i)
+        wrong += s[i] != static_cast<double>(i);
+    EXPECT_EQ(wrong, 0u);
+
+    // A cleared store is filled again over what it holds; a load then
+    // prepares more room than the memory already taken.
+    s.clear();
+    for (size_t i = 0; i < 10; ++i)
+        s.push_back(-1.0);
+    s.PrepareFor(kTotal + 300'000);
+    EXPECT_EQ(s, std::vector<double>(10, -1.0));
+    s.resize(kTotal + 300'000);
+    EXPECT_EQ(s[10], 0.0);
+    EXPECT_EQ(s.back(), 0.0);
+}
+
 TEST(SampleStore, BehavesAsAVectorOfDoubles) {
     SampleStore s;
     EXPECT_TRUE(s.empty());
@@ -185,6 +216,23 @@ TEST(CBuffer, RebuiltChannelMatchesAppendingOneByOne) {
         {nan, 1.0, 2.0},              // a NaN first holds the range
         {1.0, nan, -3.0, 5.0, 0.0},   // a NaN later changes nothing
         {0.0, -0.0, 0.0, -0.0, 0.0},  // which zero the range holds
+        // Long enough to be ranged many samples at a time, with a tail.
+        {2.0, 9.0, -4.0, 3.0, 1.0, 7.0, 8.0, -5.0, 6.0, 0.5, 9.5, -1.0, 2.5, 3.5, 4.5, -6.0, 1.5,
+         5.5, 0.25},
+        {1.0, 2.0, 3.0, 4.0, 5.0, nan, 7.0, 8.0, -9.0, 10.0, nan, 12.0, 13.0, 14.0, 15.0, 16.0,
+         17.0},
+        {1.0, nan, 2.0, nan, 3.0, nan, -4.0, nan, 5.0, nan, -6.0, nan, 7.0, nan, 8.0, nan, 9.0,
+         nan},
+        {nan, 1.0, 2.0, 3.0, 4.0, 5.0, 6.0, 7.0, 8.0, 9.0, 10.0, 11.0, 12.0, 13.0, 14.0, 15.0,
+         16.0},
+        {-0.0, 3.0, 0.0, 2.0, -0.0, 1.0, 0.0, 4.0, -0.0, 5.0, 0.0, 6.0, -0.0, 7.0, 0.0, 8.0, 9.0},
+        {-3.0, -2.0, -1.0, -0.0, -5.0, -4.0, -6.0, -1.0, -2.0, -3.0, -7.0, -8.0, -1.0, -0.5, -9.0,
+         0.0, -2.0, -0.0},
+        {5.0, 5.0, 5.0, 5.0, 5.0, 5.0, 5.0, 5.0, -2.0, -2.0, -2.0, -2.0, -2.0, -2.0, -2.0, -2.0,
+         5.0},
+        {5.0, 3.0, 4.0, 2.0, 6.0, -0.0, 1.0, 0.0, 7.0, 8.0, 0.0, 9.0, -0.0, 10.0, 11.0, 12.0, 13.0},
+        {-0.0, -1.0, -2.0, -3.0, -4.0, -5.0, -6.0, -7.0, -8.0, -9.0, -10.0, -11.0, -12.0, -13.0,
+         -14.0, -15.0, -16.0, -17.0},
     };
     const auto bits = [](double v) { return std::bit_cast<std::uint64_t>(v); };
     for (const std::vector<double>& values : cases) {
@@ -206,6 +254,15 @@ TEST(CBuffer, RebuiltChannelMatchesAppendingOneByOne) {
         ASSERT_EQ(got.cans[0].samples.size(), values.size());
         for (size_t i = 0; i < values.size(); ++i)
             EXPECT_EQ(bits(got.cans[0].samples[i]), bits(values[i])) << i;
+
+        // In two pieces, as a channel is ranged while it is read from a file.
+        const size_t half = values.size() / 2;
+        double min = 0.0;
+        double max = 0.0;
+        C_Buffer::WidenAll(min, max, values.data(), half, true);
+        C_Buffer::WidenAll(min, max, values.data() + half, values.size() - half, half == 0);
+        EXPECT_EQ(bits(min), bits(want.cans[0].min));
+        EXPECT_EQ(bits(max), bits(want.cans[0].max));
     }
     C_Buffer b;
     b.SetCanCount(1);
