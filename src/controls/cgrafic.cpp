@@ -423,14 +423,16 @@ void CGrafic::DrawOverCurves() {
     };
     // Numbers lie whole within the strips, right of the left one, inside
     // the frame and apart: an end number is shifted in or left out.
+    // Apart from each other and clear of the frame, so no glyph touches it.
     const int gap = Sc(4);
+    const int margin = Sc(2);
     double from = bx;
     for (double x : gridX_) {
         cv.SetPenColor(draw::ColorRef(kRed));
         cv.Line(Px(x), ph, Px(x), ph + 4);
         const std::string s = FormatAxisNumber(v.ML_X(x));
         const int tw = cv.TextWidth(s);
-        const auto left = plot::PlaceAxisNumber(tw, Px(x), from, w - 1);
+        const auto left = plot::PlaceAxisNumber(tw, Px(x), from, w - 1 - margin);
         if (!left) continue;
         number(Px(*left), ph + Sc(6), s);
         from = Px(*left) + tw + gap;
@@ -443,7 +445,7 @@ void CGrafic::DrawOverCurves() {
         cv.Line(bx, Px(y), bx - 4, Px(y));
         const std::string s = FormatAxisNumber(v.ML_Y(y));
         const int th = cv.TextHeight();
-        const auto top = plot::PlaceAxisNumber(th, Px(y) + 1, from, h - 1);
+        const auto top = plot::PlaceAxisNumber(th, Px(y) + 1, from, h - 1 - margin);
         if (!top) continue;
         number(std::max(1, bx - Sc(45)), Px(*top), s);
         from = Px(*top) + th;

@@ -354,7 +354,7 @@ TEST_F(SetupScreen, ResultScreenSharesItsHeightAndThePlotTextGrows) {
         plot->DrawGrid();
         ASSERT_FALSE(plot->AxisNumberBoxes().empty());
         numberHeight[k++] = plot->AxisNumberBoxes()[0].height();
-        const QRect inside = plot->rect().adjusted(1, 1, -1, -1);
+        const QRect inside = plot->rect().adjusted(1, 1, -3, -3);
         for (const QRect& b : plot->AxisNumberBoxes())
             EXPECT_TRUE(inside.contains(b)) << b.x() << "," << b.y();
         // The title's box holds its text and its margins, no more.
