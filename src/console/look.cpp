@@ -11,6 +11,7 @@
 
 #include <cmath>
 
+#include "controls/cgrafic.h"
 #include "controls/megabutton.h"
 #include "controls/megadatchik.h"
 
@@ -201,6 +202,7 @@ void FitControls(QWidget* root, double scale) {
             b->Draw();
         }
         if (auto* d = qobject_cast<TMegaDatchik*>(w)) d->SetScale(scale);
+        if (auto* g = qobject_cast<CGrafic*>(w)) g->SetScale(scale);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QHeaderView>
+#include <QScrollBar>
 
 #include <algorithm>
 
@@ -40,6 +41,25 @@ void ParamList::changeEvent(QEvent* event) {
         resizeColumnToContents(1);
         resizeRowsToContents();
     }
+}
+
+QSize ParamList::sizeHint() const {
+    QSize size = QTableWidget::sizeHint();
+    if (sizeAdjustPolicy() != AdjustToContents) return size;
+    // The base counts a scroll bar that is not shown (its container is
+    // hidden, not the bar).
+    const QScrollBar* bar = horizontalScrollBar();
+    const int hbar = bar->isVisible() ? bar->height() : 0;
+    size.setHeight(2 * frameWidth() + horizontalHeader()->height() + verticalHeader()->length() +
+                   hbar);
+    return size;
+}
+
+QSize ParamList::minimumSizeHint() const {
+    QSize least = QTableWidget::minimumSizeHint();
+    if (sizeAdjustPolicy() == AdjustToContents)
+        least.setHeight(std::min(least.height(), sizeHint().height()));
+    return least;
 }
 
 void ParamList::Reload() {

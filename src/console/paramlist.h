@@ -32,6 +32,11 @@ public:
     // Raised when the operator finished editing a value.
     std::function<void(int row, const std::string& text)> OnEdit;
 
+    // Adjusted to its contents, a list asks for the height of its rows; a
+    // short one needs no more, even as its least height.
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
 protected:
     void changeEvent(QEvent* event) override;
 

@@ -132,6 +132,18 @@ QWidget* TFBase::BuildSetupScreen() {
     summary->addWidget(Panel31Text);
     Panel11Slot->addWidget(PanelWork);
     Panel11Slot->addWidget(Panel31);
+    // The slot is as tall as the page in front: the method's title on the
+    // result view needs its two lines, not the height of the choice.
+    Panel11Slot->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
+    const auto front = [this](int) {
+        for (QWidget* p : {static_cast<QWidget*>(PanelWork), static_cast<QWidget*>(Panel31)})
+            p->setSizePolicy(QSizePolicy::Preferred, p == Panel11Slot->currentWidget()
+                                                         ? QSizePolicy::Preferred
+                                                         : QSizePolicy::Ignored);
+        Panel11Slot->updateGeometry();
+    };
+    connect(Panel11Slot, &QStackedWidget::currentChanged, this, front);
+    front(0);
     inputs->addWidget(Panel11Slot);
 
     ListPodgotov = new console::ParamList(paramLines_[0], Panel11);
@@ -142,9 +154,16 @@ QWidget* TFBase::BuildSetupScreen() {
     ListStart->setObjectName("ListStart");
     ListFinish->setObjectName("ListFinish");
     ListResult->setObjectName("ListResult");
+    // Each list asks for the height of its rows; the start and end lists
+    // take no more, the preparatory list takes what is left. Short of room
+    // all three give way and scroll.
+    for (console::ParamList* list : {ListPodgotov, ListStart, ListFinish})
+        list->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
+    for (console::ParamList* list : {ListStart, ListFinish})
+        list->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Maximum);
     inputs->addWidget(ListBlock(Panel11, "PANEL_DATA", "Подготовительные данные", ListPodgotov), 1);
-    inputs->addWidget(ListBlock(Panel11, "PANEL_STARTDATA", "Начальные значения", ListStart), 1);
-    inputs->addWidget(ListBlock(Panel11, "PANEL_ENDDATA", "Конечные значения", ListFinish), 1);
+    inputs->addWidget(ListBlock(Panel11, "PANEL_STARTDATA", "Начальные значения", ListStart));
+    inputs->addWidget(ListBlock(Panel11, "PANEL_ENDDATA", "Конечные значения", ListFinish));
     columns->addWidget(Panel11);
 
     ListPodgotov->OnEdit = [this](int row, const std::string& t) { CommitListEdit(0, row, t); };

@@ -240,7 +240,6 @@ int TFBase::HideControlPanelBlock(int code) {
 int TFBase::SetUpModeBlock(int code) {
     SetModeButtons(0, true, false, true);
     Panel11Slot->setCurrentWidget(PanelWork);
-    Panel11Slot->setFixedHeight(270);
     PanelZero->show();
     MAIN_MENU->show();
     ShowScreen(0);
@@ -254,7 +253,6 @@ int TFBase::WorkModeBlock(int code) {
     PUDIK->hide();
     PUDIK_PRESS->hide();
     Panel11Slot->setCurrentWidget(Panel31);
-    Panel11Slot->setFixedHeight(70);
     MAIN_MENU->hide();
     GRAFICON->hide();
     ShowScreen(0);
@@ -272,7 +270,6 @@ int TFBase::WorkModeBlock(int code) {
 int TFBase::ResultModeBlock(int code) {
     SetModeButtons(2, false, false, true);
     Panel11Slot->setCurrentWidget(Panel31);
-    Panel11Slot->setFixedHeight(70);
     ShowScreen(1);
     // The method's axes first: each plot draws once, with them.
     SetResultAxisButtons();

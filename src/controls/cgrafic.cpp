@@ -167,8 +167,8 @@ void CGrafic::DrawGrid() {
     {
         Painting painting(*this);
         draw::Canvas& cv = Surface();
-        view.borderX = BorderX;
-        view.borderY = BorderY;
+        view.borderX = BorderX * DrawScale();
+        view.borderY = BorderY * DrawScale();
         view.SetSize(back_.width(), back_.height());
 
         if (autoscaleRequest) {
@@ -204,11 +204,11 @@ void CGrafic::DrawGrid() {
 
         const int w = back_.width();
         const int h = back_.height();
-        const int bx = Px(BorderX);
+        const int bx = Px(view.borderX);
         const int ph = Px(view.plotHeight);
 
         // Background and the frame of the plot area.
-        cv.SetFont(Font);
+        cv.SetFont(ScaledFont(Font));
         cv.SetPenWidth(1);
         UsePen(ColorBorder, PenStyle::Solid);
         UseBrush(ColorGround, BrushStyle::Solid);
@@ -290,11 +290,11 @@ void CGrafic::DrawPrintRects() {
         cv.Rectangle(x1, y1, Px(v.LM_X(r.upperX)), Px(v.LM_Y(r.lowerY)));
         // The sheet it prints on: the protocol itself is sheet 1.
         draw::Font big = Font;
-        big.SetSize(16);
+        big.SetSize(Sc(16));
         big.color = draw::ColorRef(ColorText);
         cv.SetFont(big);
         cv.TextOut(x1, y1, std::to_string(k + 2) + " лист");
-        cv.SetFont(Font);
+        cv.SetFont(ScaledFont(Font));
         UseBrush(ColorGround, BrushStyle::Solid);
     }
 }
@@ -392,7 +392,7 @@ void CGrafic::DrawReadout() {
     cv.SetTextColor(draw::ColorRef(ColorText));
     const std::string text = nameX + "=" + FormatAxisNumber(v.ML_X(mousePos.x())) + ", " + nameY +
                              "=" + FormatAxisNumber(v.ML_Y(mousePos.y()));
-    cv.TextOut(mousePos.x() + 4, mousePos.y() - 2 * Font.Size(), text);
+    cv.TextOut(mousePos.x() + 4, mousePos.y() - 2 * ScaledFont(Font).Size(), text);
 }
 
 void CGrafic::DrawOverCurves() {
@@ -400,8 +400,8 @@ void CGrafic::DrawOverCurves() {
     const plot::View& v = drawnView_;
     const int w = back_.width();
     const int h = back_.height();
-    const int bx = Px(BorderX);
-    const int by = Px(BorderY);
+    const int bx = Px(v.borderX);
+    const int by = Px(v.borderY);
     const int ph = Px(v.plotHeight);
     overlay_.clear();
     overlayLines_.clear();
@@ -416,17 +416,39 @@ void CGrafic::DrawOverCurves() {
     UsePen(ColorBorder, PenStyle::Solid);
     cv.Rectangle(bx - 1, ph, w, h);
     cv.SetPenWidth(2);
+    numberBoxes_.clear();
+    auto number = [&](int x, int y, const std::string& s) {
+        text(x, y, s);
+        numberBoxes_.push_back(overlay_.back());
+    };
+    // Numbers lie whole within the strips, right of the left one, inside
+    // the frame and apart: an end number is shifted in or left out.
+    // Apart from each other and clear of the frame, so no glyph touches it.
+    const int gap = Sc(4);
+    const int margin = Sc(2);
+    double from = bx;
     for (double x : gridX_) {
         cv.SetPenColor(draw::ColorRef(kRed));
         cv.Line(Px(x), ph, Px(x), ph + 4);
-        text(Px(x), ph + 6, FormatAxisNumber(v.ML_X(x)));
+        const std::string s = FormatAxisNumber(v.ML_X(x));
+        const int tw = cv.TextWidth(s);
+        const auto left = plot::PlaceAxisNumber(tw, Px(x), from, w - 1 - margin);
+        if (!left) continue;
+        number(Px(*left), ph + Sc(6), s);
+        from = Px(*left) + tw + gap;
     }
     // Left strip with the Y numbers, outlined in the pen the ticks left.
     cv.Rectangle(0, 0, bx, h);
+    from = 1;
     for (double y : gridY_) {
         cv.SetPenColor(draw::ColorRef(kRed));
         cv.Line(bx, Px(y), bx - 4, Px(y));
-        text(bx - 45, Px(y) + 1, FormatAxisNumber(v.ML_Y(y)));
+        const std::string s = FormatAxisNumber(v.ML_Y(y));
+        const int th = cv.TextHeight();
+        const auto top = plot::PlaceAxisNumber(th, Px(y) + 1, from, h - 1 - margin);
+        if (!top) continue;
+        number(std::max(1, bx - Sc(45)), Px(*top), s);
+        from = Px(*top) + th;
     }
     // Outer frame and the two caption boxes.
     UseBrush(ColorGround, BrushStyle::Clear);
@@ -441,7 +463,7 @@ void CGrafic::DrawOverCurves() {
             text(bx + 4, 4, buffer->GetName(chanY));
         }
         cv.SetTextColor(draw::ColorRef(ColorYLabel));
-        text(w - bx + 4, ph - by + 6, buffer->GetName(chanX));
+        text(w - bx + 4, ph - by + Sc(6), buffer->GetName(chanX));
     }
     // What a live segment must not cross without this being drawn again:
     // strips with their ticks, frame, caption boxes (a pen of 2 and round
@@ -476,7 +498,8 @@ void CGrafic::DrawMarker() {
     // Every dot is known before a label is placed, so no label covers one;
     // leaders go under the dots and the labels over both.
     draw::Font small = Font;
-    small.SetSize(11);
+    small.SetSize(Sc(11));
+    const int lh = Sc(20);  // label height
     small.color = draw::ColorRef(kLime);
     cv.SetFont(small);
     struct Mark {
@@ -499,21 +522,21 @@ void CGrafic::DrawMarker() {
                 m.text = FirstCharacter(buffer->GetName(chanY)) + m.text;
             // Where the label goes when nothing is in its way: staggered up,
             // left and right by turns.
-            double top = py - 20.0 * static_cast<double>(i);
+            double top = py - double(lh) * static_cast<double>(i);
             if (top < 0 && py > 0) top = 0;
-            const double left = i % 2 == 1 ? px + 60 : px - 60;
+            const double left = i % 2 == 1 ? px + Sc(60) : px - Sc(60);
             // Wide enough for its text: a clipped label cannot be read.
-            const double width = std::max(40, cv.TextWidth(m.text) + 10);
+            const double width = std::max(Sc(40), cv.TextWidth(m.text) + Sc(10));
             // In whole pixels, as the boxes are drawn.
             spots.push_back(
-                {double(m.x), double(m.y), {double(Px(left)), double(Px(top)), width, 20.0}});
+                {double(m.x), double(m.y), {double(Px(left)), double(Px(top)), width, double(lh)}});
             labelled.push_back(i);
         }
         marks.push_back(std::move(m));
     }
     const int w = back_.width();
-    const int bx = Px(BorderX);
-    const int by = Px(BorderY);
+    const int bx = Px(v.borderX);
+    const int by = Px(v.borderY);
     const int ph = Px(v.plotHeight);
     // The caption boxes stay readable.
     keepOut.push_back({bx - 1.0, 0.0, bx + 1.0, double(by)});
@@ -553,12 +576,13 @@ void CGrafic::DrawMarker() {
         const int rw = r.width();
         const bool selected = static_cast<int>(labelled[k]) == selectedMarker;
         UseBrush(selected ? kRed : kLabelGround, BrushStyle::Solid);
-        cv.RoundRect(l, t, l + rw, t + 20, 5, 5);
-        overlay_.emplace_back(l - 1, t - 1, rw + 2, 22);
+        cv.RoundRect(l, t, l + rw, t + lh, 5, 5);
+        overlay_.emplace_back(l - 1, t - 1, rw + 2, lh + 2);
         // Inside the outline, so the box keeps its green edge.
-        cv.TextRect(l + 1, t + 1, l + rw - 1, t + 19, l + 5, t + 4, marks[labelled[k]].text);
+        cv.TextRect(l + 1, t + 1, l + rw - 1, t + lh - 1, l + Sc(5), t + Sc(4),
+                    marks[labelled[k]].text);
     }
-    cv.SetFont(Font);
+    cv.SetFont(ScaledFont(Font));
     if (painting.Outermost()) update();
 }
 
@@ -594,7 +618,7 @@ void CGrafic::Pointer(double px, double py, int r, const std::string& text) {
     PixelLine(x, top, x + 10.0, top - 10.0);
     PixelLine(x + 10.0, top - 10.0, x + 60.0, top - 10.0);
     cv.SetPenColor(draw::ColorRef(ColorText));
-    cv.TextOut(Px(x + 20.0), Px(top - 12 - 1.5 * Font.Size()), text);
+    cv.TextOut(Px(x + 20.0), Px(top - 12 - 1.5 * ScaledFont(Font).Size()), text);
     cv.SetBrushStyle(BrushStyle::Solid);
 }
 
@@ -729,6 +753,23 @@ void CGrafic::AddDraw() {
         const int reach = std::max(LineWidth, 1) + 1;
         update(box.adjusted(-reach, -reach, reach, reach));
     }
+}
+
+// ----- scale
+
+void CGrafic::SetScale(double scale) {
+    if (!(scale > 0.0) || scale == scale_) return;
+    scale_ = scale;
+    DrawGrid();
+}
+
+draw::Font CGrafic::ScaledFont(draw::Font f) const {
+    f.height = static_cast<int>(std::lround(f.height * DrawScale()));
+    return f;
+}
+
+int CGrafic::Sc(double pixels) const {
+    return static_cast<int>(std::lround(pixels * DrawScale()));
 }
 
 // ----- rendering into a page

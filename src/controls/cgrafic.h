@@ -149,6 +149,14 @@ public:
     // buffer's labelled points.
     const std::vector<QRect>& LabelBoxes() const { return labelBoxes_; }
 
+    // Texts, borders and marker labels grow by this with the window; a page
+    // (GET_BUFFER) is always drawn at 1. Redraws when it changes.
+    void SetScale(double scale);
+    double Scale() const { return scale_; }
+
+    // The axis numbers as last drawn, X first, then Y.
+    const std::vector<QRect>& AxisNumberBoxes() const { return numberBoxes_; }
+
     // The back buffer as last drawn (a copy).
     QImage Picture() const { return back_.copy(); }
 
@@ -219,4 +227,12 @@ private:
     std::vector<QRect> overlay_;
     std::vector<OverlayLine> overlayLines_;
     std::vector<QRect> labelBoxes_;
+    std::vector<QRect> numberBoxes_;
+    double scale_ = 1.0;
+
+    // The scale of the drawing under way: a page keeps its own size.
+    double DrawScale() const { return target_ != nullptr ? 1.0 : scale_; }
+    // A font size of the plot at the drawing's scale.
+    draw::Font ScaledFont(draw::Font f) const;
+    int Sc(double pixels) const;
 };

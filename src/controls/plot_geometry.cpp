@@ -205,4 +205,11 @@ std::vector<double> GridLines(double zeroPixel, double plotSize, double cells) {
     return lines;
 }
 
+std::optional<double> PlaceAxisNumber(double size, double tick, double low, double high) {
+    // A tick on the frame, a pixel before the room, still has its number.
+    if (!(tick >= low - 1.0 && tick <= high) || !(size >= 0.0) || size > high - low)
+        return std::nullopt;
+    return std::clamp(tick, low, high - size);
+}
+
 }  // namespace plot

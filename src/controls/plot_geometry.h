@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -117,5 +118,14 @@ double MultiGetMax(const C_Buffer& buffer, const ChannelFlags& visible);
 // cell count is not a number or below 0, or when a cell is under a pixel.
 // A cell count of 0 is 1.
 std::vector<double> GridLines(double zeroPixel, double plotSize, double cells);
+
+// Where an axis number of `size` pixels (its width along X, its height along
+// Y) starts when it is written from `tick` on and must lie whole within
+// low ... high: at the tick when it fits, shifted back inside at an end,
+// left out (nullopt) when the tick lies outside (a pixel before low still
+// counts) or the text is longer than the room. A cut number reads as
+// another one ("00" for "-1,200"). Numbers placed in turn pass the end of
+// the one before as low, so none runs into the next.
+std::optional<double> PlaceAxisNumber(double size, double tick, double low, double high);
 
 }  // namespace plot

@@ -4,8 +4,10 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QScrollBar>
 #include <QSlider>
 #include <QStackedWidget>
 
@@ -303,9 +305,8 @@ TEST_F(SetupScreen, ResultPlotLabelsKeepApartAndTheCurveShowsOnWhite) {
         const QImage img = plot->Picture();
         const std::vector<QRect>& boxes = plot->LabelBoxes();
         ASSERT_GE(boxes.size(), 5u);
-        const QRect area(static_cast<int>(plot->BorderX), 1,
-                         img.width() - 1 - static_cast<int>(plot->BorderX),
-                         static_cast<int>(plot->view.plotHeight) - 1);
+        const int bx = static_cast<int>(plot->view.borderX);
+        const QRect area(bx, 1, img.width() - 1 - bx, static_cast<int>(plot->view.plotHeight) - 1);
         for (size_t i = 0; i < boxes.size(); ++i) {
             EXPECT_TRUE(area.contains(boxes[i])) << i;
             for (size_t j = 0; j < i; ++j)
@@ -323,6 +324,47 @@ TEST_F(SetupScreen, ResultPlotLabelsKeepApartAndTheCurveShowsOnWhite) {
     ASSERT_GE(rig.window->C_Otchet1->PageCount(), 1);
     EXPECT_TRUE(rig.window->C_Otchet1->WritePdf(QString::fromStdString(
         (testsupport::TestOutputFolder() / "result_plot_protocol.pdf").string())));
+}
+
+// Every row of a list lies inside its view: nothing to scroll to.
+void ExpectAllRowsShown(const console::ParamList& list) {
+    SCOPED_TRACE(list.objectName().toStdString());
+    ASSERT_GT(list.rowCount(), 0);
+    EXPECT_FALSE(list.verticalScrollBar()->isVisible());
+    const int last = list.rowCount() - 1;
+    EXPECT_LE(list.rowViewportPosition(last) + list.rowHeight(last), list.viewport()->height());
+}
+
+// The result screen of a tension test: at 1920 x 1080 the method's title
+// takes its lines, the lists their rows, and the result plot's texts grow
+// with the window, whole inside it at both sizes.
+TEST_F(SetupScreen, ResultScreenSharesItsHeightAndThePlotTextGrows) {
+    rig.RecordTest(241);
+    rig.Click("Butt_OK");
+    auto* plot = rig.Find<CGrafic>("CGraficRes");
+    auto* slot = rig.Find<QStackedWidget>("Panel11Slot");
+    auto* title = rig.Find<QLabel>("Panel31Text");
+    ASSERT_NE(plot, nullptr);
+    int numberHeight[2] = {0, 0};
+    int k = 0;
+    for (const QSize size : {QSize(1032, 755), QSize(1920, 1080)}) {
+        SCOPED_TRACE(size.width());
+        rig.window->resize(size);
+        QApplication::processEvents();
+        plot->DrawGrid();
+        ASSERT_FALSE(plot->AxisNumberBoxes().empty());
+        numberHeight[k++] = plot->AxisNumberBoxes()[0].height();
+        const QRect inside = plot->rect().adjusted(1, 1, -3, -3);
+        for (const QRect& b : plot->AxisNumberBoxes())
+            EXPECT_TRUE(inside.contains(b)) << b.x() << "," << b.y();
+        // The title's box holds its text and its margins, no more.
+        const QMargins m = slot->currentWidget()->layout()->contentsMargins();
+        EXPECT_LE(slot->height(), title->heightForWidth(title->width()) + m.top() + m.bottom() + 2);
+    }
+    EXPECT_GT(plot->Scale(), 1.0);
+    EXPECT_GT(numberHeight[1], numberHeight[0]);
+    for (const char* name : {"ListPodgotov", "ListStart", "ListFinish"})
+        ExpectAllRowsShown(*rig.Find<console::ParamList>(name));
 }
 
 }  // namespace

@@ -810,4 +810,80 @@ TEST_F(CGraficTest, RendersIntoAPageAtAnOffsetOneCellPerCentimetre) {
     }
 }
 
+// Every axis number lies whole inside the frame, right of the left strip
+// when it is an X number, apart from the others, with ink at its first and
+// its last glyph.
+void ExpectNumbersWhole(const CGrafic& plot, size_t xNumbers) {
+    const QImage img = plot.Picture();
+    const std::vector<QRect>& boxes = plot.AxisNumberBoxes();
+    // Clear of the frame by two pixels at least.
+    const QRect inside = img.rect().adjusted(1, 1, -3, -3);
+    const int bx = static_cast<int>(plot.view.borderX);
+    ASSERT_GT(boxes.size(), xNumbers);
+    for (size_t i = 0; i < boxes.size(); ++i) {
+        const QRect& b = boxes[i];
+        SCOPED_TRACE(i);
+        EXPECT_TRUE(inside.contains(b));
+        if (i < xNumbers) {
+            EXPECT_GE(b.left(), bx);
+        }
+        const int edge = std::max(2, b.height() / 4);
+        EXPECT_GT(CountDark(img, QRect(b.left(), b.top(), edge, b.height())), 0) << "first glyph";
+        EXPECT_GT(CountDark(img, QRect(b.right() - edge + 1, b.top(), edge, b.height())), 0)
+            << "last glyph";
+        for (size_t j = 0; j < i; ++j)
+            EXPECT_FALSE(b.intersects(boxes[j])) << "over " << j;
+    }
+}
+
+// Grid lines at x = 45, 125, ... 445 and y = 20, 50, ... 320 of a 450 x 325
+// plot: the first X tick lies under the left strip, the last X number runs
+// past the right edge and the last Y number past the bottom when written at
+// their ticks.
+TEST_F(CGraficTest, AxisNumbersAtTheEndsAreShiftedInOrLeftOut) {
+    plot.resize(450, 325);
+    plot.CouGridX = 5;
+    plot.SetOrigin(false, -1.125, 4.875, -14, 46);
+    plot.DrawGrid();
+    const std::vector<QRect>& boxes = plot.AxisNumberBoxes();
+    // 45 has no number; 125 (the zero) to 445 have theirs, the last shifted
+    // to end at the frame.
+    ASSERT_EQ(boxes.size(), 5u + 11u);
+    EXPECT_EQ(boxes[0].left(), 125);
+    EXPECT_EQ(boxes[4].right(), 446);
+    EXPECT_EQ(boxes[5].top(), 21);
+    EXPECT_EQ(boxes[15].bottom(), 321);
+    ExpectNumbersWhole(plot, 5);
+}
+
+TEST_F(CGraficTest, TextsGrowWithTheScaleAndStillFitButNotOnAPage) {
+    Straight(141);
+    plot.resize(450, 325);
+    plot.SetOrigin(false, -1.125, 4.875, -14, 46);
+    plot.DrawGrid();
+    const int small = plot.AxisNumberBoxes()[0].height();
+    QImage page(500, 400, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    plot.GET_BUFFER(20, 30, 450, 325, page);
+
+    for (const double scale : {1.5, 2.0}) {
+        SCOPED_TRACE(scale);
+        plot.mode = CGrafic::kPan;
+        plot.SetScale(scale);
+        EXPECT_EQ(plot.view.borderX, 50 * scale);
+        ASSERT_FALSE(plot.AxisNumberBoxes().empty());
+        EXPECT_GE(plot.AxisNumberBoxes()[0].height(), small * scale * 0.8);
+        size_t xNumbers = 0;
+        const int ph = static_cast<int>(plot.view.plotHeight);
+        for (const QRect& b : plot.AxisNumberBoxes())
+            xNumbers += b.top() > ph ? 1 : 0;
+        ExpectNumbersWhole(plot, xNumbers);
+    }
+    // The protocol's picture keeps its own size.
+    QImage again(500, 400, QImage::Format_RGB32);
+    again.fill(Qt::white);
+    plot.GET_BUFFER(20, 30, 450, 325, again);
+    EXPECT_EQ(again, page);
+}
+
 }  // namespace

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <functional>
 #include <limits>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -483,3 +484,42 @@ TEST(CurveTracer, SamplesAtOnceTraceAsOneByOne) {
 }
 
 }  // namespace
+
+TEST(PlaceAxisNumber, WholeInsideItsRoomOrLeftOut) {
+    // Room 50 ... 499, as the strip under a plot from x = 50 to a frame at 499.
+    struct Case {
+        double size;
+        double tick;
+        double low;
+        double high;
+        std::optional<double> start;
+    };
+    const Case cases[] = {
+        {40, 200, 50, 499, 200},              // fits at its tick
+        {40, 50, 50, 499, 50},                // the first tick, on the edge
+        {40, 49.5, 50, 499, 50},              // on the frame, a pixel before
+        {40, 49, 50, 499, 50},                // still a pixel before
+        {40, 48.5, 50, 499, std::nullopt},    // under the left strip
+        {40, 470, 50, 499, 459},              // the last tick, shifted in
+        {40, 499, 50, 499, 459},              // on the right edge
+        {40, 500, 50, 499, std::nullopt},     // past it
+        {52, 480, 50, 499, 447},              // a wider "-1,200"
+        {40, -30, -100, -20, -60},            // a room left of 0
+        {40, -110, -100, -20, std::nullopt},  // before it
+        {40, 60, 50, 85, std::nullopt},       // a very narrow plot
+        {35, 50, 50, 85, 50},                 // just room enough
+        {0, 70, 50, 85, 70},                  // an empty text
+        {-1, 70, 50, 85, std::nullopt},       // no size
+        {40, kNaN, 50, 499, std::nullopt},
+        {kNaN, 200, 50, 499, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        const std::optional<double> start = plot::PlaceAxisNumber(c.size, c.tick, c.low, c.high);
+        EXPECT_EQ(start, c.start) << c.size << " at " << c.tick << " in " << c.low << "..."
+                                  << c.high;
+        if (start) {
+            EXPECT_GE(*start, c.low);
+            EXPECT_LE(*start + c.size, c.high);
+        }
+    }
+}
