@@ -114,6 +114,10 @@ void SampleStore::resize(size_t n) {
 }
 
 void SampleStore::PrepareFor(size_t n) {
+    // A primed store that holds nothing has one page taken in its first
+    // 2 MiB, which keeps that block off large pages for good: it starts again
+    // on fresh address space, which costs nothing recorded.
+    if (reserved_ > 0 && size_ == 0 && ready_ <= kPage && n > kStep) Free();
     reserve(n);
     if (n == 0) return;
     if (reserved_ == 0) {
