@@ -24,7 +24,6 @@ namespace console {
 namespace {
 
 const QColor kPanelColour(46, 62, 84);
-const QColor kButtonBlue(20, 70, 140);
 
 }  // namespace
 
@@ -35,15 +34,7 @@ TMegaButton* MakeButton(QWidget* parent, const char* name, const char* caption, 
     b->Caption = caption;
     b->Font = draw::Font::FromPoints("DejaVu Sans", 12);
     b->Font.bold = true;
-    b->Color = kButtonBlue;
-    b->GradStartB = QColor(250, 252, 255);
-    b->GragFinishB = QColor(150, 170, 200);
-    b->GradColDown = QColor(255, 200, 40);
-    b->GradPosB = 0.35f;
-    b->RoundX = 16;
-    b->RoundY = 16;
-    b->FontColUp = QColor(10, 20, 40);
-    b->FontColDown = QColor(0, 0, 0);
+    ApplyStationLook(*b);
     b->DownOk = kind == ButtonKind::Toggle;
     b->Radio = kind == ButtonKind::Radio;
     b->setMinimumSize(w, h);

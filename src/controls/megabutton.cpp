@@ -241,3 +241,15 @@ void TMegaButton::mouseReleaseEvent(QMouseEvent* event) {
     Draw();
     if (Enabled) Click();
 }
+
+void ApplyStationLook(TMegaButton& b) {
+    b.Color = QColor(20, 70, 140);
+    b.GradStartB = QColor(250, 252, 255);
+    b.GragFinishB = QColor(150, 170, 200);
+    b.GradColDown = QColor(255, 200, 40);
+    b.GradPosB = 0.35f;
+    b.RoundX = 16;
+    b.RoundY = 16;
+    b.FontColUp = QColor(10, 20, 40);
+    b.FontColDown = QColor(0, 0, 0);
+}

@@ -9,6 +9,7 @@
 #include <string>
 
 class QMouseEvent;
+class TMegaButton;
 
 // Properties only the button has, with a new button's values.
 struct MegaButtonLook {
@@ -31,6 +32,10 @@ struct MegaButtonLook {
 
     friend bool operator==(const MegaButtonLook&, const MegaButtonLook&) = default;
 };
+
+// The station's buttons: a blue ring, a light gradient turning gold when
+// down, dark captions; the font and size stay the caller's.
+void ApplyStationLook(TMegaButton& b);
 
 // The inner gradient strip of the button: `length` pixels running from a
 // to b up to the turning fraction `pos`, then back towards a. Pure, so the

@@ -21,7 +21,6 @@
 namespace {
 
 const QColor kPanel(46, 62, 84);
-const QColor kRing(20, 70, 140);
 const QColor kText(255, 255, 255);
 const QColor kWarning(255, 220, 120);
 
@@ -42,15 +41,7 @@ TMegaButton* Button(QWidget* parent, const char* name, const QString& caption, d
     b->Caption = caption.toStdString();
     b->Font = draw::Font::FromPoints("DejaVu Sans", Px(14, scale));
     b->Font.bold = true;
-    b->Color = kRing;
-    b->GradStartB = QColor(250, 252, 255);
-    b->GragFinishB = QColor(150, 170, 200);
-    b->GradColDown = QColor(255, 200, 40);
-    b->GradPosB = 0.35f;
-    b->RoundX = 16;
-    b->RoundY = 16;
-    b->FontColUp = QColor(10, 20, 40);
-    b->FontColDown = QColor(0, 0, 0);
+    ApplyStationLook(*b);
     b->setMinimumSize(Px(w, scale), Px(h, scale));
     b->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     return b;

@@ -17,7 +17,6 @@
 namespace {
 
 const QColor kBackground(46, 62, 84);
-const QColor kRing(20, 70, 140);
 const QColor kInk(10, 20, 40);
 
 // Main block: 15 units of 49 pixels a row; the cursor block of three
@@ -149,16 +148,11 @@ TMegaButton* TFKeyBoard::AddButton(const QString& name, const QString& caption, 
     b->Caption = caption.toStdString();
     b->Font = draw::Font::FromPoints("DejaVu Sans", 10);
     b->Font.bold = true;
-    b->Color = kRing;
-    b->GradStartB = QColor(250, 252, 255);
-    b->GragFinishB = QColor(150, 170, 200);
-    b->GradColDown = QColor(255, 200, 40);
-    b->GradPosB = 0.35f;
+    ApplyStationLook(*b);
+    // Smaller keys, smaller corners and ring.
     b->RoundX = 12;
     b->RoundY = 12;
     b->BorderWidth = 2;
-    b->FontColUp = kInk;
-    b->FontColDown = Qt::black;
     b->DownOk = toggle;
     return b;
 }
