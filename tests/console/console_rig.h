@@ -43,11 +43,19 @@ struct UnitUnavailable {
 inline constexpr UnitUnavailable kUnitUnavailable[] = {{false, true, "НЕТ СВЯЗИ С УСТРОЙСТВОМ"},
                                                        {true, false, "УСТРОЙСТВО НЕ ОТВЕЧАЕТ"}};
 
+// A program folder of a fixed name under the system's temporary folder.
+struct FixedFolder {
+    std::string name;
+};
+
 // The real main window, offscreen, in a folder of its own, around a fake
 // unit; the codes it dispatches and hands the engine are recorded.
 class ConsoleRig {
 public:
     explicit ConsoleRig(bool unitAnswers = true) : unitAnswers_(unitAnswers) {
+        platform::SetDecimalSeparator(',');
+    }
+    explicit ConsoleRig(const FixedFolder& fixed) : folder(fixed.name), unitAnswers_(true) {
         platform::SetDecimalSeparator(',');
     }
 

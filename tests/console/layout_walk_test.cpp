@@ -38,15 +38,14 @@
 #include "console_rig.h"
 #include "controls/megabutton.h"
 #include "controls/megadatchik.h"
+#include "screen_walk.h"
 #include "support/test_output.h"
 
 namespace {
 
 using testsupport::ConsoleRig;
-
-bool QtInternal(const QWidget* w) {
-    return w->objectName().startsWith("qt_");
-}
+using testsupport::Placed;
+using testsupport::QtInternal;
 
 std::string Name(const QWidget* w) {
     std::string path;
@@ -56,25 +55,6 @@ std::string Name(const QWidget* w) {
         path = n.toStdString() + (path.empty() ? "" : "/" + path);
     }
     return path;
-}
-
-bool LaidOut(const QLayout* layout, const QWidget* w) {
-    if (layout == nullptr) return false;
-    for (int i = 0; i < layout->count(); ++i) {
-        QLayoutItem* item = layout->itemAt(i);
-        if (item->widget() == w) return true;
-        if (LaidOut(item->layout(), w)) return true;
-    }
-    return false;
-}
-
-// A widget placed by its parent's layout (a tab or stack page is placed by
-// its container, which shows one at a time).
-bool Placed(const QWidget* w) {
-    const QWidget* parent = w->parentWidget();
-    if (parent == nullptr) return false;
-    if (qobject_cast<const QStackedWidget*>(parent) != nullptr) return true;
-    return LaidOut(parent->layout(), w);
 }
 
 std::vector<QWidget*> VisibleChildren(const QWidget* parent) {
@@ -253,30 +233,6 @@ protected:
         EXPECT_TRUE(walker.problems.empty()) << Size() << " " << view << ":" << all;
     }
 
-    // Every page of the stacks and tabs under `root`, one at a time.
-    void WalkStacks(QWidget* root, const std::string& view) {
-        for (auto* stack : root->findChildren<QStackedWidget*>()) {
-            if (QtInternal(stack) || !stack->isVisible() || stack->count() < 2) continue;
-            const int was = stack->currentIndex();
-            for (int i = 0; i < stack->count(); ++i) {
-                if (i == was) continue;
-                stack->setCurrentIndex(i);
-                Look(view + "_" + stack->objectName().toStdString() + std::to_string(i));
-            }
-            stack->setCurrentIndex(was);
-        }
-        for (auto* tabs : root->findChildren<QTabWidget*>()) {
-            if (!tabs->isVisible()) continue;
-            const int was = tabs->currentIndex();
-            for (int i = 0; i < tabs->count(); ++i) {
-                if (i == was) continue;
-                tabs->setCurrentIndex(i);
-                Look(view + "_" + tabs->objectName().toStdString() + std::to_string(i));
-            }
-            tabs->setCurrentIndex(was);
-        }
-    }
-
     ConsoleRig rig;
     QString folder;
 };
@@ -287,37 +243,20 @@ TEST_P(LayoutWalk, EveryScreenFitsItsWindow) {
         pages->setCurrentIndex(page);
         const std::string view = "screen" + std::to_string(page);
         Look(view);
-        WalkStacks(pages->currentWidget(), view);
+        testsupport::WalkStacks(pages->currentWidget(), view,
+                                [this](const std::string& v) { Look(v); });
     }
 }
 
 TEST_P(LayoutWalk, EveryPanelFitsItsWindow) {
-    // The floating panels: frames their parent's layout does not place.
-    std::vector<QFrame*> panels;
-    for (QFrame* f : rig.window->findChildren<QFrame*>()) {
-        // The rows of a readout are its own drawing.
-        bool inReadout = false;
-        for (QWidget* at = f; at != nullptr; at = at->parentWidget())
-            inReadout = inReadout || qobject_cast<TMegaDatchik*>(at) != nullptr;
-        if (!inReadout && !QtInternal(f) && f->parentWidget() != nullptr && !Placed(f) &&
-            qobject_cast<QAbstractScrollArea*>(f) == nullptr && qobject_cast<QLabel*>(f) == nullptr)
-            panels.push_back(f);
-    }
+    const std::vector<QFrame*> panels = testsupport::FloatingPanels(rig.window.get());
     ASSERT_GT(panels.size(), 10u);
     auto* pages = rig.Find<QStackedWidget>("BaseTab");
     for (QFrame* panel : panels) {
-        // A panel is shown over the screen it belongs to.
-        for (int page = 0; page < pages->count(); ++page) {
-            if (pages->widget(page)->isAncestorOf(panel)) pages->setCurrentIndex(page);
-        }
-        QWidget* parent = panel->parentWidget();
-        panel->move((parent->width() - panel->width()) / 2,
-                    (parent->height() - panel->height()) / 2);
-        panel->show();
-        panel->raise();
+        testsupport::ShowPanel(pages, panel);
         const std::string view = "panel_" + panel->objectName().toStdString();
         Look(view);
-        WalkStacks(panel, view);
+        testsupport::WalkStacks(panel, view, [this](const std::string& v) { Look(v); });
         panel->hide();
         pages->setCurrentIndex(0);
     }

@@ -14,6 +14,14 @@ public:
         if (::mkdtemp(pattern.data()) == nullptr) std::abort();
         path_ = pattern;
     }
+    // A folder of a fixed name, emptied first, for tests whose output must
+    // repeat from run to run (paths shown on screen).
+    explicit TempFolder(const std::string& name)
+        : path_((std::filesystem::temp_directory_path() / name).string()) {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+        if (!std::filesystem::create_directories(path_, ec)) std::abort();
+    }
     ~TempFolder() {
         std::error_code ec;
         std::filesystem::remove_all(path_, ec);
