@@ -14,6 +14,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -57,6 +61,27 @@ void Dump(const QWidget* top, const QWidget* w, std::ofstream& out) {
         Dump(top, c, out);
     }
 }
+
+// The folder's name is fixed, so two checkouts running this test on one
+// machine take turns.
+class FolderLock {
+public:
+    explicit FolderLock(const std::string& name)
+        : fd_(::open((std::filesystem::temp_directory_path() / (name + ".lock")).c_str(),
+                     O_RDWR | O_CREAT | O_CLOEXEC, 0666)) {
+        if (fd_ >= 0) ::flock(fd_, LOCK_EX);
+    }
+    ~FolderLock() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+private:
+    int fd_;
+};
+
+constexpr const char* kFolder = "utm-screen-pictures";
 
 class ScreenPictures : public ::testing::Test {
 protected:
@@ -114,7 +139,8 @@ protected:
         testsupport::WalkStacks(root, view, [this](const std::string& v) { Take(v); });
     }
 
-    ConsoleRig rig{testsupport::FixedFolder{"utm-screen-pictures"}};
+    FolderLock lock{kFolder};
+    ConsoleRig rig{testsupport::FixedFolder{kFolder}};
     std::filesystem::path folder;
     QStackedWidget* pages = nullptr;
     std::set<std::string> saved;
