@@ -54,25 +54,34 @@ TMegaButton* MakeSmallButton(QWidget* parent, const char* name, const char* capt
     return b;
 }
 
-QFrame* MakePanel(QWidget* parent, const char* name) {
-    auto* p = new QFrame(parent);
+void StylePanel(QFrame* p, const char* name) {
     p->setObjectName(name);
     p->setAutoFillBackground(true);
     QPalette pal = p->palette();
     pal.setColor(QPalette::Window, kPanelColour);
     pal.setColor(QPalette::WindowText, Qt::white);
     p->setPalette(pal);
+}
+
+QFrame* MakePanel(QWidget* parent, const char* name) {
+    auto* p = new QFrame(parent);
+    StylePanel(p, name);
     return p;
 }
 
-QFrame* MakeFloatingPanel(QWidget* parent, const char* name, const char* title, int w, int h) {
-    QFrame* p = MakePanel(parent, name);
+void StyleFloatingPanel(QFrame* p, const char* name, const char* title, int w, int h) {
+    StylePanel(p, name);
     p->setFrameStyle(QFrame::Panel | QFrame::Raised);
     p->setLineWidth(3);
     p->resize(w, h);
     auto* layout = new QVBoxLayout(p);
     layout->addWidget(MakeLabel(p, "", title, 20));
     p->hide();
+}
+
+QFrame* MakeFloatingPanel(QWidget* parent, const char* name, const char* title, int w, int h) {
+    auto* p = new QFrame(parent);
+    StyleFloatingPanel(p, name, title, w, h);
     return p;
 }
 
@@ -112,12 +121,17 @@ QImage Picture(const char* name) {
     return QImage(QStringLiteral(":/assets/") + QString::fromLatin1(name));
 }
 
-QFrame* MakeBarePanel(QWidget* parent, const char* name, int w, int h) {
-    QFrame* p = MakePanel(parent, name);
+void StyleBarePanel(QFrame* p, const char* name, int w, int h) {
+    StylePanel(p, name);
     p->setFrameStyle(QFrame::Panel | QFrame::Raised);
     p->setLineWidth(3);
     p->resize(w, h);
     p->hide();
+}
+
+QFrame* MakeBarePanel(QWidget* parent, const char* name, int w, int h) {
+    auto* p = new QFrame(parent);
+    StyleBarePanel(p, name, w, h);
     return p;
 }
 

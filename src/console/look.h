@@ -26,14 +26,18 @@ TMegaButton* MakeButton(QWidget* parent, const char* name, const char* caption,
 // A small button of the plot bars.
 TMegaButton* MakeSmallButton(QWidget* parent, const char* name, const char* caption,
                              ButtonKind kind = ButtonKind::Push);
-// A panel of the window's own colour.
+// A panel of the window's own colour. The Style* forms dress a frame a
+// screen or panel class is itself, so it looks as one made here.
 QFrame* MakePanel(QWidget* parent, const char* name);
+void StylePanel(QFrame* p, const char* name);
 // A floating panel: raised frame over the screens, hidden.
 QFrame* MakeFloatingPanel(QWidget* parent, const char* name, const char* title, int w, int h);
+void StyleFloatingPanel(QFrame* p, const char* name, const char* title, int w, int h);
 TMegaDatchik* MakeReadout(QWidget* parent, const char* name, int rows);
 QLabel* MakeLabel(QWidget* parent, const char* name, const std::string& text, int pixelSize);
 // A raised floating panel of w x h without a title row, hidden.
 QFrame* MakeBarePanel(QWidget* parent, const char* name, int w, int h);
+void StyleBarePanel(QFrame* p, const char* name, int w, int h);
 // The font at a size in pixels (touch-sized text).
 QFont PixelFont(const QFont& base, int pixels, bool bold = false);
 
