@@ -19,6 +19,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -47,6 +48,15 @@ std::string Text(const QWidget* w) {
     return "";
 }
 
+// The class as the toolkit or the controls library knows it: a screen or
+// panel made a class of the console's own still reads as the frame it was.
+const char* KindOf(const QWidget* w) {
+    const QMetaObject* m = w->metaObject();
+    while (m->superClass() != nullptr && std::strncmp(m->className(), "console::", 9) == 0)
+        m = m->superClass();
+    return m->className();
+}
+
 // Every visible widget under `top` in tree order: a moved or changed widget
 // is named here, where the picture only shows that something changed.
 void Dump(const QWidget* top, const QWidget* w, std::ofstream& out) {
@@ -55,8 +65,8 @@ void Dump(const QWidget* top, const QWidget* w, std::ofstream& out) {
         if (c == nullptr || c->isWindow() || !c->isVisible() || testsupport::QtInternal(c))
             continue;
         const QRect r(c->mapTo(top, QPoint()), c->size());
-        out << c->objectName().toStdString() << " | " << c->metaObject()->className() << " | "
-            << r.x() << "," << r.y() << " " << r.width() << "x" << r.height() << " | "
+        out << c->objectName().toStdString() << " | " << KindOf(c) << " | " << r.x() << "," << r.y()
+            << " " << r.width() << "x" << r.height() << " | "
             << (c->isEnabled() ? "enabled" : "disabled") << " | " << Text(c) << "\n";
         Dump(top, c, out);
     }
