@@ -14,6 +14,7 @@
 #include "platform/clock.h"
 #include "platform/messagesink.h"
 #include "platform/random.h"
+#include "station/station_rules.h"
 
 namespace station {
 
@@ -47,7 +48,7 @@ public:
         StationController* s = station_.data();
         if (s == nullptr) return;
         QMetaObject::invokeMethod(
-            s, [s, code] { emit s->dispatchRequested(code); }, Qt::QueuedConnection);
+            s, [s, code] { s->Command(code); }, Qt::QueuedConnection);
     }
 
 private:
@@ -90,12 +91,15 @@ StationController::StationController(StationDeps deps, QObject* parent)
     connect(Timer4, &QTimer::timeout, this, &StationController::Timer4Timer);
     connect(Timer5, &QTimer::timeout, this, &StationController::Timer5Timer);
     connect(TimerGetCykl, &QTimer::timeout, this, &StationController::TimerGetCyklTimer);
-    TimerGetCykl->start();
 
     // The samples a network unit pushes from its listener thread.
     uiQueuePump_ = new QTimer(this);
     uiQueuePump_->setInterval(kUiQueuePeriodMs);
     connect(uiQueuePump_, &QTimer::timeout, this, [this] { uiQueue_.Drain(); });
+}
+
+void StationController::Begin() {
+    TimerGetCykl->start();
     uiQueuePump_->start();
 }
 
@@ -108,12 +112,16 @@ StationController::~StationController() {
     work_.reset();
 }
 
-void StationController::CreateWork() {
+void StationController::MakeWork() {
     work_ = std::make_unique<C_Work>(
         *deps_.events, MethodEnv{*deps_.clock, *deps_.random, deps_.messages, ProgramDir()});
     work_->SetIni(ini_.get());
     if (deps_.makeReport) report_ = deps_.makeReport();
     work_->SetReport(report_.get());
+}
+
+void StationController::CreateWork() {
+    if (!work_) MakeWork();
     std::unique_ptr<C_Connect> unit;
     if (deps_.makeUnit)
         unit = deps_.makeUnit(UnitWiring{*work_, this, &work_->testZone, uiQueue_, unitPauses_});
@@ -123,6 +131,12 @@ void StationController::CreateWork() {
     for (size_t k = 0; k < 4; ++k)
         lists.params[k] = &lists_.params[k];
     work_->Init(std::move(unit), lists);
+}
+
+void StationController::RefreshTick() {
+    if (!work_) return;
+    const C_Parametr* m = work_->Methods().Current();
+    work_->SetArea(m != nullptr && m->IndexOf("fS0") >= 0 ? m->GetFloat("fS0") : 0.0);
 }
 
 // ----- the protocol number
@@ -146,17 +160,22 @@ std::string StationController::ModeCaptionText() const {
     return "ИСПЫТАНИЕ № " + std::to_string(ProtocolNumber());
 }
 
-void StationController::LoadProtocolNumber(int settingsGroup) {
+void StationController::LoadProtocolNumber() {
     // The settings read "7" already. A file from before counted in "4" and
     // left "7" behind: the larger moves to "7", so no number comes twice.
-    if (ini_->ReadS(kOldProtocolSection, kProtocolKey, "").empty()) return;
+    if (!ini_->ReadS(kOldProtocolSection, kProtocolKey, "").empty()) MoveOldProtocolNumber();
+    emit protocolNumberShown(QString::fromStdString(ModeCaptionText()));
+}
+
+void StationController::MoveOldProtocolNumber() {
     C_Config& c = work_->Config();
     const int counted = ini_->ReadI(kOldProtocolSection, kProtocolKey, 0);
     const bool own = !ini_->ReadS(kProtocolSection, kProtocolKey, "").empty();
     c.SetFromText(c.IndexOf("iNOMPROT"),
                   std::to_string(own ? std::max(c.iNOMPROT, counted) : counted));
     if (WriteProtocolNumber()) ini_->Remove(kOldProtocolSection, kProtocolKey);
-    work_->FillConfigList(lists_.settings, settingsGroup);
+    work_->FillConfigList(lists_.settings, settingsGroup_);
+    emit settingsListChanged();
 }
 
 bool StationController::WriteProtocolNumber() {
@@ -173,7 +192,13 @@ void StationController::SetGrip(bool upper, bool closed) {
 }
 
 bool StationController::JogLocked() const {
-    return upperGripClosed_ && lowerGripClosed_;
+    return station::JogLocked(upperGripClosed_, lowerGripClosed_);
+}
+
+void StationController::CrossheadInterlock(bool fromLowerGrip) {
+    const bool locked = JogLocked();
+    if (locked && fromLowerGrip) Command(21);
+    emit jogLockShown(locked);
 }
 
 void StationController::PumpChanged(bool running) {
@@ -186,6 +211,8 @@ void StationController::GripsChanged(std::optional<bool> upperClosed,
     if (upperClosed) upperGripClosed_ = *upperClosed;
     if (lowerClosed) lowerGripClosed_ = *lowerClosed;
     emit gripsShown(upperClosed, lowerClosed);
+    // The unit's own word on the grips locks the jog as the buttons do.
+    CrossheadInterlock(false);
 }
 
 // ----- polling

@@ -47,11 +47,11 @@ void StationController::AnswerMessage(int answer) {
     CloseMes();
     answer_ = answer;
     if (closeOnAnswer_) {
-        emit endRequested();
+        EndProgram();
         return;
     }
     // 0 continues nothing.
-    if (continuation_ != 0) emit dispatchRequested(continuation_);
+    if (continuation_ != 0) Command(continuation_);
 }
 
 void StationController::ShowBusy(const std::string& text) {

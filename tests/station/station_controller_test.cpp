@@ -6,16 +6,19 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "engine/cwork.h"
+#include "model/configini.h"
 #include "station/station_controller.h"
-#include "support/console_stand_in.h"
 #include "support/event_queue.h"
 #include "support/fake_unit.h"
+#include "support/fixtures.h"
 #include "support/recording_sink.h"
+#include "support/station.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -43,7 +46,7 @@ struct Rig {
         station->StopPolling();
         QObject::connect(station.get(), &StationController::messageRequested,
                          [this](const QString& text, int) { shown.push_back(text.toStdString()); });
-        QObject::connect(station.get(), &StationController::dispatchRequested, [this](int code) {
+        QObject::connect(station.get(), &StationController::commandDispatched, [this](int code) {
             dispatched.push_back({code, station->Answer()});
         });
     }
@@ -172,3 +175,111 @@ TEST(StationUnit, PollingReadsTheUnitOnlyOnceTheEngineExists) {
 }
 
 }  // namespace
+
+// ----- the station's rules through its own dispatcher, without a window
+
+namespace dispatch {
+
+using station::StationController;
+using testsupport::Station;
+
+void Setting(Station& s, const char* section, const char* key, int value) {
+    TConfigINI ini(s.folder.path());
+    ini.FileName = "Config";
+    ini.WriteI(section, key, value);
+}
+
+TEST(StationDispatch, AJogWithBothGripsClosedGoesNowhereWhicheverPathClosedThem) {
+    // Closed by the grip codes, or by the unit's own report.
+    for (bool byUnit : {false, true}) {
+        Station s;
+        s.StartUp();
+        QSignalSpy dispatched(&s.console.controller, &StationController::commandDispatched);
+        if (byUnit)
+            s.unit->status->GripsChanged(true, true);
+        else {
+            s.console.Command(12);
+            s.console.Command(15);
+        }
+        s.console.engineCodes.clear();
+        dispatched.clear();
+        s.console.Command(19);
+        s.console.Command(20);
+        EXPECT_TRUE(s.console.engineCodes.empty()) << byUnit;
+        EXPECT_EQ(dispatched.count(), 0) << byUnit;
+        s.console.Command(13);
+        s.console.Command(20);
+        EXPECT_EQ(s.console.engineCodes, (std::vector<int>{13, 20})) << byUnit;
+    }
+}
+
+TEST(StationDispatch, ZoneOutputsSwitchOnlyWhenConfigured) {
+    using Call = testsupport::FakeUnit::Call;
+    struct Case {
+        int tension;  // -1: no key
+        std::vector<Call> outputs;
+    };
+    const Case cases[] = {{-1, {}}, {0, {}}, {3, {{"SetOutput", {3, 0}}, {"SetOutput", {3, 1}}}}};
+    for (const Case& c : cases) {
+        Station s;
+        if (c.tension >= 0) Setting(s, "4", "Выход Зона Растяжения", c.tension);
+        s.StartUp();
+        s.unit->ClearLog();
+        s.console.Command(67);
+        s.console.Command(68);
+        std::vector<Call> outputs;
+        for (const Call& call : s.unit->calls)
+            if (call.name == "SetOutput") outputs.push_back(call);
+        EXPECT_EQ(outputs, c.outputs) << c.tension;
+    }
+}
+
+TEST(StationDispatch, OneProtocolNumberPerTestStartedKeptInTheGeneralSettings) {
+    Station s;
+    s.StartUp();
+    s.console.Command(1);
+    s.console.Command(1);  // ПУСК while the test runs
+    EXPECT_EQ(s.console.controller.ProtocolNumber(), 1);
+    s.console.Command(2);
+    s.console.Command(1);
+    EXPECT_EQ(s.console.controller.ProtocolNumber(), 2);
+    TConfigINI ini(s.folder.path());
+    ini.FileName = "Config";
+    EXPECT_EQ(ini.ReadI("7", "Номер протокола", -1), 2);
+}
+
+TEST(StationDispatch, ANewTestChoosesTheMethodAgainWithItsSpeedsChannel) {
+    Station s;
+    s.StartUp();
+    ASSERT_TRUE(s.console.SelectMethod(2, 0, 0));
+    ASSERT_EQ(s.work.Methods().Current()->GetValueText("sGO"), "ГОСТ 1497");
+    s.console.engineCodes.clear();
+    s.console.Command(32);
+    // Its nested codes first, each to its end, then what the method's speed
+    // implies, then the new test itself.
+    const std::vector<int> head(s.console.engineCodes.begin(), s.console.engineCodes.begin() + 4);
+    EXPECT_EQ(head, (std::vector<int>{21, 5, 7, 241}));
+    EXPECT_EQ(s.console.engineCodes.back(), 32);
+    EXPECT_NE(std::find(s.console.engineCodes.begin() + 4, s.console.engineCodes.end(), 4),
+              s.console.engineCodes.end());
+}
+
+TEST(StationDispatch, ExitSavesTheRunningHoursAndPowerOffWithoutASystemSaysSo) {
+    Station s;
+    s.StartUp();
+    s.work.Config().iWORK = 36000;
+    s.console.controller.ShowMes("Вы действительно хотите выключить систему?", 0, 246);
+    s.console.controller.AnswerMessage(1);
+    EXPECT_EQ(s.console.controller.MessageText(), "ВЫКЛЮЧЕНИЕ КОМПЬЮТЕРА НЕДОСТУПНО");
+    EXPECT_TRUE(s.work.Connected()) << "nothing shut down";
+    QSignalSpy ended(&s.console.controller, &StationController::programEnded);
+    s.console.controller.ShowMes("Закрыть программу?", 0, 245);
+    s.console.controller.AnswerMessage(1);
+    EXPECT_EQ(ended.count(), 1);
+    EXPECT_FALSE(s.work.Connected());
+    TConfigINI ini(s.folder.path());
+    ini.FileName = "Config";
+    EXPECT_EQ(ini.ReadI("4", "Наработка", -1), 36000);
+}
+
+}  // namespace dispatch
