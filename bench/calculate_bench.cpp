@@ -10,8 +10,8 @@
 
 #include "engine/c_gost_1497.h"
 #include "model/cbuffer.h"
-#include "support/console_stand_in.h"
 #include "support/curves.h"
+#include "support/fixtures.h"
 #include "support/temp_folder.h"
 
 namespace {

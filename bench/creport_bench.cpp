@@ -11,8 +11,8 @@
 
 #include "controls/cotchet.h"
 #include "protocols/creport.h"
-#include "support/console_stand_in.h"
 #include "support/curves.h"
+#include "support/station.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include "alloc_counter.h"
 #include "engine/cwork.h"
 #include "engine/eventsink.h"
-#include "support/console_stand_in.h"
 #include "support/fake_unit.h"
+#include "support/fixtures.h"
 
 namespace {
 

@@ -28,9 +28,9 @@
 #include "controls/megabutton.h"
 #include "engine/cwork.h"
 #include "platform/formatfloat.h"
-#include "support/console_stand_in.h"
 #include "support/curves.h"
 #include "support/fake_unit.h"
+#include "support/fixtures.h"
 #include "support/recording_sink.h"
 #include "support/temp_folder.h"
 

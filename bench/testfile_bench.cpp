@@ -15,8 +15,8 @@
 
 #include "engine/cwork.h"
 #include "platform/messagesink.h"
-#include "support/console_stand_in.h"
 #include "support/event_queue.h"
+#include "support/fixtures.h"
 #include "support/temp_folder.h"
 
 namespace {

@@ -15,9 +15,9 @@
 #include "model/configini.h"
 #include "platform/formatfloat.h"
 #include "platform/poweroff.h"
-#include "support/console_stand_in.h"
 #include "support/fake_unit.h"
 #include "support/recording_sink.h"
+#include "support/station.h"
 #include "support/temp_folder.h"
 
 namespace testsupport {

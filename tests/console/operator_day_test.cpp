@@ -43,7 +43,7 @@
 #include "model/parametr.h"
 #include "platform/sleeper.h"
 #include "sim_window_rig.h"
-#include "support/console_stand_in.h"
+#include "support/fixtures.h"
 #include "support/poppler.h"
 #include "support/recording_sink.h"
 #include "support/sim_station.h"

@@ -13,7 +13,7 @@
 #include "link/dev_quelm.h"
 #include "link/stationlinks.h"
 #include "platform/sleeper.h"
-#include "support/console_stand_in.h"
+#include "support/fixtures.h"
 #include "support/recording_sink.h"
 #include "support/sim_station.h"
 #include "support/temp_folder.h"

@@ -11,9 +11,9 @@
 #include "engine/cwork.h"
 #include "model/cbuffer.h"
 #include "platform/formatfloat.h"
-#include "support/console_stand_in.h"
 #include "support/curves.h"
 #include "support/method_fixture.h"
+#include "support/station.h"
 
 namespace {
 

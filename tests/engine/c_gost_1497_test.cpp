@@ -12,9 +12,9 @@
 #include "engine/testfile.h"
 #include "model/cbuffer.h"
 #include "platform/formatfloat.h"
-#include "support/console_stand_in.h"
 #include "support/curves.h"
 #include "support/method_fixture.h"
+#include "support/station.h"
 
 namespace {
 
@@ -391,7 +391,7 @@ TEST(Gost1497Station, AWholeTestFromSelectionToTheTemplate) {
     station.StartUp();
     station.RawReadings();
     C_Work& work = station.work;
-    ConsoleStandIn& console = station.console;
+    StationHarness& console = station.console;
 
     ASSERT_TRUE(console.SelectMethod(2, 0, 0));
     C_Parametr& m = *work.Methods().Current();

@@ -5,8 +5,8 @@
 
 #include "engine/cwork.h"
 #include "platform/formatfloat.h"
-#include "support/console_stand_in.h"
 #include "support/fake_unit.h"
+#include "support/station.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include "platform/cp1251.h"
 #include "platform/formatfloat.h"
 #include "platform/posixfile.h"
-#include "support/console_stand_in.h"
 #include "support/fake_unit.h"
+#include "support/station.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -95,7 +95,14 @@ TEST_P(WholeTest, BreakStopsAndComputesTheMaximum) {
     s.console.DrainEvents();
     const std::vector<int> tail(s.console.engineCodes.end() - 4, s.console.engineCodes.end());
     EXPECT_EQ(tail, (std::vector<int>{243, 48, 2, 55}));
-    EXPECT_EQ(s.console.messages, std::vector<std::string>{"ОПРЕДЕЛЕН РАЗРЫВ ОБРАЗЦА ПО F!!!"});
+    // A station that found no unit says so at start-up.
+    std::vector<std::string> messages;
+    if (!connected)
+        messages.push_back(
+            "ВНИМАНИЕ! УСТРОЙСТВА СНЯТИЯ ДАННЫХ НЕ НАЙДЕНЫ! ПРОГРАММА РАБОТАЕТ В РЕЖИМЕ "
+            "ДЕМОНСТРАЦИИ.");
+    messages.push_back("ОПРЕДЕЛЕН РАЗРЫВ ОБРАЗЦА ПО F!!!");
+    EXPECT_EQ(s.console.messages, messages);
     EXPECT_EQ(s.work.State(), C_Work::kFinished);
     EXPECT_EQ(s.unit->Count("HaltControl"), connected ? 1 : 0);
 
@@ -467,6 +474,8 @@ TEST(CWorkMembers, GetVectorReadsTheMethodsTestKind) {
 
 TEST(CWorkConfigList, FillsAndRefreshesTheRememberedGroup) {
     Station s;
+    // The engine's own defaults: no configuration file behind it.
+    s.work.SetIni(nullptr);
     s.StartUp();
     C_Work& w = s.work;
     std::vector<std::string> list = {"stale"};
@@ -494,6 +503,7 @@ TEST(CWorkConfigList, FillsAndRefreshesTheRememberedGroup) {
 
 TEST(CWorkConfigList, RefreshNeedsAUnit) {
     Station s(true, false);
+    s.work.SetIni(nullptr);
     s.StartUp();
     std::vector<std::string> list;
     s.work.FillConfigList(list, 7);
@@ -548,8 +558,9 @@ TEST(CWorkThread, DisconnectClosesTheUnitAfterTheThreadAndCutsItOff) {
     s.StartUp();
     ASSERT_TRUE(WaitForIdle(*s.unit, 1));
     s.unit->ClearLog();
-    s.console.answer = 1;
-    s.console.Command(245);
+    // The operator answers the close question.
+    s.console.controller.ShowMes("Закрыть программу?", 0, 245);
+    s.console.controller.AnswerMessage(1);
     EXPECT_FALSE(s.work.ThreadRunning());
     EXPECT_EQ(s.unit->Names(), (std::vector<std::string>{"PumpOff", "MoveStop", "Close"}));
     s.unit->ClearLog();
@@ -563,8 +574,8 @@ TEST(CWorkThread, ExitAnsweredNoChangesNothing) {
     Station s;
     s.StartUp();
     s.unit->ClearLog();
-    s.console.answer = 0;
-    s.console.Command(245);
+    s.console.controller.ShowMes("Закрыть программу?", 0, 245);
+    s.console.controller.AnswerMessage(3);
     EXPECT_TRUE(s.unit->calls.empty());
     EXPECT_TRUE(s.work.ThreadRunning());
     EXPECT_TRUE(s.work.Connected());

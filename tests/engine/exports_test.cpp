@@ -9,11 +9,11 @@
 #include "platform/cp1251.h"
 #include "platform/formatfloat.h"
 #include "platform/posixfile.h"
-#include "support/console_stand_in.h"
 #include "support/event_queue.h"
 #include "support/fake_unit.h"
 #include "support/file_oracle.h"
 #include "support/recording_sink.h"
+#include "support/station.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -112,8 +112,8 @@ protected:
     testsupport::FakeClock clock;
     testsupport::ScriptedRandom random;
     testsupport::EventQueue events;
-    C_Work work{events, MethodEnv{clock, random, &sink, folder.path()}};
-    testsupport::ConsoleStandIn console{work, events, clock};
+    testsupport::StationHarness console{folder.path(), clock, random, events, &sink};
+    C_Work& work = console.Work();
 };
 
 using ExportCsv = ExportTest;

@@ -10,8 +10,8 @@
 #include "model/cbuffer.h"
 #include "platform/formatfloat.h"
 #include "platform/posixfile.h"
-#include "support/console_stand_in.h"
 #include "support/curves.h"
+#include "support/fixtures.h"
 #include "support/temp_folder.h"
 
 namespace {

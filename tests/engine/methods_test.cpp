@@ -10,7 +10,7 @@
 #include "platform/clock.h"
 #include "platform/formatfloat.h"
 #include "platform/random.h"
-#include "support/console_stand_in.h"
+#include "support/fixtures.h"
 
 namespace {
 

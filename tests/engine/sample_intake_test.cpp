@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "engine/cwork.h"
-#include "support/console_stand_in.h"
 #include "support/fake_unit.h"
+#include "support/station.h"
 
 namespace {
 

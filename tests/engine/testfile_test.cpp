@@ -21,11 +21,11 @@
 #include "engine/cwork.h"
 #include "platform/formatfloat.h"
 #include "platform/posixfile.h"
-#include "support/console_stand_in.h"
 #include "support/event_queue.h"
 #include "support/fake_unit.h"
 #include "support/file_oracle.h"
 #include "support/recording_sink.h"
+#include "support/station.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -187,8 +187,8 @@ protected:
     testsupport::FakeClock clock;
     testsupport::ScriptedRandom random;
     testsupport::EventQueue events;
-    C_Work work{events, MethodEnv{clock, random, &sink, folder.path()}};
-    testsupport::ConsoleStandIn console{work, events, clock};
+    testsupport::StationHarness console{folder.path(), clock, random, events, &sink};
+    C_Work& work = console.Work();
     ProbeMethod probe{MethodEnv{clock, random, &sink, folder.path()}};
     testsupport::FakeUnit* unit_ = nullptr;
 };

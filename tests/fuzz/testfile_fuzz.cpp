@@ -10,8 +10,8 @@
 #include "engine/cwork.h"
 #include "platform/messagesink.h"
 #include "platform/posixfile.h"
-#include "support/console_stand_in.h"
 #include "support/event_queue.h"
+#include "support/fixtures.h"
 #include "support/temp_folder.h"
 
 namespace {

@@ -33,8 +33,8 @@
 #include "platform/formatfloat.h"
 #include "platform/sleeper.h"
 #include "platform/taskqueue.h"
-#include "support/console_stand_in.h"
 #include "support/recording_sink.h"
+#include "support/station.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -97,7 +97,7 @@ struct Station {
 
     bool Connect() {
         console.StartUp(std::make_unique<DEVICE_QUELM>(
-            UnitDeps{sleeper, work, messages, links, nullptr, &work.testZone}));
+            UnitDeps{sleeper, work, messages, links, &console.controller, &work.testZone}));
         if (!work.Connected() || !console.SelectMethod(2, 0, 0)) return false;
         C_Parametr& m = *work.Methods().Current();
         m.SetFromText(m.IndexOf("fD0"), "10");
@@ -135,8 +135,8 @@ struct Station {
     // The links outlive the station: the unit's links may use what they own.
     StationLinks links;
     ShortSleeper sleeper;
-    C_Work work{events, MethodEnv{clock, random, &messages, folder.path()}};
-    testsupport::ConsoleStandIn console{work, events, clock};
+    testsupport::StationHarness console{folder.path(), clock, random, events, &messages};
+    C_Work& work = console.Work();
 };
 
 // Checks what the station recorded against the specimen: the force at each

@@ -22,10 +22,10 @@
 #include "platform/formatfloat.h"
 #include "platform/posixfile.h"
 #include "platform/sleeper.h"
-#include "support/console_stand_in.h"
 #include "support/curves.h"
 #include "support/recording_sink.h"
 #include "support/simulated_unit.h"
+#include "support/station.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -81,12 +81,12 @@ TEST(StationOverPty, ATensionTestFromConnectToResults) {
     // The links outlive the station: the unit's links may use what they own.
     StationLinks links({sim.DevicePath()});
     ShortSleeper sleeper;
-    C_Work work(events, MethodEnv{clock, random, &messages, folder.path()});
+    testsupport::StationHarness console(folder.path(), clock, random, events, &messages);
+    C_Work& work = console.Work();
     work.SetIni(&ini);
     auto unit = std::make_unique<DEVICE_QUELM>(
-        UnitDeps{sleeper, work, messages, links, nullptr, &work.testZone});
+        UnitDeps{sleeper, work, messages, links, &console.controller, &work.testZone});
     const DEVICE_QUELM* device = unit.get();
-    testsupport::ConsoleStandIn console(work, events, clock);
     console.StartUp(std::move(unit));
 
     ASSERT_TRUE(work.Connected());

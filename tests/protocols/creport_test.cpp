@@ -12,9 +12,9 @@
 #include "controls/symbolfont.h"
 #include "model/parametr.h"
 #include "protocols/verification.h"
-#include "support/console_stand_in.h"
 #include "support/curves.h"
 #include "support/poppler.h"
+#include "support/station.h"
 #include "support/test_output.h"
 
 namespace {

@@ -19,10 +19,10 @@
 #include "model/cbuffer.h"
 #include "model/parametr.h"
 #include "platform/formatfloat.h"
-#include "support/console_stand_in.h"
 #include "support/curves.h"
 #include "support/event_queue.h"
 #include "support/fake_unit.h"
+#include "support/fixtures.h"
 #include "support/temp_folder.h"
 
 // What the tests of the test methods share: the surroundings a method is
