@@ -55,6 +55,7 @@ class RandomSource;
 }  // namespace platform
 
 namespace console {
+class MessagePanel;
 class ParamList;
 
 // What a unit is made with: the engine's sample entry, the window that shows
@@ -247,9 +248,6 @@ public:
     TMegaButton *GRIP_UP = nullptr, *GRIP_DOWN = nullptr, *OUTPUD = nullptr, *OUTPUD1 = nullptr;
 
     // floating panels
-    QFrame* Messager = nullptr;
-    QLabel* MesText = nullptr;
-    TMegaButton *Butt_YES = nullptr, *Butt_OK = nullptr, *Butt_NO = nullptr;
     QFrame* DIALOG_SAVE = nullptr;
     QLineEdit* Edit4 = nullptr;
     QFrame* OPENFILE_PANEL = nullptr;
@@ -498,7 +496,8 @@ private:
     // ----- polling (polling.cpp)
     void CheckUnitAnswers();
 
-    // ----- message panel (messager.cpp)
+    // ----- message panel (tfbase_messages.cpp)
+    console::MessagePanel* messagePanel_ = nullptr;
     void AnswerMes(int answer);
     void DisableScreensBehindMessage();
     void EnableScreensAfterMessage();
