@@ -17,6 +17,7 @@
 
 #include "console/chrome.h"
 #include "console/look.h"
+#include "console/message_panel.h"
 #include "console/panel_entry.h"
 #include "console/panel_manual.h"
 #include "console/paramlist.h"
@@ -530,7 +531,7 @@ void TFBase::WarnOilTemperature() {
     // One copy, and never over another message or a question the operator
     // has not answered yet: a later tick tells. While a test runs the
     // message panel keeps the stop button in reach.
-    if (!Messager->isHidden()) return;
+    if (!messagePanel_->isHidden()) return;
     ShowMes(kOilWarning, 1, 0);
 }
 

@@ -11,6 +11,7 @@
 #include <functional>
 #include <utility>
 
+#include "console/message_panel.h"
 #include "console/tfbase.h"
 #include "controls/megadatchik.h"
 #include "engine/cwork.h"
@@ -81,7 +82,7 @@ void TFBase::CheckUnitAnswers() {
         return;
     }
     // Never over a question the operator has not answered yet; a later tick tells.
-    if (unitSilentReported_ || !Messager->isHidden()) return;
+    if (unitSilentReported_ || !messagePanel_->isHidden()) return;
     unitSilentReported_ = true;
     ShowMes(kUnitSilent, 1, 0);
 }

@@ -27,6 +27,7 @@
 #include "console/geometry.h"
 #include "console/look.h"
 #include "console/paramlist.h"
+#include "console/password_panel.h"
 #include "console/tfbase.h"
 #include "controls/megabutton.h"
 #include "engine/cwork.h"
@@ -391,7 +392,7 @@ void TFBase::ConfigExitFinish() {
     Timer1->setInterval(work_->Config().iCHANCOUNT);
     // The focus leaves the settings' fields for the hidden Edit1; a hidden
     // field takes it only when shown, so a field that keeps it lets it go.
-    Edit1->setFocus();
+    passwordPanel_->FocusSink()->setFocus();
     QWidget* settings = BaseTab->widget(2);
     if (QWidget* focused = QApplication::focusWidget();
         focused != nullptr && settings->isAncestorOf(focused))

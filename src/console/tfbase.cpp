@@ -17,7 +17,10 @@
 #include "console/extens_window.h"
 #include "console/geometry.h"
 #include "console/look.h"
+#include "console/numeric_entry_panel.h"
 #include "console/paramlist.h"
+#include "console/password_panel.h"
+#include "console/zoom_panel.h"
 #include "controls/megabutton.h"
 #include "engine/cwork.h"
 #include "link/qlm_comex.h"
@@ -170,9 +173,9 @@ void TFBase::ListFloatingPanels() {
     // Each closes as its own close button does: the manual panel stops the
     // crosshead, the zoom panel gives its lists back.
     floatingPanels_ = {
-        {SPEED_ENTER, hide(SPEED_ENTER)},
-        {PAROLMES, [this] { ShowPassword(false); }},
-        {ZOOMPANEL, [this] { ZoomCloseClick(); }},
+        {speedEntry_, hide(speedEntry_)},
+        {passwordPanel_, [this] { ShowPassword(false); }},
+        {zoomPanel_, [this] { ZoomCloseClick(); }},
         {DIALOG_SAVE, hide(DIALOG_SAVE)},
         {OPENFILE_PANEL, hide(OPENFILE_PANEL)},
         {LIST_CHECK, hide(LIST_CHECK)},

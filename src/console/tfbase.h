@@ -55,7 +55,11 @@ class RandomSource;
 }  // namespace platform
 
 namespace console {
+class MessagePanel;
+class NumericEntryPanel;
 class ParamList;
+class PasswordPanel;
+class ZoomPanel;
 
 // What a unit is made with: the engine's sample entry, the window that shows
 // the pump and grips, the program-wide test zone, the queue that carries
@@ -247,33 +251,14 @@ public:
     TMegaButton *GRIP_UP = nullptr, *GRIP_DOWN = nullptr, *OUTPUD = nullptr, *OUTPUD1 = nullptr;
 
     // floating panels
-    QFrame* Messager = nullptr;
-    QLabel* MesText = nullptr;
-    TMegaButton *Butt_YES = nullptr, *Butt_OK = nullptr, *Butt_NO = nullptr;
     QFrame* DIALOG_SAVE = nullptr;
     QLineEdit* Edit4 = nullptr;
     QFrame* OPENFILE_PANEL = nullptr;
     QFrame* PanelPoverka = nullptr;
 
-    // ----- entry panels: numeric entry, password, data zoom, keyboard
-    // (panel_entry.cpp)
-    QFrame* SPEED_ENTER = nullptr;
-    QLineEdit* SPEED_EDIT = nullptr;
-    TMegaButton *SPEED_OK = nullptr, *SPEED_CANCEL = nullptr;
-    QLabel* SPEED_HINT = nullptr;  // why a typed value is refused
-    QFrame* PAROLMES = nullptr;
-    QLineEdit *ParolEdit = nullptr, *Edit1 = nullptr;
-    TMegaButton *PASSWORD_OK = nullptr, *PASSWORD_CANCEL = nullptr;
-    QFrame* ZOOMPANEL = nullptr;
-    console::ParamList* SELECT_DATA = nullptr;
-    TMegaButton* ZoomClose = nullptr;
-    // The on-screen keyboard: a window of its own that this one owns.
+    // ----- the on-screen keyboard (tfbase_keyboard.cpp): a window of its
+    // own that this one owns.
     TFKeyBoard* FKeyBoard = nullptr;
-    // The password panel shown or hidden, its entry emptied either way.
-    void ShowPassword(bool show);
-    // The numeric entry's target (0 ... 11) and the zoom flag.
-    int EntryTarget() const { return entryTarget_; }
-    bool ZoomFlag() const { return zoomFlag_; }
 
     // ----- file panels: save, open, report preview, report rows
     // (panel_files.cpp)
@@ -498,12 +483,16 @@ private:
     // ----- polling (polling.cpp)
     void CheckUnitAnswers();
 
-    // ----- message panel (messager.cpp)
+    // ----- message panel (tfbase_messages.cpp)
+    console::MessagePanel* messagePanel_ = nullptr;
     void AnswerMes(int answer);
     void DisableScreensBehindMessage();
     void EnableScreensAfterMessage();
 
-    // ----- entry panels (panel_entry.cpp)
+    // ----- entry panels (tfbase_entry.cpp) and the keyboard (tfbase_keyboard.cpp)
+    console::NumericEntryPanel* speedEntry_ = nullptr;
+    console::PasswordPanel* passwordPanel_ = nullptr;
+    console::ZoomPanel* zoomPanel_ = nullptr;
     void BuildEntryPanels();
     // The keyboard in the configuration's mode (0 keeps it hidden), in a
     // given mode, or hidden; for every panel that takes typing.
@@ -514,19 +503,16 @@ private:
     // a message that says where to switch it on.
     void KeyboardButtonClick();
     void OpenSpeedEntry(int target, QWidget* opener);
-    void SPEED_OKClick();
-    void PASSWORD_OKClick();
+    void SPEED_OKClick(int target, const std::string& typed);
+    // The password panel shown or hidden, its entry emptied either way.
+    void ShowPassword(bool show);
+    void PASSWORD_OKClick(const std::string& typed);
     void OpenZoomPanel(int group);
+    void ZoomEdit(int group, int row, const std::string& text);
     void ZoomCloseClick();
     // Closes the zoom panel if it is open and clears the zoom flag.
     void CloseZoomPanel();
-    int entryTarget_ = 0;
-    // What opened the numeric entry: a value goes only while it is shown.
-    QWidget* entryOpener_ = nullptr;
-    int zoomGroup_ = 0;
-    bool zoomFlag_ = false;
     bool keyboardPlaced_ = false;
-    std::vector<std::string> zoomLines_;
 
     // ----- file panels (panel_files.cpp)
     void BuildFilePanels();

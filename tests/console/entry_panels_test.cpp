@@ -19,8 +19,10 @@
 #include <string>
 #include <vector>
 
+#include "console/numeric_entry_panel.h"
 #include "console/panel_entry.h"
 #include "console/paramlist.h"
+#include "console/zoom_panel.h"
 #include "console_rig.h"
 #include "controls/megadatchik.h"
 #include "controls/symbolfont.h"
@@ -269,7 +271,7 @@ TEST_F(EntryPanels, ProtectionTypedOnTheKeyboardReachesTheUnit) {
     auto* panel = rig.Find<QWidget>("SPEED_ENTER");
     auto* edit = rig.Find<QLineEdit>("SPEED_EDIT");
     ASSERT_FALSE(panel->isHidden());
-    EXPECT_EQ(rig.window->EntryTarget(), 2);
+    EXPECT_EQ(rig.Find<console::NumericEntryPanel>("SPEED_ENTER")->EntryTarget(), 2);
     EXPECT_EQ(edit->text().toStdString(), "100,00");
     auto* bar = rig.Find<QWidget>("CONTROLPANEL");
     EXPECT_EQ(panel->y(), bar->mapTo(rig.window.get(), QPoint(0, 0)).y() - 30);
@@ -362,7 +364,7 @@ TEST(EntryUnit, AReadoutHiddenSinceTheEntryOpenedWritesNothing) {
     rig.window->Command(67);
     auto* area = rig.Find<TMegaDatchik>("MegaDatchik2")->findChild<QWidget*>("click0");
     QTest::mouseClick(area, Qt::LeftButton, {}, area->rect().center());
-    ASSERT_EQ(rig.window->EntryTarget(), 10);
+    ASSERT_EQ(rig.Find<console::NumericEntryPanel>("SPEED_ENTER")->EntryTarget(), 10);
     rig.window->Command(68);
     ASSERT_FALSE(rig.Find<QWidget>("MegaDatchik2")->isVisible());
     rig.unit->ClearLog();
@@ -420,7 +422,7 @@ TEST_F(EntryPanels, EachTargetWritesItsFieldAndSendsItsCode) {
     rig.window->Timer1Timer();
     QWidget* speed = rig.Find<QLabel>("Ind_SPEED");
     QTest::mouseClick(speed, Qt::LeftButton, {}, speed->rect().center());
-    EXPECT_EQ(rig.window->EntryTarget(), 0);
+    EXPECT_EQ(rig.Find<console::NumericEntryPanel>("SPEED_ENTER")->EntryTarget(), 0);
     const std::string shown = rig.Find<QLineEdit>("SPEED_EDIT")->text().toStdString();
     EXPECT_EQ(shown + " мм/мин", rig.Find<QLabel>("Ind_SPEED")->text().toStdString());
     rig.unit->ClearLog();
@@ -524,7 +526,7 @@ TEST_F(ZoomPanel, CopiesTheListEditsGoStraightToTheMethodAndXClosesIt) {
     auto* list = rig.Find<console::ParamList>("ListStart");
     ASSERT_FALSE(panel->isHidden());
     EXPECT_EQ(panel->x(), (rig.window->width() - panel->width()) / 2);
-    EXPECT_TRUE(rig.window->ZoomFlag());
+    EXPECT_TRUE(rig.Find<console::ZoomPanel>("ZOOMPANEL")->ZoomFlag());
     ASSERT_EQ(copy->rowCount(), list->rowCount());
     for (int r = 0; r < list->rowCount(); ++r) {
         EXPECT_EQ(copy->item(r, 0)->text(), list->item(r, 0)->text());
@@ -555,7 +557,7 @@ TEST_F(ZoomPanel, CopiesTheListEditsGoStraightToTheMethodAndXClosesIt) {
     rig.Click("ZoomClose");
     EXPECT_TRUE(panel->isHidden());
     EXPECT_FALSE(keyboard->isVisible());
-    EXPECT_FALSE(rig.window->ZoomFlag());
+    EXPECT_FALSE(rig.Find<console::ZoomPanel>("ZOOMPANEL")->ZoomFlag());
     EXPECT_EQ(list->ValueAt(RowOf(*list, "fD0")), method->GetValueText("fD0"));
 }
 
@@ -564,7 +566,7 @@ TEST_F(ZoomPanel, ResultModeClosesIt) {
     ASSERT_FALSE(rig.Find<QWidget>("ZOOMPANEL")->isHidden());
     rig.window->Command(243);
     EXPECT_TRUE(rig.Find<QWidget>("ZOOMPANEL")->isHidden());
-    EXPECT_FALSE(rig.window->ZoomFlag());
+    EXPECT_FALSE(rig.Find<console::ZoomPanel>("ZOOMPANEL")->ZoomFlag());
     EXPECT_FALSE(keyboard->isVisible());
 }
 

@@ -16,6 +16,7 @@
 
 #include "console/panel_entry.h"
 #include "console/panel_manual.h"
+#include "console/zoom_panel.h"
 #include "console_rig.h"
 #include "controls/megadatchik.h"
 #include "controls/tfkeyboard.h"
@@ -254,7 +255,7 @@ TEST(ManualPanels, ClosingHidesBothPanelsTheZoomPanelAndTheKeyboardAndStopsTheCr
         rig.Setting("7", kKeyboardSetting, 1);
         Ready(rig);
         rig.Click("PANEL_DATA");
-        ASSERT_TRUE(rig.window->ZoomFlag());
+        ASSERT_TRUE(rig.Find<console::ZoomPanel>("ZOOMPANEL")->ZoomFlag());
         ASSERT_TRUE(rig.window->FKeyBoard->isVisible());
         rig.window->Command(close[0] == 'D' ? 68 : 67);
         rig.Click("MENU_PUDIK");
@@ -264,7 +265,7 @@ TEST(ManualPanels, ClosingHidesBothPanelsTheZoomPanelAndTheKeyboardAndStopsTheCr
         EXPECT_FALSE(rig.Find<QWidget>("PUDIK")->isVisible()) << close;
         EXPECT_FALSE(rig.Find<QWidget>("PUDIK_PRESS")->isVisible()) << close;
         EXPECT_FALSE(rig.Find<QWidget>("ZOOMPANEL")->isVisible()) << close;
-        EXPECT_FALSE(rig.window->ZoomFlag()) << close;
+        EXPECT_FALSE(rig.Find<console::ZoomPanel>("ZOOMPANEL")->ZoomFlag()) << close;
         EXPECT_FALSE(rig.window->FKeyBoard->isVisible()) << close;
     }
 }

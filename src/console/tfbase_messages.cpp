@@ -1,73 +1,40 @@
-// The message panel: one floating panel that asks or informs, with its
-// three answer buttons; the answer runs the continuation code.
+// The message state: the question's continuation and answer, the file
+// errors waiting for the panel, the busy message, and the screens darkened
+// behind a message.
 
-#include <QFrame>
 #include <QGuiApplication>
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QStackedWidget>
 #include <QTimer>
-#include <QVBoxLayout>
 
-#include "console/look.h"
+#include "console/message_panel.h"
 #include "console/tfbase.h"
 #include "controls/megabutton.h"
 #include "engine/cwork.h"
 
-using console::ButtonKind;
-
 void TFBase::BuildMessager() {
-    Messager = console::MakePanel(this, "Messager");
-    Messager->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    Messager->setLineWidth(4);
-    Messager->resize(620, 230);
-    auto* column = new QVBoxLayout(Messager);
-    MesText = console::MakeLabel(Messager, "MesText", "", 22);
-    MesText->setWordWrap(true);
-    MesText->setAlignment(Qt::AlignCenter);
-    QPalette pal = MesText->palette();
-    pal.setColor(QPalette::WindowText, QColor(255, 230, 120));
-    MesText->setPalette(pal);
-    column->addWidget(MesText, 1);
-    auto* row = new QHBoxLayout;
-    Butt_YES = console::MakeButton(Messager, "Butt_YES", "ДА", ButtonKind::Push, 150, 56);
-    Butt_OK = console::MakeButton(Messager, "Butt_OK", "ОК", ButtonKind::Push, 150, 56);
-    Butt_NO = console::MakeButton(Messager, "Butt_NO", "НЕТ", ButtonKind::Push, 150, 56);
-    row->addStretch(1);
-    for (TMegaButton* b : {Butt_YES, Butt_OK, Butt_NO})
-        row->addWidget(b);
-    row->addStretch(1);
-    column->addLayout(row);
-    Butt_YES->OnClick = [this](TMegaButton*) { AnswerMes(1); };
-    Butt_OK->OnClick = [this](TMegaButton*) { AnswerMes(2); };
-    Butt_NO->OnClick = [this](TMegaButton*) { AnswerMes(3); };
-    Messager->hide();
+    messagePanel_ = new console::MessagePanel(this);
+    connect(messagePanel_, &console::MessagePanel::answered, this, &TFBase::AnswerMes);
 }
 
 void TFBase::ShowMes(const std::string& text, int kind, int code) {
     // A file error that another message would replace comes back after it.
-    if (fileMessageShown_ && !Messager->isHidden())
-        fileMessages_.push_front(MesText->text().toStdString());
+    if (fileMessageShown_ && !messagePanel_->isHidden())
+        fileMessages_.push_front(messagePanel_->Text());
     fileMessageShown_ = false;
-    MesText->setText(QString::fromStdString(text));
-    Butt_YES->setVisible(kind == 0);
-    Butt_NO->setVisible(kind == 0);
-    Butt_OK->setVisible(kind == 1);
     DisableScreensBehindMessage();
-    CentrePanel(Messager);
-    Messager->show();
-    Messager->raise();
+    CentrePanel(messagePanel_);
+    messagePanel_->Show(text, kind);
     continuation_ = code;
 }
 
 void TFBase::CloseMes() {
-    Messager->hide();
+    messagePanel_->Close();
     EnableScreensAfterMessage();
     fileMessageShown_ = false;
     // After what the answer runs, which may show a message of its own.
     if (!fileMessages_.empty()) {
         QTimer::singleShot(0, this, [this] {
-            if (!Messager->isHidden() || fileMessages_.empty()) return;
+            if (!messagePanel_->isHidden() || fileMessages_.empty()) return;
             const std::string next = std::move(fileMessages_.front());
             fileMessages_.pop_front();
             ShowFileMessage(next);
@@ -78,7 +45,7 @@ void TFBase::CloseMes() {
 void TFBase::ShowFileMessage(const std::string& text) {
     // A file error of the work under way takes the place of its busy message.
     const bool busy = !busyText_.empty() && MessageText() == busyText_;
-    if (!Messager->isHidden() && !busy) {
+    if (!messagePanel_->isHidden() && !busy) {
         fileMessages_.push_back(text);
         return;
     }
@@ -87,7 +54,7 @@ void TFBase::ShowFileMessage(const std::string& text) {
 }
 
 std::string TFBase::MessageText() const {
-    return !Messager->isHidden() ? MesText->text().toStdString() : std::string();
+    return !messagePanel_->isHidden() ? messagePanel_->Text() : std::string();
 }
 
 void TFBase::AnswerMes(int answer) {
@@ -133,7 +100,7 @@ void TFBase::ShowBusy(const std::string& text) {
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     ShowMes(text, 2, 0);
     busyText_ = text;
-    Messager->repaint();
+    messagePanel_->repaint();
 }
 
 void TFBase::EndBusy() {
