@@ -14,10 +14,10 @@
 #include "console/geometry.h"
 #include "console/look.h"
 #include "console/paramlist.h"
+#include "console/result_plot.h"
 #include "console/tfbase.h"
 #include "controls/cgrafic.h"
 #include "controls/megabutton.h"
-#include "controls/symbolfont.h"
 #include "engine/cwork.h"
 #include "link/dev_quelm.h"
 #include "platform/formatfloat.h"
@@ -184,56 +184,7 @@ QWidget* TFBase::BuildSetupScreen() {
 
     // ----- result plot and results
     auto* right = new QVBoxLayout;
-    auto* plotBar = new QHBoxLayout;
-    PLOT2_1 = MakeSmallButton(page, "PLOT2_1", "<->", ButtonKind::Radio);
-    PLOT2_2 = MakeSmallButton(page, "PLOT2_2", "[+]", ButtonKind::Radio);
-    PLOT2_3 = MakeSmallButton(page, "PLOT2_3", "A");
-    PLOT2_4 = MakeSmallButton(page, "PLOT2_4", "П", ButtonKind::Radio);
-    PLOT2_5 = MakeSmallButton(page, "PLOT2_5", "-П");
-    PLOT2_FULL = MakeSmallButton(page, "PLOT2_FULL", "<>", ButtonKind::Toggle);
-    const std::pair<TMegaButton*, const char*> hints[] = {{PLOT2_1, "Перемещение графика"},
-                                                          {PLOT2_2, "Масштаб"},
-                                                          {PLOT2_3, "Автомасштаб"},
-                                                          {PLOT2_4, "Область для печати"},
-                                                          {PLOT2_5, "Сброс всех облостей печати"}};
-    for (const auto& [b, hint] : hints)
-        b->setToolTip(QString::fromUtf8(hint));
-    BUTXT2 = MakeSmallButton(page, "BUTXT2", "T", ButtonKind::Radio);
-    BUTXL2 = MakeSmallButton(page, "BUTXL2", "L", ButtonKind::Radio);
-    BUTXE2 = MakeSmallButton(page, "BUTXE2", "E", ButtonKind::Radio);
-    BUT_XS2 = MakeSmallButton(page, "BUT_XS2", "}", ButtonKind::Radio);
-    BUTYF2 = MakeSmallButton(page, "BUTYF2", "F", ButtonKind::Radio);
-    BUTYL2 = MakeSmallButton(page, "BUTYL2", "L", ButtonKind::Radio);
-    BUTYE2 = MakeSmallButton(page, "BUTYE2", "E", ButtonKind::Radio);
-    BUTYP2 = MakeSmallButton(page, "BUTYP2", "P", ButtonKind::Radio);
-    MegaButton34 = MakeSmallButton(page, "MegaButton34", "Fm");
-    MegaButton51 = MakeSmallButton(page, "MegaButton51", "Lm");
-    PLOT2_1->Down = true;
-    BUTXL2->Down = true;
-    BUTYF2->Down = true;
-    for (TMegaButton* b : {PLOT2_1, PLOT2_2, PLOT2_3, PLOT2_4, PLOT2_5, PLOT2_FULL})
-        plotBar->addWidget(b);
-    plotBar->addStretch(1);
-    // The axis choice is a row of its own, so both fit the narrowest window.
-    right->addLayout(plotBar);
-    plotBar = new QHBoxLayout;
-    plotBar->addWidget(console::MakeLabel(page, "", "X:", 16));
-    for (TMegaButton* b : {BUTXT2, BUTXL2, BUTXE2, BUT_XS2})
-        plotBar->addWidget(b);
-    plotBar->addSpacing(12);
-    plotBar->addWidget(console::MakeLabel(page, "", "Y:", 16));
-    for (TMegaButton* b : {BUTYF2, BUTYL2, BUTYE2, BUTYP2, MegaButton34, MegaButton51})
-        plotBar->addWidget(b);
-    plotBar->addStretch(1);
-    for (TMegaButton* b : {BUTYP2, BUT_XS2, MegaButton34, MegaButton51})
-        b->hide();
-    right->addLayout(plotBar);
-    CGraficRes = new CGrafic(page);
-    CGraficRes->setObjectName("CGraficRes");
-    // Marker labels and axis names carry symbol-font captions ("F`в").
-    CGraficRes->Font.name = std::string(draw::kSymbolFontName);
-    CGraficRes->setMinimumSize(300, 200);
-    right->addWidget(CGraficRes, 1);
+    resultPlot_ = new console::ResultPlot(page, right);
 
     Panel10 = console::MakePanel(page, "Panel10");
     Panel10->setFixedHeight(230);
@@ -257,31 +208,12 @@ QWidget* TFBase::BuildSetupScreen() {
 
     connect(TrackBar5, &QSlider::valueChanged, this, &TFBase::TrackBar5Change);
     RASCHET->OnClick = [this](TMegaButton*) { RASCHETClick(); };
-    auto plotMode = [this](TMegaButton* b, int mode) {
-        b->OnClick = [this, mode](TMegaButton* self) {
-            CGraficRes->SetMode(mode);
-            if (mode == 0 || mode == 1 || mode == 4) OnlyDown({PLOT2_1, PLOT2_2, PLOT2_4}, self);
-        };
-    };
-    plotMode(PLOT2_1, 0);
-    plotMode(PLOT2_2, 1);
-    plotMode(PLOT2_3, 3);
-    plotMode(PLOT2_4, 4);
-    plotMode(PLOT2_5, 5);
-    PLOT2_FULL->OnClick = [this](TMegaButton*) {
+    connect(resultPlot_, &console::ResultPlot::fullViewToggled, this, [this] {
         Panel10->setVisible(!Panel10->isVisible());
         Panel11->setVisible(!Panel11->isVisible());
-    };
-    BUTXT2->OnClick = [this](TMegaButton*) { ResultAxisX(0); };
-    BUTXL2->OnClick = [this](TMegaButton*) { ResultAxisX(2); };
-    BUTXE2->OnClick = [this](TMegaButton*) { ResultAxisX(3); };
-    BUT_XS2->OnClick = [this](TMegaButton*) { ResultAxisX(5); };
-    BUTYF2->OnClick = [this](TMegaButton*) { ResultAxisY(1); };
-    BUTYL2->OnClick = [this](TMegaButton*) { ResultAxisY(2); };
-    BUTYE2->OnClick = [this](TMegaButton*) { ResultAxisY(3); };
-    BUTYP2->OnClick = [this](TMegaButton*) { ResultAxisY(4); };
-    MegaButton34->OnClick = [this](TMegaButton*) { CGraficRes->SetChanY("E, мм", 4); };
-    MegaButton51->OnClick = [this](TMegaButton*) { CGraficRes->SetChanY("E, мм", 5); };
+    });
+    connect(resultPlot_, &console::ResultPlot::axisXChosen, this, &TFBase::ResultAxisX);
+    connect(resultPlot_, &console::ResultPlot::axisYChosen, this, &TFBase::ResultAxisY);
     return page;
 }
 
@@ -426,7 +358,7 @@ void TFBase::TrackBar5Change(int position) {
     work_->Methods().Current()->SetManualPoint(correctionRow_, 3, static_cast<float>(position));
     work_->Methods().RefreshList(3);
     ListResult->Reload();
-    CGraficRes->DrawGrid();
+    resultPlot_->DrawGrid();
 }
 
 void TFBase::RASCHETClick() {
@@ -444,64 +376,24 @@ void TFBase::ShowResults() {
     work_->Methods().Calculate();
     work_->Methods().RefreshList(3);
     ReloadLists();
-    for (CGrafic* plot : {WorkPlotter, CGraficRes})
+    for (CGrafic* plot : {WorkPlotter, static_cast<CGrafic*>(resultPlot_)})
         plot->DrawGrid();
 }
 
 void TFBase::ResultAxisY(int channel) {
-    // E is never on both axes.
-    if (channel == 3 && BUTXE2->Down) channel = 1;
-    static const char* const kNames[] = {"", "F, кН", "L, мм", "E, мм", "P, МПа"};
     if (work_ != nullptr && Has(work_->Methods().Current(), "fOY"))
         work_->Methods().Current()->SetInt("fOY", channel);
-    TMegaButton* down = channel == 1   ? BUTYF2
-                        : channel == 2 ? BUTYL2
-                        : channel == 3 ? BUTYE2
-                                       : BUTYP2;
-    OnlyDown({BUTYF2, BUTYL2, BUTYE2, BUTYP2}, down);
-    CGraficRes->SetChanY(kNames[channel], channel);
     RASCHETClick();
 }
 
 void TFBase::ResultAxisX(int channel) {
-    if (channel == 3 && BUTYE2->Down) channel = 0;
-    static const char* const kNames[] = {"T, c", "", "L, мм", "E, мм", "", "', %"};
     if (work_ != nullptr && Has(work_->Methods().Current(), "fOX"))
         work_->Methods().Current()->SetInt("fOX", channel);
-    TMegaButton* down = channel == 0   ? BUTXT2
-                        : channel == 2 ? BUTXL2
-                        : channel == 3 ? BUTXE2
-                                       : BUT_XS2;
-    OnlyDown({BUTXT2, BUTXL2, BUTXE2, BUT_XS2}, down);
-    CGraficRes->SetChanX(kNames[channel], channel);
     RASCHETClick();
 }
 
 void TFBase::SetResultAxisButtons() {
     const C_Parametr* m = work_ ? work_->Methods().Current() : nullptr;
-    if (Has(m, "fOX")) {
-        static const char* const kNames[] = {"T, c", "", "L, мм", "E, мм", "", "', %"};
-        const int x = m->GetInt("fOX");
-        if (x == 0 || (x >= 2 && x <= 3) || x == 5) {
-            OnlyDown({BUTXT2, BUTXL2, BUTXE2, BUT_XS2}, x == 0   ? BUTXT2
-                                                        : x == 2 ? BUTXL2
-                                                        : x == 3 ? BUTXE2
-                                                                 : BUT_XS2);
-            // Result mode redraws the plot after this.
-            CGraficRes->chanX = x;
-            CGraficRes->nameX = kNames[x];
-        }
-    }
-    if (Has(m, "fOY")) {
-        static const char* const kNames[] = {"", "F, кН", "L, мм", "E, мм", "P, МПа"};
-        const int y = m->GetInt("fOY");
-        if (y >= 1 && y <= 4) {
-            OnlyDown({BUTYF2, BUTYL2, BUTYE2, BUTYP2}, y == 1   ? BUTYF2
-                                                       : y == 2 ? BUTYL2
-                                                       : y == 3 ? BUTYE2
-                                                                : BUTYP2);
-            CGraficRes->chanY = y;
-            CGraficRes->nameY = kNames[y];
-        }
-    }
+    resultPlot_->ShowAxes(Has(m, "fOX") ? m->GetInt("fOX") : -1,
+                          Has(m, "fOY") ? m->GetInt("fOY") : -1);
 }

@@ -56,6 +56,7 @@ class RandomSource;
 
 namespace console {
 class ParamList;
+class ResultPlot;
 
 // What a unit is made with: the engine's sample entry, the window that shows
 // the pump and grips, the program-wide test zone, the queue that carries
@@ -225,13 +226,11 @@ public:
                        *ListResult = nullptr;
     QSlider* TrackBar5 = nullptr;
     TMegaButton* RASCHET = nullptr;
-    CGrafic* CGraficRes = nullptr;
-    TMegaButton *PLOT2_1 = nullptr, *PLOT2_2 = nullptr, *PLOT2_3 = nullptr, *PLOT2_4 = nullptr,
-                *PLOT2_5 = nullptr, *PLOT2_FULL = nullptr;
-    TMegaButton *BUTXT2 = nullptr, *BUTXL2 = nullptr, *BUTXE2 = nullptr, *BUT_XS2 = nullptr;
-    TMegaButton *BUTYF2 = nullptr, *BUTYL2 = nullptr, *BUTYE2 = nullptr, *BUTYP2 = nullptr;
-    TMegaButton *MegaButton34 = nullptr, *MegaButton51 = nullptr;
 
+private:
+    console::ResultPlot* resultPlot_ = nullptr;
+
+public:
     // other pages
     console::ParamList* CUSTOM_LIST = nullptr;
     C_Otchet* C_Otchet1 = nullptr;

@@ -18,6 +18,7 @@
 #include "console/panel_files.h"
 #include "console/panel_manual.h"
 #include "console/paramlist.h"
+#include "console/result_plot.h"
 #include "console/tfbase.h"
 #include "controls/cgrafic.h"
 #include "controls/cotchet.h"
@@ -127,7 +128,7 @@ void TFBase::Command(int code) {
     if (code == 48) {
         // The calculation wrote its results into the method's lists.
         ReloadLists();
-        CGraficRes->DrawGrid();
+        resultPlot_->DrawGrid();
         StopConditionScan();
     }
     // Once the test has stopped: the calculation cleared what another test
@@ -273,7 +274,7 @@ int TFBase::ResultModeBlock(int code) {
     ShowScreen(1);
     // The method's axes first: each plot draws once, with them.
     SetResultAxisButtons();
-    for (CGrafic* plot : {WorkPlotter, CGraficRes}) {
+    for (CGrafic* plot : {WorkPlotter, static_cast<CGrafic*>(resultPlot_)}) {
         // Autoscale on; SetMode draws it.
         if (std::ranges::find(drawnLater_, plot) != drawnLater_.end())
             plot->autoscale = true;
@@ -309,7 +310,7 @@ int TFBase::StopBlock(int code) {
     SetButtonEnabled(BUT_PAUSE, false);
     SetButtonDown(BUT_STOP, true);
     // The calculation redraws the result plot with its markers.
-    drawnLater_ = {CGraficRes};
+    drawnLater_ = {resultPlot_};
     Command(243);
     drawnLater_.clear();
     Command(48);

@@ -11,6 +11,7 @@
 
 #include "console/look.h"
 #include "console/panel_manual.h"
+#include "console/result_plot.h"
 #include "console/tfbase.h"
 #include "controls/cgrafic.h"
 #include "controls/cotchet.h"
@@ -112,7 +113,7 @@ void TFBase::CreateWork() {
 
 void TFBase::BindPlots() {
     WorkPlotter->Init(&work_->Buffer(), "T,c", "F,кН", 0, 1);
-    CGraficRes->Init(&work_->Buffer(), "T,c", "F,кН", 0, 1);
+    resultPlot_->Init(&work_->Buffer(), "T,c", "F,кН", 0, 1);
     // The axis buttons show what the plots were given.
     WorkAxisX(0);
     WorkAxisY(1);
@@ -167,9 +168,9 @@ void TFBase::ShowChannelsInUse() {
         TMegaDatchik* limits;
     };
     const Controls channels[] = {
-        {1, ZeroingF, DIRECT_F, {BUTYF, BUTYF2}, Datch, DatchikUstav1},
-        {2, ZeroingL, DIRECT_L, {BUTXL, BUTYL, BUTXL2, BUTYL2}, Datch1, DatchikUstav2},
-        {3, ZeroingE, DIRECT_E, {BUTXE, BUTYE, BUTXE2, BUTYE2}, Datch2, DatchikUstav3},
+        {1, ZeroingF, DIRECT_F, {BUTYF}, Datch, DatchikUstav1},
+        {2, ZeroingL, DIRECT_L, {BUTXL, BUTYL}, Datch1, DatchikUstav2},
+        {3, ZeroingE, DIRECT_E, {BUTXE, BUTYE}, Datch2, DatchikUstav3},
     };
     // The limits of force and crosshead show in the tension zone only.
     const bool compression = work_->testZone == 3;
@@ -179,6 +180,7 @@ void TFBase::ShowChannelsInUse() {
         SetButtonEnabled(c.direct, used);
         for (TMegaButton* b : c.axes)
             SetButtonEnabled(b, used);
+        resultPlot_->EnableChannel(c.channel, used);
         c.value->setVisible(used);
         c.limits->setVisible(used && (c.channel == 3 || !compression));
     }
@@ -247,7 +249,7 @@ void TFBase::ShowLoadedTest() {
                                                                              : 0);
     OPENFILE_PANEL->hide();
     // ShowResults draws both plots with the file's results.
-    drawnLater_ = {WorkPlotter, CGraficRes};
+    drawnLater_ = {WorkPlotter, resultPlot_};
     Command(243);
     drawnLater_.clear();
     ShowResults();
