@@ -22,6 +22,7 @@
 
 #include "console/look.h"
 #include "console/paramlist.h"
+#include "console/setup_screen.h"
 #include "console/tfbase.h"
 #include "controls/megabutton.h"
 #include "controls/megadatchik.h"
@@ -281,8 +282,9 @@ void TFBase::BuildEntryPanels() {
     if (auto* b = findChild<TMegaButton*>("MENU_CUSTOM"))
         b->OnClick = [this](TMegaButton*) { ShowPassword(true); };
     // (The settings page brings it up for its own list.)
-    for (QWidget* list : {ListPodgotov, ListStart, ListFinish, ListResult})
-        new EventHook(list, QEvent::FocusIn, [this] { ShowVirtualKeyboard(); });
+    for (const char* name : {"ListPodgotov", "ListStart", "ListFinish", "ListResult"})
+        new EventHook(findChild<QWidget*>(name), QEvent::FocusIn,
+                      [this] { ShowVirtualKeyboard(); });
 }
 
 // ----- keyboard
@@ -500,7 +502,7 @@ void TFBase::ZoomCloseClick() {
         for (int group : {1, 0, 2})
             work_->Methods().RefreshList(group);
     }
-    ReloadLists();
+    setupScreen_->ReloadLists();
     zoomFlag_ = false;
     FillPoverkaTable(0);
 }

@@ -20,6 +20,7 @@
 #include "console/panel_entry.h"
 #include "console/panel_manual.h"
 #include "console/paramlist.h"
+#include "console/setup_screen.h"
 #include "console/tfbase.h"
 #include "controls/megabutton.h"
 #include "engine/cwork.h"
@@ -389,7 +390,7 @@ void TFBase::CloseManualPanels() {
         for (int group : {1, 0, 2})
             work_->Methods().RefreshList(group);
     }
-    ReloadLists();
+    setupScreen_->ReloadLists();
 }
 
 void TFBase::ApplyPressSetPoint(QLineEdit* edit, int channel) {

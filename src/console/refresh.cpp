@@ -7,6 +7,7 @@
 #include "console/geometry.h"
 #include "console/look.h"
 #include "console/result_plot.h"
+#include "console/setup_screen.h"
 #include "console/tfbase.h"
 #include "controls/cgrafic.h"
 #include "controls/megabutton.h"
@@ -61,7 +62,7 @@ void TFBase::ApplyChannels() {
         button->Caption = *name;
         button->Draw();
     }
-    resultPlot_->NameChannels(f, l, e);
+    setupScreen_->Plot()->NameChannels(f, l, e);
     struct Binding {
         TMegaDatchik* panel;
         int channel;
@@ -81,11 +82,11 @@ void TFBase::ApplyChannels() {
 }
 
 void TFBase::UpdateTenzControls() {
-    const bool on = TENZ_ON->Down;
+    const bool on = setupScreen_->ExtensometerOn();
     for (TMegaButton* b : {ZeroingE, DIRECT_E, BUTXE, BUTYE}) {
         if (b->Enabled != on) console::SetButtonEnabled(b, on);
     }
-    resultPlot_->EnableExtensometer(on);
+    setupScreen_->Plot()->EnableExtensometer(on);
     Datch2->setVisible(on);
     DatchikUstav3->setVisible(on);
 }

@@ -56,7 +56,7 @@ class RandomSource;
 
 namespace console {
 class ParamList;
-class ResultPlot;
+class SetupScreen;
 
 // What a unit is made with: the engine's sample entry, the window that shows
 // the pump and grips, the program-wide test zone, the queue that carries
@@ -209,26 +209,9 @@ public:
     QLabel* Ind_SPEED = nullptr;
     QFrame* MAIN_MENU = nullptr;
 
-    // set-up and result screen
-    QFrame* Panel4 = nullptr;
-    QFrame* Panel10 = nullptr;
-    QFrame* Panel11 = nullptr;
-    QStackedWidget* Panel11Slot = nullptr;
-    QFrame* PanelWork = nullptr;
-    QFrame* Panel31 = nullptr;
-    QLabel* Panel31Text = nullptr;
-    QListWidget* Mirandex = nullptr;
-    QComboBox* ObrazecList = nullptr;
-    TMegaButton* TENZ_ON = nullptr;
-    QFrame* PanelMode = nullptr;
-    TMegaButton *MODEALL_RAST = nullptr, *MODEALL_PRESS = nullptr;
-    console::ParamList *ListPodgotov = nullptr, *ListStart = nullptr, *ListFinish = nullptr,
-                       *ListResult = nullptr;
-    QSlider* TrackBar5 = nullptr;
-    TMegaButton* RASCHET = nullptr;
-
 private:
-    console::ResultPlot* resultPlot_ = nullptr;
+    // set-up and result screen
+    console::SetupScreen* setupScreen_ = nullptr;
 
 public:
     // other pages
@@ -466,22 +449,19 @@ private:
     void OpenCommandLineFile();
     void ShowLoadedTest();
 
-    // ----- set-up and result screen (screen_setup.cpp)
+    // ----- what the operator's choice on the set-up screen does (tfbase_setup.cpp)
     void MirandexClick();
     void ObrazecListClick();
     void TENZ_ONClick();
     void SyncModeButtons();
-    void ReloadLists();
-    void ReloadMethodLists();
     void CommitListEdit(int group, int row, const std::string& text);
-    void TrackBar5Change(int position);
+    void TrackBar5Change(int row, int position);
     void RASCHETClick();
     void ShowResults();
     void ResultAxisX(int channel);
     void ResultAxisY(int channel);
     // The method's axes on the result plot and its buttons; the caller redraws it.
     void SetResultAxisButtons();
-    void ColourLists(bool editing);
 
     // ----- work screen (screen_work.cpp)
     void WorkAxisX(int channel);
@@ -737,7 +717,6 @@ private:
     // Widgets a message disabled while a test ran (the stop button stays).
     std::vector<QWidget*> disabledByMessage_;
     bool closeOnAnswer_ = false;
-    bool listsReloading_ = false;
     bool viewing_ = false;
     bool started_ = false;
     bool commandSeen_ = false;
@@ -745,8 +724,6 @@ private:
     bool fitsScreen_ = false;
     double uiScale_ = 1.0;
     QMetaObject::Connection screenGeometry_, screenArea_, screenMove_;
-    int resultRow_ = -1;
-    int correctionRow_ = -1;
     int lastAmbientSeen_ = 0;
     bool unitSilentReported_ = false;
     // A test run here has its time fixed by the calculation that ends it;
