@@ -29,6 +29,7 @@
 #include <utility>
 
 #include "console/look.h"
+#include "console/setup_screen.h"
 #include "console/tfbase.h"
 #include "controls/cotchet.h"
 #include "controls/megabutton.h"
@@ -511,9 +512,7 @@ QWidget* TFBase::BuildPreviewPage() {
     };
     PRINT->OnClick = [this](TMegaButton*) {
         // The method's folder as the save panel makes it.
-        const std::string method = Mirandex->currentItem() != nullptr
-                                       ? Mirandex->currentItem()->text().toStdString()
-                                       : methodText_;
+        const std::string method = setupScreen_->MethodName().value_or(methodText_);
         C_Otchet1->PdfFolder = QString::fromStdString(platform::JoinPath(SaveTestFolder(), method));
         C_Otchet1->Print();
         HideVirtualKeyboard();

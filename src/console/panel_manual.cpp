@@ -21,6 +21,7 @@
 #include "console/panel_entry.h"
 #include "console/panel_manual.h"
 #include "console/paramlist.h"
+#include "console/setup_screen.h"
 #include "console/tfbase.h"
 #include "controls/megabutton.h"
 #include "engine/cwork.h"
@@ -390,7 +391,7 @@ void TFBase::CloseManualPanels() {
         for (int group : {1, 0, 2})
             work_->Methods().RefreshList(group);
     }
-    ReloadLists();
+    setupScreen_->ReloadLists();
 }
 
 void TFBase::ApplyPressSetPoint(QLineEdit* edit, int channel) {

@@ -27,6 +27,7 @@
 #include "console/look.h"
 #include "console/paramlist.h"
 #include "console/poverkatable.h"
+#include "console/setup_screen.h"
 #include "console/tfbase.h"
 #include "controls/megabutton.h"
 #include "engine/cwork.h"
@@ -214,9 +215,7 @@ void TFBase::PoverkaStartUp() {
 }
 
 C_Parametr* TFBase::PoverkaMethod() const {
-    if (!work_ || Mirandex->currentItem() == nullptr ||
-        Mirandex->currentItem()->text() != QString::fromUtf8(kMethod))
-        return nullptr;
+    if (!work_ || setupScreen_->MethodName() != kMethod) return nullptr;
     C_Parametr* m = work_->Methods().Current();
     return m != nullptr && m->IndexOf("fPCOU") >= 0 ? m : nullptr;
 }
@@ -244,7 +243,7 @@ void TFBase::FillPoverkaTable(int clear) {
         for (int i = 1; i <= kPoverkaPoints; ++i)
             m->SetFloat("fPS_" + std::to_string(i), points[size_t(i - 1)]);
         work_->Methods().RefreshList(1);
-        ListStart->Reload();
+        setupScreen_->ReloadList(1);
     }
     Move10->findChild<QLabel*>("Move10Title")->setText(Qs("ТАБЛИЦА ПОВЕРКИ ПО " + channel.name));
     if (clear == 1) ClearPoverka();
@@ -368,7 +367,7 @@ void TFBase::AutoPoverka() {
     for (const auto& [name, mark] : kInventedMarks)
         m->SetFromText(m->IndexOf(name), mark);
     work_->Methods().RefreshList(0);
-    ListPodgotov->Reload();
+    setupScreen_->ReloadList(0);
     ShowPoverkaCells();
 }
 
@@ -383,13 +382,12 @@ void TFBase::CollapsePoverka() {
 // ----- choosing the method, the instrument, the verification codes
 
 void TFBase::PoverkaMethodChosen(bool sameMethod) {
-    const bool poverka = Mirandex->currentItem() != nullptr &&
-                         Mirandex->currentItem()->text() == QString::fromUtf8(kMethod);
+    const bool poverka = setupScreen_->MethodName() == kMethod;
     if (work_) work_->verification = poverka;
     // The method the station already has keeps its readings (a new test,
     // leaving the settings); only a verification chosen afresh starts empty.
     if (poverka && !sameMethod) {
-        poverkaChannel_ = std::max(1, ObrazecList->currentIndex() + 1);
+        poverkaChannel_ = std::max(1, setupScreen_->SampleType() + 1);
         ClearPoverka();
     }
     FillPoverkaTable(0);
@@ -397,7 +395,7 @@ void TFBase::PoverkaMethodChosen(bool sameMethod) {
 
 bool TFBase::AskBeforeLeavingPoverka() {
     const C_Parametr* m = work_ ? work_->Methods().Current() : nullptr;
-    const int row = Mirandex->currentRow();
+    const int row = setupScreen_->MethodRow();
     if (m == nullptr || m->GetValueText("sGO") != kMethod || row == work_->Methods().CurrentIndex())
         return false;
     bool taken = false;
@@ -408,52 +406,47 @@ bool TFBase::AskBeforeLeavingPoverka() {
     if (!taken) return false;
     // The list goes back to the verification until the operator answers.
     leavingPoverkaFor_ = row;
-    listsReloading_ = true;
-    Mirandex->setCurrentRow(work_->Methods().CurrentIndex());
-    listsReloading_ = false;
+    setupScreen_->ShowMethodRow(work_->Methods().CurrentIndex());
     ShowMes("Показания поверки будут удалены. Выбрать другую методику?", 0, kLeavePoverkaCode);
     return true;
 }
 
 int TFBase::LeavePoverkaBlock(int code) {
     const int row = std::exchange(leavingPoverkaFor_, -1);
-    if (answer_ != 1 || row < 0 || row >= Mirandex->count()) return code;
+    if (answer_ != 1 || row < 0 || row >= setupScreen_->MethodCount()) return code;
     ClearPoverka();
-    Mirandex->setCurrentRow(row);
+    setupScreen_->ChooseMethodRow(row);
     return code;
 }
 
 void TFBase::PoverkaSampleChosen() {
     if (PoverkaMethod() == nullptr) return;
-    poverkaChannel_ = std::max(1, ObrazecList->currentIndex() + 1);
+    poverkaChannel_ = std::max(1, setupScreen_->SampleType() + 1);
     FillPoverkaTable(0);
     if (poverkaChannel_ == 3) {
-        console::SetButtonDown(TENZ_ON, true);
+        setupScreen_->SetExtensometer(true);
         TENZ_ONClick();
     }
 }
 
 void TFBase::StartPoverka(int k) {
     if (!work_) return;
-    const auto found = Mirandex->findItems(QString::fromUtf8(kMethod), Qt::MatchExactly);
-    if (found.isEmpty() || k < 0) return;
-    const int method = Mirandex->row(found.front());
-    const int extensometer = TENZ_ON->Down ? 1 : 0;
+    const int method = setupScreen_->FindMethod(kMethod);
+    if (method < 0 || k < 0) return;
+    const int extensometer = setupScreen_->ExtensometerOn() ? 1 : 0;
     // The list shows the method; the choice itself follows here, in order.
-    listsReloading_ = true;
-    Mirandex->setCurrentRow(method);
-    listsReloading_ = false;
-    work_->SelectMethod(method, ObrazecList->currentIndex(), extensometer);
-    ReloadMethodLists();
-    if (k < ObrazecList->count()) ObrazecList->setCurrentIndex(k);
+    setupScreen_->ShowMethodRow(method);
+    work_->SelectMethod(method, setupScreen_->SampleType(), extensometer);
+    setupScreen_->ReloadMethodLists();
+    if (k < setupScreen_->SampleTypeCount()) setupScreen_->SetSampleType(k);
     poverkaChannel_ = k + 1;
     work_->verification = true;
     ClearPoverka();
     FillPoverkaTable(0);
     work_->SelectMethod(method, k, extensometer);
-    ReloadMethodLists();
+    setupScreen_->ReloadMethodLists();
     if (poverkaChannel_ == 3) {
-        console::SetButtonDown(TENZ_ON, true);
+        setupScreen_->SetExtensometer(true);
         TENZ_ONClick();
     }
 }

@@ -6,6 +6,8 @@
 
 #include "console/geometry.h"
 #include "console/look.h"
+#include "console/result_plot.h"
+#include "console/setup_screen.h"
 #include "console/tfbase.h"
 #include "controls/cgrafic.h"
 #include "controls/megabutton.h"
@@ -55,12 +57,12 @@ void TFBase::ApplyChannels() {
     const std::pair<TMegaButton*, const std::string*> captions[] = {
         {ZeroingF, &f}, {ZeroingL, &l}, {ZeroingE, &e}, {DIRECT_F, &f},
         {DIRECT_L, &l}, {DIRECT_E, &e}, {BUTYF, &f},    {BUTXL, &l},
-        {BUTYL, &l},    {BUTXE, &e},    {BUTYE, &e},    {BUTYF2, &f},
-        {BUTXL2, &l},   {BUTYL2, &l},   {BUTXE2, &e},   {BUTYE2, &e}};
+        {BUTYL, &l},    {BUTXE, &e},    {BUTYE, &e}};
     for (const auto& [button, name] : captions) {
         button->Caption = *name;
         button->Draw();
     }
+    setupScreen_->Plot()->NameChannels(f, l, e);
     struct Binding {
         TMegaDatchik* panel;
         int channel;
@@ -80,10 +82,11 @@ void TFBase::ApplyChannels() {
 }
 
 void TFBase::UpdateTenzControls() {
-    const bool on = TENZ_ON->Down;
-    for (TMegaButton* b : {ZeroingE, DIRECT_E, BUTXE, BUTYE, BUTXE2, BUTYE2}) {
+    const bool on = setupScreen_->ExtensometerOn();
+    for (TMegaButton* b : {ZeroingE, DIRECT_E, BUTXE, BUTYE}) {
         if (b->Enabled != on) console::SetButtonEnabled(b, on);
     }
+    setupScreen_->Plot()->EnableExtensometer(on);
     Datch2->setVisible(on);
     DatchikUstav3->setVisible(on);
 }

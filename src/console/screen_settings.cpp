@@ -28,6 +28,7 @@
 #include "console/look.h"
 #include "console/paramlist.h"
 #include "console/password_panel.h"
+#include "console/setup_screen.h"
 #include "console/tfbase.h"
 #include "controls/megabutton.h"
 #include "engine/cwork.h"
@@ -247,7 +248,7 @@ void TFBase::BuildShortcuts() {
         } else {
             PUDIK->hide();
         }
-        Panel11->setEnabled(true);
+        setupScreen_->EnableInputs();
         if (auto* autopilot = findChild<QWidget*>("AUTOPILOT")) autopilot->show();
     });
     connect(Action2, &QAction::triggered, this, [this] {

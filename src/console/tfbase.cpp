@@ -114,7 +114,7 @@ TFBase::~TFBase() {
     // Children die after this object's members: their last signals must not reach it.
     for (QObject* child : findChildren<QObject*>())
         QObject::disconnect(child, nullptr, this, nullptr);
-    for (console::ParamList* list : {ListPodgotov, ListStart, ListFinish, ListResult, CUSTOM_LIST})
+    for (console::ParamList* list : {CUSTOM_LIST})
         list->OnEdit = nullptr;
     // The unit and its link threads end before the window's widgets go.
     if (work_) {

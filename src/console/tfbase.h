@@ -59,6 +59,7 @@ class MessagePanel;
 class NumericEntryPanel;
 class ParamList;
 class PasswordPanel;
+class SetupScreen;
 class ZoomPanel;
 
 // What a unit is made with: the engine's sample entry, the window that shows
@@ -212,30 +213,11 @@ public:
     QLabel* Ind_SPEED = nullptr;
     QFrame* MAIN_MENU = nullptr;
 
+private:
     // set-up and result screen
-    QFrame* Panel4 = nullptr;
-    QFrame* Panel10 = nullptr;
-    QFrame* Panel11 = nullptr;
-    QStackedWidget* Panel11Slot = nullptr;
-    QFrame* PanelWork = nullptr;
-    QFrame* Panel31 = nullptr;
-    QLabel* Panel31Text = nullptr;
-    QListWidget* Mirandex = nullptr;
-    QComboBox* ObrazecList = nullptr;
-    TMegaButton* TENZ_ON = nullptr;
-    QFrame* PanelMode = nullptr;
-    TMegaButton *MODEALL_RAST = nullptr, *MODEALL_PRESS = nullptr;
-    console::ParamList *ListPodgotov = nullptr, *ListStart = nullptr, *ListFinish = nullptr,
-                       *ListResult = nullptr;
-    QSlider* TrackBar5 = nullptr;
-    TMegaButton* RASCHET = nullptr;
-    CGrafic* CGraficRes = nullptr;
-    TMegaButton *PLOT2_1 = nullptr, *PLOT2_2 = nullptr, *PLOT2_3 = nullptr, *PLOT2_4 = nullptr,
-                *PLOT2_5 = nullptr, *PLOT2_FULL = nullptr;
-    TMegaButton *BUTXT2 = nullptr, *BUTXL2 = nullptr, *BUTXE2 = nullptr, *BUT_XS2 = nullptr;
-    TMegaButton *BUTYF2 = nullptr, *BUTYL2 = nullptr, *BUTYE2 = nullptr, *BUTYP2 = nullptr;
-    TMegaButton *MegaButton34 = nullptr, *MegaButton51 = nullptr;
+    console::SetupScreen* setupScreen_ = nullptr;
 
+public:
     // other pages
     console::ParamList* CUSTOM_LIST = nullptr;
     C_Otchet* C_Otchet1 = nullptr;
@@ -452,22 +434,19 @@ private:
     void OpenCommandLineFile();
     void ShowLoadedTest();
 
-    // ----- set-up and result screen (screen_setup.cpp)
+    // ----- what the operator's choice on the set-up screen does (tfbase_setup.cpp)
     void MirandexClick();
     void ObrazecListClick();
     void TENZ_ONClick();
     void SyncModeButtons();
-    void ReloadLists();
-    void ReloadMethodLists();
     void CommitListEdit(int group, int row, const std::string& text);
-    void TrackBar5Change(int position);
+    void TrackBar5Change(int row, int position);
     void RASCHETClick();
     void ShowResults();
     void ResultAxisX(int channel);
     void ResultAxisY(int channel);
     // The method's axes on the result plot and its buttons; the caller redraws it.
     void SetResultAxisButtons();
-    void ColourLists(bool editing);
 
     // ----- work screen (screen_work.cpp)
     void WorkAxisX(int channel);
@@ -724,7 +703,6 @@ private:
     // Widgets a message disabled while a test ran (the stop button stays).
     std::vector<QWidget*> disabledByMessage_;
     bool closeOnAnswer_ = false;
-    bool listsReloading_ = false;
     bool viewing_ = false;
     bool started_ = false;
     bool commandSeen_ = false;
@@ -732,8 +710,6 @@ private:
     bool fitsScreen_ = false;
     double uiScale_ = 1.0;
     QMetaObject::Connection screenGeometry_, screenArea_, screenMove_;
-    int resultRow_ = -1;
-    int correctionRow_ = -1;
     int lastAmbientSeen_ = 0;
     bool unitSilentReported_ = false;
     // A test run here has its time fixed by the calculation that ends it;

@@ -18,6 +18,8 @@
 #include "console/panel_files.h"
 #include "console/panel_manual.h"
 #include "console/paramlist.h"
+#include "console/result_plot.h"
+#include "console/setup_screen.h"
 #include "console/tfbase.h"
 #include "controls/cgrafic.h"
 #include "controls/cotchet.h"
@@ -126,8 +128,8 @@ void TFBase::Command(int code) {
     if (work_) work_->Command(code);
     if (code == 48) {
         // The calculation wrote its results into the method's lists.
-        ReloadLists();
-        CGraficRes->DrawGrid();
+        setupScreen_->ReloadLists();
+        setupScreen_->Plot()->DrawGrid();
         StopConditionScan();
     }
     // Once the test has stopped: the calculation cleared what another test
@@ -167,8 +169,7 @@ int TFBase::ClearPlotBlock(int code) {
 }
 
 int TFBase::SaveBlock(int code) {
-    methodText_ = Mirandex->currentItem() != nullptr ? Mirandex->currentItem()->text().toStdString()
-                                                     : std::string();
+    methodText_ = setupScreen_->MethodName().value_or(std::string());
     Edit4->setText(
         QString::fromStdString(console::DefaultSaveName(ProtocolNumber(), deps_.clock->Now())));
     CentrePanel(DIALOG_SAVE);
@@ -188,8 +189,7 @@ int TFBase::SaveBlock(int code) {
 int TFBase::OpenBlock(int code) {
     CentrePanel(OPENFILE_PANEL);
     OpenPanel(OPENFILE_PANEL);
-    const std::string method =
-        Mirandex->currentItem() != nullptr ? Mirandex->currentItem()->text().toStdString() : "";
+    const std::string method = setupScreen_->MethodName().value_or("");
     ShowOpenPanel(platform::JoinPath(SaveTestFolder(), method));
     return code;
 }
@@ -239,11 +239,11 @@ int TFBase::HideControlPanelBlock(int code) {
 
 int TFBase::SetUpModeBlock(int code) {
     SetModeButtons(0, true, false, true);
-    Panel11Slot->setCurrentWidget(PanelWork);
+    setupScreen_->ShowChoice(true);
     PanelZero->show();
     MAIN_MENU->show();
     ShowScreen(0);
-    ColourLists(true);
+    setupScreen_->ColourLists(true);
     return code;
 }
 
@@ -252,7 +252,7 @@ int TFBase::WorkModeBlock(int code) {
     PanelZero->show();
     PUDIK->hide();
     PUDIK_PRESS->hide();
-    Panel11Slot->setCurrentWidget(Panel31);
+    setupScreen_->ShowChoice(false);
     MAIN_MENU->hide();
     GRAFICON->hide();
     ShowScreen(0);
@@ -269,20 +269,20 @@ int TFBase::WorkModeBlock(int code) {
 
 int TFBase::ResultModeBlock(int code) {
     SetModeButtons(2, false, false, true);
-    Panel11Slot->setCurrentWidget(Panel31);
+    setupScreen_->ShowChoice(false);
     ShowScreen(1);
     // The method's axes first: each plot draws once, with them.
     SetResultAxisButtons();
-    for (CGrafic* plot : {WorkPlotter, CGraficRes}) {
+    for (CGrafic* plot : {WorkPlotter, static_cast<CGrafic*>(setupScreen_->Plot())}) {
         // Autoscale on; SetMode draws it.
         if (std::ranges::find(drawnLater_, plot) != drawnLater_.end())
             plot->autoscale = true;
         else
             plot->SetMode(3);
     }
-    ColourLists(false);
+    setupScreen_->ColourLists(false);
     CloseZoomPanel();
-    ReloadMethodLists();
+    setupScreen_->ReloadMethodLists();
     if (work_ && work_->Config().iAUTOSAVE != 0 && !viewing_) Command(33);
     return code;
 }
@@ -309,7 +309,7 @@ int TFBase::StopBlock(int code) {
     SetButtonEnabled(BUT_PAUSE, false);
     SetButtonDown(BUT_STOP, true);
     // The calculation redraws the result plot with its markers.
-    drawnLater_ = {CGraficRes};
+    drawnLater_ = {setupScreen_->Plot()};
     Command(243);
     drawnLater_.clear();
     Command(48);
@@ -381,8 +381,7 @@ void SetZoneOutputs(C_Work& work, bool tension) {
 }  // namespace
 
 int TFBase::TensionZoneBlock(int code) {
-    SetButtonDown(MODEALL_RAST, true);
-    SetButtonDown(MODEALL_PRESS, false);
+    setupScreen_->ShowZone(true, false);
     if (work_) work_->testZone = 0;
     PUDIK->hide();
     PUDIK_PRESS->hide();
@@ -404,8 +403,7 @@ int TFBase::TensionZoneBlock(int code) {
 }
 
 int TFBase::CompressionZoneBlock(int code) {
-    SetButtonDown(MODEALL_RAST, false);
-    SetButtonDown(MODEALL_PRESS, true);
+    setupScreen_->ShowZone(false, true);
     if (work_) work_->testZone = 3;
     PUDIK->hide();
     PUDIK_PRESS->hide();

@@ -16,6 +16,7 @@
 #include "console/panel_entry.h"
 #include "console/paramlist.h"
 #include "console/password_panel.h"
+#include "console/setup_screen.h"
 #include "console/tfbase.h"
 #include "console/zoom_panel.h"
 #include "controls/megabutton.h"
@@ -110,8 +111,9 @@ void TFBase::BuildEntryPanels() {
     if (auto* b = findChild<TMegaButton*>("MENU_CUSTOM"))
         b->OnClick = [this](TMegaButton*) { ShowPassword(true); };
     // (The settings page brings it up for its own list.)
-    for (QWidget* list : {ListPodgotov, ListStart, ListFinish, ListResult})
-        new EventHook(list, QEvent::FocusIn, [this] { ShowVirtualKeyboard(); });
+    for (const char* name : {"ListPodgotov", "ListStart", "ListFinish", "ListResult"})
+        new EventHook(findChild<QWidget*>(name), QEvent::FocusIn,
+                      [this] { ShowVirtualKeyboard(); });
 }
 
 // ----- numeric entry
@@ -288,7 +290,7 @@ void TFBase::ZoomCloseClick() {
         for (int group : {1, 0, 2})
             work_->Methods().RefreshList(group);
     }
-    ReloadLists();
+    setupScreen_->ReloadLists();
     FillPoverkaTable(0);
 }
 

@@ -11,6 +11,8 @@
 
 #include "console/look.h"
 #include "console/panel_manual.h"
+#include "console/result_plot.h"
+#include "console/setup_screen.h"
 #include "console/tfbase.h"
 #include "controls/cgrafic.h"
 #include "controls/cotchet.h"
@@ -41,9 +43,9 @@ int TFBase::StartUpBlock(int) {
     BindPlots();
     PUDIK->hide();
     PUDIK_PRESS->hide();
-    ReloadMethodLists();
-    Mirandex->setCurrentRow(0);
-    ObrazecList->setCurrentIndex(ObrazecList->count() > 0 ? 0 : -1);
+    setupScreen_->ReloadMethodLists();
+    setupScreen_->ChooseMethodRow(0);
+    setupScreen_->SetSampleType(setupScreen_->SampleTypeCount() > 0 ? 0 : -1);
     work_->ResetForLoad();
     // 5-6
     BindReadouts();
@@ -85,8 +87,7 @@ int TFBase::StartUpBlock(int) {
     const C_Config& c = work_->Config();
     const bool zones =
         console::ZoneOutputConfigured(c.iZONAR) || console::ZoneOutputConfigured(c.iZONAS);
-    SetButtonEnabled(MODEALL_RAST, zones);
-    SetButtonEnabled(MODEALL_PRESS, zones);
+    setupScreen_->EnableZoneButtons(zones);
     // 16: the dispatch goes on as set-up mode.
     return 241;
 }
@@ -94,7 +95,7 @@ int TFBase::StartUpBlock(int) {
 void TFBase::CreateWork() {
     work_ = std::make_unique<C_Work>(
         *events_, MethodEnv{*deps_.clock, *deps_.random, deps_.messages, ProgramDir()});
-    console::SetButtonDown(TENZ_ON, false);
+    setupScreen_->SetExtensometer(false);
     work_->SetIni(ini_.get());
     report_ = std::make_unique<C_Report>(C_Otchet1);
     work_->SetReport(report_.get());
@@ -112,7 +113,7 @@ void TFBase::CreateWork() {
 
 void TFBase::BindPlots() {
     WorkPlotter->Init(&work_->Buffer(), "T,c", "F,кН", 0, 1);
-    CGraficRes->Init(&work_->Buffer(), "T,c", "F,кН", 0, 1);
+    setupScreen_->Bind(*work_);
     // The axis buttons show what the plots were given.
     WorkAxisX(0);
     WorkAxisY(1);
@@ -167,9 +168,9 @@ void TFBase::ShowChannelsInUse() {
         TMegaDatchik* limits;
     };
     const Controls channels[] = {
-        {1, ZeroingF, DIRECT_F, {BUTYF, BUTYF2}, Datch, DatchikUstav1},
-        {2, ZeroingL, DIRECT_L, {BUTXL, BUTYL, BUTXL2, BUTYL2}, Datch1, DatchikUstav2},
-        {3, ZeroingE, DIRECT_E, {BUTXE, BUTYE, BUTXE2, BUTYE2}, Datch2, DatchikUstav3},
+        {1, ZeroingF, DIRECT_F, {BUTYF}, Datch, DatchikUstav1},
+        {2, ZeroingL, DIRECT_L, {BUTXL, BUTYL}, Datch1, DatchikUstav2},
+        {3, ZeroingE, DIRECT_E, {BUTXE, BUTYE}, Datch2, DatchikUstav3},
     };
     // The limits of force and crosshead show in the tension zone only.
     const bool compression = work_->testZone == 3;
@@ -179,6 +180,7 @@ void TFBase::ShowChannelsInUse() {
         SetButtonEnabled(c.direct, used);
         for (TMegaButton* b : c.axes)
             SetButtonEnabled(b, used);
+        setupScreen_->Plot()->EnableChannel(c.channel, used);
         c.value->setVisible(used);
         c.limits->setVisible(used && (c.channel == 3 || !compression));
     }
@@ -241,13 +243,13 @@ void TFBase::ShowLoadedTest() {
     // The file's readings replace what was taken here, its time too.
     poverkaTaken_.clear();
     testTimeDue_ = false;
-    console::SetButtonDown(TENZ_ON, methods.Extensometer() != 0);
-    ReloadMethodLists();
-    ObrazecList->setCurrentIndex(methods.SampleType() < ObrazecList->count() ? methods.SampleType()
-                                                                             : 0);
+    setupScreen_->SetExtensometer(methods.Extensometer() != 0);
+    setupScreen_->ReloadMethodLists();
+    setupScreen_->SetSampleType(
+        methods.SampleType() < setupScreen_->SampleTypeCount() ? methods.SampleType() : 0);
     OPENFILE_PANEL->hide();
     // ShowResults draws both plots with the file's results.
-    drawnLater_ = {WorkPlotter, CGraficRes};
+    drawnLater_ = {WorkPlotter, setupScreen_->Plot()};
     Command(243);
     drawnLater_.clear();
     ShowResults();

@@ -37,17 +37,18 @@ protected:
         platform::SetDecimalSeparator('.');
     }
     TFBase& w() { return *rig.window; }
+    QListWidget* Mirandex() { return rig.Find<QListWidget>("Mirandex"); }
     QTableWidget* Table() { return w().TABPOVER; }
     C_Parametr& Method() { return *w().Work()->Methods().Current(); }
 
     // "Поверка" for the force meter on a range of `range`, with n points.
     void ChooseVerification(double range, int n) {
         w().Work()->Channel(1).fullScale = range;
-        const auto found = w().Mirandex->findItems(QString::fromUtf8("Поверка"), Qt::MatchExactly);
+        const auto found = Mirandex()->findItems(QString::fromUtf8("Поверка"), Qt::MatchExactly);
         ASSERT_EQ(found.size(), 1);
-        w().Mirandex->setCurrentItem(found.front());
+        Mirandex()->setCurrentItem(found.front());
         // The count is the first start value, typed as the operator types it.
-        w().ListStart->OnEdit(0, std::to_string(n));
+        rig.Find<console::ParamList>("ListStart")->OnEdit(0, std::to_string(n));
         ASSERT_EQ(Method().GetInt("fPCOU"), n);
     }
     // Row 1 to 10 as the points are numbered; column 0 the nominal point.
@@ -109,7 +110,7 @@ TEST_F(Poverka, FourPointsOnAForceRangeOf100) {
             EXPECT_EQ(Cell(r, c), r <= 4 ? "" : "-") << r << "," << c;
     }
     // Another method hides the table.
-    w().Mirandex->setCurrentRow(0);
+    Mirandex()->setCurrentRow(0);
     EXPECT_TRUE(w().PanelPoverka->isHidden());
     EXPECT_EQ(w().findChild<QLabel*>("LabelObrazec")->text().toStdString(), "Образец");
 }
@@ -214,7 +215,7 @@ TEST_F(Poverka, RefillShowsWhatIsStoredAndTheClearButtonClearsIt) {
     w().Work()->Channel(1).value = 24.9;
     ClickCell(1, 1);
     // A changed point refills the table; the count stands, so do the points.
-    w().ListStart->OnEdit(2, "55");
+    rig.Find<console::ParamList>("ListStart")->OnEdit(2, "55");
     EXPECT_EQ(Cell(2, 0), "55.000");
     EXPECT_EQ(Cell(1, 1), "24.900");
     EXPECT_FLOAT_EQ(static_cast<float>(Reading("fKP1_", 1)), 24.9f);
@@ -233,7 +234,7 @@ TEST_F(Poverka, ReadingsSurviveANewTestAndLeavingTheSettings) {
     force.value = 50.2;
     ClickCell(2, 2);
     const auto kept = [&](const char* way) {
-        EXPECT_EQ(w().Mirandex->currentItem()->text().toStdString(), "Поверка") << way;
+        EXPECT_EQ(Mirandex()->currentItem()->text().toStdString(), "Поверка") << way;
         EXPECT_FALSE(w().PanelPoverka->isHidden()) << way;
         EXPECT_FLOAT_EQ(static_cast<float>(Reading("fKP1_", 1)), 24.9f) << way;
         EXPECT_FLOAT_EQ(static_cast<float>(Reading("fKO1_", 2)), 50.2f) << way;
@@ -258,16 +259,16 @@ TEST_F(Poverka, AnotherMethodClearsTheReadingsOnlyWhenTheOperatorAgrees) {
     C_Parametr* poverka = &Method();
     const char* question = "Показания поверки будут удалены. Выбрать другую методику?";
     for (const char* answer : {"Butt_NO", "Butt_YES"}) {
-        w().Mirandex->setCurrentRow(0);
+        Mirandex()->setCurrentRow(0);
         // The choice waits for the answer, the table as it was.
         EXPECT_EQ(w().MessageText(), question) << answer;
-        EXPECT_EQ(w().Mirandex->currentItem()->text().toStdString(), "Поверка") << answer;
+        EXPECT_EQ(Mirandex()->currentItem()->text().toStdString(), "Поверка") << answer;
         EXPECT_EQ(&Method(), poverka) << answer;
         EXPECT_FLOAT_EQ(static_cast<float>(poverka->GetFloat("fKP1_0")), 24.9f) << answer;
         rig.Click(answer);
         EXPECT_EQ(w().MessageText(), "") << answer;
     }
-    EXPECT_EQ(w().Mirandex->currentRow(), 0);
+    EXPECT_EQ(Mirandex()->currentRow(), 0);
     EXPECT_NE(&Method(), poverka);
     EXPECT_EQ(poverka->GetFloat("fKP1_0"), 0.0);
     EXPECT_TRUE(w().PanelPoverka->isHidden());
@@ -314,8 +315,8 @@ TEST_F(Poverka, VerificationCodesChooseTheMethodAndTheInstrument) {
         const int k = code - 64;
         if (Method().IndexOf("fKP1_0") >= 0) Method().SetFloat("fKP1_0", 5.0f);
         w().Command(code);
-        EXPECT_EQ(w().Mirandex->currentItem()->text().toStdString(), "Поверка");
-        EXPECT_EQ(w().ObrazecList->currentIndex(), k);
+        EXPECT_EQ(Mirandex()->currentItem()->text().toStdString(), "Поверка");
+        EXPECT_EQ(rig.Find<QComboBox>("ObrazecList")->currentIndex(), k);
         EXPECT_EQ(w().PoverkaChannel(), k + 1);
         EXPECT_EQ(Method().GetInt("iTO"), k);
         EXPECT_EQ(ReadingSum(), 0.0) << code;
@@ -323,7 +324,7 @@ TEST_F(Poverka, VerificationCodesChooseTheMethodAndTheInstrument) {
         EXPECT_FALSE(w().PanelPoverka->isHidden());
         EXPECT_EQ(w().Move10->findChild<QLabel*>("Move10Title")->text().toStdString(),
                   "ТАБЛИЦА ПОВЕРКИ ПО " + w().Work()->Channel(k + 1).name);
-        EXPECT_EQ(w().TENZ_ON->Down, code == 66);
+        EXPECT_EQ(rig.Find<TMegaButton>("TENZ_ON")->Down, code == 66);
     }
 }
 

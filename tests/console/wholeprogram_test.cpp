@@ -166,7 +166,9 @@ TEST_F(WholeProgram, TensionTestToTheBreakThenProtocolAndClose) {
     // ... and shows in the result list.
     const C_Parametr& method = *work.Methods().Current();
     const QString shown = QString::fromStdString(method.ValueToText(method.IndexOf("fSB")));
-    EXPECT_FALSE(window->ListResult->findItems(shown, Qt::MatchExactly).isEmpty())
+    EXPECT_FALSE(window->findChild<console::ParamList*>("ListResult")
+                     ->findItems(shown, Qt::MatchExactly)
+                     .isEmpty())
         << shown.toStdString();
 
     // The protocol in the preview: one sheet (no print windows).

@@ -1,0 +1,114 @@
+#pragma once
+
+#include <QWidget>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+class C_Work;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QListWidget;
+class QSlider;
+class QStackedWidget;
+class TMegaButton;
+
+namespace console {
+
+class ParamList;
+class ResultPlot;
+
+// The lines the engine fills and the screen shows.
+struct SetupLines {
+    const std::vector<std::string>& methods;
+    const std::vector<std::string>& sampleTypes;
+    // Four: preparation, start, end, results.
+    std::vector<std::string>* params;
+};
+
+// The set-up and result screen (page 1 of BaseTab): method and sample
+// choice, the input lists, the results with manual correction and the
+// result plot. It shows; what the operator's choice does is the window's.
+class SetupScreen final : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit SetupScreen(SetupLines lines, QWidget* parent = nullptr);
+    ~SetupScreen() override;
+
+    // The engine whose methods the lists show, once it exists.
+    void Bind(C_Work& work);
+    ResultPlot* Plot() const { return resultPlot_; }
+
+    // The lists as the engine holds them now (group 0..3: one list).
+    void ReloadLists();
+    void ReloadList(int group);
+    // The method and sample lists, the current method's row, then the rest.
+    void ReloadMethodLists();
+    // Light green while the screen takes input.
+    void ColourLists(bool editing);
+    // The choice of method in front, or the method's summary.
+    void ShowChoice(bool choice);
+    void EnableInputs();
+
+    // The operator's choice as the lists show it.
+    int MethodRow() const;
+    std::optional<std::string> MethodName() const;
+    int MethodCount() const;
+    // The row of a method by its name, or -1.
+    int FindMethod(const std::string& name) const;
+    // The row shown without the choice it would make.
+    void ShowMethodRow(int row);
+    // The row chosen as the operator would.
+    void ChooseMethodRow(int row);
+    int SampleType() const;
+    int SampleTypeCount() const;
+    void SetSampleType(int index);
+    bool ExtensometerOn() const;
+    void SetExtensometer(bool on);
+
+    // The zone buttons: which is down, whether the operator may choose.
+    void ShowZone(bool tension, bool compression);
+    void EnableZoneChoice(bool enabled);
+    void EnableZoneButtons(bool enabled);
+
+signals:
+    void command(int code);
+    void closeRequested();
+    void methodChosen();
+    void sampleTypeChosen();
+    void extensometerToggled();
+    void listEdited(int group, int row, const std::string& text);
+    // The manual point of the result row the operator double-clicked.
+    void manualPointMoved(int row, int position);
+    void recalculateRequested();
+
+private:
+    C_Work* work_ = nullptr;
+    SetupLines lines_;
+    QFrame* Panel4 = nullptr;
+    QFrame* Panel10 = nullptr;
+    QFrame* Panel11 = nullptr;
+    QStackedWidget* Panel11Slot = nullptr;
+    QFrame* PanelWork = nullptr;
+    QFrame* Panel31 = nullptr;
+    QLabel* Panel31Text = nullptr;
+    QListWidget* Mirandex = nullptr;
+    QComboBox* ObrazecList = nullptr;
+    TMegaButton* TENZ_ON = nullptr;
+    QFrame* PanelMode = nullptr;
+    TMegaButton *MODEALL_RAST = nullptr, *MODEALL_PRESS = nullptr;
+    ParamList *ListPodgotov = nullptr, *ListStart = nullptr, *ListFinish = nullptr,
+              *ListResult = nullptr;
+    QSlider* TrackBar5 = nullptr;
+    TMegaButton* RASCHET = nullptr;
+    ResultPlot* resultPlot_ = nullptr;
+    // The row set by the screen itself chooses nothing.
+    bool listsReloading_ = false;
+    int resultRow_ = -1;
+    int correctionRow_ = -1;
+};
+
+}  // namespace console
