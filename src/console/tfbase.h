@@ -55,6 +55,7 @@ class RandomSource;
 }  // namespace platform
 
 namespace console {
+class HelpScreen;
 class ParamList;
 
 // What a unit is made with: the engine's sample entry, the window that shows
@@ -380,8 +381,6 @@ public:
     QLineEdit* PR[20] = {};
     TMegaButton* SAVE_CALIB_POINT = nullptr;
     QLabel* CalibMessage = nullptr;  // why a typed point is not stored
-    class QTreeWidget* TreeView2 = nullptr;
-    class HelpView* WebBrowser1 = nullptr;
     QFrame* Cons = nullptr;
     class QPlainTextEdit* Memo1 = nullptr;
     class QAction *Action1 = nullptr, *Action2 = nullptr, *Action3 = nullptr, *Action4 = nullptr,
@@ -409,7 +408,6 @@ private:
     QWidget* BuildSetupScreen();
     QWidget* BuildSettingsPage();
     QWidget* BuildPreviewPage();
-    QWidget* BuildHelpPage();
     void BuildManualPanels();
     void BuildMessager();
     void BuildTimers();
@@ -668,7 +666,7 @@ private:
     void SaveCalibPointClick();
     void ConfigExitClick();
     void ConfigExitFinish();
-    void HelpTopicClick(class QTreeWidgetItem* item);
+    console::HelpScreen* helpScreen_ = nullptr;
     class C_Kanal* CalibChannel();
     // The configuration group CUSTOM_LIST shows and stores into.
     int configGroup_ = 7;
@@ -699,6 +697,8 @@ private:
 
     // ----- helpers
     void ShowScreen(int page);
+    // The mode bar's help button (code 80), made after the help page.
+    void AddHelpButton();
     void SetModeButtons(int down, bool setUp, bool work, bool result);
     void CentrePanel(QWidget* panel);
     // One floating panel at a time, and none outlives the screen it was
