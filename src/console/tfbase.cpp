@@ -19,6 +19,7 @@
 #include "console/help_screen.h"
 #include "console/look.h"
 #include "console/paramlist.h"
+#include "console/row_choice_panel.h"
 #include "controls/megabutton.h"
 #include "engine/cwork.h"
 #include "link/qlm_comex.h"
@@ -178,7 +179,7 @@ void TFBase::ListFloatingPanels() {
         {ZOOMPANEL, [this] { ZoomCloseClick(); }},
         {DIALOG_SAVE, hide(DIALOG_SAVE)},
         {OPENFILE_PANEL, hide(OPENFILE_PANEL)},
-        {LIST_CHECK, hide(LIST_CHECK)},
+        {rowChoice_, hide(rowChoice_)},
         {PUDIK, [this] { CloseManualPanels(); }},
         {PUDIK_PRESS, [this] { CloseManualPanels(); }},
         {PanelIZNOS, hide(PanelIZNOS)},

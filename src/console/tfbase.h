@@ -57,6 +57,8 @@ class RandomSource;
 namespace console {
 class HelpScreen;
 class ParamList;
+class PreviewScreen;
+class RowChoicePanel;
 
 // What a unit is made with: the engine's sample entry, the window that shows
 // the pump and grips, the program-wide test zone, the queue that carries
@@ -235,8 +237,6 @@ public:
 
     // other pages
     console::ParamList* CUSTOM_LIST = nullptr;
-    C_Otchet* C_Otchet1 = nullptr;
-    QLabel* PageNomber = nullptr;
 
     // manual control panels: their buttons show the unit's pump and grips
     QFrame *PUDIK = nullptr, *PUDIK_PRESS = nullptr;
@@ -285,12 +285,6 @@ public:
     TMegaButton *SAVE_DIALOG = nullptr, *SAVE_DIALOG_EXP = nullptr, *CANCEL_DIALOG = nullptr;
     QListView* FileListBox1 = nullptr;
     TMegaButton *OPENFILE_BUT = nullptr, *OTMENA_BUT = nullptr, *JURNAL = nullptr;
-    TMegaButton *PRINT = nullptr, *LastPAGE = nullptr, *NextPage = nullptr, *ZOOMUP = nullptr,
-                *ZOOMDOWN = nullptr, *ZOOMALL = nullptr, *BACK_BUT = nullptr,
-                *MegaButton3 = nullptr;
-    QFrame* LIST_CHECK = nullptr;
-    QListWidget* CheckList = nullptr;
-    TMegaButton *MegaButton18 = nullptr, *MegaButton19 = nullptr, *MegaButton20 = nullptr;
     // What starts the journal program; null: the system's. Tests hand in a fake.
     void SetLauncher(platform::Launcher* launcher);
 
@@ -547,10 +541,10 @@ private:
     std::string ChosenFile() const;
     void OPENFILE_BUTClick();
     void JURNALClick();
-    void ReadyViewer();
-    void ShowPageNumber();
+    console::PreviewScreen* previewScreen_ = nullptr;
+    console::RowChoicePanel* rowChoice_ = nullptr;
     void OpenListCheck();
-    void CheckLine(QListWidgetItem* item, bool on);
+    void CheckLine(int line, bool on);
     void CheckAllLines(bool on);
     void ApplyRowCount();
     void CloseListCheck();

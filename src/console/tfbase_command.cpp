@@ -14,10 +14,11 @@
 #include <filesystem>
 #include <iterator>
 
+#include "console/file_places.h"
 #include "console/look.h"
-#include "console/panel_files.h"
 #include "console/panel_manual.h"
 #include "console/paramlist.h"
+#include "console/preview_screen.h"
 #include "console/tfbase.h"
 #include "controls/cgrafic.h"
 #include "controls/cotchet.h"
@@ -207,11 +208,8 @@ int TFBase::PrintBlock(int code) {
     report_->SetRowCount(work_->Methods().CountShown());
     report_->ClearOtchet();
     report_->MakeOtchet();
-    ReadyViewer();
-    // To the last sheet: the viewer holds at the end.
-    for (int i = 0; i < C_Otchet1->PageCount(); ++i)
-        C_Otchet1->NextPage();
-    ShowPageNumber();
+    previewScreen_->ReadyViewer();
+    previewScreen_->ToLastSheet();
     CloseMes();
     return code;
 }

@@ -11,6 +11,7 @@
 
 #include "console/look.h"
 #include "console/panel_manual.h"
+#include "console/preview_screen.h"
 #include "console/tfbase.h"
 #include "controls/cgrafic.h"
 #include "controls/cotchet.h"
@@ -96,7 +97,7 @@ void TFBase::CreateWork() {
         *events_, MethodEnv{*deps_.clock, *deps_.random, deps_.messages, ProgramDir()});
     console::SetButtonDown(TENZ_ON, false);
     work_->SetIni(ini_.get());
-    report_ = std::make_unique<C_Report>(C_Otchet1);
+    report_ = std::make_unique<C_Report>(previewScreen_->Otchet());
     work_->SetReport(report_.get());
     std::unique_ptr<C_Connect> unit;
     if (deps_.makeUnit)
@@ -286,7 +287,7 @@ void TFBase::ShutDownProgramSide(bool saveHours) {
     Command(18);
     Command(21);
     if (saveHours) work_->Config().Save(1);
-    C_Otchet1->ClearList();
+    previewScreen_->Otchet()->ClearList();
     for (QTimer* t : {Timer1, Timer2, Timer3, Timer4, Timer5, TimerGetCykl, TimerELSE})
         t->stop();
     work_->Disconnect();
