@@ -18,8 +18,10 @@
 #include "console/geometry.h"
 #include "console/help_screen.h"
 #include "console/look.h"
+#include "console/open_panel.h"
 #include "console/paramlist.h"
 #include "console/row_choice_panel.h"
+#include "console/save_panel.h"
 #include "controls/megabutton.h"
 #include "engine/cwork.h"
 #include "link/qlm_comex.h"
@@ -177,8 +179,8 @@ void TFBase::ListFloatingPanels() {
         {SPEED_ENTER, hide(SPEED_ENTER)},
         {PAROLMES, [this] { ShowPassword(false); }},
         {ZOOMPANEL, [this] { ZoomCloseClick(); }},
-        {DIALOG_SAVE, hide(DIALOG_SAVE)},
-        {OPENFILE_PANEL, hide(OPENFILE_PANEL)},
+        {savePanel_, hide(savePanel_)},
+        {openPanel_, hide(openPanel_)},
         {rowChoice_, hide(rowChoice_)},
         {PUDIK, [this] { CloseManualPanels(); }},
         {PUDIK_PRESS, [this] { CloseManualPanels(); }},

@@ -56,9 +56,11 @@ class RandomSource;
 
 namespace console {
 class HelpScreen;
+class OpenPanel;
 class ParamList;
 class PreviewScreen;
 class RowChoicePanel;
+class SavePanel;
 
 // What a unit is made with: the engine's sample entry, the window that shows
 // the pump and grips, the program-wide test zone, the queue that carries
@@ -251,9 +253,6 @@ public:
     QFrame* Messager = nullptr;
     QLabel* MesText = nullptr;
     TMegaButton *Butt_YES = nullptr, *Butt_OK = nullptr, *Butt_NO = nullptr;
-    QFrame* DIALOG_SAVE = nullptr;
-    QLineEdit* Edit4 = nullptr;
-    QFrame* OPENFILE_PANEL = nullptr;
     QFrame* PanelPoverka = nullptr;
 
     // ----- entry panels: numeric entry, password, data zoom, keyboard
@@ -277,14 +276,7 @@ public:
     bool ZoomFlag() const { return zoomFlag_; }
 
     // ----- file panels: save, open, report preview, report rows
-    // (panel_files.cpp)
-    QComboBox *DriveComboBox1 = nullptr, *DriveComboBox2 = nullptr;
-    QTreeView *CDirectoryOutline1 = nullptr, *CDirectoryOutline2 = nullptr;
-    QLineEdit* Edit5 = nullptr;
-    QLabel* SaveWarning = nullptr;  // why a typed file name is refused
-    TMegaButton *SAVE_DIALOG = nullptr, *SAVE_DIALOG_EXP = nullptr, *CANCEL_DIALOG = nullptr;
-    QListView* FileListBox1 = nullptr;
-    TMegaButton *OPENFILE_BUT = nullptr, *OTMENA_BUT = nullptr, *JURNAL = nullptr;
+    // (tfbase_files.cpp)
     // What starts the journal program; null: the system's. Tests hand in a fake.
     void SetLauncher(platform::Launcher* launcher);
 
@@ -520,27 +512,23 @@ private:
     bool keyboardPlaced_ = false;
     std::vector<std::string> zoomLines_;
 
-    // ----- file panels (panel_files.cpp)
+    // ----- file panels (tfbase_files.cpp)
     void BuildFilePanels();
     void BuildSavePanel();
     void BuildOpenPanel();
     void BuildListCheck();
     std::string SaveTestFolder() const;
-    void ShowSavePanel(const std::string& folder);
-    void SetSaveFolder(const std::string& folder);
-    void RefreshSavePath();
-    bool TakeSaveName();
-    void SAVE_DIALOGClick();
-    void SAVE_DIALOG_EXPClick();
     enum class SaveKind { kNone, kTest, kExport };
-    void AskBeforeWriting(SaveKind kind, std::initializer_list<const char*> extensions);
+    void AskBeforeWriting(SaveKind kind, const std::string& path, const std::string& name,
+                          std::initializer_list<const char*> extensions);
     void WritePendingSave();
     SaveKind pendingSave_ = SaveKind::kNone;
-    void ShowOpenPanel(const std::string& folder);
-    void ShowFiles(const QString& folder);
-    std::string ChosenFile() const;
-    void OPENFILE_BUTClick();
+    // The file the pending save writes (no extension) and its name.
+    std::string pendingPath_, pendingName_;
+    void OpenTestFile(const std::string& file);
     void JURNALClick();
+    console::SavePanel* savePanel_ = nullptr;
+    console::OpenPanel* openPanel_ = nullptr;
     console::PreviewScreen* previewScreen_ = nullptr;
     console::RowChoicePanel* rowChoice_ = nullptr;
     void OpenListCheck();
@@ -548,9 +536,6 @@ private:
     void CheckAllLines(bool on);
     void ApplyRowCount();
     void CloseListCheck();
-    QFileSystemModel *saveFolders_ = nullptr, *openFolders_ = nullptr, *openFiles_ = nullptr;
-    std::string saveFolder_;
-    platform::Launcher* launcher_ = nullptr;
 
     // ----- manual control and hydraulics (panel_manual.cpp)
     void BuildTensionPanel();

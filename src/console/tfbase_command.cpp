@@ -16,9 +16,11 @@
 
 #include "console/file_places.h"
 #include "console/look.h"
+#include "console/open_panel.h"
 #include "console/panel_manual.h"
 #include "console/paramlist.h"
 #include "console/preview_screen.h"
+#include "console/save_panel.h"
 #include "console/tfbase.h"
 #include "controls/cgrafic.h"
 #include "controls/cotchet.h"
@@ -170,10 +172,9 @@ int TFBase::ClearPlotBlock(int code) {
 int TFBase::SaveBlock(int code) {
     methodText_ = Mirandex->currentItem() != nullptr ? Mirandex->currentItem()->text().toStdString()
                                                      : std::string();
-    Edit4->setText(
-        QString::fromStdString(console::DefaultSaveName(ProtocolNumber(), deps_.clock->Now())));
-    CentrePanel(DIALOG_SAVE);
-    OpenPanel(DIALOG_SAVE);
+    savePanel_->SetName(console::DefaultSaveName(ProtocolNumber(), deps_.clock->Now()));
+    CentrePanel(savePanel_);
+    OpenPanel(savePanel_);
     const std::string folder = platform::JoinPath(SaveTestFolder(), methodText_);
     std::error_code ec;
     std::filesystem::create_directory(folder, ec);
@@ -182,16 +183,17 @@ int TFBase::SaveBlock(int code) {
         deps_.messages->ShowMessage("Ошибка", "Папка '" + folder + "' не может быть создана");
         return code;
     }
-    ShowSavePanel(folder);
+    savePanel_->ShowPlaces(ProgramDir(), SaveTestFolder(), folder);
     return code;
 }
 
 int TFBase::OpenBlock(int code) {
-    CentrePanel(OPENFILE_PANEL);
-    OpenPanel(OPENFILE_PANEL);
+    CentrePanel(openPanel_);
+    OpenPanel(openPanel_);
     const std::string method =
         Mirandex->currentItem() != nullptr ? Mirandex->currentItem()->text().toStdString() : "";
-    ShowOpenPanel(platform::JoinPath(SaveTestFolder(), method));
+    openPanel_->ShowPlaces(ProgramDir(), SaveTestFolder(),
+                           platform::JoinPath(SaveTestFolder(), method));
     return code;
 }
 

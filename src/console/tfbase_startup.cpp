@@ -10,6 +10,7 @@
 #include <string>
 
 #include "console/look.h"
+#include "console/open_panel.h"
 #include "console/panel_manual.h"
 #include "console/preview_screen.h"
 #include "console/tfbase.h"
@@ -246,7 +247,7 @@ void TFBase::ShowLoadedTest() {
     ReloadMethodLists();
     ObrazecList->setCurrentIndex(methods.SampleType() < ObrazecList->count() ? methods.SampleType()
                                                                              : 0);
-    OPENFILE_PANEL->hide();
+    openPanel_->hide();
     // ShowResults draws both plots with the file's results.
     drawnLater_ = {WorkPlotter, CGraficRes};
     Command(243);
