@@ -10,13 +10,11 @@
 #include <utility>
 
 #include "console/file_places.h"
-#include "console/look.h"
 #include "console/open_panel.h"
 #include "console/preview_screen.h"
 #include "console/row_choice_panel.h"
 #include "console/save_panel.h"
 #include "console/tfbase.h"
-#include "controls/cotchet.h"
 #include "engine/cwork.h"
 #include "platform/clock.h"
 #include "platform/programfolder.h"
