@@ -244,7 +244,7 @@ void BM_PreviewClick(benchmark::State& state) {
         c.Click("BACK_BUT");
         Drain();
     }
-    state.counters["sheets"] = c.window->C_Otchet1->PageCount();
+    state.counters["sheets"] = c.window->findChild<C_Otchet*>("C_Otchet1")->PageCount();
 }
 BENCHMARK(BM_PreviewClick)->Unit(benchmark::kMillisecond)->UseManualTime();
 
@@ -256,7 +256,7 @@ void BM_PdfClick(benchmark::State& state) {
     c.Click("MegaButton27");
     Drain();
     const QString pdf = QString::fromStdString(c.folder.File("protocol.pdf"));
-    c.window->C_Otchet1->RunPrintDialog = [&](QPrinter& printer, int) {
+    c.window->findChild<C_Otchet*>("C_Otchet1")->RunPrintDialog = [&](QPrinter& printer, int) {
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(pdf);
         return true;
@@ -268,7 +268,7 @@ void BM_PdfClick(benchmark::State& state) {
         // The station says where the protocol went; the next tap needs it gone.
         c.window->CloseMes();
     }
-    state.counters["sheets"] = c.window->C_Otchet1->PageCount();
+    state.counters["sheets"] = c.window->findChild<C_Otchet*>("C_Otchet1")->PageCount();
     c.Click("BACK_BUT");
     Drain();
 }

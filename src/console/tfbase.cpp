@@ -16,10 +16,14 @@
 #include "console/eventpump.h"
 #include "console/extens_window.h"
 #include "console/geometry.h"
+#include "console/help_screen.h"
 #include "console/look.h"
 #include "console/numeric_entry_panel.h"
+#include "console/open_panel.h"
 #include "console/paramlist.h"
 #include "console/password_panel.h"
+#include "console/row_choice_panel.h"
+#include "console/save_panel.h"
 #include "console/zoom_panel.h"
 #include "controls/megabutton.h"
 #include "engine/cwork.h"
@@ -78,7 +82,9 @@ TFBase::TFBase(console::ConsoleDeps deps, QWidget* parent)
     BaseTab->addWidget(BuildSetupScreen());
     BaseTab->addWidget(BuildSettingsPage());
     BaseTab->addWidget(BuildPreviewPage());
-    BaseTab->addWidget(BuildHelpPage());
+    helpScreen_ = new console::HelpScreen(ProgramDir());
+    BaseTab->addWidget(helpScreen_);
+    AddHelpButton();
     BaseTab->setCurrentIndex(0);
     body->addWidget(BaseTab, 1);
     BuildChrome();
@@ -176,9 +182,9 @@ void TFBase::ListFloatingPanels() {
         {speedEntry_, hide(speedEntry_)},
         {passwordPanel_, [this] { ShowPassword(false); }},
         {zoomPanel_, [this] { ZoomCloseClick(); }},
-        {DIALOG_SAVE, hide(DIALOG_SAVE)},
-        {OPENFILE_PANEL, hide(OPENFILE_PANEL)},
-        {LIST_CHECK, hide(LIST_CHECK)},
+        {savePanel_, hide(savePanel_)},
+        {openPanel_, hide(openPanel_)},
+        {rowChoice_, hide(rowChoice_)},
         {PUDIK, [this] { CloseManualPanels(); }},
         {PUDIK_PRESS, [this] { CloseManualPanels(); }},
         {PanelIZNOS, hide(PanelIZNOS)},
@@ -305,4 +311,17 @@ void TFBase::GripsChanged(std::optional<bool> upperClosed, std::optional<bool> l
     }
     // The unit's own word on the grips locks the jog as the buttons do.
     CrossheadInterlock(false);
+}
+
+void TFBase::AddHelpButton() {
+    // The operator's way to the help screen (code 80), on the mode bar that
+    // every screen shows.
+    TMegaButton* help =
+        console::MakeButton(Panel3, "MENU_HELP", "СПРАВКА", console::ButtonKind::Push, 150);
+    help->OnClick = [this](TMegaButton*) { Command(80); };
+    // The settings are left only through their own exit, which stores them.
+    connect(BaseTab, &QStackedWidget::currentChanged, help,
+            [help](int page) { console::SetButtonEnabled(help, page != 2); });
+    auto* bar = static_cast<QHBoxLayout*>(Panel3->layout());
+    bar->insertWidget(bar->indexOf(MegaButton30), help);
 }

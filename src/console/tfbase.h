@@ -55,10 +55,15 @@ class RandomSource;
 }  // namespace platform
 
 namespace console {
+class HelpScreen;
 class MessagePanel;
 class NumericEntryPanel;
+class OpenPanel;
 class ParamList;
 class PasswordPanel;
+class PreviewScreen;
+class RowChoicePanel;
+class SavePanel;
 class SetupScreen;
 class ZoomPanel;
 
@@ -220,8 +225,6 @@ private:
 public:
     // other pages
     console::ParamList* CUSTOM_LIST = nullptr;
-    C_Otchet* C_Otchet1 = nullptr;
-    QLabel* PageNomber = nullptr;
 
     // manual control panels: their buttons show the unit's pump and grips
     QFrame *PUDIK = nullptr, *PUDIK_PRESS = nullptr;
@@ -233,9 +236,6 @@ public:
     TMegaButton *GRIP_UP = nullptr, *GRIP_DOWN = nullptr, *OUTPUD = nullptr, *OUTPUD1 = nullptr;
 
     // floating panels
-    QFrame* DIALOG_SAVE = nullptr;
-    QLineEdit* Edit4 = nullptr;
-    QFrame* OPENFILE_PANEL = nullptr;
     QFrame* PanelPoverka = nullptr;
 
     // ----- the on-screen keyboard (tfbase_keyboard.cpp): a window of its
@@ -243,20 +243,7 @@ public:
     TFKeyBoard* FKeyBoard = nullptr;
 
     // ----- file panels: save, open, report preview, report rows
-    // (panel_files.cpp)
-    QComboBox *DriveComboBox1 = nullptr, *DriveComboBox2 = nullptr;
-    QTreeView *CDirectoryOutline1 = nullptr, *CDirectoryOutline2 = nullptr;
-    QLineEdit* Edit5 = nullptr;
-    QLabel* SaveWarning = nullptr;  // why a typed file name is refused
-    TMegaButton *SAVE_DIALOG = nullptr, *SAVE_DIALOG_EXP = nullptr, *CANCEL_DIALOG = nullptr;
-    QListView* FileListBox1 = nullptr;
-    TMegaButton *OPENFILE_BUT = nullptr, *OTMENA_BUT = nullptr, *JURNAL = nullptr;
-    TMegaButton *PRINT = nullptr, *LastPAGE = nullptr, *NextPage = nullptr, *ZOOMUP = nullptr,
-                *ZOOMDOWN = nullptr, *ZOOMALL = nullptr, *BACK_BUT = nullptr,
-                *MegaButton3 = nullptr;
-    QFrame* LIST_CHECK = nullptr;
-    QListWidget* CheckList = nullptr;
-    TMegaButton *MegaButton18 = nullptr, *MegaButton19 = nullptr, *MegaButton20 = nullptr;
+    // (tfbase_files.cpp)
     // What starts the journal program; null: the system's. Tests hand in a fake.
     void SetLauncher(platform::Launcher* launcher);
 
@@ -347,8 +334,6 @@ public:
     QLineEdit* PR[20] = {};
     TMegaButton* SAVE_CALIB_POINT = nullptr;
     QLabel* CalibMessage = nullptr;  // why a typed point is not stored
-    class QTreeWidget* TreeView2 = nullptr;
-    class HelpView* WebBrowser1 = nullptr;
     QFrame* Cons = nullptr;
     class QPlainTextEdit* Memo1 = nullptr;
     class QAction *Action1 = nullptr, *Action2 = nullptr, *Action3 = nullptr, *Action4 = nullptr,
@@ -376,7 +361,6 @@ private:
     QWidget* BuildSetupScreen();
     QWidget* BuildSettingsPage();
     QWidget* BuildPreviewPage();
-    QWidget* BuildHelpPage();
     void BuildManualPanels();
     void BuildMessager();
     void BuildTimers();
@@ -493,37 +477,30 @@ private:
     void CloseZoomPanel();
     bool keyboardPlaced_ = false;
 
-    // ----- file panels (panel_files.cpp)
+    // ----- file panels (tfbase_files.cpp)
     void BuildFilePanels();
     void BuildSavePanel();
     void BuildOpenPanel();
     void BuildListCheck();
     std::string SaveTestFolder() const;
-    void ShowSavePanel(const std::string& folder);
-    void SetSaveFolder(const std::string& folder);
-    void RefreshSavePath();
-    bool TakeSaveName();
-    void SAVE_DIALOGClick();
-    void SAVE_DIALOG_EXPClick();
     enum class SaveKind { kNone, kTest, kExport };
-    void AskBeforeWriting(SaveKind kind, std::initializer_list<const char*> extensions);
+    void AskBeforeWriting(SaveKind kind, const std::string& path, const std::string& name,
+                          std::initializer_list<const char*> extensions);
     void WritePendingSave();
     SaveKind pendingSave_ = SaveKind::kNone;
-    void ShowOpenPanel(const std::string& folder);
-    void ShowFiles(const QString& folder);
-    std::string ChosenFile() const;
-    void OPENFILE_BUTClick();
+    // The file the pending save writes (no extension) and its name.
+    std::string pendingPath_, pendingName_;
+    void OpenTestFile(const std::string& file);
     void JURNALClick();
-    void ReadyViewer();
-    void ShowPageNumber();
+    console::SavePanel* savePanel_ = nullptr;
+    console::OpenPanel* openPanel_ = nullptr;
+    console::PreviewScreen* previewScreen_ = nullptr;
+    console::RowChoicePanel* rowChoice_ = nullptr;
     void OpenListCheck();
-    void CheckLine(QListWidgetItem* item, bool on);
+    void CheckLine(int line, bool on);
     void CheckAllLines(bool on);
     void ApplyRowCount();
     void CloseListCheck();
-    QFileSystemModel *saveFolders_ = nullptr, *openFolders_ = nullptr, *openFiles_ = nullptr;
-    std::string saveFolder_;
-    platform::Launcher* launcher_ = nullptr;
 
     // ----- manual control and hydraulics (panel_manual.cpp)
     void BuildTensionPanel();
@@ -633,7 +610,7 @@ private:
     void SaveCalibPointClick();
     void ConfigExitClick();
     void ConfigExitFinish();
-    void HelpTopicClick(class QTreeWidgetItem* item);
+    console::HelpScreen* helpScreen_ = nullptr;
     class C_Kanal* CalibChannel();
     // The configuration group CUSTOM_LIST shows and stores into.
     int configGroup_ = 7;
@@ -664,6 +641,8 @@ private:
 
     // ----- helpers
     void ShowScreen(int page);
+    // The mode bar's help button (code 80), made after the help page.
+    void AddHelpButton();
     void SetModeButtons(int down, bool setUp, bool work, bool result);
     void CentrePanel(QWidget* panel);
     // One floating panel at a time, and none outlives the screen it was

@@ -14,11 +14,14 @@
 #include <filesystem>
 #include <iterator>
 
+#include "console/file_places.h"
 #include "console/look.h"
-#include "console/panel_files.h"
+#include "console/open_panel.h"
 #include "console/panel_manual.h"
 #include "console/paramlist.h"
+#include "console/preview_screen.h"
 #include "console/result_plot.h"
+#include "console/save_panel.h"
 #include "console/setup_screen.h"
 #include "console/tfbase.h"
 #include "controls/cgrafic.h"
@@ -170,10 +173,9 @@ int TFBase::ClearPlotBlock(int code) {
 
 int TFBase::SaveBlock(int code) {
     methodText_ = setupScreen_->MethodName().value_or(std::string());
-    Edit4->setText(
-        QString::fromStdString(console::DefaultSaveName(ProtocolNumber(), deps_.clock->Now())));
-    CentrePanel(DIALOG_SAVE);
-    OpenPanel(DIALOG_SAVE);
+    savePanel_->SetName(console::DefaultSaveName(ProtocolNumber(), deps_.clock->Now()));
+    CentrePanel(savePanel_);
+    OpenPanel(savePanel_);
     const std::string folder = platform::JoinPath(SaveTestFolder(), methodText_);
     std::error_code ec;
     std::filesystem::create_directory(folder, ec);
@@ -182,15 +184,16 @@ int TFBase::SaveBlock(int code) {
         deps_.messages->ShowMessage("Ошибка", "Папка '" + folder + "' не может быть создана");
         return code;
     }
-    ShowSavePanel(folder);
+    savePanel_->ShowPlaces(ProgramDir(), SaveTestFolder(), folder);
     return code;
 }
 
 int TFBase::OpenBlock(int code) {
-    CentrePanel(OPENFILE_PANEL);
-    OpenPanel(OPENFILE_PANEL);
+    CentrePanel(openPanel_);
+    OpenPanel(openPanel_);
     const std::string method = setupScreen_->MethodName().value_or("");
-    ShowOpenPanel(platform::JoinPath(SaveTestFolder(), method));
+    openPanel_->ShowPlaces(ProgramDir(), SaveTestFolder(),
+                           platform::JoinPath(SaveTestFolder(), method));
     return code;
 }
 
@@ -207,11 +210,8 @@ int TFBase::PrintBlock(int code) {
     report_->SetRowCount(work_->Methods().CountShown());
     report_->ClearOtchet();
     report_->MakeOtchet();
-    ReadyViewer();
-    // To the last sheet: the viewer holds at the end.
-    for (int i = 0; i < C_Otchet1->PageCount(); ++i)
-        C_Otchet1->NextPage();
-    ShowPageNumber();
+    previewScreen_->ReadyViewer();
+    previewScreen_->ToLastSheet();
     CloseMes();
     return code;
 }

@@ -10,7 +10,9 @@
 #include <string>
 
 #include "console/look.h"
+#include "console/open_panel.h"
 #include "console/panel_manual.h"
+#include "console/preview_screen.h"
 #include "console/result_plot.h"
 #include "console/setup_screen.h"
 #include "console/tfbase.h"
@@ -97,7 +99,7 @@ void TFBase::CreateWork() {
         *events_, MethodEnv{*deps_.clock, *deps_.random, deps_.messages, ProgramDir()});
     setupScreen_->SetExtensometer(false);
     work_->SetIni(ini_.get());
-    report_ = std::make_unique<C_Report>(C_Otchet1);
+    report_ = std::make_unique<C_Report>(previewScreen_->Otchet());
     work_->SetReport(report_.get());
     std::unique_ptr<C_Connect> unit;
     if (deps_.makeUnit)
@@ -247,7 +249,7 @@ void TFBase::ShowLoadedTest() {
     setupScreen_->ReloadMethodLists();
     setupScreen_->SetSampleType(
         methods.SampleType() < setupScreen_->SampleTypeCount() ? methods.SampleType() : 0);
-    OPENFILE_PANEL->hide();
+    openPanel_->hide();
     // ShowResults draws both plots with the file's results.
     drawnLater_ = {WorkPlotter, setupScreen_->Plot()};
     Command(243);
@@ -288,7 +290,7 @@ void TFBase::ShutDownProgramSide(bool saveHours) {
     Command(18);
     Command(21);
     if (saveHours) work_->Config().Save(1);
-    C_Otchet1->ClearList();
+    previewScreen_->Otchet()->ClearList();
     for (QTimer* t : {Timer1, Timer2, Timer3, Timer4, Timer5, TimerGetCykl, TimerELSE})
         t->stop();
     work_->Disconnect();

@@ -28,7 +28,7 @@
 #include <iterator>
 #include <set>
 
-#include "console/panel_files.h"
+#include "console/file_places.h"
 #include "console/paramlist.h"
 #include "console/qt_russian.h"
 #include "console_rig.h"

@@ -291,10 +291,10 @@ TEST_F(OperatorDay, FromStartUpToClose) {
     {
         SCOPED_TRACE("printed to PDF");
         window->Command(35);
-        ASSERT_EQ(window->C_Otchet1->PageCount(), 1);
+        ASSERT_EQ(window->findChild<C_Otchet*>("C_Otchet1")->PageCount(), 1);
         const QString pdf =
             QString::fromStdString((testsupport::TestOutputFolder() / "operator_day.pdf").string());
-        ASSERT_TRUE(window->C_Otchet1->WritePdf(pdf));
+        ASSERT_TRUE(window->findChild<C_Otchet*>("C_Otchet1")->WritePdf(pdf));
         const auto text = testsupport::PdfText(pdf);
         if (text) {
             EXPECT_NE(testsupport::Squeezed(*text).find("Лист1из1"), std::string::npos);
@@ -464,10 +464,11 @@ TEST_F(OperatorDay, BendToTargetAngleAndVerification) {
         ASSERT_TRUE(QTest::qWaitFor([&] { return work.State() != C_Work::kRunning; }, 5000));
 
         Click("MegaButton42");
-        ASSERT_TRUE(QTest::qWaitFor([&] { return window->C_Otchet1->PageCount() == 1; }, 5000));
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return window->findChild<C_Otchet*>("C_Otchet1")->PageCount() == 1; }, 5000));
         const QString pdf = QString::fromStdString(
             (testsupport::TestOutputFolder() / "operator_day_poverka.pdf").string());
-        ASSERT_TRUE(window->C_Otchet1->WritePdf(pdf));
+        ASSERT_TRUE(window->findChild<C_Otchet*>("C_Otchet1")->WritePdf(pdf));
         const auto text = testsupport::PdfText(pdf);
         if (!text) GTEST_SKIP() << "pdftotext is not installed";
         const std::string words = testsupport::Squeezed(*text);

@@ -83,7 +83,7 @@ protected:
     std::string ProtocolText(const char* pdfName, bool layout = false) {
         const QString pdf =
             QString::fromStdString((testsupport::TestOutputFolder() / pdfName).string());
-        EXPECT_TRUE(w().C_Otchet1->WritePdf(pdf));
+        EXPECT_TRUE(w().findChild<C_Otchet*>("C_Otchet1")->WritePdf(pdf));
         const QStringList extra = layout ? QStringList{"-layout"} : QStringList{};
         return testsupport::Squeezed(testsupport::PdfText(pdf, extra).value_or(""));
     }
@@ -343,7 +343,7 @@ TEST_F(Poverka, PrintButtonGivesTheVerificationProtocol) {
     ASSERT_GE(rig.dispatched.size(), 3u);
     EXPECT_EQ(std::vector<int>(rig.dispatched.begin(), rig.dispatched.begin() + 3),
               (std::vector<int>{243, 48, 35}));
-    EXPECT_EQ(w().C_Otchet1->PageCount(), 1);
+    EXPECT_EQ(w().findChild<C_Otchet*>("C_Otchet1")->PageCount(), 1);
     const std::string text = ProtocolText("poverka_protocol.pdf");
     if (text.empty()) GTEST_SKIP() << "pdftotext is not installed";
     for (const char* part : {"поверкиизмерителясилы", "24.900", "25.100", "49.800",

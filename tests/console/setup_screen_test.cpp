@@ -321,9 +321,10 @@ TEST_F(SetupScreen, ResultPlotLabelsKeepApartAndTheCurveShowsOnWhite) {
         EXPECT_GT(curve, 100) << "the curve is drawn";
     }
     rig.window->Command(35);
-    ASSERT_GE(rig.window->C_Otchet1->PageCount(), 1);
-    EXPECT_TRUE(rig.window->C_Otchet1->WritePdf(QString::fromStdString(
-        (testsupport::TestOutputFolder() / "result_plot_protocol.pdf").string())));
+    ASSERT_GE(rig.Find<C_Otchet>("C_Otchet1")->PageCount(), 1);
+    EXPECT_TRUE(rig.Find<C_Otchet>("C_Otchet1")
+                    ->WritePdf(QString::fromStdString(
+                        (testsupport::TestOutputFolder() / "result_plot_protocol.pdf").string())));
 }
 
 // Every row of a list lies inside its view: nothing to scroll to.

@@ -173,10 +173,10 @@ TEST_F(WholeProgram, TensionTestToTheBreakThenProtocolAndClose) {
 
     // The protocol in the preview: one sheet (no print windows).
     window->Command(35);
-    ASSERT_GE(window->C_Otchet1->PageCount(), 1);
+    ASSERT_GE(window->findChild<C_Otchet*>("C_Otchet1")->PageCount(), 1);
     const QString pdf =
         QString::fromStdString((testsupport::TestOutputFolder() / "whole_program.pdf").string());
-    ASSERT_TRUE(window->C_Otchet1->WritePdf(pdf));
+    ASSERT_TRUE(window->findChild<C_Otchet*>("C_Otchet1")->WritePdf(pdf));
     const std::string text = testsupport::Squeezed(testsupport::PdfText(pdf).value_or(""));
     if (!text.empty()) {
         EXPECT_NE(text.find("Лист1из1"), std::string::npos);

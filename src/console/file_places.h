@@ -5,7 +5,19 @@
 
 #include "platform/clock.h"
 
-// Names and places of the save and open panels, apart from their widgets.
+class QAbstractItemView;
+class QComboBox;
+class QFileSystemModel;
+class QFont;
+class QLabel;
+class QLineEdit;
+class QObject;
+class QString;
+class QTreeView;
+class QWidget;
+
+// Names and places of the save and open panels, apart from their widgets,
+// and the finger-sized views the file panels share.
 namespace console {
 
 // "Протокол № 12 от 05.03.2026": the name a test is saved under when the
@@ -32,5 +44,25 @@ std::vector<FilePlace> FilePlaces(const std::string& programFolder, const std::s
 
 // The journal program beside the station.
 std::string JournalProgram(const std::string& programFolder);
+
+namespace filepanel {
+
+constexpr int kTextPixels = 20;
+
+QFont TouchFont(const QWidget* w);
+// Check boxes, scroll bars and rows a finger can hit.
+void TouchSized(QAbstractItemView* view);
+QComboBox* PlaceBox(QWidget* parent, const char* name);
+// The places as they are now: media come and go.
+void FillPlaces(QComboBox* box, const std::string& programFolder);
+QTreeView* FolderTree(QWidget* parent, const char* name, QFileSystemModel* model);
+QFileSystemModel* FolderModel(QObject* parent);
+QLabel* FieldLabel(QWidget* parent, const char* text);
+QLineEdit* Field(QWidget* parent, const char* name);
+// Points the tree at a place and at a folder in it (the place itself when
+// the folder is not there).
+void ShowFolder(QTreeView* tree, const QString& place, const QString& folder);
+
+}  // namespace filepanel
 
 }  // namespace console

@@ -2,29 +2,31 @@
 // "help/" + the node's text + ".mht" in the program folder, read by our own
 // reader; the web-address node goes to the system's browser.
 
+#include "console/help_screen.h"
+
 #include <QDesktopServices>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QStackedWidget>
 #include <QTreeWidget>
 #include <QUrl>
-#include <QVBoxLayout>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "console/look.h"
-#include "console/tfbase.h"
 #include "controls/helptopics.h"
 #include "controls/helpview.h"
-#include "controls/megabutton.h"
 
-QWidget* TFBase::BuildHelpPage() {
-    auto* page = console::MakePanel(nullptr, "TabSheet6");
-    auto* columns = new QHBoxLayout(page);
+namespace console {
+
+HelpScreen::HelpScreen(std::string programFolder, QWidget* parent)
+    : QFrame(parent), programFolder_(std::move(programFolder)) {
+    StylePanel(this, "TabSheet6");
+    auto* columns = new QHBoxLayout(this);
     columns->setContentsMargins(6, 6, 6, 6);
 
-    TreeView2 = new QTreeWidget(page);
+    TreeView2 = new QTreeWidget(this);
     TreeView2->setObjectName("TreeView2");
     TreeView2->setHeaderHidden(true);
     TreeView2->setFixedWidth(600);
@@ -51,10 +53,10 @@ QWidget* TFBase::BuildHelpPage() {
     }
     TreeView2->expandAll();
     connect(TreeView2, &QTreeWidget::itemClicked, this,
-            [this](QTreeWidgetItem* item) { HelpTopicClick(item); });
+            [this](QTreeWidgetItem* item) { TopicClicked(item); });
     columns->addWidget(TreeView2);
 
-    WebBrowser1 = new HelpView(page);
+    WebBrowser1 = new HelpView(this);
     WebBrowser1->setObjectName("WebBrowser1");
     QFont text = WebBrowser1->font();
     text.setPixelSize(18);
@@ -64,23 +66,11 @@ QWidget* TFBase::BuildHelpPage() {
     // The contents page is there when the screen first opens.
     if (QTreeWidgetItem* root = TreeView2->topLevelItem(0)) {
         TreeView2->setCurrentItem(root);
-        HelpTopicClick(root);
+        TopicClicked(root);
     }
-
-    // The operator's way to the help screen (code 80), on the mode bar that
-    // every screen shows.
-    TMegaButton* help =
-        console::MakeButton(Panel3, "MENU_HELP", "СПРАВКА", console::ButtonKind::Push, 150);
-    help->OnClick = [this](TMegaButton*) { Command(80); };
-    // The settings are left only through their own exit, which stores them.
-    connect(BaseTab, &QStackedWidget::currentChanged, help,
-            [help](int page) { console::SetButtonEnabled(help, page != 2); });
-    auto* bar = static_cast<QHBoxLayout*>(Panel3->layout());
-    bar->insertWidget(bar->indexOf(MegaButton30), help);
-    return page;
 }
 
-void TFBase::HelpTopicClick(QTreeWidgetItem* item) {
+void HelpScreen::TopicClicked(QTreeWidgetItem* item) {
     if (item == nullptr) return;
     const std::string text = item->text(0).toStdString();
     if (help::IsWebTopic(text)) {
@@ -89,5 +79,7 @@ void TFBase::HelpTopicClick(QTreeWidgetItem* item) {
         return;
     }
     // A missing page shows the viewer's own "page not found" text.
-    WebBrowser1->ShowPage(help::PagePath(ProgramDir(), text));
+    WebBrowser1->ShowPage(help::PagePath(programFolder_, text));
 }
+
+}  // namespace console
