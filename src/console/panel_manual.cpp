@@ -17,8 +17,9 @@
 
 #include "console/chrome.h"
 #include "console/look.h"
+#include "console/manual_look.h"
+#include "console/manual_rules.h"
 #include "console/panel_entry.h"
-#include "console/panel_manual.h"
 #include "console/paramlist.h"
 #include "console/tfbase.h"
 #include "controls/megabutton.h"
@@ -29,9 +30,18 @@
 #include "platform/formatfloat.h"
 
 using console::ButtonKind;
+using console::Caption;
 using console::MakeButton;
+using console::NumberEdit;
+using console::Sends;
 using console::SetButtonDown;
 using console::SetButtonEnabled;
+using console::SetTextColour;
+using console::ShowField;
+using console::StationTitle;
+using console::StationValue;
+using console::TitleBar;
+using console::Toggles;
 
 namespace {
 
@@ -42,104 +52,6 @@ constexpr const char* kStationTitle =
 // Where the manual panels open.
 constexpr int kManualLeft = 400;
 constexpr int kManualTop = 300;
-// A press and release closer than this is a click on a drag handle, not a drag.
-constexpr int kClickSlop = 6;
-
-const QColor kGood(40, 230, 40);
-const QColor kBad(255, 50, 50);
-const QColor kPlain(255, 255, 255);
-
-// A label the handle under it receives the presses for.
-QLabel* Caption(QWidget* parent, const std::string& text, int pixelSize) {
-    QLabel* l = console::MakeLabel(parent, "", text, pixelSize);
-    l->setAttribute(Qt::WA_TransparentForMouseEvents);
-    return l;
-}
-
-// The title bar of a manual panel: drags the panel; the close button sits at its right.
-console::DragHandle* TitleBar(QFrame* panel, const char* name, const char* title,
-                              TMegaButton*& close, const char* closeName) {
-    auto* bar = new console::DragHandle(panel, panel);
-    bar->setObjectName(name);
-    bar->setFixedHeight(48);
-    auto* row = new QHBoxLayout(bar);
-    row->setContentsMargins(8, 0, 0, 0);
-    row->addWidget(Caption(bar, title, 20), 1);
-    close = MakeButton(bar, closeName, "X", ButtonKind::Push, 56, 44);
-    close->setToolTip(QString::fromUtf8("Закрыть"));
-    row->addWidget(close);
-    return bar;
-}
-
-QLineEdit* NumberEdit(QWidget* parent, const char* name, const char* text) {
-    auto* e = new QLineEdit(QString::fromUtf8(text), parent);
-    e->setObjectName(name);
-    QFont f = e->font();
-    f.setPixelSize(22);
-    e->setFont(f);
-    e->setMinimumHeight(44);
-    e->setMaximumWidth(160);
-    return e;
-}
-
-// A black readout field of the station panel.
-QLabel* StationValue(QWidget* parent, const char* name) {
-    QLabel* l = console::MakeLabel(parent, name, "—", 22);
-    l->setAlignment(Qt::AlignCenter);
-    l->setAutoFillBackground(true);
-    QPalette pal = l->palette();
-    pal.setColor(QPalette::Window, Qt::black);
-    l->setPalette(pal);
-    l->setMinimumSize(160, 64);
-    return l;
-}
-
-void SetTextColour(QLabel* label, const QColor& colour) {
-    QPalette pal = label->palette();
-    pal.setColor(QPalette::WindowText, colour);
-    label->setPalette(pal);
-}
-
-void ShowField(QLabel* label, const console::StationField& field) {
-    label->setText(QString::fromStdString(field.text));
-    SetTextColour(label, field.look == console::StationLook::Good  ? kGood
-                         : field.look == console::StationLook::Bad ? kBad
-                                                                   : kPlain);
-    QFont f = label->font();
-    f.setPointSize(field.pointSize);
-    label->setFont(f);
-}
-
-// The station panel's title: drags the panel; a click on it (no travel) hides it.
-class StationTitle final : public console::DragHandle {
-public:
-    StationTitle(QWidget* panel, std::function<void()> clicked)
-        : console::DragHandle(panel, panel), clicked_(std::move(clicked)) {}
-
-protected:
-    void mousePressEvent(QMouseEvent* event) override {
-        pressAt_ = event->globalPosition().toPoint();
-        console::DragHandle::mousePressEvent(event);
-    }
-    void mouseReleaseEvent(QMouseEvent* event) override {
-        console::DragHandle::mouseReleaseEvent(event);
-        const QPoint travel = event->globalPosition().toPoint() - pressAt_;
-        if (event->button() == Qt::LeftButton && travel.manhattanLength() < kClickSlop) clicked_();
-    }
-
-private:
-    std::function<void()> clicked_;
-    QPoint pressAt_;
-};
-
-void Sends(TMegaButton* b, TFBase* window, int code) {
-    b->OnClick = [window, code](TMegaButton*) { window->Command(code); };
-}
-
-void Toggles(TMegaButton* b, TFBase* window, int down, int up) {
-    b->OnClick = [window, down, up](TMegaButton* s) { window->Command(s->Down ? down : up); };
-}
-
 }  // namespace
 
 void TFBase::BuildManualPanels() {
@@ -218,15 +130,16 @@ void TFBase::BuildTensionPanel() {
     column->addLayout(grid);
     column->addStretch(1);
 
-    Sends(CONT_UPOFF, this, 12);
-    Sends(CONT_UPON, this, 13);
-    Sends(CONT_DOWNOFF, this, 15);
+    auto send = [this](int code) { Command(code); };
+    Sends(CONT_UPOFF, send, 12);
+    Sends(CONT_UPON, send, 13);
+    Sends(CONT_DOWNOFF, send, 15);
     // The lower grip's open button opens it, as its hint says.
-    Sends(CONT_DOWNON, this, 16);
-    Sends(CONT_UP, this, 19);
-    Sends(CONT_DOWN, this, 20);
-    Sends(CONT_STOP, this, 21);
-    Toggles(CONT_ON, this, 17, 18);
+    Sends(CONT_DOWNON, send, 16);
+    Sends(CONT_UP, send, 19);
+    Sends(CONT_DOWN, send, 20);
+    Sends(CONT_STOP, send, 21);
+    Toggles(CONT_ON, send, 17, 18);
     GRIP_UP->OnClick = [this](TMegaButton* b) {
         // The crosshead stops before the grip closes and after it opens.
         if (b->Down) {
@@ -303,10 +216,11 @@ void TFBase::BuildPressPanel() {
     column->addWidget(PressMessage);
     column->addStretch(1);
 
-    Sends(CONT_UP1, this, 19);
-    Sends(CONT_DOWN1, this, 20);
-    Sends(CONT_STOP1, this, 21);
-    Toggles(CONT_ON1, this, 17, 18);
+    auto send = [this](int code) { Command(code); };
+    Sends(CONT_UP1, send, 19);
+    Sends(CONT_DOWN1, send, 20);
+    Sends(CONT_STOP1, send, 21);
+    Toggles(CONT_ON1, send, 17, 18);
     MegaButton8->OnClick = [this](TMegaButton*) { ApplyPressSetPoint(MaskEdit1, 4); };
     MegaButton52->OnClick = [this](TMegaButton*) { ApplyPressSetPoint(MaskEdit2, 5); };
     connect(MaskEdit1, &QLineEdit::returnPressed, this,
@@ -521,7 +435,8 @@ float TFBase::RefreshStation() {
     TTEMP->setText(QString::fromStdString(
         console::TemperatureText(w.ReadDevice(unit_value::kAmbientTemperature))));
     const auto oil = static_cast<float>(w.ReadDevice(unit_value::kOilTemperature));
-    SetTextColour(TTEMP1, console::OilTooHot(oil) ? kBad : kGood);
+    SetTextColour(TTEMP1,
+                  console::OilTooHot(oil) ? console::StationLook::Bad : console::StationLook::Good);
     TTEMP1->setText(QString::fromStdString(console::TemperatureText(oil)));
     return oil;
 }

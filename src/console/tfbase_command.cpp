@@ -15,8 +15,8 @@
 #include <iterator>
 
 #include "console/look.h"
+#include "console/manual_rules.h"
 #include "console/panel_files.h"
-#include "console/panel_manual.h"
 #include "console/paramlist.h"
 #include "console/tfbase.h"
 #include "controls/cgrafic.h"

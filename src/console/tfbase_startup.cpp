@@ -10,7 +10,7 @@
 #include <string>
 
 #include "console/look.h"
-#include "console/panel_manual.h"
+#include "console/manual_rules.h"
 #include "console/tfbase.h"
 #include "controls/cgrafic.h"
 #include "controls/cotchet.h"
