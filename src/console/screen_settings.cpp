@@ -27,6 +27,7 @@
 #include "console/geometry.h"
 #include "console/look.h"
 #include "console/paramlist.h"
+#include "console/tension_panel.h"
 #include "console/tfbase.h"
 #include "controls/megabutton.h"
 #include "engine/cwork.h"
@@ -241,10 +242,10 @@ void TFBase::BuildShortcuts() {
     make(Action5, "Action5", Qt::CTRL | Qt::Key_E);
 
     connect(Action1, &QAction::triggered, this, [this] {
-        if (PUDIK->isHidden()) {
-            OpenPanel(PUDIK);
+        if (tensionPanel_->isHidden()) {
+            OpenPanel(tensionPanel_);
         } else {
-            PUDIK->hide();
+            tensionPanel_->hide();
         }
         Panel11->setEnabled(true);
         if (auto* autopilot = findChild<QWidget*>("AUTOPILOT")) autopilot->show();

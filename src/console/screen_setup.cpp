@@ -11,9 +11,11 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
+#include "console/compression_panel.h"
 #include "console/geometry.h"
 #include "console/look.h"
 #include "console/paramlist.h"
+#include "console/tension_panel.h"
 #include "console/tfbase.h"
 #include "controls/cgrafic.h"
 #include "controls/megabutton.h"
@@ -415,8 +417,8 @@ void TFBase::SyncModeButtons() {
         default:
             break;
     }
-    PUDIK->hide();
-    PUDIK_PRESS->hide();
+    tensionPanel_->hide();
+    compressionPanel_->hide();
 }
 
 // ----- results

@@ -13,11 +13,13 @@
 
 #include <filesystem>
 
+#include "console/compression_panel.h"
 #include "console/eventpump.h"
 #include "console/extens_window.h"
 #include "console/geometry.h"
 #include "console/look.h"
 #include "console/paramlist.h"
+#include "console/tension_panel.h"
 #include "controls/megabutton.h"
 #include "engine/cwork.h"
 #include "link/qlm_comex.h"
@@ -176,8 +178,8 @@ void TFBase::ListFloatingPanels() {
         {DIALOG_SAVE, hide(DIALOG_SAVE)},
         {OPENFILE_PANEL, hide(OPENFILE_PANEL)},
         {LIST_CHECK, hide(LIST_CHECK)},
-        {PUDIK, [this] { CloseManualPanels(); }},
-        {PUDIK_PRESS, [this] { CloseManualPanels(); }},
+        {tensionPanel_, [this] { CloseManualPanels(); }},
+        {compressionPanel_, [this] { CloseManualPanels(); }},
         {PanelIZNOS, hide(PanelIZNOS)},
         {Panel19, hide(Panel19)},
         {Panel32, hide(Panel32)},
@@ -280,24 +282,18 @@ void TFBase::closeEvent(QCloseEvent* event) {
 }
 
 void TFBase::PumpChanged(bool running) {
-    for (TMegaButton* b : {CONT_ON, CONT_ON1}) {
-        b->Captions = running ? "ON " : "OFF";
-        b->SetDown(running);
-    }
+    tensionPanel_->ShowPump(running);
+    compressionPanel_->ShowPump(running);
 }
 
 void TFBase::GripsChanged(std::optional<bool> upperClosed, std::optional<bool> lowerClosed) {
     if (upperClosed) {
         // As codes 12 and 13 show them.
-        console::SetButtonDown(CONT_UPON, *upperClosed);
-        console::SetButtonDown(CONT_UPOFF, !*upperClosed);
-        console::SetButtonDown(GRIP_UP, *upperClosed);
+        tensionPanel_->ShowGrip(true, *upperClosed);
         upperGripClosed_ = *upperClosed;
     }
     if (lowerClosed) {
-        console::SetButtonDown(CONT_DOWNON, *lowerClosed);
-        console::SetButtonDown(CONT_DOWNOFF, !*lowerClosed);
-        console::SetButtonDown(GRIP_DOWN, *lowerClosed);
+        tensionPanel_->ShowGrip(false, *lowerClosed);
         lowerGripClosed_ = *lowerClosed;
     }
     // The unit's own word on the grips locks the jog as the buttons do.

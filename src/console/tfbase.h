@@ -55,7 +55,9 @@ class RandomSource;
 }  // namespace platform
 
 namespace console {
+class CompressionManualPanel;
 class ParamList;
+class TensionManualPanel;
 
 // What a unit is made with: the engine's sample entry, the window that shows
 // the pump and grips, the program-wide test zone, the queue that carries
@@ -237,15 +239,6 @@ public:
     C_Otchet* C_Otchet1 = nullptr;
     QLabel* PageNomber = nullptr;
 
-    // manual control panels: their buttons show the unit's pump and grips
-    QFrame *PUDIK = nullptr, *PUDIK_PRESS = nullptr;
-    TMegaButton *CONT_UPON = nullptr, *CONT_UPOFF = nullptr, *CONT_DOWNON = nullptr,
-                *CONT_DOWNOFF = nullptr;
-    TMegaButton *CONT_UP = nullptr, *CONT_DOWN = nullptr, *CONT_STOP = nullptr, *CONT_ON = nullptr;
-    TMegaButton *CONT_UP1 = nullptr, *CONT_DOWN1 = nullptr, *CONT_STOP1 = nullptr,
-                *CONT_ON1 = nullptr;
-    TMegaButton *GRIP_UP = nullptr, *GRIP_DOWN = nullptr, *OUTPUD = nullptr, *OUTPUD1 = nullptr;
-
     // floating panels
     QFrame* Messager = nullptr;
     QLabel* MesText = nullptr;
@@ -295,14 +288,6 @@ public:
 
     // ----- manual control, hydraulic station, zero hold, hold program
     // (panel_manual.cpp)
-    TMegaButton *DecoExit = nullptr, *MegaButton70 = nullptr;
-    QLabel *SPEED_PUD = nullptr, *SPEED_PUD1 = nullptr;
-    // The compression set-points and their buttons; the displacement one is hidden.
-    QLineEdit *MaskEdit1 = nullptr, *MaskEdit2 = nullptr;
-    TMegaButton *MegaButton8 = nullptr, *MegaButton52 = nullptr;
-    // Opens the hold panel from the compression panel; why a set-point is refused.
-    TMegaButton* PressHold = nullptr;
-    QLabel* PressMessage = nullptr;
     QFrame* PanelIZNOS = nullptr;
     QWidget* TEMPT = nullptr;
     TMegaButton* IZNOS_EXIT = nullptr;
@@ -561,8 +546,8 @@ private:
     platform::Launcher* launcher_ = nullptr;
 
     // ----- manual control and hydraulics (panel_manual.cpp)
-    void BuildTensionPanel();
-    void BuildPressPanel();
+    console::TensionManualPanel* tensionPanel_ = nullptr;
+    console::CompressionManualPanel* compressionPanel_ = nullptr;
     void BuildStationPanel();
     void BuildHoldPanel();
     void ManualPanelClick();
@@ -573,7 +558,7 @@ private:
     void OUTPUDClick();
     void OUTPUD1Click();
     void CloseManualPanels();
-    void ApplyPressSetPoint(QLineEdit* edit, int channel);
+    void ApplyPressSetPoint(int channel);
     // The one way a typed set-point reaches a channel and the unit: stored as
     // typed, sent with its zone's set-points. Why it did not go, or "".
     std::string ApplySetPoint(int channel, double typed);

@@ -9,8 +9,10 @@
 #include <algorithm>
 #include <string>
 
+#include "console/compression_panel.h"
 #include "console/look.h"
 #include "console/manual_rules.h"
+#include "console/tension_panel.h"
 #include "console/tfbase.h"
 #include "controls/cgrafic.h"
 #include "controls/cotchet.h"
@@ -39,8 +41,8 @@ int TFBase::StartUpBlock(int) {
     // 3-4
     methodText_ = methodLines_.empty() ? std::string() : methodLines_.front();
     BindPlots();
-    PUDIK->hide();
-    PUDIK_PRESS->hide();
+    tensionPanel_->hide();
+    compressionPanel_->hide();
     ReloadMethodLists();
     Mirandex->setCurrentRow(0);
     ObrazecList->setCurrentIndex(ObrazecList->count() > 0 ? 0 : -1);

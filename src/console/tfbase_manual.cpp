@@ -15,12 +15,13 @@
 
 #include <functional>
 
-#include "console/chrome.h"
+#include "console/compression_panel.h"
 #include "console/look.h"
 #include "console/manual_look.h"
 #include "console/manual_rules.h"
 #include "console/panel_entry.h"
 #include "console/paramlist.h"
+#include "console/tension_panel.h"
 #include "console/tfbase.h"
 #include "controls/megabutton.h"
 #include "engine/cwork.h"
@@ -55,8 +56,8 @@ constexpr int kManualTop = 300;
 }  // namespace
 
 void TFBase::BuildManualPanels() {
-    BuildTensionPanel();
-    BuildPressPanel();
+    tensionPanel_ = new console::TensionManualPanel(this);
+    compressionPanel_ = new console::CompressionManualPanel(this);
     BuildStationPanel();
     BuildHoldPanel();
 
@@ -74,75 +75,15 @@ void TFBase::BuildManualPanels() {
         b->OnClick = [this](TMegaButton*) { StationPanelClick(); };
     MegaButton61->OnClick = [this](TMegaButton*) { HoldPanelClick(); };
     // Numbers are typed on the on-screen keyboard.
-    for (QLineEdit* e :
-         {MaskEdit1, MaskEdit2, MaskEdit3, MaskEdit4, MaskEdit5, MaskEdit6, MaskEdit7})
+    for (QLineEdit* e : {MaskEdit3, MaskEdit4, MaskEdit5, MaskEdit6, MaskEdit7})
         new console::TapIntoField(e, [this] { ShowVirtualKeyboard(); });
-}
 
-// ----- manual control panels
-
-void TFBase::BuildTensionPanel() {
-    PUDIK = console::MakeBarePanel(this, "PUDIK", 540, 312);
-    auto* column = new QVBoxLayout(PUDIK);
-    column->setContentsMargins(6, 6, 6, 8);
-    column->addWidget(TitleBar(PUDIK, "Move1", "РУЧНОЕ УПРАВЛЕНИЕ", DecoExit, "DecoExit"));
-    auto* grid = new QGridLayout;
-    grid->setHorizontalSpacing(6);
-    grid->setVerticalSpacing(6);
-    auto button = [this](const char* name, const char* caption, const char* hint, ButtonKind kind) {
-        TMegaButton* b = MakeButton(PUDIK, name, caption, kind, 112, 52);
-        b->Font.SetSize(11);
-        b->setToolTip(QString::fromUtf8(hint));
-        return b;
-    };
-    CONT_UPOFF = button("CONT_UPOFF", "ЗАКРЫТЬ", "Закрыть верхний захват", ButtonKind::Push);
-    CONT_UPON = button("CONT_UPON", "ОТКРЫТЬ", "Открыть верхний захват", ButtonKind::Push);
-    GRIP_UP = button("GRIP_UP", "ВЗ", "Верхний захват", ButtonKind::Toggle);
-    CONT_DOWNOFF = button("CONT_DOWNOFF", "ЗАКРЫТЬ", "Закрыть нижний захват", ButtonKind::Push);
-    CONT_DOWNON = button("CONT_DOWNON", "ОТКРЫТЬ", "Открыть нижний захват", ButtonKind::Push);
-    GRIP_DOWN = button("GRIP_DOWN", "НЗ", "Нижний захват", ButtonKind::Toggle);
-    CONT_UP = button("CONT_UP", "ВВЕРХ", "Траверса вверх", ButtonKind::Push);
-    CONT_STOP = button("CONT_STOP", "СТОП", "Остановить траверсу", ButtonKind::Push);
-    CONT_DOWN = button("CONT_DOWN", "ВНИЗ", "Траверса вниз", ButtonKind::Push);
-    CONT_ON = button("CONT_ON", "ON ", "Насос", ButtonKind::Toggle);
-    OUTPUD = button("OUTPUD", "", "", ButtonKind::Toggle);
-    OUTPUD->hide();
-    SPEED_PUD = console::MakeLabel(PUDIK, "SPEED_PUD", "0,00 мм/мин", 20);
-    SPEED_PUD->setStyleSheet("background: black; color: yellow; padding: 4px;");
-    SPEED_PUD->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-
-    const struct {
-        const char* caption;
-        TMegaButton* buttons[3];
-    } rows[] = {{"Верхний захват", {CONT_UPOFF, CONT_UPON, GRIP_UP}},
-                {"Нижний захват", {CONT_DOWNOFF, CONT_DOWNON, GRIP_DOWN}},
-                {"Траверса", {CONT_UP, CONT_STOP, CONT_DOWN}}};
-    int r = 0;
-    for (const auto& row : rows) {
-        grid->addWidget(console::MakeLabel(PUDIK, "", row.caption, 15), r, 0);
-        for (int c = 0; c < 3; ++c)
-            grid->addWidget(row.buttons[c], r, c + 1);
-        ++r;
-    }
-    grid->addWidget(console::MakeLabel(PUDIK, "", "Насос", 15), r, 0);
-    grid->addWidget(CONT_ON, r, 1);
-    grid->addWidget(SPEED_PUD, r, 2, 1, 2);
-    column->addLayout(grid);
-    column->addStretch(1);
-
-    auto send = [this](int code) { Command(code); };
-    Sends(CONT_UPOFF, send, 12);
-    Sends(CONT_UPON, send, 13);
-    Sends(CONT_DOWNOFF, send, 15);
-    // The lower grip's open button opens it, as its hint says.
-    Sends(CONT_DOWNON, send, 16);
-    Sends(CONT_UP, send, 19);
-    Sends(CONT_DOWN, send, 20);
-    Sends(CONT_STOP, send, 21);
-    Toggles(CONT_ON, send, 17, 18);
-    GRIP_UP->OnClick = [this](TMegaButton* b) {
+    using console::CompressionManualPanel;
+    using console::TensionManualPanel;
+    connect(tensionPanel_, &TensionManualPanel::command, this, &TFBase::Command);
+    connect(tensionPanel_, &TensionManualPanel::upperGripToggled, this, [this](bool close) {
         // The crosshead stops before the grip closes and after it opens.
-        if (b->Down) {
+        if (close) {
             Command(21);
             Command(12);
         } else {
@@ -150,107 +91,46 @@ void TFBase::BuildTensionPanel() {
             Command(21);
         }
         CrossheadInterlock(false);
-    };
-    GRIP_DOWN->OnClick = [this](TMegaButton* b) {
-        Command(b->Down ? 15 : 16);
+    });
+    connect(tensionPanel_, &TensionManualPanel::lowerGripToggled, this, [this](bool close) {
+        Command(close ? 15 : 16);
         CrossheadInterlock(true);
-    };
-    OUTPUD->OnClick = [this](TMegaButton*) { OUTPUDClick(); };
-    DecoExit->OnClick = [this](TMegaButton*) { CloseManualPanels(); };
+    });
+    connect(tensionPanel_, &TensionManualPanel::outputToggled, this, &TFBase::OUTPUDClick);
+    connect(tensionPanel_, &TensionManualPanel::closeRequested, this, &TFBase::CloseManualPanels);
+    connect(compressionPanel_, &CompressionManualPanel::command, this, &TFBase::Command);
+    connect(compressionPanel_, &CompressionManualPanel::setPointEntered, this,
+            &TFBase::ApplyPressSetPoint);
+    connect(compressionPanel_, &CompressionManualPanel::holdRequested, this,
+            &TFBase::HoldPanelClick);
+    connect(compressionPanel_, &CompressionManualPanel::outputToggled, this, &TFBase::OUTPUD1Click);
+    connect(compressionPanel_, &CompressionManualPanel::closeRequested, this,
+            &TFBase::CloseManualPanels);
+    connect(compressionPanel_, &CompressionManualPanel::keyboardRequested, this,
+            &TFBase::ShowVirtualKeyboard);
 }
 
-void TFBase::BuildPressPanel() {
-    PUDIK_PRESS = console::MakeBarePanel(this, "PUDIK_PRESS", 540, 330);
-    auto* column = new QVBoxLayout(PUDIK_PRESS);
-    column->setContentsMargins(6, 6, 6, 8);
-    column->addWidget(
-        TitleBar(PUDIK_PRESS, "Move11", "СЖАТИЕ / ИЗГИБ", MegaButton70, "MegaButton70"));
-    auto* grid = new QGridLayout;
-    grid->setHorizontalSpacing(6);
-    grid->setVerticalSpacing(6);
-    auto button = [this](const char* name, const char* caption, ButtonKind kind, int w = 112) {
-        TMegaButton* b = MakeButton(PUDIK_PRESS, name, caption, kind, w, 52);
-        b->Font.SetSize(11);
-        return b;
-    };
-    CONT_UP1 = button("CONT_UP1", "ВВЕРХ", ButtonKind::Push);
-    CONT_STOP1 = button("CONT_STOP1", "СТОП", ButtonKind::Push);
-    CONT_DOWN1 = button("CONT_DOWN1", "ВНИЗ", ButtonKind::Push);
-    CONT_ON1 = button("CONT_ON1", "ON ", ButtonKind::Toggle);
-    OUTPUD1 = button("OUTPUD1", "", ButtonKind::Toggle);
-    OUTPUD1->hide();
-    MegaButton8 = button("MegaButton8", "ОК", ButtonKind::Push, 80);
-    MegaButton52 = button("MegaButton52", "ОК", ButtonKind::Push, 80);
-    PressHold = button("PressHold", "ВЫДЕРЖКА", ButtonKind::Push, 160);
-    PressHold->setToolTip(QString::fromUtf8("Настройки выдержки"));
-    MaskEdit1 = NumberEdit(PUDIK_PRESS, "MaskEdit1", "0,0");
-    MaskEdit2 = NumberEdit(PUDIK_PRESS, "MaskEdit2", "0,0");
-    SPEED_PUD1 = console::MakeLabel(PUDIK_PRESS, "SPEED_PUD1", "0,00 мм/мин", 20);
-    SPEED_PUD1->setStyleSheet("background: black; color: yellow; padding: 4px;");
-    SPEED_PUD1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    PressMessage = console::MakeLabel(PUDIK_PRESS, "PressMessage", "", 15);
-    PressMessage->setWordWrap(true);
-    SetTextColour(PressMessage, QColor(255, 120, 120));
-
-    grid->addWidget(console::MakeLabel(PUDIK_PRESS, "", "Траверса", 15), 0, 0);
-    grid->addWidget(CONT_UP1, 0, 1);
-    grid->addWidget(CONT_STOP1, 0, 2);
-    grid->addWidget(CONT_DOWN1, 0, 3);
-    grid->addWidget(console::MakeLabel(PUDIK_PRESS, "", "Насос", 15), 1, 0);
-    grid->addWidget(CONT_ON1, 1, 1);
-    grid->addWidget(SPEED_PUD1, 1, 2, 1, 2);
-    QLabel* setF = console::MakeLabel(PUDIK_PRESS, "", "Уставка F", 15);
-    grid->addWidget(setF, 2, 0);
-    grid->addWidget(MaskEdit1, 2, 1, 1, 2);
-    grid->addWidget(MegaButton8, 2, 3);
-    // The displacement set-point is kept but not offered.
-    QLabel* setL = console::MakeLabel(PUDIK_PRESS, "", "Уставка L", 15);
-    grid->addWidget(setL, 3, 0);
-    grid->addWidget(MaskEdit2, 3, 1, 1, 2);
-    grid->addWidget(MegaButton52, 3, 3);
-    for (QWidget* w : {static_cast<QWidget*>(setL), static_cast<QWidget*>(MaskEdit2),
-                       static_cast<QWidget*>(MegaButton52)})
-        w->hide();
-    grid->addWidget(PressHold, 4, 1, 1, 2);
-    column->addLayout(grid);
-    column->addWidget(PressMessage);
-    column->addStretch(1);
-
-    auto send = [this](int code) { Command(code); };
-    Sends(CONT_UP1, send, 19);
-    Sends(CONT_DOWN1, send, 20);
-    Sends(CONT_STOP1, send, 21);
-    Toggles(CONT_ON1, send, 17, 18);
-    MegaButton8->OnClick = [this](TMegaButton*) { ApplyPressSetPoint(MaskEdit1, 4); };
-    MegaButton52->OnClick = [this](TMegaButton*) { ApplyPressSetPoint(MaskEdit2, 5); };
-    connect(MaskEdit1, &QLineEdit::returnPressed, this,
-            [this] { ApplyPressSetPoint(MaskEdit1, 4); });
-    connect(MaskEdit2, &QLineEdit::returnPressed, this,
-            [this] { ApplyPressSetPoint(MaskEdit2, 5); });
-    PressHold->OnClick = [this](TMegaButton*) { HoldPanelClick(); };
-    OUTPUD1->OnClick = [this](TMegaButton*) { OUTPUD1Click(); };
-    MegaButton70->OnClick = [this](TMegaButton*) { CloseManualPanels(); };
-}
+// ----- manual control panels
 
 void TFBase::ManualPanelClick() {
-    PUDIK->move(kManualLeft, kManualTop);
-    PUDIK_PRESS->move(kManualLeft, kManualTop);
+    tensionPanel_->move(kManualLeft, kManualTop);
+    compressionPanel_->move(kManualLeft, kManualTop);
     if (!work_) return;
     // The zone the unit works in decides the panel, so the button never
     // stays dead for a method that leaves the zone to the operator.
     QFrame* panel = nullptr;
     double setPoint = 0.0;
     if (work_->testZone == 0) {
-        panel = PUDIK;
+        panel = tensionPanel_;
         setPoint = work_->Channel(1).setPoint;
     } else if (work_->testZone == 3) {
         // Shown as typed and as the readout shows it: the unit's sign is the link's.
-        panel = PUDIK_PRESS;
+        panel = compressionPanel_;
         setPoint = work_->Channel(4).setPoint;
     }
     if (panel == nullptr) return;
-    MaskEdit1->setText(QString::fromStdString(platform::FormatFloat("0.0", setPoint)));
-    PressMessage->clear();
+    compressionPanel_->ShowSetPoint(4, setPoint);
+    compressionPanel_->ClearRefusal();
     if (panel->isHidden()) {
         OpenPanel(panel);
     } else {
@@ -266,35 +146,29 @@ void TFBase::CrossheadInterlock(bool fromLowerGrip) {
     const bool locked = JogLocked();
     if (locked && fromLowerGrip) Command(21);
     // The output buttons keep what they disabled.
-    SetButtonEnabled(CONT_UP, !locked && !OUTPUD->Down);
-    SetButtonEnabled(CONT_DOWN, !locked && !OUTPUD->Down);
-    SetButtonEnabled(CONT_UP1, !locked && !OUTPUD1->Down);
-    SetButtonEnabled(CONT_DOWN1, !locked && !OUTPUD1->Down);
+    tensionPanel_->EnableJog(!locked && !tensionPanel_->OutputLocked());
+    compressionPanel_->EnableJog(!locked && !compressionPanel_->OutputLocked());
 }
 
 void TFBase::OUTPUDClick() {
-    TMegaButton* six[] = {GRIP_UP, GRIP_DOWN, CONT_UP, CONT_STOP, CONT_DOWN, CONT_ON};
-    if (OUTPUD->Down) {
+    if (tensionPanel_->OutputLocked()) {
         Command(21);
-        SetButtonDown(GRIP_UP, false);
-        SetButtonDown(GRIP_DOWN, false);
+        tensionPanel_->ReleaseGripToggles();
     }
-    for (TMegaButton* b : six)
-        SetButtonEnabled(b, !OUTPUD->Down);
+    tensionPanel_->EnableControls(!tensionPanel_->OutputLocked());
     // Enabled again, the jog buttons still obey the grips.
-    if (!OUTPUD->Down) CrossheadInterlock(false);
+    if (!tensionPanel_->OutputLocked()) CrossheadInterlock(false);
 }
 
 void TFBase::OUTPUD1Click() {
-    if (OUTPUD1->Down) Command(21);
-    for (TMegaButton* b : {CONT_UP1, CONT_STOP1, CONT_DOWN1, CONT_ON1})
-        SetButtonEnabled(b, !OUTPUD1->Down);
-    if (!OUTPUD1->Down) CrossheadInterlock(false);
+    if (compressionPanel_->OutputLocked()) Command(21);
+    compressionPanel_->EnableControls(!compressionPanel_->OutputLocked());
+    if (!compressionPanel_->OutputLocked()) CrossheadInterlock(false);
 }
 
 void TFBase::CloseManualPanels() {
-    PUDIK->hide();
-    PUDIK_PRESS->hide();
+    tensionPanel_->hide();
+    compressionPanel_->hide();
     Command(21);
     // The zoom panel goes with its flag, and the keyboard with them.
     CloseZoomPanel();
@@ -306,22 +180,21 @@ void TFBase::CloseManualPanels() {
     ReloadLists();
 }
 
-void TFBase::ApplyPressSetPoint(QLineEdit* edit, int channel) {
+void TFBase::ApplyPressSetPoint(int channel) {
     // A field the operator cannot see never writes its channel.
-    if (!work_ || !edit->isVisible()) return;
+    if (!work_ || !compressionPanel_->SetPointOffered(channel)) return;
     C_Kanal& k = work_->Channel(channel);
     // A set-point from 0 to the channel's range, as the numeric entry takes it.
     const console::entry::Checked typed = console::entry::CheckEntry(
-        edit->text().toStdString(),
+        compressionPanel_->SetPointText(channel),
         console::entry::LimitsOf(console::entry::Field::SetPoint, k.fullScale, k.speedLimit));
     if (!typed.value) {
-        PressMessage->setText(QString::fromStdString(typed.refusal));
+        compressionPanel_->ShowRefusal(typed.refusal);
         return;
     }
     const std::string refusal = ApplySetPoint(channel, *typed.value);
-    PressMessage->setText(QString::fromStdString(refusal));
-    if (refusal.empty())
-        edit->setText(QString::fromStdString(platform::FormatFloat("0.0", *typed.value)));
+    compressionPanel_->ShowRefusal(refusal);
+    if (refusal.empty()) compressionPanel_->ShowSetPoint(channel, *typed.value);
 }
 
 std::string TFBase::SendToUnit(int channel, int code) {
@@ -348,12 +221,8 @@ std::string TFBase::ApplySetPoint(int channel, double typed) {
 void TFBase::ShowManualRates() {
     if (!work_) return;
     const double rate = work_->Channel(2).rate;
-    const std::pair<QLabel*, double> readouts[] = {{SPEED_PUD, rate}, {SPEED_PUD1, -rate}};
-    for (const auto& [label, value] : readouts) {
-        const QString text =
-            QString::fromStdString(platform::FormatFloat("0.00", value) + " мм/мин");
-        if (label->text() != text) label->setText(text);
-    }
+    tensionPanel_->ShowRate(rate);
+    compressionPanel_->ShowRate(-rate);
 }
 
 // ----- hydraulic station
@@ -416,7 +285,7 @@ void TFBase::StationPanelClick() {
 void TFBase::Timer3Timer() {
     if (!work_) return;
     C_Config& c = work_->Config();
-    c.iWORK = console::RunningTimeAfterTick(c.iWORK, CONT_ON->Down);
+    c.iWORK = console::RunningTimeAfterTick(c.iWORK, tensionPanel_->PumpShownRunning());
     const float oil = !PanelIZNOS->isHidden()
                           ? RefreshStation()
                           : static_cast<float>(work_->ReadDevice(unit_value::kOilTemperature));
