@@ -17,6 +17,8 @@
 #include "console/eventpump.h"
 #include "console/extens_window.h"
 #include "console/geometry.h"
+#include "console/hold_panel.h"
+#include "console/hydraulic_panel.h"
 #include "console/look.h"
 #include "console/paramlist.h"
 #include "console/tension_panel.h"
@@ -180,8 +182,8 @@ void TFBase::ListFloatingPanels() {
         {LIST_CHECK, hide(LIST_CHECK)},
         {tensionPanel_, [this] { CloseManualPanels(); }},
         {compressionPanel_, [this] { CloseManualPanels(); }},
-        {PanelIZNOS, hide(PanelIZNOS)},
-        {Panel19, hide(Panel19)},
+        {stationPanel_, hide(stationPanel_)},
+        {holdPanel_, hide(holdPanel_)},
         {Panel32, hide(Panel32)},
         {Cons, hide(Cons)},
     };

@@ -56,6 +56,8 @@ class RandomSource;
 
 namespace console {
 class CompressionManualPanel;
+class HoldPanel;
+class HydraulicStationPanel;
 class ParamList;
 class TensionManualPanel;
 
@@ -287,18 +289,8 @@ public:
     void SetLauncher(platform::Launcher* launcher);
 
     // ----- manual control, hydraulic station, zero hold, hold program
-    // (panel_manual.cpp)
-    QFrame* PanelIZNOS = nullptr;
-    QWidget* TEMPT = nullptr;
-    TMegaButton* IZNOS_EXIT = nullptr;
-    QLabel *TTEMP = nullptr, *TTEMP1 = nullptr, *TMASLO = nullptr, *TFILTR = nullptr,
-           *NORMA = nullptr;
+    // (tfbase_manual.cpp)
     QTimer* Timer3 = nullptr;
-    QFrame* Panel19 = nullptr;
-    QLineEdit *MaskEdit3 = nullptr, *MaskEdit4 = nullptr, *MaskEdit5 = nullptr,
-              *MaskEdit6 = nullptr, *MaskEdit7 = nullptr;
-    TMegaButton *MegaButton59 = nullptr, *MegaButton60 = nullptr;
-    QLabel* HoldMessage = nullptr;  // why the hold program is refused
     // The hydraulic station's service tick, callable by tests.
     void Timer3Timer();
 
@@ -545,11 +537,11 @@ private:
     std::string saveFolder_;
     platform::Launcher* launcher_ = nullptr;
 
-    // ----- manual control and hydraulics (panel_manual.cpp)
+    // ----- manual control and hydraulics (tfbase_manual.cpp)
     console::TensionManualPanel* tensionPanel_ = nullptr;
     console::CompressionManualPanel* compressionPanel_ = nullptr;
-    void BuildStationPanel();
-    void BuildHoldPanel();
+    console::HydraulicStationPanel* stationPanel_ = nullptr;
+    console::HoldPanel* holdPanel_ = nullptr;
     void ManualPanelClick();
     // The crosshead interlock: while both grips are closed, whichever path
     // closed them, the jog buttons are disabled and no jog is dispatched.

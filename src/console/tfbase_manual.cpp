@@ -1,26 +1,16 @@
-// Working the machine by hand and watching its hydraulic station: the manual
-// control panels PUDIK (tension) and PUDIK_PRESS (compression and bend), the
-// hydraulic station panel PanelIZNOS with its 10 s service tick Timer3, and
-// the hold panel Panel19 that sends a hold program to the unit.
+// The window's side of working the machine by hand and watching its
+// hydraulic station: it builds and wires the manual control, station and
+// hold panels, keeps the crosshead interlock and the output locks, sends the
+// set-points and the hold program, and runs the 10 s service tick Timer3.
 
-#include <QFocusEvent>
 #include <QFrame>
-#include <QGridLayout>
-#include <QHBoxLayout>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMouseEvent>
 #include <QTimer>
-#include <QVBoxLayout>
-
-#include <functional>
 
 #include "console/compression_panel.h"
-#include "console/look.h"
-#include "console/manual_look.h"
+#include "console/hold_panel.h"
+#include "console/hydraulic_panel.h"
 #include "console/manual_rules.h"
 #include "console/panel_entry.h"
-#include "console/paramlist.h"
 #include "console/tension_panel.h"
 #include "console/tfbase.h"
 #include "controls/megabutton.h"
@@ -28,38 +18,21 @@
 #include "link/c_connect.h"
 #include "link/cycleprogramtarget.h"
 #include "link/dev_quelm.h"
-#include "platform/formatfloat.h"
-
-using console::ButtonKind;
-using console::Caption;
-using console::MakeButton;
-using console::NumberEdit;
-using console::Sends;
-using console::SetButtonDown;
-using console::SetButtonEnabled;
-using console::SetTextColour;
-using console::ShowField;
-using console::StationTitle;
-using console::StationValue;
-using console::TitleBar;
-using console::Toggles;
 
 namespace {
 
 constexpr const char* kOilWarning = "ВНИМАНИЕ!!! Превышен допустимый предел температуры масла!";
-constexpr const char* kStationTitle =
-    "Темп-ра окр.сред.       Темп-ра масла         Уровень масла      Состояние фильтра         "
-    "Наработка";
 // Where the manual panels open.
 constexpr int kManualLeft = 400;
 constexpr int kManualTop = 300;
+
 }  // namespace
 
 void TFBase::BuildManualPanels() {
     tensionPanel_ = new console::TensionManualPanel(this);
     compressionPanel_ = new console::CompressionManualPanel(this);
-    BuildStationPanel();
-    BuildHoldPanel();
+    stationPanel_ = new console::HydraulicStationPanel(this);
+    holdPanel_ = new console::HoldPanel(this);
 
     Timer3 = new QTimer(this);
     Timer3->setObjectName("Timer3");
@@ -74,9 +47,6 @@ void TFBase::BuildManualPanels() {
     if (auto* b = findChild<TMegaButton*>("MegaButton45"))
         b->OnClick = [this](TMegaButton*) { StationPanelClick(); };
     MegaButton61->OnClick = [this](TMegaButton*) { HoldPanelClick(); };
-    // Numbers are typed on the on-screen keyboard.
-    for (QLineEdit* e : {MaskEdit3, MaskEdit4, MaskEdit5, MaskEdit6, MaskEdit7})
-        new console::TapIntoField(e, [this] { ShowVirtualKeyboard(); });
 
     using console::CompressionManualPanel;
     using console::TensionManualPanel;
@@ -108,6 +78,9 @@ void TFBase::BuildManualPanels() {
             &TFBase::CloseManualPanels);
     connect(compressionPanel_, &CompressionManualPanel::keyboardRequested, this,
             &TFBase::ShowVirtualKeyboard);
+    connect(holdPanel_, &console::HoldPanel::applyRequested, this, &TFBase::ApplyHoldProgram);
+    connect(holdPanel_, &console::HoldPanel::closed, this, &TFBase::HideVirtualKeyboard);
+    connect(holdPanel_, &console::HoldPanel::keyboardRequested, this, &TFBase::ShowVirtualKeyboard);
 }
 
 // ----- manual control panels
@@ -227,66 +200,22 @@ void TFBase::ShowManualRates() {
 
 // ----- hydraulic station
 
-void TFBase::BuildStationPanel() {
-    PanelIZNOS = console::MakeBarePanel(this, "PanelIZNOS", 900, 150);
-    auto* column = new QVBoxLayout(PanelIZNOS);
-    column->setContentsMargins(6, 6, 6, 6);
-    auto* title = new StationTitle(PanelIZNOS, [this] { PanelIZNOS->hide(); });
-    TEMPT = title;
-    TEMPT->setObjectName("TEMPT");
-    TEMPT->setAccessibleName(QString::fromUtf8(kStationTitle));
-    TEMPT->setFixedHeight(36);
-    auto* captions = new QHBoxLayout(TEMPT);
-    captions->setContentsMargins(0, 0, 0, 0);
-    auto* values = new QHBoxLayout;
-    // The title's five captions stand over the five fields.
-    const std::string all = kStationTitle;
-    size_t at = 0;
-    while (at < all.size()) {
-        const size_t end = all.find("  ", at);
-        const std::string caption = all.substr(at, end == std::string::npos ? end : end - at);
-        QLabel* l = Caption(TEMPT, caption, 15);
-        l->setAlignment(Qt::AlignCenter);
-        captions->addWidget(l, 1);
-        at = all.find_first_not_of(' ', end == std::string::npos ? all.size() : end);
-        if (at == std::string::npos) break;
-    }
-    TTEMP = StationValue(PanelIZNOS, "TTEMP");
-    TTEMP1 = StationValue(PanelIZNOS, "TTEMP1");
-    TMASLO = StationValue(PanelIZNOS, "TMASLO");
-    TFILTR = StationValue(PanelIZNOS, "TFILTR");
-    NORMA = StationValue(PanelIZNOS, "NORMA");
-    for (QLabel* l : {TTEMP, TTEMP1, TMASLO, TFILTR, NORMA})
-        values->addWidget(l, 1);
-    // A close button a finger finds, as the other panels have; the captions
-    // stay over their fields.
-    IZNOS_EXIT = MakeButton(PanelIZNOS, "IZNOS_EXIT", "X", ButtonKind::Push, 56, 44);
-    IZNOS_EXIT->setToolTip(QString::fromUtf8("Закрыть"));
-    IZNOS_EXIT->OnClick = [this](TMegaButton*) { PanelIZNOS->hide(); };
-    auto* grid = new QGridLayout;
-    grid->setContentsMargins(0, 0, 0, 0);
-    grid->addWidget(TEMPT, 0, 0, Qt::AlignVCenter);
-    grid->addWidget(IZNOS_EXIT, 0, 1);
-    grid->addLayout(values, 1, 0);
-    column->addLayout(grid);
-}
-
 void TFBase::StationPanelClick() {
-    if (PanelIZNOS->isHidden()) {
-        OpenPanel(PanelIZNOS);
+    if (stationPanel_->isHidden()) {
+        OpenPanel(stationPanel_);
     } else {
-        PanelIZNOS->hide();
+        stationPanel_->hide();
     }
-    CentrePanel(PanelIZNOS);
+    CentrePanel(stationPanel_);
     // Shown at once rather than after up to 10 s of empty fields.
-    if (!PanelIZNOS->isHidden()) RefreshStation();
+    if (!stationPanel_->isHidden()) RefreshStation();
 }
 
 void TFBase::Timer3Timer() {
     if (!work_) return;
     C_Config& c = work_->Config();
     c.iWORK = console::RunningTimeAfterTick(c.iWORK, tensionPanel_->PumpShownRunning());
-    const float oil = !PanelIZNOS->isHidden()
+    const float oil = !stationPanel_->isHidden()
                           ? RefreshStation()
                           : static_cast<float>(work_->ReadDevice(unit_value::kOilTemperature));
     if (console::OilTooHot(oil)) WarnOilTemperature();
@@ -295,18 +224,18 @@ void TFBase::Timer3Timer() {
 float TFBase::RefreshStation() {
     if (!work_) return 0.0f;
     C_Work& w = *work_;
-    NORMA->setText(QString::fromStdString(console::RunningHoursText(w.Config().iWORK)));
+    stationPanel_->ShowRunningHours(console::RunningHoursText(w.Config().iWORK));
     w.ReadDevice(unit_value::kInputWord);
     // Without an answer the register image keeps the word as it last was.
     if (auto* unit = dynamic_cast<DEVICE_QUELM*>(w.Unit())) inputWord_ = unit->GetInputWord();
-    ShowField(TMASLO, console::OilLevelField(console::InputBit(inputWord_, w.Config().iLevel)));
-    ShowField(TFILTR, console::FilterField(console::InputBit(inputWord_, w.Config().iFiltr)));
-    TTEMP->setText(QString::fromStdString(
-        console::TemperatureText(w.ReadDevice(unit_value::kAmbientTemperature))));
+    stationPanel_->ShowOilLevel(
+        console::OilLevelField(console::InputBit(inputWord_, w.Config().iLevel)));
+    stationPanel_->ShowFilter(
+        console::FilterField(console::InputBit(inputWord_, w.Config().iFiltr)));
+    stationPanel_->ShowAmbient(
+        console::TemperatureText(w.ReadDevice(unit_value::kAmbientTemperature)));
     const auto oil = static_cast<float>(w.ReadDevice(unit_value::kOilTemperature));
-    SetTextColour(TTEMP1,
-                  console::OilTooHot(oil) ? console::StationLook::Bad : console::StationLook::Good);
-    TTEMP1->setText(QString::fromStdString(console::TemperatureText(oil)));
+    stationPanel_->ShowOil(console::TemperatureText(oil), console::OilTooHot(oil));
     return oil;
 }
 
@@ -320,87 +249,37 @@ void TFBase::WarnOilTemperature() {
 
 // ----- hold panel
 
-void TFBase::BuildHoldPanel() {
-    Panel19 = console::MakeBarePanel(this, "Panel19", 470, 430);
-    auto* column = new QVBoxLayout(Panel19);
-    column->setContentsMargins(8, 6, 8, 8);
-    auto* top = new QHBoxLayout;
-    top->addWidget(console::MakeLabel(Panel19, "", "Настройки выдержки", 20), 1);
-    MegaButton59 = MakeButton(Panel19, "MegaButton59", "X", ButtonKind::Push, 56, 44);
-    MegaButton59->setToolTip(QString::fromUtf8("Закрыть"));
-    top->addWidget(MegaButton59);
-    column->addLayout(top);
-    auto* grid = new QGridLayout;
-    grid->setVerticalSpacing(6);
-    MaskEdit7 = NumberEdit(Panel19, "MaskEdit7", "20");
-    MaskEdit3 = NumberEdit(Panel19, "MaskEdit3", "100");
-    MaskEdit4 = NumberEdit(Panel19, "MaskEdit4", "1");
-    MaskEdit5 = NumberEdit(Panel19, "MaskEdit5", "15");
-    MaskEdit6 = NumberEdit(Panel19, "MaskEdit6", "1");
-    const std::pair<const char*, QLineEdit*> rows[] = {{"Скорость, кН/c", MaskEdit7},
-                                                       {"Макс. порог, кН", MaskEdit3},
-                                                       {"Мин. порог, кН", MaskEdit4},
-                                                       {"Выдержка, сек", MaskEdit5},
-                                                       {"Кол-во повторений", MaskEdit6}};
-    int r = 0;
-    for (const auto& [caption, edit] : rows) {
-        grid->addWidget(console::MakeLabel(Panel19, "", caption, 17), r, 0);
-        grid->addWidget(edit, r, 1);
-        ++r;
-    }
-    column->addLayout(grid);
-    HoldMessage = console::MakeLabel(Panel19, "HoldMessage", "", 15);
-    HoldMessage->setWordWrap(true);
-    SetTextColour(HoldMessage, QColor(255, 120, 120));
-    column->addWidget(HoldMessage);
-    MegaButton60 = MakeButton(Panel19, "MegaButton60", "ПРИМЕНИТЬ", ButtonKind::Push, 200, 56);
-    auto* bottom = new QHBoxLayout;
-    bottom->addStretch(1);
-    bottom->addWidget(MegaButton60);
-    bottom->addStretch(1);
-    column->addLayout(bottom);
-
-    MegaButton59->OnClick = [this](TMegaButton*) {
-        Panel19->hide();
-        HideVirtualKeyboard();
-    };
-    MegaButton60->OnClick = [this](TMegaButton*) { ApplyHoldProgram(); };
-}
-
 void TFBase::HoldPanelClick() {
-    if (!Panel19->isHidden()) {
-        Panel19->hide();
+    if (!holdPanel_->isHidden()) {
+        holdPanel_->hide();
         return;
     }
-    OpenPanel(Panel19);
-    HoldMessage->clear();
-    CentrePanel(Panel19);
+    OpenPanel(holdPanel_);
+    holdPanel_->ClearRefusal();
+    CentrePanel(holdPanel_);
 }
 
 void TFBase::ApplyHoldProgram() {
     if (!work_) return;
-    const console::HoldFields fields{
-        MaskEdit7->text().toStdString(), MaskEdit3->text().toStdString(),
-        MaskEdit4->text().toStdString(), MaskEdit5->text().toStdString(),
-        MaskEdit6->text().toStdString()};
+    const console::HoldFields fields = holdPanel_->Fields();
     // The force channel of the zone the unit works in.
     const double maximum = work_->Channel(work_->testZone == 3 ? 4 : 1).fullScale;
     const console::HoldCheck checked = console::CheckHoldProgram(fields, maximum);
     if (!checked.program) {
-        HoldMessage->setText(QString::fromStdString(checked.refusal));
+        holdPanel_->ShowRefusal(checked.refusal);
         return;
     }
     // The block lives in the unit: an unconnected one gets nothing, and says so.
     auto* target = work_->Connected() ? dynamic_cast<CycleProgramTarget*>(work_->Unit()) : nullptr;
     if (target == nullptr) {
-        HoldMessage->setText(QString::fromUtf8("НЕТ СВЯЗИ С УСТРОЙСТВОМ"));
+        holdPanel_->ShowRefusal("НЕТ СВЯЗИ С УСТРОЙСТВОМ");
         return;
     }
     if (!work_->Unit()->Answering()) {
-        HoldMessage->setText(QString::fromUtf8("УСТРОЙСТВО НЕ ОТВЕЧАЕТ"));
+        holdPanel_->ShowRefusal("УСТРОЙСТВО НЕ ОТВЕЧАЕТ");
         return;
     }
     const console::HoldProgram& p = *checked.program;
     target->SetCycleProgramBlock(p.speed, p.upper, p.lower, p.hold, p.repetitions, 1, 1);
-    HoldMessage->setText(QString::fromStdString(SendToUnit(0, unit_code::kSendCycleProgram)));
+    holdPanel_->ShowRefusal(SendToUnit(0, unit_code::kSendCycleProgram));
 }
