@@ -29,6 +29,7 @@
 #include "console/paramlist.h"
 #include "console/password_panel.h"
 #include "console/setup_screen.h"
+#include "console/tension_panel.h"
 #include "console/tfbase.h"
 #include "controls/megabutton.h"
 #include "engine/cwork.h"
@@ -243,10 +244,10 @@ void TFBase::BuildShortcuts() {
     make(Action5, "Action5", Qt::CTRL | Qt::Key_E);
 
     connect(Action1, &QAction::triggered, this, [this] {
-        if (PUDIK->isHidden()) {
-            OpenPanel(PUDIK);
+        if (tensionPanel_->isHidden()) {
+            OpenPanel(tensionPanel_);
         } else {
-            PUDIK->hide();
+            tensionPanel_->hide();
         }
         setupScreen_->EnableInputs();
         if (auto* autopilot = findChild<QWidget*>("AUTOPILOT")) autopilot->show();

@@ -11,7 +11,7 @@
 #include <QVBoxLayout>
 
 #include "console/look.h"
-#include "console/panel_manual.h"
+#include "console/manual_rules.h"
 #include "console/tfbase.h"
 #include "controls/cgrafic.h"
 #include "controls/megabutton.h"

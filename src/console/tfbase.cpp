@@ -13,10 +13,13 @@
 
 #include <filesystem>
 
+#include "console/compression_panel.h"
 #include "console/eventpump.h"
 #include "console/extens_window.h"
 #include "console/geometry.h"
 #include "console/help_screen.h"
+#include "console/hold_panel.h"
+#include "console/hydraulic_panel.h"
 #include "console/look.h"
 #include "console/numeric_entry_panel.h"
 #include "console/open_panel.h"
@@ -24,6 +27,7 @@
 #include "console/password_panel.h"
 #include "console/row_choice_panel.h"
 #include "console/save_panel.h"
+#include "console/tension_panel.h"
 #include "console/zoom_panel.h"
 #include "controls/megabutton.h"
 #include "engine/cwork.h"
@@ -185,10 +189,10 @@ void TFBase::ListFloatingPanels() {
         {savePanel_, hide(savePanel_)},
         {openPanel_, hide(openPanel_)},
         {rowChoice_, hide(rowChoice_)},
-        {PUDIK, [this] { CloseManualPanels(); }},
-        {PUDIK_PRESS, [this] { CloseManualPanels(); }},
-        {PanelIZNOS, hide(PanelIZNOS)},
-        {Panel19, hide(Panel19)},
+        {tensionPanel_, [this] { CloseManualPanels(); }},
+        {compressionPanel_, [this] { CloseManualPanels(); }},
+        {stationPanel_, hide(stationPanel_)},
+        {holdPanel_, hide(holdPanel_)},
         {Panel32, hide(Panel32)},
         {Cons, hide(Cons)},
     };
@@ -289,24 +293,18 @@ void TFBase::closeEvent(QCloseEvent* event) {
 }
 
 void TFBase::PumpChanged(bool running) {
-    for (TMegaButton* b : {CONT_ON, CONT_ON1}) {
-        b->Captions = running ? "ON " : "OFF";
-        b->SetDown(running);
-    }
+    tensionPanel_->ShowPump(running);
+    compressionPanel_->ShowPump(running);
 }
 
 void TFBase::GripsChanged(std::optional<bool> upperClosed, std::optional<bool> lowerClosed) {
     if (upperClosed) {
         // As codes 12 and 13 show them.
-        console::SetButtonDown(CONT_UPON, *upperClosed);
-        console::SetButtonDown(CONT_UPOFF, !*upperClosed);
-        console::SetButtonDown(GRIP_UP, *upperClosed);
+        tensionPanel_->ShowGrip(true, *upperClosed);
         upperGripClosed_ = *upperClosed;
     }
     if (lowerClosed) {
-        console::SetButtonDown(CONT_DOWNON, *lowerClosed);
-        console::SetButtonDown(CONT_DOWNOFF, !*lowerClosed);
-        console::SetButtonDown(GRIP_DOWN, *lowerClosed);
+        tensionPanel_->ShowGrip(false, *lowerClosed);
         lowerGripClosed_ = *lowerClosed;
     }
     // The unit's own word on the grips locks the jog as the buttons do.

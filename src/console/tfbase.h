@@ -55,7 +55,10 @@ class RandomSource;
 }  // namespace platform
 
 namespace console {
+class CompressionManualPanel;
 class HelpScreen;
+class HoldPanel;
+class HydraulicStationPanel;
 class MessagePanel;
 class NumericEntryPanel;
 class OpenPanel;
@@ -65,6 +68,7 @@ class PreviewScreen;
 class RowChoicePanel;
 class SavePanel;
 class SetupScreen;
+class TensionManualPanel;
 class ZoomPanel;
 
 // What a unit is made with: the engine's sample entry, the window that shows
@@ -226,15 +230,6 @@ public:
     // other pages
     console::ParamList* CUSTOM_LIST = nullptr;
 
-    // manual control panels: their buttons show the unit's pump and grips
-    QFrame *PUDIK = nullptr, *PUDIK_PRESS = nullptr;
-    TMegaButton *CONT_UPON = nullptr, *CONT_UPOFF = nullptr, *CONT_DOWNON = nullptr,
-                *CONT_DOWNOFF = nullptr;
-    TMegaButton *CONT_UP = nullptr, *CONT_DOWN = nullptr, *CONT_STOP = nullptr, *CONT_ON = nullptr;
-    TMegaButton *CONT_UP1 = nullptr, *CONT_DOWN1 = nullptr, *CONT_STOP1 = nullptr,
-                *CONT_ON1 = nullptr;
-    TMegaButton *GRIP_UP = nullptr, *GRIP_DOWN = nullptr, *OUTPUD = nullptr, *OUTPUD1 = nullptr;
-
     // floating panels
     QFrame* PanelPoverka = nullptr;
 
@@ -248,26 +243,8 @@ public:
     void SetLauncher(platform::Launcher* launcher);
 
     // ----- manual control, hydraulic station, zero hold, hold program
-    // (panel_manual.cpp)
-    TMegaButton *DecoExit = nullptr, *MegaButton70 = nullptr;
-    QLabel *SPEED_PUD = nullptr, *SPEED_PUD1 = nullptr;
-    // The compression set-points and their buttons; the displacement one is hidden.
-    QLineEdit *MaskEdit1 = nullptr, *MaskEdit2 = nullptr;
-    TMegaButton *MegaButton8 = nullptr, *MegaButton52 = nullptr;
-    // Opens the hold panel from the compression panel; why a set-point is refused.
-    TMegaButton* PressHold = nullptr;
-    QLabel* PressMessage = nullptr;
-    QFrame* PanelIZNOS = nullptr;
-    QWidget* TEMPT = nullptr;
-    TMegaButton* IZNOS_EXIT = nullptr;
-    QLabel *TTEMP = nullptr, *TTEMP1 = nullptr, *TMASLO = nullptr, *TFILTR = nullptr,
-           *NORMA = nullptr;
+    // (tfbase_manual.cpp)
     QTimer* Timer3 = nullptr;
-    QFrame* Panel19 = nullptr;
-    QLineEdit *MaskEdit3 = nullptr, *MaskEdit4 = nullptr, *MaskEdit5 = nullptr,
-              *MaskEdit6 = nullptr, *MaskEdit7 = nullptr;
-    TMegaButton *MegaButton59 = nullptr, *MegaButton60 = nullptr;
-    QLabel* HoldMessage = nullptr;  // why the hold program is refused
     // The hydraulic station's service tick, callable by tests.
     void Timer3Timer();
 
@@ -502,11 +479,11 @@ private:
     void ApplyRowCount();
     void CloseListCheck();
 
-    // ----- manual control and hydraulics (panel_manual.cpp)
-    void BuildTensionPanel();
-    void BuildPressPanel();
-    void BuildStationPanel();
-    void BuildHoldPanel();
+    // ----- manual control and hydraulics (tfbase_manual.cpp)
+    console::TensionManualPanel* tensionPanel_ = nullptr;
+    console::CompressionManualPanel* compressionPanel_ = nullptr;
+    console::HydraulicStationPanel* stationPanel_ = nullptr;
+    console::HoldPanel* holdPanel_ = nullptr;
     void ManualPanelClick();
     // The crosshead interlock: while both grips are closed, whichever path
     // closed them, the jog buttons are disabled and no jog is dispatched.
@@ -515,7 +492,7 @@ private:
     void OUTPUDClick();
     void OUTPUD1Click();
     void CloseManualPanels();
-    void ApplyPressSetPoint(QLineEdit* edit, int channel);
+    void ApplyPressSetPoint(int channel);
     // The one way a typed set-point reaches a channel and the unit: stored as
     // typed, sent with its zone's set-points. Why it did not go, or "".
     std::string ApplySetPoint(int channel, double typed);

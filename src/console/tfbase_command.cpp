@@ -14,15 +14,17 @@
 #include <filesystem>
 #include <iterator>
 
+#include "console/compression_panel.h"
 #include "console/file_places.h"
 #include "console/look.h"
+#include "console/manual_rules.h"
 #include "console/open_panel.h"
-#include "console/panel_manual.h"
 #include "console/paramlist.h"
 #include "console/preview_screen.h"
 #include "console/result_plot.h"
 #include "console/save_panel.h"
 #include "console/setup_screen.h"
+#include "console/tension_panel.h"
 #include "console/tfbase.h"
 #include "controls/cgrafic.h"
 #include "controls/cotchet.h"
@@ -250,8 +252,8 @@ int TFBase::SetUpModeBlock(int code) {
 int TFBase::WorkModeBlock(int code) {
     SetModeButtons(1, false, true, false);
     PanelZero->show();
-    PUDIK->hide();
-    PUDIK_PRESS->hide();
+    tensionPanel_->hide();
+    compressionPanel_->hide();
     setupScreen_->ShowChoice(false);
     MAIN_MENU->hide();
     GRAFICON->hide();
@@ -336,13 +338,9 @@ int TFBase::DirectionBlock(int code) {
 
 int TFBase::GripBlock(int code) {
     const bool clamp = code == 12 || code == 15;
-    TMegaButton* on = code <= 13 ? CONT_UPON : CONT_DOWNON;
-    TMegaButton* off = code <= 13 ? CONT_UPOFF : CONT_DOWNOFF;
-    SetButtonDown(on, clamp);
-    SetButtonDown(off, !clamp);
     // The grip's toggle shows the same, and the jog buttons obey the grips
     // whichever button moved them.
-    SetButtonDown(code <= 13 ? GRIP_UP : GRIP_DOWN, clamp);
+    tensionPanel_->ShowGrip(code <= 13, clamp);
     (code <= 13 ? upperGripClosed_ : lowerGripClosed_) = clamp;
     CrossheadInterlock(false);
     return code;
@@ -354,12 +352,8 @@ int TFBase::PumpBlock(int code) {
 }
 
 int TFBase::CrossheadBlock(int code) {
-    OnlyDown({CONT_UP, CONT_DOWN, CONT_STOP}, code == 19   ? CONT_UP
-                                              : code == 20 ? CONT_DOWN
-                                                           : CONT_STOP);
-    OnlyDown({CONT_UP1, CONT_DOWN1, CONT_STOP1}, code == 19   ? CONT_UP1
-                                                 : code == 20 ? CONT_DOWN1
-                                                              : CONT_STOP1);
+    tensionPanel_->ShowCrosshead(code);
+    compressionPanel_->ShowCrosshead(code);
     return code;
 }
 
@@ -383,11 +377,11 @@ void SetZoneOutputs(C_Work& work, bool tension) {
 int TFBase::TensionZoneBlock(int code) {
     setupScreen_->ShowZone(true, false);
     if (work_) work_->testZone = 0;
-    PUDIK->hide();
-    PUDIK_PRESS->hide();
+    tensionPanel_->hide();
+    compressionPanel_->hide();
     // The output buttons come up and their handlers enable the manual controls.
-    SetButtonDown(OUTPUD, false);
-    SetButtonDown(OUTPUD1, false);
+    tensionPanel_->SetOutputLocked(false);
+    compressionPanel_->SetOutputLocked(false);
     OUTPUDClick();
     OUTPUD1Click();
     Command(5);
@@ -405,8 +399,8 @@ int TFBase::TensionZoneBlock(int code) {
 int TFBase::CompressionZoneBlock(int code) {
     setupScreen_->ShowZone(false, true);
     if (work_) work_->testZone = 3;
-    PUDIK->hide();
-    PUDIK_PRESS->hide();
+    tensionPanel_->hide();
+    compressionPanel_->hide();
     Command(5);
     DatchikUstav1->hide();
     DatchikUstav2->hide();

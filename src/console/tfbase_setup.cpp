@@ -7,6 +7,8 @@
 #include "console/look.h"
 #include "console/result_plot.h"
 #include "console/setup_screen.h"
+#include "console/compression_panel.h"
+#include "console/tension_panel.h"
 #include "console/tfbase.h"
 #include "controls/cgrafic.h"
 #include "engine/cwork.h"
@@ -128,8 +130,8 @@ void TFBase::SyncModeButtons() {
         default:
             break;
     }
-    PUDIK->hide();
-    PUDIK_PRESS->hide();
+    tensionPanel_->hide();
+    compressionPanel_->hide();
 }
 
 // ----- results

@@ -9,12 +9,14 @@
 #include <algorithm>
 #include <string>
 
+#include "console/compression_panel.h"
 #include "console/look.h"
+#include "console/manual_rules.h"
 #include "console/open_panel.h"
-#include "console/panel_manual.h"
 #include "console/preview_screen.h"
 #include "console/result_plot.h"
 #include "console/setup_screen.h"
+#include "console/tension_panel.h"
 #include "console/tfbase.h"
 #include "controls/cgrafic.h"
 #include "controls/cotchet.h"
@@ -43,8 +45,8 @@ int TFBase::StartUpBlock(int) {
     // 3-4
     methodText_ = methodLines_.empty() ? std::string() : methodLines_.front();
     BindPlots();
-    PUDIK->hide();
-    PUDIK_PRESS->hide();
+    tensionPanel_->hide();
+    compressionPanel_->hide();
     setupScreen_->ReloadMethodLists();
     setupScreen_->ChooseMethodRow(0);
     setupScreen_->SetSampleType(setupScreen_->SampleTypeCount() > 0 ? 0 : -1);

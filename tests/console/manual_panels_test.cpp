@@ -14,8 +14,8 @@
 #include <functional>
 #include <thread>
 
+#include "console/manual_rules.h"
 #include "console/panel_entry.h"
-#include "console/panel_manual.h"
 #include "console/zoom_panel.h"
 #include "console_rig.h"
 #include "controls/megadatchik.h"

@@ -363,9 +363,9 @@ TEST_F(OperatorDay, FromStartUpToClose) {
         EXPECT_EQ(panel->pos(), QPoint((window->width() - panel->width()) / 2,
                                        (window->height() - panel->height()) / 2));
         // The simulated station reports its temperatures as 0 °C.
-        EXPECT_EQ(window->TTEMP->text().toStdString(), "0.0 °C");
-        EXPECT_EQ(window->TTEMP1->text().toStdString(), "0.0 °C");
-        EXPECT_EQ(window->NORMA->text().toStdString(), "0 ч");
+        EXPECT_EQ(Find<QLabel>("TTEMP")->text().toStdString(), "0.0 °C");
+        EXPECT_EQ(Find<QLabel>("TTEMP1")->text().toStdString(), "0.0 °C");
+        EXPECT_EQ(Find<QLabel>("NORMA")->text().toStdString(), "0 ч");
         Click("MegaButton45");
         EXPECT_FALSE(panel->isVisible());
     }

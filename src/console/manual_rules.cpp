@@ -7,8 +7,8 @@
 #include <limits>
 #include <string>
 
+#include "console/manual_rules.h"
 #include "console/panel_entry.h"
-#include "console/panel_manual.h"
 #include "model/numtext.h"
 #include "platform/formatfloat.h"
 
