@@ -23,6 +23,7 @@
 #include <string>
 #include <utility>
 
+#include "console/calibration_page.h"
 #include "console/chrome.h"
 #include "console/geometry.h"
 #include "console/look.h"
@@ -138,17 +139,17 @@ QWidget* TFBase::BuildSettingsPage() {
         ReloadCustomList();
     });
     PageConfig->addWidget(CUSTOM_LIST);
-    PageConfig->addWidget(BuildCalibrationPage());
+    calibrationPage_ = new console::CalibrationPage;
+    connect(calibrationPage_, &console::CalibrationPage::saveRequested, this,
+            &TFBase::SaveCalibPoint);
+    PageConfig->addWidget(calibrationPage_);
     PageConfig->addWidget(BuildAboutPage());
     columns->addWidget(PageConfig, 1);
 
     // Entering the list or a calibration field brings up the on-screen keyboard.
     auto* watcher = new FocusWatcher(page, [this] { ShowSettingsKeyboard(); });
     watcher->Watch(CUSTOM_LIST);
-    for (size_t row = 0; row < std::size(PI); ++row) {
-        watcher->Watch(PI[row]);
-        watcher->Watch(PR[row]);
-    }
+    calibrationPage_->WatchFields(watcher);
 
     configExitPause_ = new QTimer(this);
     configExitPause_->setObjectName("ConfigExitPause");
@@ -279,8 +280,7 @@ void TFBase::TreeView1Change(int index) {
     }
     if (index == kCalibrationNode) {
         PageConfig->setCurrentIndex(kCalibrationPage);
-        LinChan->setCurrentIndex(0);
-        LinChanChange();
+        calibrationPage_->Open();
     }
     if (index == kAboutNode) {
         PageConfig->setCurrentIndex(kAboutPage);
@@ -402,4 +402,11 @@ void TFBase::ConfigExitFinish() {
     if (!work_->Config().Save(0))
         deps_.messages->ShowMessage(
             "Ошибка", "Настройки не сохранены: файл 'Config.INI' не может быть записан");
+}
+
+// ----- calibration
+
+void TFBase::SaveCalibPoint(int unitChannel) {
+    if (!work_) return;
+    work_->DeviceCmd(unitChannel, 0);
 }

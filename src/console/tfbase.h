@@ -55,6 +55,7 @@ class RandomSource;
 }  // namespace platform
 
 namespace console {
+class CalibrationPage;
 class ParamList;
 
 // What a unit is made with: the engine's sample entry, the window that shows
@@ -374,12 +375,6 @@ public:
     QFrame* SHILDIK = nullptr;
     TMegaButton* CONFIG_EXIT = nullptr;
     TMegaButton* CONFIG_KEYBOARD = nullptr;
-    QComboBox *LinChan = nullptr, *LinPoint = nullptr;
-    // Reference (PI) and real (PR) values of rows 1 to 20, at [row - 1].
-    QLineEdit* PI[20] = {};
-    QLineEdit* PR[20] = {};
-    TMegaButton* SAVE_CALIB_POINT = nullptr;
-    QLabel* CalibMessage = nullptr;  // why a typed point is not stored
     class QTreeWidget* TreeView2 = nullptr;
     class HelpView* WebBrowser1 = nullptr;
     QFrame* Cons = nullptr;
@@ -647,7 +642,6 @@ private:
 
     // ----- settings, help, calibration (screen_settings.cpp, screen_help.cpp,
     // screen_calibration.cpp)
-    QWidget* BuildCalibrationPage();
     QWidget* BuildAboutPage();
     void BuildCons();
     void BuildShortcuts();
@@ -661,15 +655,12 @@ private:
     // The keyboard's setting as the settings screen shows it: group and caption.
     std::string KeyboardSettingPlace() const;
     void ConsButton1Click();
-    void LinChanChange();
-    void LinPointChange();
-    void FillCalibFields();
-    void CalibFieldEdited(bool reference, int row, const QString& text);
-    void SaveCalibPointClick();
+    // The calibration page's table to the unit.
+    void SaveCalibPoint(int unitChannel);
     void ConfigExitClick();
     void ConfigExitFinish();
     void HelpTopicClick(class QTreeWidgetItem* item);
-    class C_Kanal* CalibChannel();
+    console::CalibrationPage* calibrationPage_ = nullptr;
     // The configuration group CUSTOM_LIST shows and stores into.
     int configGroup_ = 7;
     // The unit's pause after the PID gains when the settings are left.

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <string>
 
+#include "console/calibration_page.h"
 #include "console/look.h"
 #include "console/panel_manual.h"
 #include "console/tfbase.h"
@@ -108,6 +109,7 @@ void TFBase::CreateWork() {
     for (size_t k = 0; k < 4; ++k)
         lists.params[k] = &paramLines_[k];
     work_->Init(std::move(unit), lists);
+    calibrationPage_->Bind(work_.get());
 }
 
 void TFBase::BindPlots() {
