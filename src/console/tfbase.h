@@ -55,8 +55,9 @@ class RandomSource;
 }  // namespace platform
 
 namespace console {
-class CalibrationPage;
 class ParamList;
+class ServiceConsole;
+class SettingsScreen;
 
 // What a unit is made with: the engine's sample entry, the window that shows
 // the pump and grips, the program-wide test zone, the queue that carries
@@ -234,7 +235,6 @@ public:
     TMegaButton *MegaButton34 = nullptr, *MegaButton51 = nullptr;
 
     // other pages
-    console::ParamList* CUSTOM_LIST = nullptr;
     C_Otchet* C_Otchet1 = nullptr;
     QLabel* PageNomber = nullptr;
 
@@ -368,17 +368,9 @@ public:
     void StartPoverka(int k);
     int PoverkaChannel() const { return poverkaChannel_; }
 
-    // ----- settings, help and calibration screens (screen_settings.cpp,
-    // screen_help.cpp, screen_calibration.cpp)
-    class QTreeWidget* TreeView1 = nullptr;
-    QStackedWidget* PageConfig = nullptr;
-    QFrame* SHILDIK = nullptr;
-    TMegaButton* CONFIG_EXIT = nullptr;
-    TMegaButton* CONFIG_KEYBOARD = nullptr;
+    // ----- help screen and the service keys (screen_help.cpp, tfbase_keys.cpp)
     class QTreeWidget* TreeView2 = nullptr;
     class HelpView* WebBrowser1 = nullptr;
-    QFrame* Cons = nullptr;
-    class QPlainTextEdit* Memo1 = nullptr;
     class QAction *Action1 = nullptr, *Action2 = nullptr, *Action3 = nullptr, *Action4 = nullptr,
                   *Action5 = nullptr;
     // Ctrl+E: manual entry in the verification table, which connects to it.
@@ -394,8 +386,8 @@ public:
     TMegaButton* EXTENS_OPEN = nullptr;
 
     // timers
-    QTimer *InitTimer = nullptr, *Timer1 = nullptr, *Timer2 = nullptr, *Timer4 = nullptr,
-           *Timer5 = nullptr, *TimerGetCykl = nullptr, *TimerELSE = nullptr;
+    QTimer *InitTimer = nullptr, *Timer1 = nullptr, *Timer4 = nullptr, *Timer5 = nullptr,
+           *TimerGetCykl = nullptr, *TimerELSE = nullptr;
 
 private:
     // ----- building the window (one file per screen)
@@ -640,18 +632,14 @@ private:
     // is shown, one never taken is not.
     std::set<std::string> poverkaTaken_;
 
-    // ----- settings, help, calibration (screen_settings.cpp, screen_help.cpp,
-    // screen_calibration.cpp)
-    QWidget* BuildAboutPage();
-    void BuildCons();
+    // ----- settings, help, service keys (tfbase_settings.cpp, screen_help.cpp,
+    // tfbase_keys.cpp)
     void BuildShortcuts();
-    void TreeView1Change(int index);
+    void ShowSettingsGroup(int group);
     void ReloadCustomList();
     void CustomListEdit(int row, const std::string& text);
     void CommitCustomListEdit();
     void Timer2Timer();
-    void CentreShildik();
-    void ShowSettingsKeyboard();
     // The keyboard's setting as the settings screen shows it: group and caption.
     std::string KeyboardSettingPlace() const;
     void ConsButton1Click();
@@ -660,7 +648,8 @@ private:
     void ConfigExitClick();
     void ConfigExitFinish();
     void HelpTopicClick(class QTreeWidgetItem* item);
-    console::CalibrationPage* calibrationPage_ = nullptr;
+    console::SettingsScreen* settingsScreen_ = nullptr;
+    console::ServiceConsole* serviceConsole_ = nullptr;
     // The configuration group CUSTOM_LIST shows and stores into.
     int configGroup_ = 7;
     // The unit's pause after the PID gains when the settings are left.

@@ -9,9 +9,9 @@
 #include <algorithm>
 #include <string>
 
-#include "console/calibration_page.h"
 #include "console/look.h"
 #include "console/panel_manual.h"
+#include "console/settings_screen.h"
 #include "console/tfbase.h"
 #include "controls/cgrafic.h"
 #include "controls/cotchet.h"
@@ -109,7 +109,7 @@ void TFBase::CreateWork() {
     for (size_t k = 0; k < 4; ++k)
         lists.params[k] = &paramLines_[k];
     work_->Init(std::move(unit), lists);
-    calibrationPage_->Bind(work_.get());
+    settingsScreen_->Bind(work_.get());
 }
 
 void TFBase::BindPlots() {
@@ -289,8 +289,9 @@ void TFBase::ShutDownProgramSide(bool saveHours) {
     Command(21);
     if (saveHours) work_->Config().Save(1);
     C_Otchet1->ClearList();
-    for (QTimer* t : {Timer1, Timer2, Timer3, Timer4, Timer5, TimerGetCykl, TimerELSE})
+    for (QTimer* t : {Timer1, Timer3, Timer4, Timer5, TimerGetCykl, TimerELSE})
         t->stop();
+    settingsScreen_->StopRefresh();
     work_->Disconnect();
 }
 
