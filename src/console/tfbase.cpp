@@ -27,6 +27,8 @@
 #include "console/password_panel.h"
 #include "console/row_choice_panel.h"
 #include "console/save_panel.h"
+#include "console/service_console.h"
+#include "console/settings_screen.h"
 #include "console/tension_panel.h"
 #include "console/zoom_panel.h"
 #include "controls/megabutton.h"
@@ -124,8 +126,6 @@ TFBase::~TFBase() {
     // Children die after this object's members: their last signals must not reach it.
     for (QObject* child : findChildren<QObject*>())
         QObject::disconnect(child, nullptr, this, nullptr);
-    for (console::ParamList* list : {CUSTOM_LIST})
-        list->OnEdit = nullptr;
     // The unit and its link threads end before the window's widgets go.
     if (work_) {
         work_->Shutdown();
@@ -144,19 +144,17 @@ void TFBase::BuildTimers() {
     };
     InitTimer = make("InitTimer", 5, true);
     Timer1 = make("Timer1", 10, false);
-    Timer2 = make("Timer2", 1550, true);
     Timer4 = make("Timer4", 250, false);
     Timer5 = make("Timer5", 50, false);
     TimerGetCykl = make("TimerGetCykl", 1000, false);
     TimerELSE = make("TimerELSE", 1, false);
     connect(InitTimer, &QTimer::timeout, this, &TFBase::InitTimerTimer);
     connect(Timer1, &QTimer::timeout, this, &TFBase::Timer1Timer);
-    connect(Timer2, &QTimer::timeout, this, &TFBase::Timer2Timer);
     connect(Timer4, &QTimer::timeout, this, &TFBase::Timer4Timer);
     connect(Timer5, &QTimer::timeout, this, &TFBase::Timer5Timer);
     connect(TimerGetCykl, &QTimer::timeout, this, &TFBase::TimerGetCyklTimer);
     InitTimer->start();
-    Timer2->start();
+    settingsScreen_->StartRefresh();
     TimerGetCykl->start();
 }
 
@@ -194,7 +192,7 @@ void TFBase::ListFloatingPanels() {
         {stationPanel_, hide(stationPanel_)},
         {holdPanel_, hide(holdPanel_)},
         {Panel32, hide(Panel32)},
-        {Cons, hide(Cons)},
+        {serviceConsole_, hide(serviceConsole_)},
     };
 }
 
@@ -269,7 +267,7 @@ void TFBase::resizeEvent(QResizeEvent* event) {
     if (scale == uiScale_) return;
     uiScale_ = scale;
     console::FitControls(this, uiScale_);
-    CentreShildik();
+    if (settingsScreen_ != nullptr) settingsScreen_->CentreShildik(uiScale_);
 }
 
 void TFBase::FormCloseClick() {

@@ -67,6 +67,8 @@ class PasswordPanel;
 class PreviewScreen;
 class RowChoicePanel;
 class SavePanel;
+class ServiceConsole;
+class SettingsScreen;
 class SetupScreen;
 class TensionManualPanel;
 class ZoomPanel;
@@ -228,7 +230,6 @@ private:
 
 public:
     // other pages
-    console::ParamList* CUSTOM_LIST = nullptr;
 
     // floating panels
     QFrame* PanelPoverka = nullptr;
@@ -298,21 +299,6 @@ public:
     void StartPoverka(int k);
     int PoverkaChannel() const { return poverkaChannel_; }
 
-    // ----- settings, help and calibration screens (screen_settings.cpp,
-    // screen_help.cpp, screen_calibration.cpp)
-    class QTreeWidget* TreeView1 = nullptr;
-    QStackedWidget* PageConfig = nullptr;
-    QFrame* SHILDIK = nullptr;
-    TMegaButton* CONFIG_EXIT = nullptr;
-    TMegaButton* CONFIG_KEYBOARD = nullptr;
-    QComboBox *LinChan = nullptr, *LinPoint = nullptr;
-    // Reference (PI) and real (PR) values of rows 1 to 20, at [row - 1].
-    QLineEdit* PI[20] = {};
-    QLineEdit* PR[20] = {};
-    TMegaButton* SAVE_CALIB_POINT = nullptr;
-    QLabel* CalibMessage = nullptr;  // why a typed point is not stored
-    QFrame* Cons = nullptr;
-    class QPlainTextEdit* Memo1 = nullptr;
     class QAction *Action1 = nullptr, *Action2 = nullptr, *Action3 = nullptr, *Action4 = nullptr,
                   *Action5 = nullptr;
     // Ctrl+E: manual entry in the verification table, which connects to it.
@@ -328,8 +314,8 @@ public:
     TMegaButton* EXTENS_OPEN = nullptr;
 
     // timers
-    QTimer *InitTimer = nullptr, *Timer1 = nullptr, *Timer2 = nullptr, *Timer4 = nullptr,
-           *Timer5 = nullptr, *TimerGetCykl = nullptr, *TimerELSE = nullptr;
+    QTimer *InitTimer = nullptr, *Timer1 = nullptr, *Timer4 = nullptr, *Timer5 = nullptr,
+           *TimerGetCykl = nullptr, *TimerELSE = nullptr;
 
 private:
     // ----- building the window (one file per screen)
@@ -564,31 +550,24 @@ private:
     // is shown, one never taken is not.
     std::set<std::string> poverkaTaken_;
 
-    // ----- settings, help, calibration (screen_settings.cpp, screen_help.cpp,
-    // screen_calibration.cpp)
-    QWidget* BuildCalibrationPage();
-    QWidget* BuildAboutPage();
-    void BuildCons();
+    // ----- settings, help, service keys (tfbase_settings.cpp, screen_help.cpp,
+    // tfbase_keys.cpp)
     void BuildShortcuts();
-    void TreeView1Change(int index);
+    void ShowSettingsGroup(int group);
     void ReloadCustomList();
     void CustomListEdit(int row, const std::string& text);
     void CommitCustomListEdit();
     void Timer2Timer();
-    void CentreShildik();
-    void ShowSettingsKeyboard();
     // The keyboard's setting as the settings screen shows it: group and caption.
     std::string KeyboardSettingPlace() const;
     void ConsButton1Click();
-    void LinChanChange();
-    void LinPointChange();
-    void FillCalibFields();
-    void CalibFieldEdited(bool reference, int row, const QString& text);
-    void SaveCalibPointClick();
+    // The calibration page's table to the unit.
+    void SaveCalibPoint(int unitChannel);
     void ConfigExitClick();
     void ConfigExitFinish();
     console::HelpScreen* helpScreen_ = nullptr;
-    class C_Kanal* CalibChannel();
+    console::SettingsScreen* settingsScreen_ = nullptr;
+    console::ServiceConsole* serviceConsole_ = nullptr;
     // The configuration group CUSTOM_LIST shows and stores into.
     int configGroup_ = 7;
     // The unit's pause after the PID gains when the settings are left.

@@ -15,6 +15,7 @@
 #include "console/open_panel.h"
 #include "console/preview_screen.h"
 #include "console/result_plot.h"
+#include "console/settings_screen.h"
 #include "console/setup_screen.h"
 #include "console/tension_panel.h"
 #include "console/tfbase.h"
@@ -113,6 +114,7 @@ void TFBase::CreateWork() {
     for (size_t k = 0; k < 4; ++k)
         lists.params[k] = &paramLines_[k];
     work_->Init(std::move(unit), lists);
+    settingsScreen_->Bind(work_.get());
 }
 
 void TFBase::BindPlots() {
@@ -293,8 +295,9 @@ void TFBase::ShutDownProgramSide(bool saveHours) {
     Command(21);
     if (saveHours) work_->Config().Save(1);
     previewScreen_->Otchet()->ClearList();
-    for (QTimer* t : {Timer1, Timer2, Timer3, Timer4, Timer5, TimerGetCykl, TimerELSE})
+    for (QTimer* t : {Timer1, Timer3, Timer4, Timer5, TimerGetCykl, TimerELSE})
         t->stop();
+    settingsScreen_->StopRefresh();
     work_->Disconnect();
 }
 

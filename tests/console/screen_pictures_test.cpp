@@ -111,7 +111,7 @@ protected:
         }
         rig.Click("Butt_OK");
         rig.StopPolling();
-        for (QTimer* t : {rig.window->Timer2, rig.window->Timer3})
+        for (QTimer* t : {rig.Find<QTimer>("Timer2"), rig.window->Timer3})
             t->stop();
         rig.window->CloseMes();
         rig.window->resize(1390, 755);

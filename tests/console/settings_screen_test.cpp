@@ -175,10 +175,10 @@ TEST_F(SettingsScreen, SelectingACellAndTimer2RewriteTheListFromTheConfiguration
     list->setCurrentCell(row == 0 ? 1 : 0, 0);
     EXPECT_EQ(Shown(kPeriod), "321");
     config->iCHANCOUNT = 123;
-    rig.window->Timer2->start(0);
+    rig.Find<QTimer>("Timer2")->start(0);
     QApplication::processEvents();
     EXPECT_EQ(Shown(kPeriod), "123");
-    EXPECT_FALSE(rig.window->Timer2->isActive());
+    EXPECT_FALSE(rig.Find<QTimer>("Timer2")->isActive());
 }
 
 TEST_F(SettingsScreen, SectionTitlesTakeNoEdit) {

@@ -1,6 +1,8 @@
 // The calibration page of the settings screen: a measuring channel's table
 // of reference and real values, typed straight into the channel, and the
-// button that sends the table to the unit.
+// button that asks for the table to go to the unit.
+
+#include "console/calibration_page.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -9,11 +11,12 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
+#include <iterator>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "console/look.h"
-#include "console/tfbase.h"
 #include "controls/megabutton.h"
 #include "engine/cwork.h"
 #include "model/ckanal.h"
@@ -29,16 +32,18 @@ constexpr int kRowsPerBlock = 10;
 
 }  // namespace
 
-QWidget* TFBase::BuildCalibrationPage() {
-    auto* page = console::MakePanel(nullptr, "CalibPage");
-    auto* column = new QVBoxLayout(page);
+namespace console {
+
+CalibrationPage::CalibrationPage(QWidget* parent) : QFrame(parent) {
+    StylePanel(this, "CalibPage");
+    auto* column = new QVBoxLayout(this);
     column->setContentsMargins(12, 8, 12, 8);
 
     auto* choice = new QHBoxLayout;
-    auto combo = [page](const char* name, QStringList items) {
-        auto* box = new QComboBox(page);
+    auto combo = [this](const char* name, QStringList items) {
+        auto* box = new QComboBox(this);
         box->setObjectName(name);
-        box->setFont(console::PixelFont(box->font(), 22, true));
+        box->setFont(PixelFont(box->font(), 22, true));
         box->setMinimumSize(120, 48);
         box->addItems(items);
         return box;
@@ -49,14 +54,13 @@ QWidget* TFBase::BuildCalibrationPage() {
         counts << QString::number(n);
     LinPoint = combo("LinPoint", counts);
     LinPoint->setMaxVisibleItems(kRows + 1);
-    choice->addWidget(console::MakeLabel(page, "", "Канал", 20));
+    choice->addWidget(MakeLabel(this, "", "Канал", 20));
     choice->addWidget(LinChan);
     choice->addSpacing(30);
-    choice->addWidget(console::MakeLabel(page, "", "Кол. точек", 20));
+    choice->addWidget(MakeLabel(this, "", "Кол. точек", 20));
     choice->addWidget(LinPoint);
     choice->addStretch(1);
-    SAVE_CALIB_POINT = console::MakeButton(page, "SAVE_CALIB_POINT", "СОХРАНИТЬ",
-                                           console::ButtonKind::Push, 200, 56);
+    SAVE_CALIB_POINT = MakeButton(this, "SAVE_CALIB_POINT", "СОХРАНИТЬ", ButtonKind::Push, 200, 56);
     SAVE_CALIB_POINT->setToolTip(QString::fromUtf8("Записать таблицу канала в блок управления"));
     choice->addWidget(SAVE_CALIB_POINT);
     column->addLayout(choice);
@@ -70,7 +74,7 @@ QWidget* TFBase::BuildCalibrationPage() {
         for (auto [offset, text] :
              {std::pair{1, "Эталонное значение"}, std::pair{2, "Реальное значение"}}) {
             // Two words on two lines where the columns are narrow.
-            QLabel* heading = console::MakeLabel(page, "", text, 16);
+            QLabel* heading = MakeLabel(this, "", text, 16);
             heading->setWordWrap(true);
             heading->setAlignment(Qt::AlignCenter);
             grid->addWidget(heading, 0, c + offset);
@@ -80,12 +84,11 @@ QWidget* TFBase::BuildCalibrationPage() {
     for (int row = 1; row <= kRows; ++row) {
         const int c = (row - 1) / kRowsPerBlock * 4;
         const int r = (row - 1) % kRowsPerBlock + 1;
-        grid->addWidget(console::MakeLabel(page, "", std::to_string(row) + ".", 18), r, c,
-                        Qt::AlignRight);
+        grid->addWidget(MakeLabel(this, "", std::to_string(row) + ".", 18), r, c, Qt::AlignRight);
         auto field = [&](const std::string& name) {
-            auto* edit = new QLineEdit(page);
+            auto* edit = new QLineEdit(this);
             edit->setObjectName(QString::fromStdString(name + std::to_string(row)));
-            edit->setFont(console::PixelFont(edit->font(), 20));
+            edit->setFont(PixelFont(edit->font(), 20));
             edit->setMinimumHeight(40);
             edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
             return edit;
@@ -96,50 +99,61 @@ QWidget* TFBase::BuildCalibrationPage() {
         grid->addWidget(real, r, c + 2);
         // Every typed character reaches the channel at once.
         connect(reference, &QLineEdit::textEdited, this,
-                [this, row](const QString& text) { CalibFieldEdited(true, row, text); });
+                [this, row](const QString& text) { FieldEdited(true, row, text); });
         connect(real, &QLineEdit::textEdited, this,
-                [this, row](const QString& text) { CalibFieldEdited(false, row, text); });
+                [this, row](const QString& text) { FieldEdited(false, row, text); });
     }
     column->addLayout(grid);
-    CalibMessage = console::MakeLabel(page, "CalibMessage", "", 20);
+    CalibMessage = MakeLabel(this, "CalibMessage", "", 20);
     column->addWidget(CalibMessage);
     column->addStretch(1);
 
     // Only the operator's choices act: the page sets the lists itself when
     // it shows a channel.
-    connect(LinChan, &QComboBox::activated, this, [this] { LinChanChange(); });
-    connect(LinPoint, &QComboBox::activated, this, [this] { LinPointChange(); });
-    SAVE_CALIB_POINT->OnClick = [this](TMegaButton*) { SaveCalibPointClick(); };
-    return page;
+    connect(LinChan, &QComboBox::activated, this, [this] { ChannelChosen(); });
+    connect(LinPoint, &QComboBox::activated, this, [this] { CountChosen(); });
+    SAVE_CALIB_POINT->OnClick = [this](TMegaButton*) { SaveClicked(); };
 }
 
-C_Kanal* TFBase::CalibChannel() {
+void CalibrationPage::Open() {
+    LinChan->setCurrentIndex(0);
+    ChannelChosen();
+}
+
+void CalibrationPage::WatchFields(QObject* filter) {
+    for (size_t row = 0; row < std::size(PI); ++row) {
+        PI[row]->installEventFilter(filter);
+        PR[row]->installEventFilter(filter);
+    }
+}
+
+C_Kanal* CalibrationPage::Channel() {
     const int index = LinChan->currentIndex();
     if (!work_ || index < 0) return nullptr;
     return &work_->Channel(index + 1);
 }
 
-void TFBase::LinChanChange() {
-    const C_Kanal* channel = CalibChannel();
+void CalibrationPage::ChannelChosen() {
+    const C_Kanal* channel = Channel();
     const int points = channel != nullptr ? channel->tablePoints : -1;
     const bool valid = points >= 0 && points <= kRows;
     LinPoint->setCurrentIndex(valid ? points : -1);
     LinPoint->setEnabled(valid);
     // Only shown: a count the page cannot show stays in the channel as it is.
-    FillCalibFields();
+    Fill();
 }
 
-void TFBase::LinPointChange() {
-    C_Kanal* channel = CalibChannel();
+void CalibrationPage::CountChosen() {
+    C_Kanal* channel = Channel();
     if (channel == nullptr || LinPoint->currentIndex() < 0) return;
     channel->tablePoints = LinPoint->currentIndex();
     // Live readings use the points in use from now on.
     channel->MakeSegments();
-    FillCalibFields();
+    Fill();
 }
 
-void TFBase::FillCalibFields() {
-    const C_Kanal* channel = CalibChannel();
+void CalibrationPage::Fill() {
+    const C_Kanal* channel = Channel();
     const int n = channel != nullptr ? LinPoint->currentIndex() : -1;
     CalibMessage->clear();
     for (int row = 1; row <= kRows; ++row) {
@@ -156,8 +170,8 @@ void TFBase::FillCalibFields() {
     }
 }
 
-void TFBase::CalibFieldEdited(bool reference, int row, const QString& text) {
-    C_Kanal* channel = CalibChannel();
+void CalibrationPage::FieldEdited(bool reference, int row, const QString& text) {
+    C_Kanal* channel = Channel();
     if (channel == nullptr) return;
     // A cleared field is 0; a text that is not a number, whole, stores nothing.
     const std::string typed = text.toStdString();
@@ -170,8 +184,10 @@ void TFBase::CalibFieldEdited(bool reference, int row, const QString& text) {
         channel->SetTableX(row - 1, *value);
 }
 
-void TFBase::SaveCalibPointClick() {
-    if (!work_ || LinPoint->currentIndex() < 0) return;
+void CalibrationPage::SaveClicked() {
+    if (LinPoint->currentIndex() < 0) return;
     // The unit numbers its channels from 1 ("F" is 1), as the list does not.
-    work_->DeviceCmd(LinChan->currentIndex() + 1, 0);
+    emit saveRequested(LinChan->currentIndex() + 1);
 }
+
+}  // namespace console
