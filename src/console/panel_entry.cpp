@@ -21,6 +21,7 @@
 #include <iterator>
 
 #include "console/look.h"
+#include "console/mode_bar.h"
 #include "console/paramlist.h"
 #include "console/tfbase.h"
 #include "controls/megabutton.h"
@@ -457,8 +458,7 @@ void TFBase::PASSWORD_OKClick() {
     }
     Command(18);
     Tint(ParolEdit, kGreen);
-    for (TMegaButton* b : {MODE_INSTAL, MODE_WORK, MODE_RESULT})
-        console::SetButtonEnabled(b, false);
+    modeBar_->DisableModes();
     // Closed here, not by the screen change: it keeps the green of the answer.
     PAROLMES->hide();
     HideVirtualKeyboard();

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "console/look.h"
+#include "console/mode_bar.h"
 #include "console/tfbase.h"
 #include "controls/helptopics.h"
 #include "controls/helpview.h"
@@ -70,13 +71,12 @@ QWidget* TFBase::BuildHelpPage() {
     // The operator's way to the help screen (code 80), on the mode bar that
     // every screen shows.
     TMegaButton* help =
-        console::MakeButton(Panel3, "MENU_HELP", "СПРАВКА", console::ButtonKind::Push, 150);
+        console::MakeButton(modeBar_, "MENU_HELP", "СПРАВКА", console::ButtonKind::Push, 150);
     help->OnClick = [this](TMegaButton*) { Command(80); };
     // The settings are left only through their own exit, which stores them.
     connect(BaseTab, &QStackedWidget::currentChanged, help,
             [help](int page) { console::SetButtonEnabled(help, page != 2); });
-    auto* bar = static_cast<QHBoxLayout*>(Panel3->layout());
-    bar->insertWidget(bar->indexOf(MegaButton30), help);
+    modeBar_->AddBeforeFullScreen(help);
     return page;
 }
 

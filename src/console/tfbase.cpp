@@ -17,6 +17,7 @@
 #include "console/extens_window.h"
 #include "console/geometry.h"
 #include "console/look.h"
+#include "console/mode_bar.h"
 #include "console/paramlist.h"
 #include "controls/megabutton.h"
 #include "engine/cwork.h"
@@ -65,8 +66,11 @@ TFBase::TFBase(console::ConsoleDeps deps, QWidget* parent)
     auto* root = new QVBoxLayout(this);
     root->setContentsMargins(0, 0, 0, 0);
     root->setSpacing(0);
-    BuildModeBar();
-    root->addWidget(Panel3);
+    modeBar_ = new console::ModeBar(this);
+    connect(modeBar_, &console::ModeBar::modeRequested, this, &TFBase::ModeRequested);
+    connect(modeBar_, &console::ModeBar::fullScreenRequested, this, &TFBase::ToggleFullScreen);
+    connect(modeBar_, &console::ModeBar::closeRequested, this, &TFBase::FormCloseClick);
+    root->addWidget(modeBar_);
     auto* body = new QHBoxLayout;
     body->setSpacing(0);
     BaseTab = new QStackedWidget(this);
@@ -197,13 +201,19 @@ void TFBase::OpenPanel(QWidget* panel) {
     panel->raise();
 }
 
-void TFBase::SetModeButtons(int down, bool setUp, bool work, bool result) {
-    TMegaButton* buttons[] = {MODE_INSTAL, MODE_WORK, MODE_RESULT};
-    const bool enabled[] = {setUp, work, result};
-    for (int i = 0; i < 3; ++i) {
-        buttons[i]->Down = i == down;
-        console::SetButtonEnabled(buttons[i], enabled[i]);
+void TFBase::ModeRequested(int code) {
+    // In set-up mode the set-up screen shows the work screen, where the test
+    // is started; the method and specimen lists are on the set-up and
+    // results screen, which no mode shows with them. A tap on "УСТАНОВКА"
+    // while in set-up mode therefore goes to those lists, and the next tap
+    // back to the work screen.
+    if (code == 241 && work_ && work_->State() == C_Work::kSetUp && BaseTab->currentIndex() == 0) {
+        modeBar_->HoldSetUpDown();
+        ShowScreen(1);
+        return;
     }
+    Command(code);
+    if (code == 243) Command(48);
 }
 
 void TFBase::CentrePanel(QWidget* panel) {

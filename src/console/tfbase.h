@@ -55,6 +55,7 @@ class RandomSource;
 }  // namespace platform
 
 namespace console {
+class ModeBar;
 class ParamList;
 
 // What a unit is made with: the engine's sample entry, the window that shows
@@ -169,14 +170,6 @@ protected:
 
 public:
     // ----- controls, named as the operator's screens name them
-    // mode bar
-    QFrame* Panel3 = nullptr;
-    TMegaButton* MODE_INSTAL = nullptr;
-    TMegaButton* MODE_WORK = nullptr;
-    TMegaButton* MODE_RESULT = nullptr;
-    TMegaButton* MESS_PROG = nullptr;
-    TMegaButton* MegaButton30 = nullptr;
-    TMegaButton* MegaButton32 = nullptr;
     QWidget* Border_Rigth = nullptr;
     QStackedWidget* BaseTab = nullptr;
 
@@ -404,7 +397,9 @@ public:
 
 private:
     // ----- building the window (one file per screen)
-    void BuildModeBar();
+    console::ModeBar* modeBar_ = nullptr;
+    // A mode button's tap: its code, or the set-up lists from set-up mode.
+    void ModeRequested(int code);
     QWidget* BuildWorkScreen();
     QWidget* BuildSetupScreen();
     QWidget* BuildSettingsPage();
@@ -631,7 +626,6 @@ private:
     std::unique_ptr<testprogram::ProgramHost> programHost_;
     std::unique_ptr<testprogram::ProgramRunner> runner_;
     QFileSystemModel* programFiles_ = nullptr;
-    int bannerWidth_ = 0;  // the width the banner's font was fitted to
     int poverkaChannel_ = 1;
     // What the nominal points were last computed for.
     int poverkaCount_ = -1;
@@ -699,7 +693,6 @@ private:
 
     // ----- helpers
     void ShowScreen(int page);
-    void SetModeButtons(int down, bool setUp, bool work, bool result);
     void CentrePanel(QWidget* panel);
     // One floating panel at a time, and none outlives the screen it was
     // opened on. The message panel is not one of them: it stays up, and its

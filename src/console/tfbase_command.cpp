@@ -15,6 +15,7 @@
 #include <iterator>
 
 #include "console/look.h"
+#include "console/mode_bar.h"
 #include "console/panel_files.h"
 #include "console/panel_manual.h"
 #include "console/paramlist.h"
@@ -152,8 +153,7 @@ int TFBase::NewTestBlock(int code) {
     SetButtonDown(DIRECT_UP_DOWN, false);
     MirandexClick();
     SyncModeButtons();
-    MODE_WORK->Caption = ModeCaptionText();
-    MODE_WORK->Draw();
+    modeBar_->ShowCaption(ModeCaptionText());
     if (C_Parametr* m = work_->Methods().Current()) m->ResetManualPoints();
     SetButtonDown(ZEROAUTO, false);
     // Nothing of the test before stays shown: its curve, markers and results.
@@ -227,7 +227,7 @@ int TFBase::PoverkaBlock(int code) {
 
 int TFBase::HelpBlock(int code) {
     ShowScreen(4);
-    SetModeButtons(-1, true, false, true);
+    modeBar_->SetModeButtons(-1, true, false, true);
     return code;
 }
 
@@ -238,7 +238,7 @@ int TFBase::HideControlPanelBlock(int code) {
 }
 
 int TFBase::SetUpModeBlock(int code) {
-    SetModeButtons(0, true, false, true);
+    modeBar_->SetModeButtons(0, true, false, true);
     Panel11Slot->setCurrentWidget(PanelWork);
     PanelZero->show();
     MAIN_MENU->show();
@@ -248,7 +248,7 @@ int TFBase::SetUpModeBlock(int code) {
 }
 
 int TFBase::WorkModeBlock(int code) {
-    SetModeButtons(1, false, true, false);
+    modeBar_->SetModeButtons(1, false, true, false);
     PanelZero->show();
     PUDIK->hide();
     PUDIK_PRESS->hide();
@@ -257,8 +257,7 @@ int TFBase::WorkModeBlock(int code) {
     GRAFICON->hide();
     ShowScreen(0);
     if (work_) {
-        MODE_WORK->Caption = ModeCaptionText();
-        MODE_WORK->Draw();
+        modeBar_->ShowCaption(ModeCaptionText());
         C_Parametr* m = work_->Methods().Current();
         if (m != nullptr && m->IndexOf("fOX") >= 0)
             m->SetMaxText("sGO", std::to_string(ProtocolNumber()));
@@ -268,7 +267,7 @@ int TFBase::WorkModeBlock(int code) {
 }
 
 int TFBase::ResultModeBlock(int code) {
-    SetModeButtons(2, false, false, true);
+    modeBar_->SetModeButtons(2, false, false, true);
     Panel11Slot->setCurrentWidget(Panel31);
     ShowScreen(1);
     // The method's axes first: each plot draws once, with them.

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "console/look.h"
+#include "console/mode_bar.h"
 #include "console/panel_manual.h"
 #include "console/tfbase.h"
 #include "controls/cgrafic.h"
@@ -213,8 +214,7 @@ void TFBase::LoadProtocolNumber() {
         work_->FillConfigList(settingsLines_, configGroup_);
         ReloadCustomList();
     }
-    MODE_WORK->Caption = ModeCaptionText();
-    MODE_WORK->Draw();
+    modeBar_->ShowCaption(ModeCaptionText());
 }
 
 bool TFBase::WriteProtocolNumber() {
