@@ -24,6 +24,9 @@
 #include "console/mode_bar.h"
 #include "console/paramlist.h"
 #include "console/tfbase.h"
+#include "console/work_control_bar.h"
+#include "console/work_readouts.h"
+#include "console/work_screen.h"
 #include "controls/megabutton.h"
 #include "controls/megadatchik.h"
 #include "controls/tfkeyboard.h"
@@ -204,18 +207,13 @@ void TFBase::BuildEntryPanels() {
     };
     connect(SPEED_EDIT, &QLineEdit::returnPressed, this, &TFBase::SPEED_OKClick);
 
-    const std::pair<TMegaDatchik*, Readout> readouts[] = {{DatchikUstav1, Readout::Ustav1},
-                                                          {DatchikUstav2, Readout::Ustav2},
-                                                          {DatchikUstav3, Readout::Ustav3},
-                                                          {MegaDatchik1, Readout::Mega1},
-                                                          {MegaDatchik2, Readout::Mega2}};
-    for (const auto& [panel, which] : readouts) {
-        panel->OnClickNom = [this, which = which](TMegaDatchik* sender, int row) {
-            if (const auto target = console::entry::TargetOfRow(which, row))
-                OpenSpeedEntry(*target, sender);
-        };
-    }
-    new EventHook(Ind_SPEED, QEvent::MouseButtonRelease, [this] { OpenSpeedEntry(0, Ind_SPEED); });
+    connect(&workScreen_->Readouts(), &console::WorkReadouts::limitClicked, this,
+            [this](Readout which, int row, QWidget* readout) {
+                if (const auto target = console::entry::TargetOfRow(which, row))
+                    OpenSpeedEntry(*target, readout);
+            });
+    connect(&workScreen_->ControlBar(), &console::WorkControlBar::speedClicked, this,
+            [this](QWidget* readout) { OpenSpeedEntry(0, readout); });
 
     // ----- password
     PAROLMES = console::MakeBarePanel(this, "PAROLMES", 500, 200);
@@ -350,16 +348,18 @@ void TFBase::OpenSpeedEntry(int target, QWidget* opener) {
     entryOpener_ = opener;
     std::string text;
     if (t->field == Field::Speed) {
-        text = console::entry::SpeedCaptionNumber(Ind_SPEED->text().toStdString());
+        text =
+            console::entry::SpeedCaptionNumber(workScreen_->ControlBar().SpeedText().toStdString());
     } else if (const double* field = work_ ? EntryField(*work_, *t) : nullptr) {
         text = FloatToStrAuto(*field);
     }
     SPEED_EDIT->setText(QString::fromStdString(text));
     Tint(SPEED_EDIT, kWhite);
     SPEED_HINT->clear();
-    const QPoint bar = CONTROLPANEL->mapTo(this, QPoint(0, 0));
+    const QWidget* controlBar = &workScreen_->ControlBar();
+    const QPoint bar = controlBar->mapTo(this, QPoint(0, 0));
     const console::Point at = console::entry::SpeedEntryOrigin(
-        {bar.x(), bar.y()}, {CONTROLPANEL->width(), CONTROLPANEL->height()},
+        {bar.x(), bar.y()}, {controlBar->width(), controlBar->height()},
         {SPEED_ENTER->width(), SPEED_ENTER->height()}, {width(), height()});
     SPEED_ENTER->move(at.x, at.y);
     ShowVirtualKeyboard();

@@ -21,6 +21,7 @@
 #include "console/panel_manual.h"
 #include "console/paramlist.h"
 #include "console/tfbase.h"
+#include "console/work_screen.h"
 #include "controls/megabutton.h"
 #include "engine/cwork.h"
 #include "link/c_connect.h"
@@ -160,7 +161,7 @@ void TFBase::BuildManualPanels() {
     }
     if (auto* b = findChild<TMegaButton*>("MegaButton45"))
         b->OnClick = [this](TMegaButton*) { StationPanelClick(); };
-    MegaButton61->OnClick = [this](TMegaButton*) { HoldPanelClick(); };
+    connect(workScreen_, &console::WorkScreen::holdPanelRequested, this, &TFBase::HoldPanelClick);
     // Numbers are typed on the on-screen keyboard.
     for (QLineEdit* e :
          {MaskEdit1, MaskEdit2, MaskEdit3, MaskEdit4, MaskEdit5, MaskEdit6, MaskEdit7})

@@ -30,6 +30,8 @@
 #include "console/mode_bar.h"
 #include "console/programsheet.h"
 #include "console/tfbase.h"
+#include "console/work_control_bar.h"
+#include "console/work_screen.h"
 #include "controls/megabutton.h"
 #include "engine/cwork.h"
 #include "link/dev_quelm.h"
@@ -426,8 +428,7 @@ void TFBase::ProgStop() {
 
 void TFBase::ProgReport(const std::string& message) {
     if (!work_ || work_->State() != C_Work::kRunning) {
-        console::SetButtonDown(BUT_START, false);
-        console::SetButtonEnabled(BUT_PAUSE, false);
+        workScreen_->ControlBar().ShowNotRunning();
     }
     ShowMes(message, 1, 0);
 }
@@ -606,7 +607,7 @@ void TFBase::BuildPositionPanel() {
         FillPositionList();
         togglePanel();
     };
-    MegaButton69->OnClick = [this](TMegaButton*) { GoToPosition(); };
+    connect(workScreen_, &console::WorkScreen::goToPositionRequested, this, &TFBase::GoToPosition);
 }
 
 void TFBase::FillPositionList() {

@@ -15,6 +15,7 @@
 #include "console/look.h"
 #include "console/paramlist.h"
 #include "console/tfbase.h"
+#include "console/work_screen.h"
 #include "controls/cgrafic.h"
 #include "controls/megabutton.h"
 #include "controls/symbolfont.h"
@@ -444,7 +445,7 @@ void TFBase::ShowResults() {
     work_->Methods().Calculate();
     work_->Methods().RefreshList(3);
     ReloadLists();
-    for (CGrafic* plot : {WorkPlotter, CGraficRes})
+    for (CGrafic* plot : {workScreen_->Plot(), CGraficRes})
         plot->DrawGrid();
 }
 

@@ -19,6 +19,10 @@
 #include "console/look.h"
 #include "console/mode_bar.h"
 #include "console/paramlist.h"
+#include "console/work_control_bar.h"
+#include "console/work_menu.h"
+#include "console/work_readouts.h"
+#include "console/work_screen.h"
 #include "controls/megabutton.h"
 #include "engine/cwork.h"
 #include "link/qlm_comex.h"
@@ -75,7 +79,11 @@ TFBase::TFBase(console::ConsoleDeps deps, QWidget* parent)
     body->setSpacing(0);
     BaseTab = new QStackedWidget(this);
     BaseTab->setObjectName("BaseTab");
-    BaseTab->addWidget(BuildWorkScreen());
+    workScreen_ = new console::WorkScreen(deps_.power != nullptr);
+    WireWorkScreen();
+    // The verification table floats over the work screen; its class builds it.
+    PanelPoverka = console::MakeFloatingPanel(workScreen_, "PanelPoverka", "ПОВЕРКА", 600, 400);
+    BaseTab->addWidget(workScreen_);
     BaseTab->addWidget(BuildSetupScreen());
     BaseTab->addWidget(BuildSettingsPage());
     BaseTab->addWidget(BuildPreviewPage());
@@ -90,7 +98,6 @@ TFBase::TFBase(console::ConsoleDeps deps, QWidget* parent)
     BuildFilePanels();
     BuildEntryPanels();
     BuildExtensWindow();
-    BuildBendPicture();
     BuildMessager();
     BuildTimers();
     BuildProgramPanels();

@@ -20,6 +20,9 @@
 #include "console/panel_manual.h"
 #include "console/paramlist.h"
 #include "console/tfbase.h"
+#include "console/work_control_bar.h"
+#include "console/work_readouts.h"
+#include "console/work_screen.h"
 #include "controls/cgrafic.h"
 #include "controls/cotchet.h"
 #include "controls/megabutton.h"
@@ -150,12 +153,12 @@ int TFBase::NewTestBlock(int code) {
     Command(5);
     Command(7);
     Command(241);
-    SetButtonDown(DIRECT_UP_DOWN, false);
+    workScreen_->ControlBar().ShowDirectionDown(false);
     MirandexClick();
     SyncModeButtons();
     modeBar_->ShowCaption(ModeCaptionText());
     if (C_Parametr* m = work_->Methods().Current()) m->ResetManualPoints();
-    SetButtonDown(ZEROAUTO, false);
+    workScreen_->Readouts().ReleaseZeroHold();
     // Nothing of the test before stays shown: its curve, markers and results.
     ShowResults();
     return code;
@@ -232,7 +235,7 @@ int TFBase::HelpBlock(int code) {
 }
 
 int TFBase::HideControlPanelBlock(int code) {
-    CONTROLPANEL->hide();
+    workScreen_->ShowControlBar(false);
     Command(241);
     return code;
 }
@@ -240,8 +243,7 @@ int TFBase::HideControlPanelBlock(int code) {
 int TFBase::SetUpModeBlock(int code) {
     modeBar_->SetModeButtons(0, true, false, true);
     Panel11Slot->setCurrentWidget(PanelWork);
-    PanelZero->show();
-    MAIN_MENU->show();
+    workScreen_->ShowSetUpControls();
     ShowScreen(0);
     ColourLists(true);
     return code;
@@ -249,12 +251,11 @@ int TFBase::SetUpModeBlock(int code) {
 
 int TFBase::WorkModeBlock(int code) {
     modeBar_->SetModeButtons(1, false, true, false);
-    PanelZero->show();
+    workScreen_->ShowZeroPanel();
     PUDIK->hide();
     PUDIK_PRESS->hide();
     Panel11Slot->setCurrentWidget(Panel31);
-    MAIN_MENU->hide();
-    GRAFICON->hide();
+    workScreen_->HideMenuForTest();
     ShowScreen(0);
     if (work_) {
         modeBar_->ShowCaption(ModeCaptionText());
@@ -272,7 +273,7 @@ int TFBase::ResultModeBlock(int code) {
     ShowScreen(1);
     // The method's axes first: each plot draws once, with them.
     SetResultAxisButtons();
-    for (CGrafic* plot : {WorkPlotter, CGraficRes}) {
+    for (CGrafic* plot : {workScreen_->Plot(), CGraficRes}) {
         // Autoscale on; SetMode draws it.
         if (std::ranges::find(drawnLater_, plot) != drawnLater_.end())
             plot->autoscale = true;
@@ -287,10 +288,7 @@ int TFBase::ResultModeBlock(int code) {
 }
 
 int TFBase::StartBlock(int code) {
-    SetButtonDown(BUT_START, true);
-    SetButtonDown(BUT_PAUSE, false);
-    SetButtonDown(BUT_STOP, false);
-    SetButtonEnabled(BUT_PAUSE, true);
+    workScreen_->ControlBar().ShowStarted();
     // One number per test: a ПУСК while the test runs, or the work-mode
     // button, starts none.
     if (work_ && work_->State() != C_Work::kRunning) {
@@ -303,10 +301,7 @@ int TFBase::StartBlock(int code) {
 }
 
 int TFBase::StopBlock(int code) {
-    SetButtonDown(BUT_START, false);
-    SetButtonDown(BUT_PAUSE, false);
-    SetButtonEnabled(BUT_PAUSE, false);
-    SetButtonDown(BUT_STOP, true);
+    workScreen_->ControlBar().ShowStopped();
     // The calculation redraws the result plot with its markers.
     drawnLater_ = {CGraficRes};
     Command(243);
@@ -318,18 +313,17 @@ int TFBase::StopBlock(int code) {
 }
 
 int TFBase::PauseBlock(int code) {
-    SetButtonDown(BUT_PAUSE, true);
+    workScreen_->ControlBar().ShowPaused();
     return code;
 }
 
 int TFBase::ChannelBlock(int code) {
-    TMegaButton* pick[] = {DIRECT_F, DIRECT_L, DIRECT_E};
-    OnlyDown({DIRECT_F, DIRECT_L, DIRECT_E}, pick[code - 4]);
+    workScreen_->ControlBar().ShowChannel(code - 3);
     return code;
 }
 
 int TFBase::DirectionBlock(int code) {
-    SetButtonDown(DIRECT_UP_DOWN, code == 40);
+    workScreen_->ControlBar().ShowDirectionDown(code == 40);
     return code;
 }
 
@@ -364,8 +358,7 @@ int TFBase::CrossheadBlock(int code) {
 
 int TFBase::ZeroingBlock(int code) {
     const bool on = code <= 24;
-    TMegaButton* pick[] = {ZeroingF, ZeroingL, ZeroingE};
-    SetButtonDown(pick[(on ? code - 22 : code - 25)], on);
+    workScreen_->Readouts().ShowZeroing(on ? code - 21 : code - 24, on);
     return code;
 }
 
@@ -391,10 +384,7 @@ int TFBase::TensionZoneBlock(int code) {
     OUTPUDClick();
     OUTPUD1Click();
     Command(5);
-    DatchikUstav1->show();
-    DatchikUstav2->show();
-    MegaDatchik1->hide();
-    MegaDatchik2->hide();
+    workScreen_->Readouts().ShowZoneLimits(true);
     if (work_) {
         work_->DeviceCmd(0, 15);
         SetZoneOutputs(*work_, true);
@@ -409,10 +399,7 @@ int TFBase::CompressionZoneBlock(int code) {
     PUDIK->hide();
     PUDIK_PRESS->hide();
     Command(5);
-    DatchikUstav1->hide();
-    DatchikUstav2->hide();
-    MegaDatchik1->show();
-    MegaDatchik2->show();
+    workScreen_->Readouts().ShowZoneLimits(false);
     if (work_) {
         work_->DeviceCmd(3, 15);
         SetZoneOutputs(*work_, false);
