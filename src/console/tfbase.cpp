@@ -19,9 +19,6 @@
 #include "console/look.h"
 #include "console/mode_bar.h"
 #include "console/paramlist.h"
-#include "console/work_control_bar.h"
-#include "console/work_menu.h"
-#include "console/work_readouts.h"
 #include "console/work_screen.h"
 #include "controls/megabutton.h"
 #include "engine/cwork.h"
@@ -81,7 +78,7 @@ TFBase::TFBase(console::ConsoleDeps deps, QWidget* parent)
     BaseTab->setObjectName("BaseTab");
     workScreen_ = new console::WorkScreen(deps_.power != nullptr);
     WireWorkScreen();
-    // The verification table floats over the work screen; its class builds it.
+    // The verification table floats over the work screen (panel_poverka.cpp).
     PanelPoverka = console::MakeFloatingPanel(workScreen_, "PanelPoverka", "ПОВЕРКА", 600, 400);
     BaseTab->addWidget(workScreen_);
     BaseTab->addWidget(BuildSetupScreen());
