@@ -4,7 +4,6 @@
 
 #include "console/bend_picture.h"
 
-#include <QMetaObject>
 #include <QTimer>
 
 #include <algorithm>
@@ -12,11 +11,11 @@
 #include <cmath>
 #include <cstdint>
 
-#include "console/tfbase.h"
+#include "console/work_readouts.h"
+#include "console/work_screen.h"
 #include "controls/cgrafic.h"
 #include "controls/megadatchik.h"
 #include "engine/cwork.h"
-#include "engine/eventsink.h"
 #include "model/parametr.h"
 
 namespace console {
@@ -134,17 +133,15 @@ void DrawArms(CGrafic& plot, const std::array<bend::Segment, 4>& arms) {
 
 }  // namespace
 
-void TFBase::BuildBendPicture() {
-    WorkPlotter->OnOutBuffer = [this](CGrafic* plot) { WorkPlotterOutBuffer(plot); };
-}
+namespace console {
 
-void TFBase::WorkPlotterOutBuffer(CGrafic* plot) {
+void WorkScreen::PlotOutBuffer(CGrafic* plot) {
     // Nothing before the engine exists.
     if (!work_ || plot == nullptr) return;
     C_Work& w = *work_;
     const C_Parametr* m = w.Methods().Current();
     if (m == nullptr || m->IndexOf("iVISUAL") < 0) {
-        ShowBendReadout(false);
+        readouts_->ShowBendReadout(false);
         ReleaseBendView(*plot);
         return;
     }
@@ -169,9 +166,8 @@ void TFBase::WorkPlotterOutBuffer(CGrafic* plot) {
 
     C_Kanal& angle = w.Channel(6);
     angle.Compute(bendAngle_);
-    Datchik3->SetValue(0, bendAngle_);
-    Datchik3->SetValue(1, angle.peak);
-    ShowBendReadout(true);
+    readouts_->ShowBendAngle(bendAngle_, angle.peak);
+    readouts_->ShowBendReadout(true);
 
     // Asked once per test run: a protocol number may repeat, a run does not.
     const bool running = w.State() == C_Work::kRunning;
@@ -179,19 +175,11 @@ void TFBase::WorkPlotterOutBuffer(CGrafic* plot) {
     if (console::BendStopDue(bendAngle_, console::BendTarget(*m), running, asked)) {
         bendStopTest_ = w.TestRun();
         // Handled after this redraw, as the stop button's code.
-        events_->post(2);
+        emit bendStopDue();
     }
 }
 
-void TFBase::ShowBendReadout(bool visible) {
-    if (Datchik3->isHidden() != visible) return;
-    // After this redraw: showing or hiding a readout lays the screen out
-    // again, which resizes the plot under its own redraw.
-    QMetaObject::invokeMethod(
-        Datchik3, [d = Datchik3, visible] { d->setVisible(visible); }, Qt::QueuedConnection);
-}
-
-void TFBase::HoldBendView(CGrafic& plot, double width) {
+void WorkScreen::HoldBendView(CGrafic& plot, double width) {
     const console::BendFrame f =
         console::PictureFrame(width, plot.view.plotWidth, plot.view.plotHeight);
     const plot::View& v = plot.view;
@@ -207,9 +195,11 @@ void TFBase::HoldBendView(CGrafic& plot, double width) {
     QTimer::singleShot(0, &plot, [p = &plot] { p->DrawGrid(); });
 }
 
-void TFBase::ReleaseBendView(CGrafic& plot) {
+void WorkScreen::ReleaseBendView(CGrafic& plot) {
     if (!bendViewHeld_) return;
     bendViewHeld_ = false;
     plot.autoscale = true;
     QTimer::singleShot(0, &plot, [p = &plot] { p->DrawGrid(); });
 }
+
+}  // namespace console

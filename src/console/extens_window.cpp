@@ -17,6 +17,8 @@
 
 #include "console/look.h"
 #include "console/tfbase.h"
+#include "console/work_control_bar.h"
+#include "console/work_screen.h"
 #include "controls/canvas.h"
 #include "controls/megabutton.h"
 #include "link/qlm_comex.h"
@@ -275,23 +277,10 @@ void TFBase::BuildExtensWindow() {
     Extens = std::make_unique<TExtens>(*ExtensLink);
     connect(this, &TFBase::programEnded, Extens.get(), &QWidget::close);
 
-    // Opened from the control bar, at the end of the speed row: on the work
-    // screen in set-up and during the test, when the operator mounts and
-    // takes off the extensometer.
-    EXTENS_OPEN = console::MakeButton(CONTROLPANEL, "EXTENS_OPEN", "ЭКСТЕНЗОМЕТР",
-                                      console::ButtonKind::Push, 150, 44);
-    EXTENS_OPEN->Font.SetSize(10);
-    QBoxLayout* speeds = nullptr;
-    if (QLayout* bar = CONTROLPANEL->layout()) {
-        for (int i = 0; i < bar->count() && speeds == nullptr; ++i) {
-            auto* row = qobject_cast<QBoxLayout*>(bar->itemAt(i)->layout());
-            if (row != nullptr && row->indexOf(SpeedUp) >= 0) speeds = row;
-        }
-    }
-    if (speeds != nullptr) speeds->addWidget(EXTENS_OPEN);
-    EXTENS_OPEN->OnClick = [this](TMegaButton*) {
+    // Opened from the work screen's control bar.
+    connect(&workScreen_->ControlBar(), &console::WorkControlBar::extensRequested, this, [this] {
         Extens->show();
         Extens->raise();
         Extens->activateWindow();
-    };
+    });
 }

@@ -13,6 +13,8 @@
 
 #include "console/message_panel.h"
 #include "console/tfbase.h"
+#include "console/work_readouts.h"
+#include "console/work_screen.h"
 #include "controls/megadatchik.h"
 #include "engine/cwork.h"
 #include "link/c_connect.h"
@@ -61,7 +63,7 @@ void TFBase::TimerGetCyklTimer() {
     const C_Parametr* m = work_->Methods().Current();
     const bool cycles = m != nullptr && m->IndexOf("iMULTICYCLE") >= 0;
     if (cycles) work_->ReadDevice(unit_value::kCyclesDone);
-    Datchik4->setVisible(cycles);
+    workScreen_->Readouts().ShowCycles(cycles);
 }
 
 namespace {

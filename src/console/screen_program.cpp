@@ -27,8 +27,11 @@
 #include <filesystem>
 
 #include "console/look.h"
+#include "console/mode_bar.h"
 #include "console/programsheet.h"
 #include "console/tfbase.h"
+#include "console/work_control_bar.h"
+#include "console/work_screen.h"
 #include "controls/megabutton.h"
 #include "engine/cwork.h"
 #include "link/dev_quelm.h"
@@ -112,15 +115,6 @@ void TouchRows(QAbstractItemView* list) {
 
 QLabel* Caption(QWidget* parent, const char* name, const char* text) {
     return console::MakeLabel(parent, name, text, 14);
-}
-
-// The mode bar's free width goes to the running-program sign while it is
-// shown (the stretch after it gives its share up), to the stretch otherwise.
-void SignTakesFreeWidth(QWidget* bar, QWidget* sign, bool shown) {
-    auto* row = qobject_cast<QBoxLayout*>(bar->layout());
-    if (row == nullptr) return;
-    const int after = row->indexOf(sign) + 1;
-    if (after > 0 && after < row->count()) row->setStretch(after, shown ? 0 : 1);
 }
 
 void Start(QTimer* t, bool on) {
@@ -387,21 +381,7 @@ void TFBase::ShowProgram() {
     }
     const QString banner = Qs(v.banner);
     if (PanelTXT->text() != banner) PanelTXT->setText(banner);
-    if (v.bannerShown) {
-        if (MESS_PROG->isHidden()) {
-            SignTakesFreeWidth(Panel3, MESS_PROG, true);
-            MESS_PROG->show();
-            // The sign's width now, not at the next layout pass: its font fits it.
-            if (QLayout* bar = Panel3->layout()) bar->activate();
-        }
-        ShowBanner(v.banner);
-        MESS_PROG->raise();
-        MESS_PROG->SetDradPos(static_cast<float>(v.blinkLevel));
-        MESS_PROG->Draw();
-    } else if (!MESS_PROG->isHidden()) {
-        MESS_PROG->hide();
-        SignTakesFreeWidth(Panel3, MESS_PROG, false);
-    }
+    modeBar_->ShowSign(v.bannerShown, v.banner, v.blinkLevel);
     const testprogram::ProgramRunner::Timers& t = runner_->timers();
     Start(TimeRunProg, t.run);
     Start(TimerTick, t.wait);
@@ -448,26 +428,13 @@ void TFBase::ProgStop() {
 
 void TFBase::ProgReport(const std::string& message) {
     if (!work_ || work_->State() != C_Work::kRunning) {
-        console::SetButtonDown(BUT_START, false);
-        console::SetButtonEnabled(BUT_PAUSE, false);
+        workScreen_->ControlBar().ShowNotRunning();
     }
     ShowMes(message, 1, 0);
 }
 
-// The sign over the work screen reads the banner whole: the largest font up
-// to the button's own that fits its width.
 void TFBase::ShowBanner(const std::string& text) {
-    if (MESS_PROG->Caption == text && bannerWidth_ == MESS_PROG->width()) return;
-    MESS_PROG->Caption = text;
-    MESS_PROG->setToolTip(Qs(text));
-    bannerWidth_ = MESS_PROG->width();
-    draw::Font font = MESS_PROG->Font;
-    for (int points = 12; points > 6; --points) {
-        font.SetSize(points);
-        if (QFontMetrics(draw::ToQFont(font)).horizontalAdvance(Qs(text)) + 16 <= bannerWidth_)
-            break;
-    }
-    MESS_PROG->Font = font;
+    modeBar_->ShowBanner(text);
 }
 
 void TFBase::StopConditionScan() {
@@ -640,7 +607,7 @@ void TFBase::BuildPositionPanel() {
         FillPositionList();
         togglePanel();
     };
-    MegaButton69->OnClick = [this](TMegaButton*) { GoToPosition(); };
+    connect(workScreen_, &console::WorkScreen::goToPositionRequested, this, &TFBase::GoToPosition);
 }
 
 void TFBase::FillPositionList() {

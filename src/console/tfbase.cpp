@@ -21,6 +21,7 @@
 #include "console/hold_panel.h"
 #include "console/hydraulic_panel.h"
 #include "console/look.h"
+#include "console/mode_bar.h"
 #include "console/numeric_entry_panel.h"
 #include "console/open_panel.h"
 #include "console/paramlist.h"
@@ -30,6 +31,7 @@
 #include "console/service_console.h"
 #include "console/settings_screen.h"
 #include "console/tension_panel.h"
+#include "console/work_screen.h"
 #include "console/zoom_panel.h"
 #include "controls/megabutton.h"
 #include "engine/cwork.h"
@@ -78,13 +80,20 @@ TFBase::TFBase(console::ConsoleDeps deps, QWidget* parent)
     auto* root = new QVBoxLayout(this);
     root->setContentsMargins(0, 0, 0, 0);
     root->setSpacing(0);
-    BuildModeBar();
-    root->addWidget(Panel3);
+    modeBar_ = new console::ModeBar(this);
+    connect(modeBar_, &console::ModeBar::modeRequested, this, &TFBase::ModeRequested);
+    connect(modeBar_, &console::ModeBar::fullScreenRequested, this, &TFBase::ToggleFullScreen);
+    connect(modeBar_, &console::ModeBar::closeRequested, this, &TFBase::FormCloseClick);
+    root->addWidget(modeBar_);
     auto* body = new QHBoxLayout;
     body->setSpacing(0);
     BaseTab = new QStackedWidget(this);
     BaseTab->setObjectName("BaseTab");
-    BaseTab->addWidget(BuildWorkScreen());
+    workScreen_ = new console::WorkScreen(deps_.power != nullptr);
+    WireWorkScreen();
+    // The verification table floats over the work screen (panel_poverka.cpp).
+    PanelPoverka = console::MakeFloatingPanel(workScreen_, "PanelPoverka", "ПОВЕРКА", 600, 400);
+    BaseTab->addWidget(workScreen_);
     BaseTab->addWidget(BuildSetupScreen());
     BaseTab->addWidget(BuildSettingsPage());
     BaseTab->addWidget(BuildPreviewPage());
@@ -101,7 +110,6 @@ TFBase::TFBase(console::ConsoleDeps deps, QWidget* parent)
     BuildFilePanels();
     BuildEntryPanels();
     BuildExtensWindow();
-    BuildBendPicture();
     BuildMessager();
     BuildTimers();
     BuildProgramPanels();
@@ -208,13 +216,19 @@ void TFBase::OpenPanel(QWidget* panel) {
     panel->raise();
 }
 
-void TFBase::SetModeButtons(int down, bool setUp, bool work, bool result) {
-    TMegaButton* buttons[] = {MODE_INSTAL, MODE_WORK, MODE_RESULT};
-    const bool enabled[] = {setUp, work, result};
-    for (int i = 0; i < 3; ++i) {
-        buttons[i]->Down = i == down;
-        console::SetButtonEnabled(buttons[i], enabled[i]);
+void TFBase::ModeRequested(int code) {
+    // In set-up mode the set-up screen shows the work screen, where the test
+    // is started; the method and specimen lists are on the set-up and
+    // results screen, which no mode shows with them. A tap on "УСТАНОВКА"
+    // while in set-up mode therefore goes to those lists, and the next tap
+    // back to the work screen.
+    if (code == 241 && work_ && work_->State() == C_Work::kSetUp && BaseTab->currentIndex() == 0) {
+        modeBar_->HoldSetUpDown();
+        ShowScreen(1);
+        return;
     }
+    Command(code);
+    if (code == 243) Command(48);
 }
 
 void TFBase::CentrePanel(QWidget* panel) {
@@ -313,11 +327,10 @@ void TFBase::AddHelpButton() {
     // The operator's way to the help screen (code 80), on the mode bar that
     // every screen shows.
     TMegaButton* help =
-        console::MakeButton(Panel3, "MENU_HELP", "СПРАВКА", console::ButtonKind::Push, 150);
+        console::MakeButton(modeBar_, "MENU_HELP", "СПРАВКА", console::ButtonKind::Push, 150);
     help->OnClick = [this](TMegaButton*) { Command(80); };
     // The settings are left only through their own exit, which stores them.
     connect(BaseTab, &QStackedWidget::currentChanged, help,
             [help](int page) { console::SetButtonEnabled(help, page != 2); });
-    auto* bar = static_cast<QHBoxLayout*>(Panel3->layout());
-    bar->insertWidget(bar->indexOf(MegaButton30), help);
+    modeBar_->AddBeforeFullScreen(help);
 }

@@ -60,8 +60,10 @@ class HelpScreen;
 class HoldPanel;
 class HydraulicStationPanel;
 class MessagePanel;
+class ModeBar;
 class NumericEntryPanel;
 class OpenPanel;
+class WorkScreen;
 class ParamList;
 class PasswordPanel;
 class PreviewScreen;
@@ -185,44 +187,8 @@ protected:
 
 public:
     // ----- controls, named as the operator's screens name them
-    // mode bar
-    QFrame* Panel3 = nullptr;
-    TMegaButton* MODE_INSTAL = nullptr;
-    TMegaButton* MODE_WORK = nullptr;
-    TMegaButton* MODE_RESULT = nullptr;
-    TMegaButton* MESS_PROG = nullptr;
-    TMegaButton* MegaButton30 = nullptr;
-    TMegaButton* MegaButton32 = nullptr;
     QWidget* Border_Rigth = nullptr;
     QStackedWidget* BaseTab = nullptr;
-
-    // work screen
-    QTabWidget* WorkArea = nullptr;
-    CGrafic* WorkPlotter = nullptr;
-    TMegaButton *PLOT_1 = nullptr, *PLOT_2 = nullptr, *PLOT_3 = nullptr;
-    TMegaButton *BUTXT = nullptr, *BUTXL = nullptr, *BUTXE = nullptr;
-    TMegaButton *BUTYF = nullptr, *BUTYL = nullptr, *BUTYE = nullptr, *BUTYP = nullptr;
-    TMegaButton *GRAFICON = nullptr, *ClearGraf = nullptr, *MegaButton61 = nullptr;
-    TMegaButton* MegaButton69 = nullptr;
-    QFrame* IndicPanel = nullptr;
-    QFrame* PanelZero = nullptr;
-    TMegaButton *ZeroingF = nullptr, *ZeroingL = nullptr, *ZeroingE = nullptr;
-    TMegaButton* ZEROAUTO = nullptr;
-    TMegaButton *INDICMODE1 = nullptr, *INDICMODE2 = nullptr;
-    QStackedWidget* INDICATORS = nullptr;
-    TMegaDatchik *Datch = nullptr, *Datch1 = nullptr, *Datch2 = nullptr, *DatTime = nullptr;
-    TMegaDatchik *Datchik3 = nullptr, *Datchik4 = nullptr;
-    TMegaDatchik *DatchikUstav1 = nullptr, *DatchikUstav2 = nullptr, *DatchikUstav3 = nullptr;
-    TMegaDatchik *MegaDatchik1 = nullptr, *MegaDatchik2 = nullptr;
-    QFrame* CONTROLPANEL = nullptr;
-    TMegaButton *BUT_START = nullptr, *BUT_PAUSE = nullptr, *BUT_STOP = nullptr;
-    TMegaButton *DIRECT_F = nullptr, *DIRECT_L = nullptr, *DIRECT_E = nullptr;
-    TMegaButton* DIRECT_UP_DOWN = nullptr;
-    TMegaButton *SpeedUp = nullptr, *SpeedDown = nullptr, *SpeedMultUp = nullptr,
-                *SpeedMultDown = nullptr;
-    TMegaButton *SPEED_1 = nullptr, *SPEED_01 = nullptr, *SPEED_001 = nullptr, *SPEED_0 = nullptr;
-    QLabel* Ind_SPEED = nullptr;
-    QFrame* MAIN_MENU = nullptr;
 
 private:
     // set-up and result screen
@@ -304,14 +270,12 @@ public:
     // Ctrl+E: manual entry in the verification table, which connects to it.
     Q_SIGNAL void ManualEntryRequested();
 
-    // ----- extensometer window and bend picture (extens_window.cpp,
-    // bend_picture.cpp)
+    // ----- extensometer window (extens_window.cpp)
     // The extensometer's port, made with the window, and the extensometer
     // window: a top-level window of its own, hidden until EXTENS_OPEN (on the
     // work screen's control bar) shows it. The port outlives the window.
     std::unique_ptr<class QLM_COMeX> ExtensLink;
     std::unique_ptr<class TExtens> Extens;
-    TMegaButton* EXTENS_OPEN = nullptr;
 
     // timers
     QTimer *InitTimer = nullptr, *Timer1 = nullptr, *Timer4 = nullptr, *Timer5 = nullptr,
@@ -319,8 +283,10 @@ public:
 
 private:
     // ----- building the window (one file per screen)
-    void BuildModeBar();
-    QWidget* BuildWorkScreen();
+    console::ModeBar* modeBar_ = nullptr;
+    // A mode button's tap: its code, or the set-up lists from set-up mode.
+    void ModeRequested(int code);
+    console::WorkScreen* workScreen_ = nullptr;
     QWidget* BuildSetupScreen();
     QWidget* BuildSettingsPage();
     QWidget* BuildPreviewPage();
@@ -370,7 +336,6 @@ private:
     void InitTimerTimer();
     void CreateWork();
     void BindPlots();
-    void BindReadouts();
     // Controls and readouts of the channels in use enabled and shown, the others not.
     void ShowChannelsInUse();
     void LoadProtocolNumber();
@@ -395,14 +360,10 @@ private:
     // The method's axes on the result plot and its buttons; the caller redraws it.
     void SetResultAxisButtons();
 
-    // ----- work screen (screen_work.cpp)
-    void WorkAxisX(int channel);
-    void WorkAxisY(int channel);
+    // ----- work screen (tfbase_work.cpp)
+    void WireWorkScreen();
     void ButStartClick();
     void ButStopClick();
-    void IndicMode(int page);
-
-    // ----- display refresh (refresh.cpp)
     void ApplyChannels();
     void UpdateTenzControls();
 
@@ -485,8 +446,6 @@ private:
     // Sends a SetValue code; why the unit did not take it, or "".
     std::string SendToUnit(int channel, int code);
     void ShowManualRates();
-    // The work plot's "A" shows whether the plot scales itself.
-    void ShowWorkAutoscale();
     void StationPanelClick();
     float RefreshStation();
     void WarnOilTemperature();
@@ -536,7 +495,6 @@ private:
     std::unique_ptr<testprogram::ProgramHost> programHost_;
     std::unique_ptr<testprogram::ProgramRunner> runner_;
     QFileSystemModel* programFiles_ = nullptr;
-    int bannerWidth_ = 0;  // the width the banner's font was fitted to
     int poverkaChannel_ = 1;
     // What the nominal points were last computed for.
     int poverkaCount_ = -1;
@@ -573,33 +531,13 @@ private:
     // The unit's pause after the PID gains when the settings are left.
     QTimer* configExitPause_ = nullptr;
 
-    // ----- extensometer window, bend picture (extens_window.cpp,
-    // bend_picture.cpp)
+    // ----- extensometer window (extens_window.cpp)
     void BuildExtensWindow();
-    void BuildBendPicture();
-    // The work plot's OnOutBuffer: the bend picture while the method asks for it.
-    void WorkPlotterOutBuffer(CGrafic* plot);
-    // The picture shows at equal units in a view of its own; released, the
-    // plot scales to its data again.
-    void HoldBendView(CGrafic& plot, double width);
-    void ReleaseBendView(CGrafic& plot);
-    void ShowBendReadout(bool visible);
-    // The last bend angle measured, degrees, and the set-up last drawn: what
-    // the method lacks keeps these.
-    double bendAngle_ = 0.0;
-    double bendSpan_ = 200.0;
-    double bendSupport_ = 40.0;
-    double bendMandrel_ = 50.0;
-    double bendThickness_ = 20.0;
-    bool bendViewHeld_ = false;
-    // The test run whose stop the picture asked for.
-    int bendStopTest_ = -1;
 
     // ----- helpers
     void ShowScreen(int page);
     // The mode bar's help button (code 80), made after the help page.
     void AddHelpButton();
-    void SetModeButtons(int down, bool setUp, bool work, bool result);
     void CentrePanel(QWidget* panel);
     // One floating panel at a time, and none outlives the screen it was
     // opened on. The message panel is not one of them: it stays up, and its

@@ -18,6 +18,7 @@
 #include "console/file_places.h"
 #include "console/look.h"
 #include "console/manual_rules.h"
+#include "console/mode_bar.h"
 #include "console/open_panel.h"
 #include "console/paramlist.h"
 #include "console/preview_screen.h"
@@ -26,6 +27,9 @@
 #include "console/setup_screen.h"
 #include "console/tension_panel.h"
 #include "console/tfbase.h"
+#include "console/work_control_bar.h"
+#include "console/work_readouts.h"
+#include "console/work_screen.h"
 #include "controls/cgrafic.h"
 #include "controls/cotchet.h"
 #include "controls/megabutton.h"
@@ -46,11 +50,6 @@ struct Block {
     int code;
     int (TFBase::*run)(int code);
 };
-
-void OnlyDown(std::initializer_list<TMegaButton*> group, TMegaButton* down) {
-    for (TMegaButton* b : group)
-        SetButtonDown(b, b == down);
-}
 
 constexpr const char* kEngineMessages[] = {
     "ДОСТИГНУТА УСТАВКА ПО F!!!",       "ДОСТИГНУТА УСТАВКА ПО L!!!",
@@ -156,13 +155,12 @@ int TFBase::NewTestBlock(int code) {
     Command(5);
     Command(7);
     Command(241);
-    SetButtonDown(DIRECT_UP_DOWN, false);
+    workScreen_->ControlBar().ShowDirectionDown(false);
     MirandexClick();
     SyncModeButtons();
-    MODE_WORK->Caption = ModeCaptionText();
-    MODE_WORK->Draw();
+    modeBar_->ShowCaption(ModeCaptionText());
     if (C_Parametr* m = work_->Methods().Current()) m->ResetManualPoints();
-    SetButtonDown(ZEROAUTO, false);
+    workScreen_->Readouts().ReleaseZeroHold();
     // Nothing of the test before stays shown: its curve, markers and results.
     ShowResults();
     return code;
@@ -229,38 +227,35 @@ int TFBase::PoverkaBlock(int code) {
 
 int TFBase::HelpBlock(int code) {
     ShowScreen(4);
-    SetModeButtons(-1, true, false, true);
+    modeBar_->SetModeButtons(-1, true, false, true);
     return code;
 }
 
 int TFBase::HideControlPanelBlock(int code) {
-    CONTROLPANEL->hide();
+    workScreen_->ShowControlBar(false);
     Command(241);
     return code;
 }
 
 int TFBase::SetUpModeBlock(int code) {
-    SetModeButtons(0, true, false, true);
+    modeBar_->SetModeButtons(0, true, false, true);
     setupScreen_->ShowChoice(true);
-    PanelZero->show();
-    MAIN_MENU->show();
+    workScreen_->ShowSetUpControls();
     ShowScreen(0);
     setupScreen_->ColourLists(true);
     return code;
 }
 
 int TFBase::WorkModeBlock(int code) {
-    SetModeButtons(1, false, true, false);
-    PanelZero->show();
+    modeBar_->SetModeButtons(1, false, true, false);
+    workScreen_->ShowZeroPanel();
     tensionPanel_->hide();
     compressionPanel_->hide();
     setupScreen_->ShowChoice(false);
-    MAIN_MENU->hide();
-    GRAFICON->hide();
+    workScreen_->HideMenuForTest();
     ShowScreen(0);
     if (work_) {
-        MODE_WORK->Caption = ModeCaptionText();
-        MODE_WORK->Draw();
+        modeBar_->ShowCaption(ModeCaptionText());
         C_Parametr* m = work_->Methods().Current();
         if (m != nullptr && m->IndexOf("fOX") >= 0)
             m->SetMaxText("sGO", std::to_string(ProtocolNumber()));
@@ -270,12 +265,12 @@ int TFBase::WorkModeBlock(int code) {
 }
 
 int TFBase::ResultModeBlock(int code) {
-    SetModeButtons(2, false, false, true);
+    modeBar_->SetModeButtons(2, false, false, true);
     setupScreen_->ShowChoice(false);
     ShowScreen(1);
     // The method's axes first: each plot draws once, with them.
     SetResultAxisButtons();
-    for (CGrafic* plot : {WorkPlotter, static_cast<CGrafic*>(setupScreen_->Plot())}) {
+    for (CGrafic* plot : {workScreen_->Plot(), static_cast<CGrafic*>(setupScreen_->Plot())}) {
         // Autoscale on; SetMode draws it.
         if (std::ranges::find(drawnLater_, plot) != drawnLater_.end())
             plot->autoscale = true;
@@ -290,10 +285,7 @@ int TFBase::ResultModeBlock(int code) {
 }
 
 int TFBase::StartBlock(int code) {
-    SetButtonDown(BUT_START, true);
-    SetButtonDown(BUT_PAUSE, false);
-    SetButtonDown(BUT_STOP, false);
-    SetButtonEnabled(BUT_PAUSE, true);
+    workScreen_->ControlBar().ShowStarted();
     // One number per test: a ПУСК while the test runs, or the work-mode
     // button, starts none.
     if (work_ && work_->State() != C_Work::kRunning) {
@@ -306,10 +298,7 @@ int TFBase::StartBlock(int code) {
 }
 
 int TFBase::StopBlock(int code) {
-    SetButtonDown(BUT_START, false);
-    SetButtonDown(BUT_PAUSE, false);
-    SetButtonEnabled(BUT_PAUSE, false);
-    SetButtonDown(BUT_STOP, true);
+    workScreen_->ControlBar().ShowStopped();
     // The calculation redraws the result plot with its markers.
     drawnLater_ = {setupScreen_->Plot()};
     Command(243);
@@ -321,18 +310,17 @@ int TFBase::StopBlock(int code) {
 }
 
 int TFBase::PauseBlock(int code) {
-    SetButtonDown(BUT_PAUSE, true);
+    workScreen_->ControlBar().ShowPaused();
     return code;
 }
 
 int TFBase::ChannelBlock(int code) {
-    TMegaButton* pick[] = {DIRECT_F, DIRECT_L, DIRECT_E};
-    OnlyDown({DIRECT_F, DIRECT_L, DIRECT_E}, pick[code - 4]);
+    workScreen_->ControlBar().ShowChannel(code - 3);
     return code;
 }
 
 int TFBase::DirectionBlock(int code) {
-    SetButtonDown(DIRECT_UP_DOWN, code == 40);
+    workScreen_->ControlBar().ShowDirectionDown(code == 40);
     return code;
 }
 
@@ -359,8 +347,7 @@ int TFBase::CrossheadBlock(int code) {
 
 int TFBase::ZeroingBlock(int code) {
     const bool on = code <= 24;
-    TMegaButton* pick[] = {ZeroingF, ZeroingL, ZeroingE};
-    SetButtonDown(pick[(on ? code - 22 : code - 25)], on);
+    workScreen_->Readouts().ShowZeroing(on ? code - 21 : code - 24, on);
     return code;
 }
 
@@ -385,10 +372,7 @@ int TFBase::TensionZoneBlock(int code) {
     OUTPUDClick();
     OUTPUD1Click();
     Command(5);
-    DatchikUstav1->show();
-    DatchikUstav2->show();
-    MegaDatchik1->hide();
-    MegaDatchik2->hide();
+    workScreen_->Readouts().ShowZoneLimits(true);
     if (work_) {
         work_->DeviceCmd(0, 15);
         SetZoneOutputs(*work_, true);
@@ -402,10 +386,7 @@ int TFBase::CompressionZoneBlock(int code) {
     tensionPanel_->hide();
     compressionPanel_->hide();
     Command(5);
-    DatchikUstav1->hide();
-    DatchikUstav2->hide();
-    MegaDatchik1->show();
-    MegaDatchik2->show();
+    workScreen_->Readouts().ShowZoneLimits(false);
     if (work_) {
         work_->DeviceCmd(3, 15);
         SetZoneOutputs(*work_, false);

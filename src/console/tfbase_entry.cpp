@@ -17,6 +17,10 @@
 #include "console/paramlist.h"
 #include "console/password_panel.h"
 #include "console/setup_screen.h"
+#include "console/mode_bar.h"
+#include "console/work_control_bar.h"
+#include "console/work_readouts.h"
+#include "console/work_screen.h"
 #include "console/tfbase.h"
 #include "console/zoom_panel.h"
 #include "controls/megabutton.h"
@@ -73,18 +77,13 @@ void TFBase::BuildEntryPanels() {
     connect(speedEntry_, &console::NumericEntryPanel::cancelled, this,
             &TFBase::HideVirtualKeyboard);
 
-    const std::pair<TMegaDatchik*, Readout> readouts[] = {{DatchikUstav1, Readout::Ustav1},
-                                                          {DatchikUstav2, Readout::Ustav2},
-                                                          {DatchikUstav3, Readout::Ustav3},
-                                                          {MegaDatchik1, Readout::Mega1},
-                                                          {MegaDatchik2, Readout::Mega2}};
-    for (const auto& [panel, which] : readouts) {
-        panel->OnClickNom = [this, which = which](TMegaDatchik* sender, int row) {
-            if (const auto target = console::entry::TargetOfRow(which, row))
-                OpenSpeedEntry(*target, sender);
-        };
-    }
-    new EventHook(Ind_SPEED, QEvent::MouseButtonRelease, [this] { OpenSpeedEntry(0, Ind_SPEED); });
+    connect(&workScreen_->Readouts(), &console::WorkReadouts::limitClicked, this,
+            [this](Readout which, int row, QWidget* readout) {
+                if (const auto target = console::entry::TargetOfRow(which, row))
+                    OpenSpeedEntry(*target, readout);
+            });
+    connect(&workScreen_->ControlBar(), &console::WorkControlBar::speedClicked, this,
+            [this](QWidget* readout) { OpenSpeedEntry(0, readout); });
 
     // ----- password
     passwordPanel_ = new console::PasswordPanel(this);
@@ -147,14 +146,16 @@ void TFBase::OpenSpeedEntry(int target, QWidget* opener) {
     ClosePanels(speedEntry_);
     std::string text;
     if (t->field == Field::Speed) {
-        text = console::entry::SpeedCaptionNumber(Ind_SPEED->text().toStdString());
+        text =
+            console::entry::SpeedCaptionNumber(workScreen_->ControlBar().SpeedText().toStdString());
     } else if (const double* field = work_ ? EntryField(*work_, *t) : nullptr) {
         text = FloatToStrAuto(*field);
     }
     speedEntry_->Open(target, opener, text);
-    const QPoint bar = CONTROLPANEL->mapTo(this, QPoint(0, 0));
+    const QWidget* controlBar = &workScreen_->ControlBar();
+    const QPoint bar = controlBar->mapTo(this, QPoint(0, 0));
     const console::Point at = console::entry::SpeedEntryOrigin(
-        {bar.x(), bar.y()}, {CONTROLPANEL->width(), CONTROLPANEL->height()},
+        {bar.x(), bar.y()}, {controlBar->width(), controlBar->height()},
         {speedEntry_->width(), speedEntry_->height()}, {width(), height()});
     speedEntry_->move(at.x, at.y);
     ShowVirtualKeyboard();
@@ -243,8 +244,7 @@ void TFBase::PASSWORD_OKClick(const std::string& typed) {
     }
     Command(18);
     passwordPanel_->Accept();
-    for (TMegaButton* b : {MODE_INSTAL, MODE_WORK, MODE_RESULT})
-        console::SetButtonEnabled(b, false);
+    modeBar_->DisableModes();
     // Closed here, not by the screen change: it keeps the green of the answer.
     passwordPanel_->hide();
     HideVirtualKeyboard();

@@ -14,6 +14,7 @@
 #include "console/tension_panel.h"
 #include "console/message_panel.h"
 #include "console/setup_screen.h"
+#include "console/work_screen.h"
 #include "console/tfbase.h"
 #include "controls/megabutton.h"
 #include "engine/cwork.h"
@@ -48,7 +49,7 @@ void TFBase::BuildManualPanels() {
     }
     if (auto* b = findChild<TMegaButton*>("MegaButton45"))
         b->OnClick = [this](TMegaButton*) { StationPanelClick(); };
-    MegaButton61->OnClick = [this](TMegaButton*) { HoldPanelClick(); };
+    connect(workScreen_, &console::WorkScreen::holdPanelRequested, this, &TFBase::HoldPanelClick);
 
     using console::CompressionManualPanel;
     using console::TensionManualPanel;

@@ -77,7 +77,7 @@ void TFBase::DisableScreensBehindMessage() {
         disabledByMessage_.push_back(BaseTab);
         return;
     }
-    QWidget* keep = BUT_STOP;
+    QWidget* keep = BaseTab->findChild<QWidget*>("BUT_STOP");
     while (keep != BaseTab && keep->parentWidget() != nullptr) {
         QWidget* parent = keep->parentWidget();
         for (QObject* o : parent->children()) {

@@ -10,6 +10,7 @@
 #include "console/compression_panel.h"
 #include "console/tension_panel.h"
 #include "console/tfbase.h"
+#include "console/work_screen.h"
 #include "controls/cgrafic.h"
 #include "engine/cwork.h"
 #include "link/dev_quelm.h"
@@ -159,7 +160,7 @@ void TFBase::ShowResults() {
     work_->Methods().Calculate();
     work_->Methods().RefreshList(3);
     setupScreen_->ReloadLists();
-    for (CGrafic* plot : {WorkPlotter, static_cast<CGrafic*>(setupScreen_->Plot())})
+    for (CGrafic* plot : {workScreen_->Plot(), static_cast<CGrafic*>(setupScreen_->Plot())})
         plot->DrawGrid();
 }
 

@@ -12,6 +12,7 @@
 #include "console/compression_panel.h"
 #include "console/look.h"
 #include "console/manual_rules.h"
+#include "console/mode_bar.h"
 #include "console/open_panel.h"
 #include "console/preview_screen.h"
 #include "console/result_plot.h"
@@ -19,6 +20,9 @@
 #include "console/setup_screen.h"
 #include "console/tension_panel.h"
 #include "console/tfbase.h"
+#include "console/work_control_bar.h"
+#include "console/work_readouts.h"
+#include "console/work_screen.h"
 #include "controls/cgrafic.h"
 #include "controls/cotchet.h"
 #include "controls/megabutton.h"
@@ -53,7 +57,7 @@ int TFBase::StartUpBlock(int) {
     setupScreen_->SetSampleType(setupScreen_->SampleTypeCount() > 0 ? 0 : -1);
     work_->ResetForLoad();
     // 5-6
-    BindReadouts();
+    workScreen_->BindReadouts();
     CloseMes();
     // 7: demonstration mode only when no unit answered; a file named on the
     // command line is opened for viewing all the same.
@@ -63,8 +67,8 @@ int TFBase::StartUpBlock(int) {
             "ДЕМОНСТРАЦИИ.",
             1, 0);
     // 8
-    CONTROLPANEL->show();
-    SetButtonEnabled(BUT_PAUSE, false);
+    workScreen_->ShowControlBar(true);
+    workScreen_->ControlBar().EnablePause(false);
     Timer1->start();
     setEnabled(true);
     ShowScreen(0);
@@ -118,81 +122,19 @@ void TFBase::CreateWork() {
 }
 
 void TFBase::BindPlots() {
-    WorkPlotter->Init(&work_->Buffer(), "T,c", "F,кН", 0, 1);
+    workScreen_->BindPlot(*work_);
     setupScreen_->Bind(*work_);
     // The axis buttons show what the plots were given.
-    WorkAxisX(0);
-    WorkAxisY(1);
-}
-
-void TFBase::BindReadouts() {
-    using console::kDisplacementColour;
-    using console::kExtensometerAltColour;
-    using console::kForceColour;
-    using console::kPlainColour;
-    C_Work& w = *work_;
-    DatTime->SetParametr(0, kPlainColour, "Время", "", "", nullptr);
-    struct Limits {
-        TMegaDatchik* panel;
-        int channel;
-        unsigned colour;
-        const char* setPoint;
-        const char* protection;
-        const char* unit;
-    };
-    const Limits limits[] = {
-        {DatchikUstav1, 1, kForceColour, "Уставка", "Защита", "кН"},
-        {DatchikUstav2, 2, kDisplacementColour, "Уставка", "Защита", "мм"},
-        {DatchikUstav3, 3, kExtensometerAltColour, "Уст  E", "Защ E", "мм"},
-    };
-    for (const Limits& l : limits) {
-        C_Kanal& k = w.Channel(l.channel);
-        l.panel->SetParametr(0, l.colour, l.setPoint, "", l.unit, &k.setPoint);
-        l.panel->SetParametr(1, l.colour, l.protection, "", l.unit, &k.protection);
-    }
-    DatchikUstav1->SetParametr(2, kForceColour, "% от Fмакс", "", "%", &w.Channel(1).breakPercent);
-    Datchik3->SetParametr(0, kPlainColour, "A", "", "гр", &w.Channel(6).value);
-    Datchik3->SetParametr(1, kPlainColour, "", "max", "гр", &w.Channel(6).peak);
-    Datchik4->SetParametr(0, kPlainColour, "Циклы", "", "", nullptr);
-    MegaDatchik1->SetParametr(0, kForceColour, "Уставка", "", "кН", &w.Channel(4).setPoint);
-    MegaDatchik1->SetParametr(1, kForceColour, "Защита", "", "кН", &w.Channel(4).auxProtection);
-    MegaDatchik1->SetParametr(2, kForceColour, "% от Fмакс", "", "%", &w.Channel(1).breakPercent);
-    MegaDatchik2->SetParametr(0, kDisplacementColour, "Уставка", "", "мм", &w.Channel(5).setPoint);
-    MegaDatchik2->SetParametr(1, kDisplacementColour, "Защита", "", "мм",
-                              &w.Channel(5).auxProtection);
+    workScreen_->ShowBoundAxes();
 }
 
 // Also run when the settings are left: a channel switched on there shows at
 // once, one switched off goes.
 void TFBase::ShowChannelsInUse() {
-    struct Controls {
-        int channel;
-        TMegaButton* zeroing;
-        TMegaButton* direct;
-        std::vector<TMegaButton*> axes;
-        TMegaDatchik* value;
-        TMegaDatchik* limits;
-    };
-    const Controls channels[] = {
-        {1, ZeroingF, DIRECT_F, {BUTYF}, Datch, DatchikUstav1},
-        {2, ZeroingL, DIRECT_L, {BUTXL, BUTYL}, Datch1, DatchikUstav2},
-        {3, ZeroingE, DIRECT_E, {BUTXE, BUTYE}, Datch2, DatchikUstav3},
-    };
-    // The limits of force and crosshead show in the tension zone only.
-    const bool compression = work_->testZone == 3;
-    for (const Controls& c : channels) {
-        const bool used = work_->Channel(c.channel).inUse != 0;
-        SetButtonEnabled(c.zeroing, used);
-        SetButtonEnabled(c.direct, used);
-        for (TMegaButton* b : c.axes)
-            SetButtonEnabled(b, used);
-        setupScreen_->Plot()->EnableChannel(c.channel, used);
-        c.value->setVisible(used);
-        c.limits->setVisible(used && (c.channel == 3 || !compression));
+    workScreen_->ShowChannelsInUse();
+    for (int channel = 1; channel <= 3; ++channel) {
+        setupScreen_->Plot()->EnableChannel(channel, work_->Channel(channel).inUse != 0);
     }
-    const bool lengths = work_->Channel(2).inUse != 0 || work_->Channel(3).inUse != 0;
-    ZeroingL->setVisible(lengths);
-    ZeroingE->setVisible(lengths);
     // A used extensometer's controls follow its switch.
     if (work_->Channel(3).inUse != 0) UpdateTenzControls();
 }
@@ -221,8 +163,7 @@ void TFBase::LoadProtocolNumber() {
         work_->FillConfigList(settingsLines_, configGroup_);
         ReloadCustomList();
     }
-    MODE_WORK->Caption = ModeCaptionText();
-    MODE_WORK->Draw();
+    modeBar_->ShowCaption(ModeCaptionText());
 }
 
 bool TFBase::WriteProtocolNumber() {
@@ -255,7 +196,7 @@ void TFBase::ShowLoadedTest() {
         methods.SampleType() < setupScreen_->SampleTypeCount() ? methods.SampleType() : 0);
     openPanel_->hide();
     // ShowResults draws both plots with the file's results.
-    drawnLater_ = {WorkPlotter, setupScreen_->Plot()};
+    drawnLater_ = {workScreen_->Plot(), setupScreen_->Plot()};
     Command(243);
     drawnLater_.clear();
     ShowResults();

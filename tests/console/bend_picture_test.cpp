@@ -231,7 +231,7 @@ TEST_F(BendPicture, DrawsToScaleWithoutTouchingTheRecordedRanges) {
     EXPECT_EQ((std::vector<double>{b.cans[0].min, b.cans[0].max, b.cans[1].min, b.cans[1].max}),
               ranges);
 
-    CGrafic* plot = rig.window->WorkPlotter;
+    CGrafic* plot = rig.Find<CGrafic>("WorkPlotter");
     const plot::View& v = plot->view;
     EXPECT_FALSE(plot->autoscale);
     EXPECT_EQ(v.lowerX, -1.0);
@@ -280,7 +280,7 @@ TEST_F(BendPicture, VisualisationOffLeavesTheReadoutAsItWas) {
     ASSERT_FALSE(angle->isHidden());
     const std::string shown = angle->ValueText(0);
     method->SetInt("iVISUAL", 0);
-    rig.window->WorkPlotter->DrawGrid();
+    rig.Find<CGrafic>("WorkPlotter")->DrawGrid();
     Ticks(50.0, 1);
     EXPECT_FALSE(angle->isHidden());
     EXPECT_EQ(angle->ValueText(0), shown);

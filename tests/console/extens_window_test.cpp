@@ -56,7 +56,7 @@ protected:
             ::unsetenv("UTM_SERIAL_PORTS");
         }
         rig.StopPolling();
-        ClickOn(rig.window->EXTENS_OPEN);
+        ClickOn(rig.Find<TMegaButton>("EXTENS_OPEN"));
         w = rig.window->Extens.get();
         ASSERT_NE(w, nullptr);
     }
@@ -79,7 +79,7 @@ TEST_F(ExtensWindow, OpensFromTheControlBarOnTopAndClosesWithTheProgram) {
     EXPECT_TRUE(w->Edit6->isReadOnly());
     // The button ends the speed row of the control bar, on the screen the
     // operator sees in set-up and during the test.
-    TMegaButton* open = rig.window->EXTENS_OPEN;
+    TMegaButton* open = rig.Find<TMegaButton>("EXTENS_OPEN");
     EXPECT_EQ(open->parentWidget(), rig.Find<QWidget>("CONTROLPANEL"));
     EXPECT_TRUE(open->isVisible());
     const QRect speed = rig.Find<QWidget>("SpeedMultDown")->geometry();

@@ -11,6 +11,7 @@
 #include <QListView>
 #include <QListWidget>
 #include <QStackedWidget>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
@@ -315,7 +316,7 @@ TEST_F(OperatorDay, FromStartUpToClose) {
         EXPECT_EQ(work.Channel(1).breakPercent, 0.0);
         EXPECT_EQ(work.Channel(1).fullScale, 50.0);
 
-        window->WorkArea->setCurrentIndex(1);
+        window->findChild<QTabWidget*>("WorkArea")->setCurrentIndex(1);
         const auto compose = [&](bool condition, const char* command) {
             window->ComboBox1->setCurrentIndex(condition ? 1 : 0);
             if (condition) {

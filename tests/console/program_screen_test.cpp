@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
+#include <QTabWidget>
 #include <QTableWidget>
 
 #include <gtest/gtest.h>
@@ -263,14 +264,15 @@ TEST_F(ProgramSheet, FixtureProgramDrivesTheUnitInOrder) {
     // The end marker is there while the run holds the editor.
     EXPECT_EQ(Shown(List()).back(), "...");
     EXPECT_FALSE(w().PanelProg->isEnabled());
-    EXPECT_FALSE(w().MESS_PROG->isHidden());
+    EXPECT_FALSE(rig.Find<TMegaButton>("MESS_PROG")->isHidden());
     EXPECT_EQ(w().PanelTXT->text().toStdString(), "Внимание!!! Идет выполнение программы.");
     // The sign over the screens says it too, whole.
-    EXPECT_EQ(w().MESS_PROG->Caption, "Внимание!!! Идет выполнение программы.");
-    EXPECT_LE(QFontMetrics(draw::ToQFont(w().MESS_PROG->Font))
+    EXPECT_EQ(rig.Find<TMegaButton>("MESS_PROG")->Caption,
+              "Внимание!!! Идет выполнение программы.");
+    EXPECT_LE(QFontMetrics(draw::ToQFont(rig.Find<TMegaButton>("MESS_PROG")->Font))
                   .horizontalAdvance(QString::fromUtf8("Внимание!!! Идет выполнение программы.")),
-              w().MESS_PROG->width());
-    EXPECT_GE(w().MESS_PROG->Font.Size(), 8);
+              rig.Find<TMegaButton>("MESS_PROG")->width());
+    EXPECT_GE(rig.Find<TMegaButton>("MESS_PROG")->Font.Size(), 8);
     EXPECT_TRUE(w().TimeRunProg->isActive());
 
     Ticks(7);  // up to the timed wait
@@ -292,7 +294,7 @@ TEST_F(ProgramSheet, FixtureProgramDrivesTheUnitInOrder) {
 
     Ticks(3);  // the empty line, the condition (false yet), the wait
     EXPECT_EQ(w().Runner().WaitState(), Wait::kTestEnd);
-    w().WorkArea->setCurrentIndex(1);
+    rig.Find<QTabWidget>("WorkArea")->setCurrentIndex(1);
     EXPECT_TRUE(w().grab().toImage().save(QString::fromStdString(
         (testsupport::TestOutputFolder() / "program_running.png").string())));
     // At F = 10 exactly the condition does not hold; just above it does.
@@ -315,7 +317,7 @@ TEST_F(ProgramSheet, FixtureProgramDrivesTheUnitInOrder) {
     EXPECT_EQ(Checked(List()), (std::vector<bool>{true, true, true, true, true, true, true, true,
                                                   false, true, true}));
     EXPECT_TRUE(w().PanelProg->isEnabled());
-    EXPECT_TRUE(w().MESS_PROG->isHidden());
+    EXPECT_TRUE(rig.Find<TMegaButton>("MESS_PROG")->isHidden());
     EXPECT_FALSE(w().TimeRunProg->isActive());
     EXPECT_EQ(w().PanelTXT->text().toStdString(), "Программа доступна для редактирования");
 }
@@ -367,9 +369,9 @@ TEST_F(ProgramSheet, ProgramWithALineThatCannotRunDoesNotStart) {
     EXPECT_TRUE(rig.dispatched.empty());
     EXPECT_TRUE(rig.unit->calls.empty());
     EXPECT_EQ(w().Work()->State(), C_Work::kSetUp);
-    EXPECT_FALSE(w().BUT_START->Down);
+    EXPECT_FALSE(rig.Find<TMegaButton>("BUT_START")->Down);
     EXPECT_FALSE(w().TimeRunProg->isActive());
-    EXPECT_TRUE(w().MESS_PROG->isHidden());
+    EXPECT_TRUE(rig.Find<TMegaButton>("MESS_PROG")->isHidden());
     EXPECT_EQ(Shown(List()), program);
     rig.Click("Butt_OK");
     EXPECT_TRUE(w().PanelProg->isEnabled());
@@ -394,15 +396,15 @@ TEST_F(ProgramSheet, ProgramWithALineThatCannotRunDoesNotStart) {
 TEST_F(ProgramSheet, ProgramThatStartsNoTestSaysWhyAndReleasesStart) {
     StartWith({"Включить насос", "Если( F>10 ) тогда Завершить испытание"});
     rig.Click("BUT_START");
-    EXPECT_TRUE(w().BUT_START->Down);
+    EXPECT_TRUE(rig.Find<TMegaButton>("BUT_START")->Down);
     Ticks(4);
     EXPECT_EQ(rig.unit->Count("PumpOn"), 1);
     EXPECT_EQ(w().Work()->State(), C_Work::kSetUp);
     EXPECT_EQ(w().MessageText(),
               "ПРОГРАММА ВЫПОЛНЕНА, ИСПЫТАНИЕ НЕ НАЧАТО: В ПРОГРАММЕ НЕТ "
               "КОМАНДЫ \"Начать испытание\"");
-    EXPECT_FALSE(w().BUT_START->Down);
-    EXPECT_FALSE(w().BUT_PAUSE->Enabled);
+    EXPECT_FALSE(rig.Find<TMegaButton>("BUT_START")->Down);
+    EXPECT_FALSE(rig.Find<TMegaButton>("BUT_PAUSE")->Enabled);
     rig.Click("Butt_OK");
     EXPECT_TRUE(w().PanelProg->isEnabled());
 }
@@ -458,7 +460,7 @@ TEST_F(ProgramSheet, BreakDuringTheWaitForTheEndOfTheTestEndsTheWait) {
     EXPECT_EQ(Shown(List()).back(), "Открыть верхний захват");
     rig.Click("Butt_OK");
     EXPECT_TRUE(w().PanelProg->isEnabled());
-    EXPECT_TRUE(w().MESS_PROG->isHidden());
+    EXPECT_TRUE(rig.Find<TMegaButton>("MESS_PROG")->isHidden());
 }
 
 TEST_F(ProgramSheet, StopButtonEndsTheRunAndRemovesTheEndMarker) {
@@ -498,10 +500,10 @@ TEST_F(ProgramSheet, SingleClickOnlySelectsADoubleClickRunsTheLineOnce) {
 TEST_F(ProgramSheet, SheetRendersItsListsAndComposer) {
     StartWith({"Включить насос", "Закрыть верхний захват", "Если( F>abc ) тогда Начать испытание",
                "Если( F<Fmax на %10 ) тогда Завершить испытание", "Ждать завершения испытания"});
-    w().WorkArea->setCurrentIndex(1);
+    rig.Find<QTabWidget>("WorkArea")->setCurrentIndex(1);
     ChooseCommand("Скорость");
     QApplication::processEvents();
-    const QImage sheet = w().WorkArea->currentWidget()->grab().toImage();
+    const QImage sheet = rig.Find<QTabWidget>("WorkArea")->currentWidget()->grab().toImage();
     EXPECT_TRUE(sheet.save(
         QString::fromStdString((testsupport::TestOutputFolder() / "program_sheet.png").string())));
     const QImage window = w().grab().toImage();

@@ -291,8 +291,8 @@ TEST_F(SetupScreen, ResultPlotLabelsKeepApartAndTheCurveShowsOnWhite) {
     auto* plot = rig.Find<CGrafic>("CGraficRes");
     ASSERT_NE(plot, nullptr);
     EXPECT_GE(plot::ContrastRatio(plot->ColorGrafik, plot->ColorGround), plot::kCurveContrast);
-    EXPECT_GE(plot::ContrastRatio(rig.window->WorkPlotter->ColorGrafik,
-                                  rig.window->WorkPlotter->ColorGround),
+    EXPECT_GE(plot::ContrastRatio(rig.Find<CGrafic>("WorkPlotter")->ColorGrafik,
+                                  rig.Find<CGrafic>("WorkPlotter")->ColorGround),
               plot::kCurveContrast);
     for (const QSize size : {QSize(1032, 755), QSize(1920, 1080)}) {
         SCOPED_TRACE(size.width());

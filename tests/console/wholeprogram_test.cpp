@@ -142,8 +142,9 @@ TEST_F(WholeProgram, TensionTestToTheBreakThenProtocolAndClose) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return work.Buffer().GetCount(1) > 30; }, 10000));
     // The curve grows on the work screen's plot (drawn in the curve colour).
     const auto curvePixels = [&] {
-        const QImage plot = window->WorkPlotter->Picture();
-        const QRgb curve = draw::ColorRef(window->WorkPlotter->ColorGrafik).rgb();
+        const QImage plot = window->findChild<CGrafic*>("WorkPlotter")->Picture();
+        const QRgb curve =
+            draw::ColorRef(window->findChild<CGrafic*>("WorkPlotter")->ColorGrafik).rgb();
         int n = 0;
         for (int y = 0; y < plot.height(); ++y) {
             for (int x = 0; x < plot.width(); ++x)
