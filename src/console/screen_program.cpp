@@ -172,7 +172,7 @@ void TFBase::BuildProgramPanels() {
 
     BuildProgramSheet(findChild<QWidget*>("ProgramSheet"));
     BuildPositionPanel();
-    BuildPoverkaPanel();
+    BindVerificationPanel();
     ShowProgram();
 }
 

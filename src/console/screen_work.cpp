@@ -13,6 +13,7 @@
 #include "console/look.h"
 #include "console/panel_manual.h"
 #include "console/tfbase.h"
+#include "console/verification_panel.h"
 #include "controls/cgrafic.h"
 #include "controls/megabutton.h"
 #include "controls/megadatchik.h"
@@ -327,7 +328,7 @@ QWidget* TFBase::BuildWorkScreen() {
     indic->addWidget(INDICATORS, 1);
     columns->addWidget(IndicPanel);
 
-    PanelPoverka = console::MakeFloatingPanel(page, "PanelPoverka", "ПОВЕРКА", 600, 400);
+    verificationPanel_ = new console::VerificationPanel(page);
     return page;
 }
 

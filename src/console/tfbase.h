@@ -56,6 +56,7 @@ class RandomSource;
 
 namespace console {
 class ParamList;
+class VerificationPanel;
 
 // What a unit is made with: the engine's sample entry, the window that shows
 // the pump and grips, the program-wide test zone, the queue that carries
@@ -253,7 +254,6 @@ public:
     QFrame* DIALOG_SAVE = nullptr;
     QLineEdit* Edit4 = nullptr;
     QFrame* OPENFILE_PANEL = nullptr;
-    QFrame* PanelPoverka = nullptr;
 
     // ----- entry panels: numeric entry, password, data zoom, keyboard
     // (panel_entry.cpp)
@@ -336,11 +336,6 @@ public:
     QFrame* Panel32 = nullptr;
     QTableWidget* ValueListEditor1 = nullptr;
     TMegaButton *Button8 = nullptr, *Button9 = nullptr;
-    // the verification table on PanelPoverka
-    QWidget* Move10 = nullptr;
-    QTableWidget* TABPOVER = nullptr;
-    TMegaButton *OXod = nullptr, *MegaButton42 = nullptr, *MegaButton43 = nullptr,
-                *AUTOPILOT = nullptr;
 
     // One program line run now: 0 carried out or accepted, -1 unknown, false
     // or malformed.
@@ -598,7 +593,7 @@ private:
     void BuildProgramPanels();
     void BuildProgramSheet(QWidget* sheet);
     void BuildPositionPanel();
-    void BuildPoverkaPanel();
+    void BindVerificationPanel();
     void ShowProgram();
     void LoadProgramFile(const std::string& fileName);
     void ListCmdClick();
@@ -620,14 +615,11 @@ private:
     void PoverkaSampleChosen();
     C_Parametr* PoverkaMethod() const;
     void ShowPoverkaCells();
-    void PoverkaCellClicked(int row, int column);
-    void PoverkaCellTyped(int row, int column);
-    void PoverkaLayout();
-    void ManualPoverkaEntry();
+    void PoverkaCellClicked(int point, const std::string& key);
+    void PoverkaCellTyped(const std::string& key, const std::string& text);
     void AutoPoverka();
     // With a unit the invented readings are never offered.
     void PoverkaStartUp();
-    void CollapsePoverka();
     std::unique_ptr<testprogram::ProgramHost> programHost_;
     std::unique_ptr<testprogram::ProgramRunner> runner_;
     QFileSystemModel* programFiles_ = nullptr;
@@ -636,9 +628,7 @@ private:
     // What the nominal points were last computed for.
     int poverkaCount_ = -1;
     int poverkaPointsChannel_ = 0;
-    bool manualEntry_ = false;
-    bool poverkaCollapsed_ = false;
-    bool poverkaFilling_ = false;
+    console::VerificationPanel* verificationPanel_ = nullptr;
     // The method row chosen while the readings wait for the answer.
     int leavingPoverkaFor_ = -1;
     // Readings taken since the table was last cleared: a reading of 0 taken

@@ -427,9 +427,9 @@ TEST_F(OperatorDay, BendToTargetAngleAndVerification) {
         const auto found = methods->findItems(QString::fromUtf8("Поверка"), Qt::MatchExactly);
         ASSERT_EQ(found.size(), 1);
         methods->setCurrentItem(found.front());
-        ASSERT_FALSE(window->PanelPoverka->isHidden());
+        ASSERT_FALSE(Find<QFrame>("PanelPoverka")->isHidden());
         C_Parametr& method = *work.Methods().Current();
-        QTableWidget* table = window->TABPOVER;
+        QTableWidget* table = Find<QTableWidget>("TABPOVER");
         // The station loads the specimen again; a reading is taken as the
         // force passes each level.
         const double held = std::abs(work.Channel(1).value);
