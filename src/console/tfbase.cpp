@@ -18,6 +18,7 @@
 #include "console/geometry.h"
 #include "console/look.h"
 #include "console/paramlist.h"
+#include "console/position_panel.h"
 #include "controls/megabutton.h"
 #include "engine/cwork.h"
 #include "link/qlm_comex.h"
@@ -180,7 +181,7 @@ void TFBase::ListFloatingPanels() {
         {PUDIK_PRESS, [this] { CloseManualPanels(); }},
         {PanelIZNOS, hide(PanelIZNOS)},
         {Panel19, hide(Panel19)},
-        {Panel32, hide(Panel32)},
+        {positionPanel_, hide(positionPanel_)},
         {Cons, hide(Cons)},
     };
 }

@@ -56,6 +56,8 @@ class RandomSource;
 
 namespace console {
 class ParamList;
+class PositionPanel;
+class ProgramSheet;
 class VerificationPanel;
 
 // What a unit is made with: the engine's sample entry, the window that shows
@@ -318,24 +320,10 @@ public:
     void Timer3Timer();
 
     // ----- test programs, named positions, verification table
-    // (screen_program.cpp, panel_poverka.cpp)
-    // the program sheet "ПРОГРАММА": files, the program, the line composer
-    QFrame* PanelProg = nullptr;
-    QListView* FileProgram = nullptr;
-    QAction* N1 = nullptr;
-    QLineEdit* Edit6 = nullptr;
-    QListWidget *ListProg = nullptr, *ListCmd = nullptr;
-    QLabel *PanelTXT = nullptr, *P1 = nullptr, *LP2 = nullptr;
-    QComboBox *ComboBox1 = nullptr, *ComboBox2 = nullptr, *P2 = nullptr;
-    QLineEdit *Edit7 = nullptr, *P3 = nullptr;
-    TMegaButton *Button3 = nullptr, *Button4 = nullptr, *Button5 = nullptr, *Button6 = nullptr,
-                *Button7 = nullptr;
+    // (tfbase_program.cpp, tfbase_poverka.cpp)
     QTimer *TimeRunProg = nullptr, *TimerTick = nullptr;
-    // named positions: the chooser on the plot sheet and the table panel
+    // named positions: the chooser on the plot sheet
     QComboBox* ComboBox3 = nullptr;
-    QFrame* Panel32 = nullptr;
-    QTableWidget* ValueListEditor1 = nullptr;
-    TMegaButton *Button8 = nullptr, *Button9 = nullptr;
 
     // One program line run now: 0 carried out or accepted, -1 unknown, false
     // or malformed.
@@ -588,19 +576,17 @@ private:
     bool upperGripClosed_ = false;
     bool lowerGripClosed_ = false;
 
-    // ----- test programs, positions, verification (screen_program.cpp,
-    // panel_poverka.cpp)
+    // ----- test programs, positions, verification (tfbase_program.cpp,
+    // tfbase_poverka.cpp)
     void BuildProgramPanels();
-    void BuildProgramSheet(QWidget* sheet);
+    void BuildProgramSheet();
     void BuildPositionPanel();
     void BindVerificationPanel();
     void ShowProgram();
     void LoadProgramFile(const std::string& fileName);
-    void ListCmdClick();
-    void ConditionChoice();
-    void ComposeLineClick(bool insert);
-    void SaveProgramClick();
-    void DeleteProgramClick();
+    void ComposeLineClick(const testprogram::LineParts& parts, bool insert);
+    void SaveProgramClick(const std::string& name);
+    void DeleteProgramClick(const std::string& fileName);
     void LoadPositions();
     void SavePositions();
     void GoToPosition();
@@ -622,7 +608,8 @@ private:
     void PoverkaStartUp();
     std::unique_ptr<testprogram::ProgramHost> programHost_;
     std::unique_ptr<testprogram::ProgramRunner> runner_;
-    QFileSystemModel* programFiles_ = nullptr;
+    console::ProgramSheet* programSheet_ = nullptr;
+    console::PositionPanel* positionPanel_ = nullptr;
     int bannerWidth_ = 0;  // the width the banner's font was fitted to
     int poverkaChannel_ = 1;
     // What the nominal points were last computed for.
