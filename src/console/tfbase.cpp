@@ -26,11 +26,13 @@
 #include "console/open_panel.h"
 #include "console/paramlist.h"
 #include "console/password_panel.h"
+#include "console/position_panel.h"
 #include "console/row_choice_panel.h"
 #include "console/save_panel.h"
 #include "console/service_console.h"
 #include "console/settings_screen.h"
 #include "console/tension_panel.h"
+#include "console/verification_panel.h"
 #include "console/work_screen.h"
 #include "console/zoom_panel.h"
 #include "controls/megabutton.h"
@@ -92,7 +94,7 @@ TFBase::TFBase(console::ConsoleDeps deps, QWidget* parent)
     workScreen_ = new console::WorkScreen(deps_.power != nullptr);
     WireWorkScreen();
     // The verification table floats over the work screen (panel_poverka.cpp).
-    PanelPoverka = console::MakeFloatingPanel(workScreen_, "PanelPoverka", "ПОВЕРКА", 600, 400);
+    verificationPanel_ = new console::VerificationPanel(workScreen_);
     BaseTab->addWidget(workScreen_);
     BaseTab->addWidget(BuildSetupScreen());
     BaseTab->addWidget(BuildSettingsPage());
@@ -199,7 +201,7 @@ void TFBase::ListFloatingPanels() {
         {compressionPanel_, [this] { CloseManualPanels(); }},
         {stationPanel_, hide(stationPanel_)},
         {holdPanel_, hide(holdPanel_)},
-        {Panel32, hide(Panel32)},
+        {positionPanel_, hide(positionPanel_)},
         {serviceConsole_, hide(serviceConsole_)},
     };
 }

@@ -66,13 +66,16 @@ class OpenPanel;
 class WorkScreen;
 class ParamList;
 class PasswordPanel;
+class PositionPanel;
 class PreviewScreen;
+class ProgramSheet;
 class RowChoicePanel;
 class SavePanel;
 class ServiceConsole;
 class SettingsScreen;
 class SetupScreen;
 class TensionManualPanel;
+class VerificationPanel;
 class ZoomPanel;
 
 // What a unit is made with: the engine's sample entry, the window that shows
@@ -198,7 +201,6 @@ public:
     // other pages
 
     // floating panels
-    QFrame* PanelPoverka = nullptr;
 
     // ----- the on-screen keyboard (tfbase_keyboard.cpp): a window of its
     // own that this one owns.
@@ -216,29 +218,10 @@ public:
     void Timer3Timer();
 
     // ----- test programs, named positions, verification table
-    // (screen_program.cpp, panel_poverka.cpp)
-    // the program sheet "ПРОГРАММА": files, the program, the line composer
-    QFrame* PanelProg = nullptr;
-    QListView* FileProgram = nullptr;
-    QAction* N1 = nullptr;
-    QLineEdit* Edit6 = nullptr;
-    QListWidget *ListProg = nullptr, *ListCmd = nullptr;
-    QLabel *PanelTXT = nullptr, *P1 = nullptr, *LP2 = nullptr;
-    QComboBox *ComboBox1 = nullptr, *ComboBox2 = nullptr, *P2 = nullptr;
-    QLineEdit *Edit7 = nullptr, *P3 = nullptr;
-    TMegaButton *Button3 = nullptr, *Button4 = nullptr, *Button5 = nullptr, *Button6 = nullptr,
-                *Button7 = nullptr;
+    // (tfbase_program.cpp, tfbase_poverka.cpp)
     QTimer *TimeRunProg = nullptr, *TimerTick = nullptr;
-    // named positions: the chooser on the plot sheet and the table panel
+    // named positions: the chooser on the plot sheet
     QComboBox* ComboBox3 = nullptr;
-    QFrame* Panel32 = nullptr;
-    QTableWidget* ValueListEditor1 = nullptr;
-    TMegaButton *Button8 = nullptr, *Button9 = nullptr;
-    // the verification table on PanelPoverka
-    QWidget* Move10 = nullptr;
-    QTableWidget* TABPOVER = nullptr;
-    TMegaButton *OXod = nullptr, *MegaButton42 = nullptr, *MegaButton43 = nullptr,
-                *AUTOPILOT = nullptr;
 
     // One program line run now: 0 carried out or accepted, -1 unknown, false
     // or malformed.
@@ -457,19 +440,17 @@ private:
     bool upperGripClosed_ = false;
     bool lowerGripClosed_ = false;
 
-    // ----- test programs, positions, verification (screen_program.cpp,
-    // panel_poverka.cpp)
+    // ----- test programs, positions, verification (tfbase_program.cpp,
+    // tfbase_poverka.cpp)
     void BuildProgramPanels();
-    void BuildProgramSheet(QWidget* sheet);
+    void BuildProgramSheet();
     void BuildPositionPanel();
-    void BuildPoverkaPanel();
+    void BindVerificationPanel();
     void ShowProgram();
     void LoadProgramFile(const std::string& fileName);
-    void ListCmdClick();
-    void ConditionChoice();
-    void ComposeLineClick(bool insert);
-    void SaveProgramClick();
-    void DeleteProgramClick();
+    void ComposeLineClick(const testprogram::LineParts& parts, bool insert);
+    void SaveProgramClick(const std::string& name);
+    void DeleteProgramClick(const std::string& fileName);
     void LoadPositions();
     void SavePositions();
     void GoToPosition();
@@ -484,24 +465,20 @@ private:
     void PoverkaSampleChosen();
     C_Parametr* PoverkaMethod() const;
     void ShowPoverkaCells();
-    void PoverkaCellClicked(int row, int column);
-    void PoverkaCellTyped(int row, int column);
-    void PoverkaLayout();
-    void ManualPoverkaEntry();
+    void PoverkaCellClicked(int point, const std::string& key);
+    void PoverkaCellTyped(const std::string& key, const std::string& text);
     void AutoPoverka();
     // With a unit the invented readings are never offered.
     void PoverkaStartUp();
-    void CollapsePoverka();
     std::unique_ptr<testprogram::ProgramHost> programHost_;
     std::unique_ptr<testprogram::ProgramRunner> runner_;
-    QFileSystemModel* programFiles_ = nullptr;
+    console::ProgramSheet* programSheet_ = nullptr;
+    console::PositionPanel* positionPanel_ = nullptr;
     int poverkaChannel_ = 1;
     // What the nominal points were last computed for.
     int poverkaCount_ = -1;
     int poverkaPointsChannel_ = 0;
-    bool manualEntry_ = false;
-    bool poverkaCollapsed_ = false;
-    bool poverkaFilling_ = false;
+    console::VerificationPanel* verificationPanel_ = nullptr;
     // The method row chosen while the readings wait for the answer.
     int leavingPoverkaFor_ = -1;
     // Readings taken since the table was last cleared: a reading of 0 taken

@@ -318,23 +318,23 @@ TEST_F(OperatorDay, FromStartUpToClose) {
 
         window->findChild<QTabWidget*>("WorkArea")->setCurrentIndex(1);
         const auto compose = [&](bool condition, const char* command) {
-            window->ComboBox1->setCurrentIndex(condition ? 1 : 0);
+            Find<QComboBox>("ComboBox1")->setCurrentIndex(condition ? 1 : 0);
             if (condition) {
-                window->ComboBox2->setCurrentText(QString::fromUtf8("F<Fmax на %"));
-                window->Edit7->setText("50");
+                Find<QComboBox>("ComboBox2")->setCurrentText(QString::fromUtf8("F<Fmax на %"));
+                Find<QLineEdit>("Edit7")->setText("50");
             }
-            const auto found =
-                window->ListCmd->findItems(QString::fromUtf8(command), Qt::MatchExactly);
+            const auto found = Find<QListWidget>("ListCmd")->findItems(QString::fromUtf8(command),
+                                                                       Qt::MatchExactly);
             ASSERT_EQ(found.size(), 1) << command;
-            window->ListCmd->setCurrentItem(found.front());
+            Find<QListWidget>("ListCmd")->setCurrentItem(found.front());
             Click("Button3");
         };
         compose(true, "Завершить испытание");
         compose(false, "Начать испытание");
         compose(false, "Ждать завершения испытания");
         std::vector<std::string> lines;
-        for (int i = 0; i < window->ListProg->count(); ++i)
-            lines.push_back(window->ListProg->item(i)->text().toStdString());
+        for (int i = 0; i < Find<QListWidget>("ListProg")->count(); ++i)
+            lines.push_back(Find<QListWidget>("ListProg")->item(i)->text().toStdString());
         ASSERT_EQ(lines,
                   (std::vector<std::string>{"Если( F<Fmax на %50 ) тогда Завершить испытание",
                                             "Начать испытание", "Ждать завершения испытания"}));
@@ -352,7 +352,7 @@ TEST_F(OperatorDay, FromStartUpToClose) {
         EXPECT_NE(window->MessageText(), "ОПРЕДЕЛЕН РАЗРЫВ ОБРАЗЦА ПО F!!!");
         EXPECT_NEAR(work.Channel(1).peak, sim->Specimen().MaxForce(),
                     sim->Specimen().MaxForce() * 0.01);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return window->PanelProg->isEnabled(); }, 5000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return Find<QFrame>("PanelProg")->isEnabled(); }, 5000));
         if (!Find<QWidget>("Messager")->isHidden()) Click("Butt_OK");
     }
 
@@ -428,9 +428,9 @@ TEST_F(OperatorDay, BendToTargetAngleAndVerification) {
         const auto found = methods->findItems(QString::fromUtf8("Поверка"), Qt::MatchExactly);
         ASSERT_EQ(found.size(), 1);
         methods->setCurrentItem(found.front());
-        ASSERT_FALSE(window->PanelPoverka->isHidden());
+        ASSERT_FALSE(Find<QFrame>("PanelPoverka")->isHidden());
         C_Parametr& method = *work.Methods().Current();
-        QTableWidget* table = window->TABPOVER;
+        QTableWidget* table = Find<QTableWidget>("TABPOVER");
         // The station loads the specimen again; a reading is taken as the
         // force passes each level.
         const double held = std::abs(work.Channel(1).value);

@@ -38,7 +38,7 @@ protected:
     }
     TFBase& w() { return *rig.window; }
     QListWidget* Mirandex() { return rig.Find<QListWidget>("Mirandex"); }
-    QTableWidget* Table() { return w().TABPOVER; }
+    QTableWidget* Table() { return rig.Find<QTableWidget>("TABPOVER"); }
     C_Parametr& Method() { return *w().Work()->Methods().Current(); }
 
     // "Поверка" for the force meter on a range of `range`, with n points.
@@ -94,12 +94,12 @@ protected:
 TEST_F(Poverka, FourPointsOnAForceRangeOf100) {
     StartStation();
     ChooseVerification(100, 4);
-    EXPECT_FALSE(w().PanelPoverka->isHidden());
+    EXPECT_FALSE(rig.Find<QFrame>("PanelPoverka")->isHidden());
     EXPECT_EQ(w().findChild<QLabel*>("LabelObrazec")->text().toStdString(), "Поверка");
     EXPECT_EQ(Headers(),
               (std::vector<std::string>{"Точка", "I Проход П", "I Проход O", "II Проход П",
                                         "II Проход О", "III Проход П", "III Проход О"}));
-    EXPECT_EQ(w().Move10->findChild<QLabel*>("Move10Title")->text().toStdString(),
+    EXPECT_EQ(rig.Find<QWidget>("Move10")->findChild<QLabel*>("Move10Title")->text().toStdString(),
               "ТАБЛИЦА ПОВЕРКИ ПО " + w().Work()->Channel(1).name);
     const char* points[] = {"25.000", "50.000", "75.000", "100.000"};
     for (int r = 1; r <= 10; ++r) {
@@ -111,7 +111,7 @@ TEST_F(Poverka, FourPointsOnAForceRangeOf100) {
     }
     // Another method hides the table.
     Mirandex()->setCurrentRow(0);
-    EXPECT_TRUE(w().PanelPoverka->isHidden());
+    EXPECT_TRUE(rig.Find<QFrame>("PanelPoverka")->isHidden());
     EXPECT_EQ(w().findChild<QLabel*>("LabelObrazec")->text().toStdString(), "Образец");
 }
 
@@ -235,7 +235,7 @@ TEST_F(Poverka, ReadingsSurviveANewTestAndLeavingTheSettings) {
     ClickCell(2, 2);
     const auto kept = [&](const char* way) {
         EXPECT_EQ(Mirandex()->currentItem()->text().toStdString(), "Поверка") << way;
-        EXPECT_FALSE(w().PanelPoverka->isHidden()) << way;
+        EXPECT_FALSE(rig.Find<QFrame>("PanelPoverka")->isHidden()) << way;
         EXPECT_FLOAT_EQ(static_cast<float>(Reading("fKP1_", 1)), 24.9f) << way;
         EXPECT_FLOAT_EQ(static_cast<float>(Reading("fKO1_", 2)), 50.2f) << way;
         EXPECT_EQ(Cell(1, 1), "24.900") << way;
@@ -271,7 +271,7 @@ TEST_F(Poverka, AnotherMethodClearsTheReadingsOnlyWhenTheOperatorAgrees) {
     EXPECT_EQ(Mirandex()->currentRow(), 0);
     EXPECT_NE(&Method(), poverka);
     EXPECT_EQ(poverka->GetFloat("fKP1_0"), 0.0);
-    EXPECT_TRUE(w().PanelPoverka->isHidden());
+    EXPECT_TRUE(rig.Find<QFrame>("PanelPoverka")->isHidden());
 }
 
 TEST_F(Poverka, CellColoursAndTheCollapsedPanel) {
@@ -284,7 +284,7 @@ TEST_F(Poverka, CellColoursAndTheCollapsedPanel) {
     w().Work()->Channel(1).value = 74.9;
     ClickCell(3, 3);  // chosen last: yellow
     QApplication::processEvents();
-    const QImage panel = w().PanelPoverka->grab().toImage();
+    const QImage panel = rig.Find<QFrame>("PanelPoverka")->grab().toImage();
     EXPECT_TRUE(panel.save(
         QString::fromStdString((testsupport::TestOutputFolder() / "poverka_table.png").string())));
     EXPECT_TRUE(w().grab().toImage().save(
@@ -301,11 +301,13 @@ TEST_F(Poverka, CellColoursAndTheCollapsedPanel) {
     EXPECT_EQ(background(3, 3), QColor(Qt::yellow));
 
     // A double click on the title folds the panel to its title and back.
-    QTest::mouseDClick(w().Move10, Qt::LeftButton, {}, w().Move10->rect().center());
-    EXPECT_EQ(w().PanelPoverka->height(), 65);
+    QTest::mouseDClick(rig.Find<QWidget>("Move10"), Qt::LeftButton, {},
+                       rig.Find<QWidget>("Move10")->rect().center());
+    EXPECT_EQ(rig.Find<QFrame>("PanelPoverka")->height(), 65);
     EXPECT_TRUE(Table()->isHidden());
-    QTest::mouseDClick(w().Move10, Qt::LeftButton, {}, w().Move10->rect().center());
-    EXPECT_EQ(w().PanelPoverka->height(), 495);
+    QTest::mouseDClick(rig.Find<QWidget>("Move10"), Qt::LeftButton, {},
+                       rig.Find<QWidget>("Move10")->rect().center());
+    EXPECT_EQ(rig.Find<QFrame>("PanelPoverka")->height(), 495);
     EXPECT_FALSE(Table()->isHidden());
 }
 
@@ -321,9 +323,10 @@ TEST_F(Poverka, VerificationCodesChooseTheMethodAndTheInstrument) {
         EXPECT_EQ(Method().GetInt("iTO"), k);
         EXPECT_EQ(ReadingSum(), 0.0) << code;
         EXPECT_TRUE(w().Work()->verification);
-        EXPECT_FALSE(w().PanelPoverka->isHidden());
-        EXPECT_EQ(w().Move10->findChild<QLabel*>("Move10Title")->text().toStdString(),
-                  "ТАБЛИЦА ПОВЕРКИ ПО " + w().Work()->Channel(k + 1).name);
+        EXPECT_FALSE(rig.Find<QFrame>("PanelPoverka")->isHidden());
+        EXPECT_EQ(
+            rig.Find<QWidget>("Move10")->findChild<QLabel*>("Move10Title")->text().toStdString(),
+            "ТАБЛИЦА ПОВЕРКИ ПО " + w().Work()->Channel(k + 1).name);
         EXPECT_EQ(rig.Find<TMegaButton>("TENZ_ON")->Down, code == 66);
     }
 }
@@ -339,7 +342,7 @@ TEST_F(Poverka, PrintButtonGivesTheVerificationProtocol) {
     force.value = 49.8;
     ClickCell(2, 2);  // a reverse reading: the sheet gets its second table
     rig.ClearTraces();
-    w().MegaButton42->OnClick(w().MegaButton42);
+    rig.Find<TMegaButton>("MegaButton42")->OnClick(rig.Find<TMegaButton>("MegaButton42"));
     ASSERT_GE(rig.dispatched.size(), 3u);
     EXPECT_EQ(std::vector<int>(rig.dispatched.begin(), rig.dispatched.begin() + 3),
               (std::vector<int>{243, 48, 35}));
@@ -354,7 +357,7 @@ TEST_F(Poverka, PrintButtonGivesTheVerificationProtocol) {
 
 TEST_F(Poverka, AStationWithAUnitNeverOffersInventedReadings) {
     StartStation();
-    EXPECT_EQ(w().AUTOPILOT, nullptr);
+    EXPECT_EQ(w().findChild<TMegaButton*>("AUTOPILOT"), nullptr);
     EXPECT_EQ(w().findChild<QWidget*>("AUTOPILOT"), nullptr);
     w().findChild<QAction*>("Action1")->trigger();  // Ctrl+D
     EXPECT_EQ(w().findChild<QWidget*>("AUTOPILOT"), nullptr);
@@ -364,10 +367,10 @@ TEST_F(Poverka, InventedReadingsInDemonstrationModeMarkTheProtocol) {
     StartStation(false);
     ASSERT_FALSE(w().Work()->Connected());
     ChooseVerification(100, 4);
-    ASSERT_NE(w().AUTOPILOT, nullptr);
-    EXPECT_TRUE(w().AUTOPILOT->isHidden());
+    ASSERT_NE(w().findChild<TMegaButton*>("AUTOPILOT"), nullptr);
+    EXPECT_TRUE(rig.Find<TMegaButton>("AUTOPILOT")->isHidden());
     w().findChild<QAction*>("Action1")->trigger();  // Ctrl+D shows it
-    EXPECT_FALSE(w().AUTOPILOT->isHidden());
+    EXPECT_FALSE(rig.Find<TMegaButton>("AUTOPILOT")->isHidden());
     // Offsets of -1 %, +1 % and 0 in turn.
     rig.random.script = {0, platform::RandomSource::kMax, platform::RandomSource::kMax / 2};
     rig.Click("AUTOPILOT");
@@ -385,7 +388,7 @@ TEST_F(Poverka, InventedReadingsInDemonstrationModeMarkTheProtocol) {
     EXPECT_EQ(Method().GetText("sOBR1"), "ПОКАЗАНИЯ ВЫМЫШЛЕНЫ");
     EXPECT_EQ(Method().GetText("sOBR2"), "НЕДЕЙСТВИТЕЛЬНО");
 
-    w().MegaButton42->OnClick(w().MegaButton42);
+    rig.Find<TMegaButton>("MegaButton42")->OnClick(rig.Find<TMegaButton>("MegaButton42"));
     const std::string text = ProtocolText("poverka_invented.pdf", true);
     if (text.empty()) GTEST_SKIP() << "pdftotext is not installed";
     for (const char* line :

@@ -2,6 +2,7 @@
 // offscreen, against a fake unit: files, composing, runs driven tick by
 // tick, the crosshead sent to a named position.
 
+#include <QAction>
 #include <QComboBox>
 #include <QFileSystemModel>
 #include <QFontMetrics>
@@ -90,11 +91,12 @@ protected:
     }
     TFBase& w() { return *rig.window; }
     std::string Prog() const { return rig.folder.path() + "/PROG"; }
-    QListWidget* List() { return w().ListProg; }
+    QListWidget* List() { return rig.Find<QListWidget>("ListProg"); }
     void ChooseCommand(const char* text) {
-        const auto found = w().ListCmd->findItems(QString::fromUtf8(text), Qt::MatchExactly);
+        const auto found =
+            rig.Find<QListWidget>("ListCmd")->findItems(QString::fromUtf8(text), Qt::MatchExactly);
         ASSERT_EQ(found.size(), 1) << text;
-        w().ListCmd->setCurrentItem(found.front());
+        rig.Find<QListWidget>("ListCmd")->setCurrentItem(found.front());
     }
     // Runs the runner's tick until the program has no more to do now.
     void Ticks(int n) {
@@ -125,16 +127,16 @@ TEST_F(ProgramSheet, DefaultProgramLoadsAtStartAndUnreadableLinesShowAsSuch) {
     StartWith({});
     EXPECT_EQ(Shown(List()), (Lines{"Включить насос", "Если( F>abc ) тогда Начать испытание",
                                     "Прыгнуть выше головы", "Ждать(сек) 3"}));
-    EXPECT_EQ(w().Edit6->text().toStdString(), "DEFAULT");
+    EXPECT_EQ(rig.Find<QLineEdit>("Edit6")->text().toStdString(), "DEFAULT");
     EXPECT_EQ(List()->item(0)->foreground().color(), QColor(0, 0, 0));
     EXPECT_EQ(List()->item(1)->foreground().color(), QColor(200, 0, 0));
     EXPECT_EQ(List()->item(1)->toolTip().toStdString(), "Условие не распознано");
     EXPECT_EQ(List()->item(2)->toolTip().toStdString(), "Неизвестная команда");
 
     // The file list shows the program files of "PROG" only.
-    auto* model = qobject_cast<QFileSystemModel*>(w().FileProgram->model());
+    auto* model = qobject_cast<QFileSystemModel*>(rig.Find<QListView>("FileProgram")->model());
     ASSERT_NE(model, nullptr);
-    const QModelIndex root = w().FileProgram->rootIndex();
+    const QModelIndex root = rig.Find<QListView>("FileProgram")->rootIndex();
     ASSERT_TRUE(QTest::qWaitFor([&] { return model->rowCount(root) == 2; }, 5000));
     QStringList names;
     for (int r = 0; r < model->rowCount(root); ++r)
@@ -144,10 +146,10 @@ TEST_F(ProgramSheet, DefaultProgramLoadsAtStartAndUnreadableLinesShowAsSuch) {
 
     // A click in the list loads that program.
     const QModelIndex other = model->index(QString::fromStdString(Prog() + "/Растяжение.ini"));
-    QTest::mouseClick(w().FileProgram->viewport(), Qt::LeftButton, {},
-                      w().FileProgram->visualRect(other).center());
+    QTest::mouseClick(rig.Find<QListView>("FileProgram")->viewport(), Qt::LeftButton, {},
+                      rig.Find<QListView>("FileProgram")->visualRect(other).center());
     EXPECT_EQ(Shown(List()), (Lines{"Начать испытание"}));
-    EXPECT_EQ(w().Edit6->text().toStdString(), "Растяжение");
+    EXPECT_EQ(rig.Find<QLineEdit>("Edit6")->text().toStdString(), "Растяжение");
 }
 
 TEST_F(ProgramSheet, CommandMasksShowTheArgumentFields) {
@@ -164,36 +166,36 @@ TEST_F(ProgramSheet, CommandMasksShowTheArgumentFields) {
                           {"Ждать(сек)", false, true}};
     for (const Case& c : cases) {
         ChooseCommand(c.command);
-        EXPECT_EQ(w().P1->text().toStdString(), c.command);
-        EXPECT_EQ(!w().P2->isHidden(), c.channel) << c.command;
-        EXPECT_EQ(!w().P3->isHidden(), c.number) << c.command;
-        EXPECT_EQ(!w().LP2->isHidden(), c.channel || c.number) << c.command;
+        EXPECT_EQ(rig.Find<QLabel>("P1")->text().toStdString(), c.command);
+        EXPECT_EQ(!rig.Find<QComboBox>("P2")->isHidden(), c.channel) << c.command;
+        EXPECT_EQ(!rig.Find<QLineEdit>("P3")->isHidden(), c.number) << c.command;
+        EXPECT_EQ(!rig.Find<QLabel>("LP2")->isHidden(), c.channel || c.number) << c.command;
     }
     // The condition controls follow the kind of line.
-    EXPECT_FALSE(w().ComboBox2->isEnabled());
-    w().ComboBox1->setCurrentIndex(1);
-    EXPECT_TRUE(w().ComboBox2->isEnabled());
-    EXPECT_TRUE(w().Edit7->isEnabled());
+    EXPECT_FALSE(rig.Find<QComboBox>("ComboBox2")->isEnabled());
+    rig.Find<QComboBox>("ComboBox1")->setCurrentIndex(1);
+    EXPECT_TRUE(rig.Find<QComboBox>("ComboBox2")->isEnabled());
+    EXPECT_TRUE(rig.Find<QLineEdit>("Edit7")->isEnabled());
 }
 
 TEST_F(ProgramSheet, ComposeInsertDeleteSaveAndDeleteTheFile) {
     StartWith({});
     // Nothing chosen: nothing added.
-    w().ListCmd->setCurrentRow(-1);
+    rig.Find<QListWidget>("ListCmd")->setCurrentRow(-1);
     rig.Click("Button3");
     EXPECT_EQ(List()->count(), 0);
 
     ChooseCommand("Обнулить");
-    w().P2->setCurrentText("L");
+    rig.Find<QComboBox>("P2")->setCurrentText("L");
     rig.Click("Button3");
     ChooseCommand("Скорость");
-    w().P3->setText("2,5");
+    rig.Find<QLineEdit>("P3")->setText("2,5");
     rig.Click("Button3");
     // A condition line after the first line.
     List()->setCurrentRow(0);
-    w().ComboBox1->setCurrentIndex(1);
-    w().ComboBox2->setCurrentText("F>");
-    w().Edit7->setText("10");
+    rig.Find<QComboBox>("ComboBox1")->setCurrentIndex(1);
+    rig.Find<QComboBox>("ComboBox2")->setCurrentText("F>");
+    rig.Find<QLineEdit>("Edit7")->setText("10");
     ChooseCommand("Завершить испытание");
     rig.Click("Button7");
     EXPECT_EQ(Shown(List()),
@@ -204,7 +206,7 @@ TEST_F(ProgramSheet, ComposeInsertDeleteSaveAndDeleteTheFile) {
     EXPECT_EQ(Shown(List()), (Lines{"Обнулить L", "Если( F>10 ) тогда Завершить испытание"}));
 
     // Saved as the Windows station writes: Windows-1251, CRLF.
-    w().Edit6->setText(QString::fromUtf8("Проба"));
+    rig.Find<QLineEdit>("Edit6")->setText(QString::fromUtf8("Проба"));
     rig.Click("Button5");
     const std::string saved = Prog() + "/Проба.ini";
     EXPECT_EQ(ReadFile(saved),
@@ -214,11 +216,11 @@ TEST_F(ProgramSheet, ComposeInsertDeleteSaveAndDeleteTheFile) {
     EXPECT_EQ(List()->count(), 0);
 
     // The popup's "Удалить" removes the chosen file.
-    auto* model = qobject_cast<QFileSystemModel*>(w().FileProgram->model());
+    auto* model = qobject_cast<QFileSystemModel*>(rig.Find<QListView>("FileProgram")->model());
     const QModelIndex file = model->index(QString::fromStdString(saved));
     ASSERT_TRUE(file.isValid());
-    w().FileProgram->setCurrentIndex(file);
-    w().N1->trigger();
+    rig.Find<QListView>("FileProgram")->setCurrentIndex(file);
+    rig.Find<QAction>("N1")->trigger();
     EXPECT_FALSE(std::filesystem::exists(saved));
 }
 
@@ -226,7 +228,7 @@ TEST_F(ProgramSheet, NamesThatLeaveTheProgramFolderAreRefused) {
     StartWith({"Включить насос"});
     const std::string before = ReadFile(Prog() + "/Default.ini");
     for (const char* name : {"../Config", "a/b", "a\\b", "..", "."}) {
-        w().Edit6->setText(QString::fromUtf8(name));
+        rig.Find<QLineEdit>("Edit6")->setText(QString::fromUtf8(name));
         rig.Click("Button5");
         EXPECT_EQ(w().MessageText(), std::string("НЕДОПУСТИМОЕ ИМЯ ПРОГРАММЫ: ") + name);
         rig.Click("Butt_OK");
@@ -235,7 +237,7 @@ TEST_F(ProgramSheet, NamesThatLeaveTheProgramFolderAreRefused) {
     EXPECT_FALSE(std::filesystem::exists(Prog() + "/a"));
     EXPECT_EQ(ReadFile(Prog() + "/Default.ini"), before);
     // An empty name saves nothing and says nothing.
-    w().Edit6->clear();
+    rig.Find<QLineEdit>("Edit6")->clear();
     rig.Click("Button5");
     EXPECT_EQ(w().MessageText(), "");
 }
@@ -263,9 +265,10 @@ TEST_F(ProgramSheet, FixtureProgramDrivesTheUnitInOrder) {
     rig.Click("BUT_START");
     // The end marker is there while the run holds the editor.
     EXPECT_EQ(Shown(List()).back(), "...");
-    EXPECT_FALSE(w().PanelProg->isEnabled());
+    EXPECT_FALSE(rig.Find<QFrame>("PanelProg")->isEnabled());
     EXPECT_FALSE(rig.Find<TMegaButton>("MESS_PROG")->isHidden());
-    EXPECT_EQ(w().PanelTXT->text().toStdString(), "Внимание!!! Идет выполнение программы.");
+    EXPECT_EQ(rig.Find<QLabel>("PanelTXT")->text().toStdString(),
+              "Внимание!!! Идет выполнение программы.");
     // The sign over the screens says it too, whole.
     EXPECT_EQ(rig.Find<TMegaButton>("MESS_PROG")->Caption,
               "Внимание!!! Идет выполнение программы.");
@@ -316,10 +319,11 @@ TEST_F(ProgramSheet, FixtureProgramDrivesTheUnitInOrder) {
     EXPECT_EQ(Shown(List()), program);
     EXPECT_EQ(Checked(List()), (std::vector<bool>{true, true, true, true, true, true, true, true,
                                                   false, true, true}));
-    EXPECT_TRUE(w().PanelProg->isEnabled());
+    EXPECT_TRUE(rig.Find<QFrame>("PanelProg")->isEnabled());
     EXPECT_TRUE(rig.Find<TMegaButton>("MESS_PROG")->isHidden());
     EXPECT_FALSE(w().TimeRunProg->isActive());
-    EXPECT_EQ(w().PanelTXT->text().toStdString(), "Программа доступна для редактирования");
+    EXPECT_EQ(rig.Find<QLabel>("PanelTXT")->text().toStdString(),
+              "Программа доступна для редактирования");
 }
 
 // What the runner would not run, the composer does not take: the operator
@@ -340,9 +344,9 @@ TEST_F(ProgramSheet, ComposerRefusesALineThatCouldNotRun) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.command);
         ChooseCommand(c.command);
-        w().ComboBox1->setCurrentIndex(c.condition ? 1 : 0);
-        w().Edit7->setText(QString::fromUtf8(c.threshold));
-        w().P3->setText(QString::fromUtf8(c.number));
+        rig.Find<QComboBox>("ComboBox1")->setCurrentIndex(c.condition ? 1 : 0);
+        rig.Find<QLineEdit>("Edit7")->setText(QString::fromUtf8(c.threshold));
+        rig.Find<QLineEdit>("P3")->setText(QString::fromUtf8(c.number));
         for (const char* button : {"Button3", "Button7"}) {
             rig.Click(button);
             EXPECT_EQ(w().MessageText(), c.message);
@@ -351,8 +355,8 @@ TEST_F(ProgramSheet, ComposerRefusesALineThatCouldNotRun) {
         }
     }
     ChooseCommand("Ждать(сек)");
-    w().ComboBox1->setCurrentIndex(0);
-    w().P3->setText("2");
+    rig.Find<QComboBox>("ComboBox1")->setCurrentIndex(0);
+    rig.Find<QLineEdit>("P3")->setText("2");
     rig.Click("Button3");
     EXPECT_EQ(w().MessageText(), "");
     EXPECT_EQ(Shown(List()), (Lines{"Ждать(сек) 2"}));
@@ -374,7 +378,7 @@ TEST_F(ProgramSheet, ProgramWithALineThatCannotRunDoesNotStart) {
     EXPECT_TRUE(rig.Find<TMegaButton>("MESS_PROG")->isHidden());
     EXPECT_EQ(Shown(List()), program);
     rig.Click("Butt_OK");
-    EXPECT_TRUE(w().PanelProg->isEnabled());
+    EXPECT_TRUE(rig.Find<QFrame>("PanelProg")->isEnabled());
 
     // Run by hand with a double click, it says why too.
     const QPoint at = List()->visualItemRect(List()->item(1)).center();
@@ -384,7 +388,7 @@ TEST_F(ProgramSheet, ProgramWithALineThatCannotRunDoesNotStart) {
     rig.Click("Butt_OK");
 
     const std::string before = ReadFile(Prog() + "/Default.ini");
-    w().Edit6->setText("Default");
+    rig.Find<QLineEdit>("Edit6")->setText("Default");
     rig.Click("Button5");
     EXPECT_EQ(w().MessageText(),
               "ПРОГРАММА НЕ СОХРАНЕНА. СТРОКА 2: НЕИЗВЕСТНАЯ КОМАНДА - Ждать(сек) 2.5");
@@ -406,7 +410,7 @@ TEST_F(ProgramSheet, ProgramThatStartsNoTestSaysWhyAndReleasesStart) {
     EXPECT_FALSE(rig.Find<TMegaButton>("BUT_START")->Down);
     EXPECT_FALSE(rig.Find<TMegaButton>("BUT_PAUSE")->Enabled);
     rig.Click("Butt_OK");
-    EXPECT_TRUE(w().PanelProg->isEnabled());
+    EXPECT_TRUE(rig.Find<QFrame>("PanelProg")->isEnabled());
 }
 
 TEST_F(ProgramSheet, ConditionLineFiresOncePerRunAndAgainAfterANewStart) {
@@ -432,7 +436,7 @@ TEST_F(ProgramSheet, EmptyProgramStartsTheTestWithCodeOneAndItsEndFreesTheEditor
     rig.Click("BUT_START");
     EXPECT_EQ(rig.dispatched, (Codes{1, 242}));
     EXPECT_EQ(w().Work()->State(), C_Work::kRunning);
-    EXPECT_FALSE(w().PanelProg->isEnabled());
+    EXPECT_FALSE(rig.Find<QFrame>("PanelProg")->isEnabled());
     // A break ends the test; the editor comes back without the stop button.
     console::QueuedEvents events(rig.window.get());
     events.post(2);
@@ -440,7 +444,7 @@ TEST_F(ProgramSheet, EmptyProgramStartsTheTestWithCodeOneAndItsEndFreesTheEditor
     ConsoleRig::Drain();
     EXPECT_EQ(w().Work()->State(), C_Work::kFinished);
     rig.Click("Butt_OK");  // the message holds the screens until answered
-    EXPECT_TRUE(w().PanelProg->isEnabled());
+    EXPECT_TRUE(rig.Find<QFrame>("PanelProg")->isEnabled());
 }
 
 TEST_F(ProgramSheet, BreakDuringTheWaitForTheEndOfTheTestEndsTheWait) {
@@ -459,7 +463,7 @@ TEST_F(ProgramSheet, BreakDuringTheWaitForTheEndOfTheTestEndsTheWait) {
     EXPECT_EQ(rig.unit->Count("UpperGripRelease"), 1);
     EXPECT_EQ(Shown(List()).back(), "Открыть верхний захват");
     rig.Click("Butt_OK");
-    EXPECT_TRUE(w().PanelProg->isEnabled());
+    EXPECT_TRUE(rig.Find<QFrame>("PanelProg")->isEnabled());
     EXPECT_TRUE(rig.Find<TMegaButton>("MESS_PROG")->isHidden());
 }
 
@@ -473,7 +477,7 @@ TEST_F(ProgramSheet, StopButtonEndsTheRunAndRemovesTheEndMarker) {
     EXPECT_EQ(rig.dispatched.front(), 2);
     EXPECT_EQ(Shown(List()), (Lines{"Начать испытание", "Ждать(сек) 100"}));
     rig.Click("Butt_OK");  // nothing was recorded: the stop said so
-    EXPECT_TRUE(w().PanelProg->isEnabled());
+    EXPECT_TRUE(rig.Find<QFrame>("PanelProg")->isEnabled());
     EXPECT_FALSE(w().TimeRunProg->isActive());
 }
 
@@ -510,8 +514,8 @@ TEST_F(ProgramSheet, SheetRendersItsListsAndComposer) {
     EXPECT_TRUE(window.save(
         QString::fromStdString((testsupport::TestOutputFolder() / "program_window.png").string())));
     // The program list lies left of the editor panel, both inside the sheet.
-    const QRect list = w().ListProg->geometry();
-    const QRect editor = w().PanelProg->geometry();
+    const QRect list = rig.Find<QListWidget>("ListProg")->geometry();
+    const QRect editor = rig.Find<QFrame>("PanelProg")->geometry();
     EXPECT_LT(list.right(), editor.left());
     EXPECT_GT(list.width(), 250);
 }
@@ -529,8 +533,8 @@ TEST_F(ProgramSheet, PositionsAreReadAtStartChosenAndSaved) {
 
     // A new row typed into the table's spare row, then "Сохранить".
     rig.Click("BitBtn1");
-    EXPECT_FALSE(w().Panel32->isHidden());
-    QTableWidget* table = w().ValueListEditor1;
+    EXPECT_FALSE(rig.Find<QFrame>("Panel32")->isHidden());
+    QTableWidget* table = rig.Find<QTableWidget>("ValueListEditor1");
     ASSERT_EQ(table->rowCount(), 3);
     table->item(2, 0)->setText(QString::fromUtf8("Средняя"));
     table->item(2, 1)->setText("150");
@@ -542,7 +546,7 @@ TEST_F(ProgramSheet, PositionsAreReadAtStartChosenAndSaved) {
     EXPECT_EQ(ReadFile(rig.folder.path() + "/PositionList.ini"),
               Cp1251Crlf({"Нижняя=12,5", "Верхняя=300", "Средняя=150"}));
     rig.Click("Button9");
-    EXPECT_TRUE(w().Panel32->isHidden());
+    EXPECT_TRUE(rig.Find<QFrame>("Panel32")->isHidden());
 }
 
 TEST_F(ProgramSheet, ToPositionZeroesOffLThenTheUnitMovesAndStopsAfterIt) {
