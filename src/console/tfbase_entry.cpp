@@ -12,16 +12,16 @@
 #include <functional>
 
 #include "console/look.h"
+#include "console/mode_bar.h"
 #include "console/numeric_entry_panel.h"
 #include "console/panel_entry.h"
 #include "console/paramlist.h"
 #include "console/password_panel.h"
 #include "console/setup_screen.h"
-#include "console/mode_bar.h"
+#include "console/tfbase.h"
 #include "console/work_control_bar.h"
 #include "console/work_readouts.h"
 #include "console/work_screen.h"
-#include "console/tfbase.h"
 #include "console/zoom_panel.h"
 #include "controls/megabutton.h"
 #include "controls/megadatchik.h"

@@ -4,8 +4,8 @@
 #include <QAction>
 #include <QFrame>
 
-#include "console/service_console.h"
 #include "console/password_panel.h"
+#include "console/service_console.h"
 #include "console/setup_screen.h"
 #include "console/tension_panel.h"
 #include "console/tfbase.h"

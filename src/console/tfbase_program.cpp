@@ -14,13 +14,13 @@
 #include <filesystem>
 
 #include "console/look.h"
+#include "console/mode_bar.h"
 #include "console/position_panel.h"
 #include "console/program_sheet.h"
 #include "console/programsheet.h"
-#include "console/mode_bar.h"
+#include "console/tfbase.h"
 #include "console/work_control_bar.h"
 #include "console/work_screen.h"
-#include "console/tfbase.h"
 #include "controls/megabutton.h"
 #include "engine/cwork.h"
 #include "link/dev_quelm.h"

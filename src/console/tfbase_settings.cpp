@@ -10,9 +10,9 @@
 
 #include <string>
 
+#include "console/password_panel.h"
 #include "console/service_console.h"
 #include "console/settings_screen.h"
-#include "console/password_panel.h"
 #include "console/setup_screen.h"
 #include "console/tension_panel.h"
 #include "console/tfbase.h"

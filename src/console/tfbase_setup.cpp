@@ -4,10 +4,10 @@
 
 #include <QFrame>
 
+#include "console/compression_panel.h"
 #include "console/look.h"
 #include "console/result_plot.h"
 #include "console/setup_screen.h"
-#include "console/compression_panel.h"
 #include "console/tension_panel.h"
 #include "console/tfbase.h"
 #include "console/work_screen.h"

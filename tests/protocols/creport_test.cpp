@@ -1,4 +1,5 @@
 #include "protocols/creport.h"
+#include "model/configini.h"
 
 #include <QImage>
 #include <QString>
@@ -10,6 +11,7 @@
 
 #include "controls/cotchet.h"
 #include "controls/symbolfont.h"
+#include "model/configini.h"
 #include "model/parametr.h"
 #include "protocols/verification.h"
 #include "support/curves.h"
@@ -61,6 +63,10 @@ struct ProtocolStand {
     C_Report report{&otchet};
     Station s;
     ProtocolStand() {
+        // The machine the heading names, as the station's settings keep it.
+        TConfigINI ini(s.folder.path());
+        ini.FileName = "Config";
+        ini.WriteS("7", "Название машины", "ТХ4700-2Ж5");
         s.work.SetReport(&report);
         s.StartUp();
     }
