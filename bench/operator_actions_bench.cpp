@@ -75,8 +75,8 @@ public:
         Drain();
         Dismiss();
         // The live readouts and the polling would run between the actions.
-        for (QTimer* t : {window->Timer1, window->Timer4, window->Timer5, window->TimerGetCykl})
-            t->stop();
+        window->Timer1->stop();
+        window->Station().StopPolling();
         auto* methods = Find<QListWidget>("Mirandex");
         for (int r = 0; r < methods->count(); ++r)
             if (methods->item(r)->text() == QString::fromUtf8("ГОСТ 1497"))

@@ -14,7 +14,6 @@
 #include <filesystem>
 
 #include "console/compression_panel.h"
-#include "console/eventpump.h"
 #include "console/extens_window.h"
 #include "console/geometry.h"
 #include "console/help_screen.h"
@@ -27,6 +26,7 @@
 #include "console/paramlist.h"
 #include "console/password_panel.h"
 #include "console/position_panel.h"
+#include "console/preview_screen.h"
 #include "console/row_choice_panel.h"
 #include "console/save_panel.h"
 #include "console/service_console.h"
@@ -44,13 +44,6 @@
 #include "platform/random.h"
 #include "protocols/creport.h"
 
-namespace {
-
-// Pushed samples of a network unit wait at most this long for the window.
-constexpr int kUiQueuePeriodMs = 10;
-
-}  // namespace
-
 TFBase::TFBase(console::ConsoleDeps deps, QWidget* parent)
     : QWidget(parent), deps_(std::move(deps)) {
     setObjectName("TFBase");
@@ -63,21 +56,16 @@ TFBase::TFBase(console::ConsoleDeps deps, QWidget* parent)
     pal.setColor(QPalette::Window, QColor(30, 40, 56));
     setPalette(pal);
 
-    if (deps_.clock == nullptr) {
-        ownClock_ = std::make_unique<platform::SystemClock>();
-        deps_.clock = ownClock_.get();
-    }
-    if (deps_.random == nullptr) {
-        ownRandom_ = std::make_unique<platform::StandardRandom>();
-        deps_.random = ownRandom_.get();
-    }
-    if (deps_.messages == nullptr) {
-        ownMessages_ = std::make_unique<console::MessagePanelSink>(this);
-        deps_.messages = ownMessages_.get();
-    }
-    ini_ = std::make_unique<TConfigINI>(deps_.programFolder);
-    ini_->FileName = "Config";
-    events_ = std::make_unique<console::QueuedEvents>(this);
+    station::StationDeps station;
+    station.programFolder = deps_.programFolder;
+    station.makeUnit = deps_.makeUnit;
+    station.clock = deps_.clock;
+    station.random = deps_.random;
+    station.messages = deps_.messages;
+    station.power = deps_.power;
+    // The protocol is drawn on the preview's sheets, made below.
+    station.makeReport = [this] { return std::make_unique<C_Report>(previewScreen_->Otchet()); };
+    station_ = std::make_unique<station::StationController>(std::move(station));
 
     auto* root = new QVBoxLayout(this);
     root->setContentsMargins(0, 0, 0, 0);
@@ -116,12 +104,9 @@ TFBase::TFBase(console::ConsoleDeps deps, QWidget* parent)
     BuildTimers();
     BuildProgramPanels();
     ListFloatingPanels();
-
-    // The samples a network unit pushes from its listener thread.
-    uiQueuePump_ = new QTimer(this);
-    uiQueuePump_->setInterval(kUiQueuePeriodMs);
-    connect(uiQueuePump_, &QTimer::timeout, this, [this] { uiQueue_.Drain(); });
-    uiQueuePump_->start();
+    Wire();
+    // The cycle count and the samples a network unit pushes.
+    station_->Begin();
     // Captions set after the buttons were made widen them now.
     console::FitControls(this, uiScale_);
 
@@ -136,12 +121,10 @@ TFBase::~TFBase() {
     // Children die after this object's members: their last signals must not reach it.
     for (QObject* child : findChildren<QObject*>())
         QObject::disconnect(child, nullptr, this, nullptr);
-    // The unit and its link threads end before the window's widgets go.
-    if (work_) {
-        work_->Shutdown();
-        work_->Disconnect();
-    }
-    work_.reset();
+    // The unit and its link threads end before the window's widgets go; what
+    // the station says meanwhile reaches no widget.
+    QObject::disconnect(station_.get(), nullptr, this, nullptr);
+    station_.reset();
 }
 
 void TFBase::BuildTimers() {
@@ -154,26 +137,11 @@ void TFBase::BuildTimers() {
     };
     InitTimer = make("InitTimer", 5, true);
     Timer1 = make("Timer1", 10, false);
-    Timer4 = make("Timer4", 250, false);
-    Timer5 = make("Timer5", 50, false);
-    TimerGetCykl = make("TimerGetCykl", 1000, false);
     TimerELSE = make("TimerELSE", 1, false);
     connect(InitTimer, &QTimer::timeout, this, &TFBase::InitTimerTimer);
     connect(Timer1, &QTimer::timeout, this, &TFBase::Timer1Timer);
-    connect(Timer4, &QTimer::timeout, this, &TFBase::Timer4Timer);
-    connect(Timer5, &QTimer::timeout, this, &TFBase::Timer5Timer);
-    connect(TimerGetCykl, &QTimer::timeout, this, &TFBase::TimerGetCyklTimer);
     InitTimer->start();
     settingsScreen_->StartRefresh();
-    TimerGetCykl->start();
-}
-
-int TFBase::ProtocolNumber() const {
-    return work_ ? work_->Config().iNOMPROT : 0;
-}
-
-std::string TFBase::ModeCaptionText() const {
-    return "ИСПЫТАНИЕ № " + std::to_string(ProtocolNumber());
 }
 
 void TFBase::ShowScreen(int page) {
@@ -224,7 +192,8 @@ void TFBase::ModeRequested(int code) {
     // results screen, which no mode shows with them. A tap on "УСТАНОВКА"
     // while in set-up mode therefore goes to those lists, and the next tap
     // back to the work screen.
-    if (code == 241 && work_ && work_->State() == C_Work::kSetUp && BaseTab->currentIndex() == 0) {
+    if (code == 241 && Work() && Work()->State() == C_Work::kSetUp &&
+        BaseTab->currentIndex() == 0) {
         modeBar_->HoldSetUpDown();
         ShowScreen(1);
         return;
@@ -298,7 +267,7 @@ void TFBase::MegaButton44Click() {
 
 void TFBase::closeEvent(QCloseEvent* event) {
     // A close from outside (the window manager) asks as the close button does.
-    if (ending_) {
+    if (station_->Ending()) {
         event->accept();
         return;
     }
@@ -306,23 +275,15 @@ void TFBase::closeEvent(QCloseEvent* event) {
     FormCloseClick();
 }
 
-void TFBase::PumpChanged(bool running) {
+void TFBase::ShowPump(bool running) {
     tensionPanel_->ShowPump(running);
     compressionPanel_->ShowPump(running);
 }
 
-void TFBase::GripsChanged(std::optional<bool> upperClosed, std::optional<bool> lowerClosed) {
-    if (upperClosed) {
-        // As codes 12 and 13 show them.
-        tensionPanel_->ShowGrip(true, *upperClosed);
-        upperGripClosed_ = *upperClosed;
-    }
-    if (lowerClosed) {
-        tensionPanel_->ShowGrip(false, *lowerClosed);
-        lowerGripClosed_ = *lowerClosed;
-    }
-    // The unit's own word on the grips locks the jog as the buttons do.
-    CrossheadInterlock(false);
+void TFBase::ShowGrips(std::optional<bool> upperClosed, std::optional<bool> lowerClosed) {
+    // As codes 12, 13, 15 and 16 show them.
+    if (upperClosed) tensionPanel_->ShowGrip(true, *upperClosed);
+    if (lowerClosed) tensionPanel_->ShowGrip(false, *lowerClosed);
 }
 
 void TFBase::AddHelpButton() {

@@ -16,6 +16,7 @@
 #include "platform/scheduler.h"
 #include "platform/taskqueue.h"
 #include "program/programrunner.h"
+#include "station/station_controller.h"
 
 class C_Connect;
 class C_Otchet;
@@ -78,29 +79,9 @@ class TensionManualPanel;
 class VerificationPanel;
 class ZoomPanel;
 
-// What a unit is made with: the engine's sample entry, the window that shows
-// the pump and grips, the program-wide test zone, the queue that carries
-// pushed samples to the window's thread and the window's timers that wait
-// out the pauses between the unit's keys.
-struct UnitWiring {
-    SampleSink& samples;
-    UnitStatusListener* status;
-    const int* testZone;
-    platform::TaskPoster& ui;
-    platform::Scheduler& scheduler;
-};
-
-// The unit's pauses on the window's event loop: a precise single-shot timer,
-// dropped with the window. A timer that fires early waits out the rest.
-class TimerScheduler final : public platform::Scheduler {
-public:
-    explicit TimerScheduler(QObject* context) : context_(context) {}
-    void After(int ms, std::function<void()> task) override;
-
-private:
-    QObject* context_;
-};
-using UnitFactory = std::function<std::unique_ptr<C_Connect>(const UnitWiring&)>;
+// The unit is made as the station makes it.
+using station::UnitWiring;
+using UnitFactory = station::UnitFactory;
 
 // Everything the main window takes from outside, so a test runs the real
 // window against a fake unit in a folder of its own.
@@ -121,39 +102,42 @@ struct ConsoleDeps {
 
 }  // namespace console
 
-// The main window: mode bar, the pages of BaseTab, the floating panels, the
-// timers, and the one dispatcher every control, panel and engine event goes
-// through.
-class TFBase : public QWidget, public UnitStatusListener {
+// The main window: mode bar, the pages of BaseTab, the floating panels and
+// the display refresh, around the station's controller, which every control,
+// panel and engine event acts through.
+class TFBase : public QWidget {
     Q_OBJECT
 
 public:
     explicit TFBase(console::ConsoleDeps deps, QWidget* parent = nullptr);
     ~TFBase() override;
 
-    // The dispatcher (tfbase_command.cpp).
-    void Command(int code);
+    // The station without its window, and its dispatcher.
+    station::StationController& Station() const { return *station_; }
+    void Command(int code) { station_->Command(code); }
 
     // The message panel: kind 0 yes/no, 1 OK, other kinds no button; the
     // continuation code runs through Command with the answer stored first.
-    void ShowMes(const std::string& text, int kind, int code);
-    void CloseMes();
+    void ShowMes(const std::string& text, int kind, int code) {
+        station_->ShowMes(text, kind, code);
+    }
+    void CloseMes() { station_->CloseMes(); }
     // A file error for the operator: on the message panel with OK, or after
     // the message shown now, so no message covers or replaces another.
-    void ShowFileMessage(const std::string& text);
-    int Answer() const { return answer_; }
+    void ShowFileMessage(const std::string& text) { station_->ShowFileMessage(text); }
+    int Answer() const { return station_->Answer(); }
     // The busy message of console::BusyScope, shown and taken away.
-    void ShowBusy(const std::string& text);
-    void EndBusy();
+    void ShowBusy(const std::string& text) { station_->ShowBusy(text); }
+    void EndBusy() { station_->EndBusy(); }
 
     // Engine state for the operator's eyes and for tests.
-    C_Work* Work() const { return work_.get(); }
-    bool Started() const { return started_; }
-    bool Viewing() const { return viewing_; }
-    const std::string& ProgramDir() const { return deps_.programFolder; }
-    int ProtocolNumber() const;
+    C_Work* Work() const { return station_->Work(); }
+    bool Started() const { return station_->Started(); }
+    bool Viewing() const { return station_->Viewing(); }
+    const std::string& ProgramDir() const { return station_->ProgramDir(); }
+    int ProtocolNumber() const { return station_->ProtocolNumber(); }
     // The message shown now ("" when the panel is hidden).
-    std::string MessageText() const;
+    std::string MessageText() const { return station_->MessageText(); }
 
     // The window over the free area of its screen, with or without a window
     // manager; it follows that screen's changes and a move to another
@@ -167,15 +151,11 @@ public:
     void FormCloseClick();
     void MegaButton44Click();
 
-    // UnitStatusListener: the unit's pump and grips on the buttons.
-    void PumpChanged(bool running) override;
-    void GripsChanged(std::optional<bool> upperClosed, std::optional<bool> lowerClosed) override;
-
     // The display refresh and the polling ticks, callable by tests.
     void Timer1Timer();
-    void Timer5Timer();
-    void Timer4Timer();
-    void TimerGetCyklTimer();
+    void Timer5Timer() { station_->Timer5Timer(); }
+    void Timer4Timer() { station_->Timer4Timer(); }
+    void TimerGetCyklTimer() { station_->TimerGetCyklTimer(); }
 
 signals:
     // Each code as the dispatcher takes it, and as the engine receives it.
@@ -261,8 +241,7 @@ public:
     std::unique_ptr<class TExtens> Extens;
 
     // timers
-    QTimer *InitTimer = nullptr, *Timer1 = nullptr, *Timer4 = nullptr, *Timer5 = nullptr,
-           *TimerGetCykl = nullptr, *TimerELSE = nullptr;
+    QTimer *InitTimer = nullptr, *Timer1 = nullptr, *TimerELSE = nullptr;
 
 private:
     // ----- building the window (one file per screen)
@@ -278,54 +257,35 @@ private:
     void BuildTimers();
     void BuildChrome();
 
-    // ----- dispatcher blocks (tfbase_command.cpp); each returns the code the
-    // dispatch goes on with
-    int StartUpBlock(int code);
-    int ExitBlock(int code);
-    int PowerOffBlock(int code);
-    int EngineEventBlock(int code);
-    int NewTestBlock(int code);
-    int ClearPlotBlock(int code);
-    int SaveBlock(int code);
-    int OpenBlock(int code);
-    int PrintBlock(int code);
-    int NothingBlock(int code);
-    int PoverkaBlock(int code);
-    int HelpBlock(int code);
-    int HideControlPanelBlock(int code);
-    int SetUpModeBlock(int code);
-    int WorkModeBlock(int code);
-    int ResultModeBlock(int code);
-    int StartBlock(int code);
-    int StopBlock(int code);
-    int PauseBlock(int code);
-    int ChannelBlock(int code);
-    int GripBlock(int code);
-    int PumpBlock(int code);
-    int CrossheadBlock(int code);
-    int ZeroingBlock(int code);
-    int DirectionBlock(int code);
-    int TensionZoneBlock(int code);
-    int CompressionZoneBlock(int code);
-    int ComputeBlock(int code);
-    // The answers to the station's own questions: leave a verification that
-    // has readings, replace a saved test.
-    static constexpr int kLeavePoverkaCode = 247;
-    static constexpr int kOverwriteCode = 248;
-    int LeavePoverkaBlock(int code);
-    int OverwriteBlock(int code);
+    // ----- what the station's signals show (tfbase_command.cpp)
+    void Wire();
+    void ShowMode(int mode, int redrawLater);
+    void ShowRun(int code);
+    void ShowChannel(int channel);
+    void ShowCrosshead(int code);
+    void ShowZeroing(int code);
+    void ShowZone(int zone);
+    void ShowPump(bool running);
+    void ShowGrips(std::optional<bool> upperClosed, std::optional<bool> lowerClosed);
+    void ShowJogLock(bool locked);
+    void OfferSave();
+    void OfferOpen();
+    void MakeProtocol();
+    void LeavePoverkaAnswered();
+    void OverwriteAnswered();
+    void ShowMessage(const QString& text, int kind);
+    void HideMessage();
+    void ShowBusyCursor(bool busy);
 
     // ----- start-up and shut-down (tfbase_startup.cpp)
     void InitTimerTimer();
-    void CreateWork();
+    void ShowNewWork();
+    void ShowStartedUp();
+    void PrepareStation();
+    void ShutDownWindowSide();
     void BindPlots();
     // Controls and readouts of the channels in use enabled and shown, the others not.
     void ShowChannelsInUse();
-    void LoadProtocolNumber();
-    // False (and reported) when Config.INI did not take it.
-    bool WriteProtocolNumber();
-    void ShutDownProgramSide(bool saveHours);
-    void EndProgram();
     void OpenCommandLineFile();
     void ShowLoadedTest();
 
@@ -333,11 +293,13 @@ private:
     void MirandexClick();
     void ObrazecListClick();
     void TENZ_ONClick();
-    void SyncModeButtons();
+    void SyncModeButtons() { station_->SyncZone(); }
+    void ShowZoneChoice(bool free, bool noneDown);
     void CommitListEdit(int group, int row, const std::string& text);
     void TrackBar5Change(int row, int position);
     void RASCHETClick();
-    void ShowResults();
+    void ShowResults() { station_->ShowResults(); }
+    void ShowResultLists();
     void ResultAxisX(int channel);
     void ResultAxisY(int channel);
     // The method's axes on the result plot and its buttons; the caller redraws it.
@@ -350,12 +312,9 @@ private:
     void ApplyChannels();
     void UpdateTenzControls();
 
-    // ----- polling (polling.cpp)
-    void CheckUnitAnswers();
-
     // ----- message panel (tfbase_messages.cpp)
     console::MessagePanel* messagePanel_ = nullptr;
-    void AnswerMes(int answer);
+    void AnswerMes(int answer) { station_->AnswerMessage(answer); }
     void DisableScreensBehindMessage();
     void EnableScreensAfterMessage();
 
@@ -417,8 +376,8 @@ private:
     void ManualPanelClick();
     // The crosshead interlock: while both grips are closed, whichever path
     // closed them, the jog buttons are disabled and no jog is dispatched.
-    bool JogLocked() const;
-    void CrossheadInterlock(bool fromLowerGrip);
+    bool JogLocked() const { return station_->JogLocked(); }
+    void CrossheadInterlock(bool fromLowerGrip) { station_->CrossheadInterlock(fromLowerGrip); }
     void OUTPUDClick();
     void OUTPUD1Click();
     void CloseManualPanels();
@@ -436,9 +395,6 @@ private:
     void ApplyHoldProgram();
     // The unit's input word as last read (oil level and filter bits).
     std::uint16_t inputWord_ = 0;
-    // The grips as last commanded or reported by the unit.
-    bool upperGripClosed_ = false;
-    bool lowerGripClosed_ = false;
 
     // ----- test programs, positions, verification (tfbase_program.cpp,
     // tfbase_poverka.cpp)
@@ -528,51 +484,20 @@ private:
     void OpenPanel(QWidget* panel);
     void ClosePanels(const QWidget* keep = nullptr);
     void WatchScreen(QScreen* screen);
-    C_Report* Report() const { return report_.get(); }
-    std::string ModeCaptionText() const;
+    ProtocolMaker* Report() const { return station_->Report(); }
+    std::string ModeCaptionText() const { return station_->ModeCaptionText(); }
+    std::vector<std::string>& ParamLines(int group) { return station_->Lists().params[group]; }
 
     console::ConsoleDeps deps_;
-    std::unique_ptr<platform::Clock> ownClock_;
-    std::unique_ptr<platform::RandomSource> ownRandom_;
-    std::unique_ptr<platform::MessageSink> ownMessages_;
-    std::unique_ptr<TConfigINI> ini_;
-    std::unique_ptr<EventSink> events_;
-    platform::TaskQueue uiQueue_;
-    console::TimerScheduler unitPauses_{this};
-    QTimer* uiQueuePump_ = nullptr;
-    std::unique_ptr<C_Report> report_;
+    // Made first, gone first: the engine and its unit go before the widgets.
+    std::unique_ptr<station::StationController> station_;
 
-    // The lists the engine fills and the screen shows.
-    std::vector<std::string> methodLines_, sampleTypeLines_, paramLines_[4], settingsLines_;
-
-    int answer_ = 0;
-    int continuation_ = 0;
-    std::deque<std::string> fileMessages_;  // waiting for the panel
-    std::string busyText_;                  // the busy message while it lasts
-    bool fileMessageShown_ = false;
     // Widgets a message disabled while a test ran (the stop button stays).
     std::vector<QWidget*> disabledByMessage_;
-    bool closeOnAnswer_ = false;
-    bool viewing_ = false;
-    bool started_ = false;
-    bool commandSeen_ = false;
-    bool ending_ = false;
     bool fitsScreen_ = false;
     double uiScale_ = 1.0;
     QMetaObject::Connection screenGeometry_, screenArea_, screenMove_;
-    int lastAmbientSeen_ = 0;
-    bool unitSilentReported_ = false;
-    // A test run here has its time fixed by the calculation that ends it;
-    // an opened test keeps the time it was saved with.
-    bool testTimeDue_ = false;
     std::string methodText_;
-    // Plots the step after result mode redraws anyway (the stop's
-    // calculation, an opened test's results): result mode leaves them to it,
-    // so a long curve is drawn once.
-    std::vector<CGrafic*> drawnLater_;
-
-    // Declared last: the engine goes before anything it could reach.
-    std::unique_ptr<C_Work> work_;
 };
 
 namespace console {

@@ -148,7 +148,7 @@ void TFBase::OpenSpeedEntry(int target, QWidget* opener) {
     if (t->field == Field::Speed) {
         text =
             console::entry::SpeedCaptionNumber(workScreen_->ControlBar().SpeedText().toStdString());
-    } else if (const double* field = work_ ? EntryField(*work_, *t) : nullptr) {
+    } else if (const double* field = Work() ? EntryField(*Work(), *t) : nullptr) {
         text = FloatToStrAuto(*field);
     }
     speedEntry_->Open(target, opener, text);
@@ -167,15 +167,15 @@ void TFBase::OpenSpeedEntry(int target, QWidget* opener) {
 
 void TFBase::SPEED_OKClick(int target, const std::string& typed) {
     const auto t = console::entry::DescribeTarget(target);
-    if (!t || !work_) {
+    if (!t || !Work()) {
         speedEntry_->hide();
         HideVirtualKeyboard();
         return;
     }
     // Nothing reaches the unit that it could not take: the value is checked
     // against the channel first, and a refusal keeps the panel open.
-    const int channel = t->field == Field::Speed ? work_->ActiveChannel() : t->channel;
-    const C_Kanal& k = work_->Channel(channel);
+    const int channel = t->field == Field::Speed ? Work()->ActiveChannel() : t->channel;
+    const C_Kanal& k = Work()->Channel(channel);
     const console::entry::Checked checked = console::entry::CheckEntry(
         typed, console::entry::LimitsOf(t->field, k.fullScale, k.speedLimit));
     if (!checked.value) {
@@ -193,18 +193,18 @@ void TFBase::SPEED_OKClick(int target, const std::string& typed) {
     std::string refusal;
     if (t->field == Field::Speed) {
         // Without a unit the engine keeps no speed.
-        if (work_->Connected()) {
-            work_->SetSpeed(static_cast<float>(value));
+        if (Work()->Connected()) {
+            Work()->SetSpeed(static_cast<float>(value));
         } else {
             refusal = "НЕТ СВЯЗИ С УСТРОЙСТВОМ";
         }
     } else if (t->field == Field::BreakPercent) {
         // One break test for both force channels.
-        work_->Channel(1).breakPercent = value;
-        work_->Channel(4).breakPercent = value;
+        Work()->Channel(1).breakPercent = value;
+        Work()->Channel(4).breakPercent = value;
     } else if (t->field == Field::SetPoint) {
         refusal = ApplySetPoint(t->channel, value);
-    } else if (double* field = EntryField(*work_, *t)) {
+    } else if (double* field = EntryField(*Work(), *t)) {
         const double before = *field;
         *field = value;
         if (t->sendCode != 0) refusal = SendToUnit(t->channel - 1, t->sendCode);
@@ -236,9 +236,9 @@ void TFBase::ShowPassword(bool show) {
 }
 
 void TFBase::PASSWORD_OKClick(const std::string& typed) {
-    if (!work_) return;
+    if (!Work()) return;
     // An empty password in the configuration opens with an empty entry.
-    if (typed != work_->Config().iPASSV) {
+    if (typed != Work()->Config().iPASSV) {
         passwordPanel_->Refuse();
         return;
     }
@@ -259,7 +259,7 @@ void TFBase::OpenZoomPanel(int group) {
     HideVirtualKeyboard();
     CentrePanel(zoomPanel_);
     OpenPanel(zoomPanel_);
-    if (work_ && work_->Config().iVK != 0) {
+    if (Work() && Work()->Config().iVK != 0) {
         ShowKeyboardIn(3);
         const QPoint origin = mapToGlobal(QPoint(0, 0));
         QRect screenArea;
@@ -270,25 +270,25 @@ void TFBase::OpenZoomPanel(int group) {
             {screenArea.width(), screenArea.height()});
         FKeyBoard->move(at.x, at.y);
     }
-    zoomPanel_->Open(group, paramLines_[group]);
+    zoomPanel_->Open(group, station_->Lists().params[group]);
     FKeyBoard->KeepClear();
 }
 
 void TFBase::ZoomEdit(int group, int row, const std::string& text) {
-    if (!work_) return;
-    const TextResult typed = work_->Methods().SetInGroup(row, group, text);
+    if (!Work()) return;
+    const TextResult typed = Work()->Methods().SetInGroup(row, group, text);
     // The copy shows the value as stored (clamped), or as it was when refused.
-    work_->Methods().RefreshList(group);
-    zoomPanel_->ShowLines(paramLines_[group]);
+    Work()->Methods().RefreshList(group);
+    zoomPanel_->ShowLines(station_->Lists().params[group]);
     if (!typed) ShowMes(typed.error, 1, 0);
 }
 
 void TFBase::ZoomCloseClick() {
     zoomPanel_->Close();
     HideVirtualKeyboard();
-    if (work_) {
+    if (Work()) {
         for (int group : {1, 0, 2})
-            work_->Methods().RefreshList(group);
+            Work()->Methods().RefreshList(group);
     }
     setupScreen_->ReloadLists();
     FillPoverkaTable(0);

@@ -35,7 +35,8 @@ void TFBase::BuildFilePanels() {
 
 void TFBase::BuildSavePanel() {
     savePanel_ = new console::SavePanel(
-        [this] { return console::DefaultSaveName(ProtocolNumber(), deps_.clock->Now()); }, this);
+        [this] { return console::DefaultSaveName(ProtocolNumber(), station_->Clock().Now()); },
+        this);
     connect(savePanel_, &console::SavePanel::keyboardRequested, this,
             [this] { ShowVirtualKeyboard(); });
     connect(savePanel_, &console::SavePanel::saveAsked, this,
@@ -59,37 +60,36 @@ void TFBase::AskBeforeWriting(SaveKind kind, const std::string& path, const std:
     savePanel_->hide();
     for (const char* extension : extensions) {
         if (QFileInfo::exists(QString::fromStdString(path + extension))) {
-            ShowMes("Файл существует. Заменить?", 0, kOverwriteCode);
+            ShowMes("Файл существует. Заменить?", 0, station::StationController::kOverwriteCode);
             return;
         }
     }
     WritePendingSave();
 }
 
-int TFBase::OverwriteBlock(int code) {
-    if (pendingSave_ == SaveKind::kNone) return code;
-    if (answer_ == 1) {
+void TFBase::OverwriteAnswered() {
+    if (pendingSave_ == SaveKind::kNone) return;
+    if (Answer() == 1) {
         WritePendingSave();
     } else {
         pendingSave_ = SaveKind::kNone;
         OpenPanel(savePanel_);
     }
-    return code;
 }
 
 void TFBase::WritePendingSave() {
     const SaveKind kind = std::exchange(pendingSave_, SaveKind::kNone);
     HideVirtualKeyboard();
-    if (!work_) return;
+    if (!Work()) return;
     const std::string path = pendingPath_;
     const std::string name = pendingName_;
     // A file that could not be written was reported by its writer. A long
     // test on slow storage takes seconds.
     console::BusyScope busy(*this, "ИДЕТ СОХРАНЕНИЕ...");
     if (kind == SaveKind::kTest) {
-        if (work_->SaveTest(path + ".ipc")) ShowMes("Файл сохранен: " + name + ".ipc", 1, 0);
+        if (Work()->SaveTest(path + ".ipc")) ShowMes("Файл сохранен: " + name + ".ipc", 1, 0);
     } else if (kind == SaveKind::kExport) {
-        if (work_->ExportTxt(path + ".txt") && work_->ExportCsv(path + ".csv"))
+        if (Work()->ExportTxt(path + ".txt") && Work()->ExportCsv(path + ".csv"))
             ShowMes("Файлы сохранены: " + name + ".txt, " + name + ".csv", 1, 0);
     }
 }
@@ -104,12 +104,12 @@ void TFBase::BuildOpenPanel() {
 }
 
 void TFBase::OpenTestFile(const std::string& file) {
-    if (!work_) return;
+    if (!Work()) return;
     // Reading a long test from slow storage and computing it takes seconds.
     console::BusyScope busy(*this, "ИДЕТ ЗАГРУЗКА...");
     // A file that did not read (its reader said why): the panel stays for
     // another choice and the test shown stays as it was.
-    if (!work_->LoadTestFile(file)) return;
+    if (!Work()->LoadTestFile(file)) return;
     ShowLoadedTest();
 }
 
@@ -174,14 +174,14 @@ void TFBase::BuildListCheck() {
 void TFBase::OpenListCheck() {
     CentrePanel(rowChoice_);
     OpenPanel(rowChoice_);
-    C_Parametr* m = work_ ? work_->Methods().Current() : nullptr;
+    C_Parametr* m = Work() ? Work()->Methods().Current() : nullptr;
     rowChoice_->ShowLines(m);
     if (m == nullptr) return;
     ApplyRowCount();
 }
 
 void TFBase::CheckLine(int line, bool on) {
-    C_Parametr* m = work_ ? work_->Methods().Current() : nullptr;
+    C_Parametr* m = Work() ? Work()->Methods().Current() : nullptr;
     if (m == nullptr) return;
     m->SetVisible(rowChoice_->SetChecked(line, on), on ? 1 : 0);
     ApplyRowCount();
@@ -193,13 +193,13 @@ void TFBase::CheckAllLines(bool on) {
 }
 
 void TFBase::ApplyRowCount() {
-    if (report_) report_->SetRowCount(rowChoice_->CheckedCount());
+    if (Report()) Report()->SetRowCount(rowChoice_->CheckedCount());
 }
 
 void TFBase::CloseListCheck() {
     console::BusyScope busy(*this, "ИДЕТ ФОРМИРОВАНИЕ ОТЧЕТА, ПОДОЖДИТЕ...");
     rowChoice_->hide();
-    if (report_) report_->MakeOtchet();
+    if (Report()) Report()->MakeOtchet();
     previewScreen_->ReadyViewer();
     previewScreen_->PreviousSheet();
     AnswerMes(2);

@@ -7,7 +7,7 @@
 #include "engine/cwork.h"
 
 void TFBase::ShowVirtualKeyboard() {
-    ShowKeyboardIn(work_ ? console::entry::KeyboardMode(work_->Config().iVK) : 0);
+    ShowKeyboardIn(Work() ? console::entry::KeyboardMode(Work()->Config().iVK) : 0);
 }
 
 void TFBase::ShowKeyboardIn(int mode) {
@@ -24,7 +24,7 @@ void TFBase::HideVirtualKeyboard() {
 }
 
 void TFBase::KeyboardButtonClick() {
-    const int mode = work_ ? console::entry::KeyboardMode(work_->Config().iVK) : 0;
+    const int mode = Work() ? console::entry::KeyboardMode(Work()->Config().iVK) : 0;
     if (mode != 0) {
         ShowKeyboardIn(mode);
         return;

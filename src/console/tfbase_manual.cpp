@@ -91,18 +91,18 @@ void TFBase::BuildManualPanels() {
 void TFBase::ManualPanelClick() {
     tensionPanel_->move(kManualLeft, kManualTop);
     compressionPanel_->move(kManualLeft, kManualTop);
-    if (!work_) return;
+    if (!Work()) return;
     // The zone the unit works in decides the panel, so the button never
     // stays dead for a method that leaves the zone to the operator.
     QFrame* panel = nullptr;
     double setPoint = 0.0;
-    if (work_->testZone == 0) {
+    if (Work()->testZone == 0) {
         panel = tensionPanel_;
-        setPoint = work_->Channel(1).setPoint;
-    } else if (work_->testZone == 3) {
+        setPoint = Work()->Channel(1).setPoint;
+    } else if (Work()->testZone == 3) {
         // Shown as typed and as the readout shows it: the unit's sign is the link's.
         panel = compressionPanel_;
-        setPoint = work_->Channel(4).setPoint;
+        setPoint = Work()->Channel(4).setPoint;
     }
     if (panel == nullptr) return;
     compressionPanel_->ShowSetPoint(4, setPoint);
@@ -114,13 +114,8 @@ void TFBase::ManualPanelClick() {
     }
 }
 
-bool TFBase::JogLocked() const {
-    return console::JogLocked(upperGripClosed_, lowerGripClosed_);
-}
-
-void TFBase::CrossheadInterlock(bool fromLowerGrip) {
-    const bool locked = JogLocked();
-    if (locked && fromLowerGrip) Command(21);
+// The station's jog lock on the jog buttons.
+void TFBase::ShowJogLock(bool locked) {
     // The output buttons keep what they disabled.
     tensionPanel_->EnableJog(!locked && !tensionPanel_->OutputLocked());
     compressionPanel_->EnableJog(!locked && !compressionPanel_->OutputLocked());
@@ -149,17 +144,17 @@ void TFBase::CloseManualPanels() {
     // The zoom panel goes with its flag, and the keyboard with them.
     CloseZoomPanel();
     HideVirtualKeyboard();
-    if (work_) {
+    if (Work()) {
         for (int group : {1, 0, 2})
-            work_->Methods().RefreshList(group);
+            Work()->Methods().RefreshList(group);
     }
     setupScreen_->ReloadLists();
 }
 
 void TFBase::ApplyPressSetPoint(int channel) {
     // A field the operator cannot see never writes its channel.
-    if (!work_ || !compressionPanel_->SetPointOffered(channel)) return;
-    C_Kanal& k = work_->Channel(channel);
+    if (!Work() || !compressionPanel_->SetPointOffered(channel)) return;
+    C_Kanal& k = Work()->Channel(channel);
     // A set-point from 0 to the channel's range, as the numeric entry takes it.
     const console::entry::Checked typed = console::entry::CheckEntry(
         compressionPanel_->SetPointText(channel),
@@ -174,10 +169,10 @@ void TFBase::ApplyPressSetPoint(int channel) {
 }
 
 std::string TFBase::SendToUnit(int channel, int code) {
-    C_Connect* unit = work_ && work_->Connected() ? work_->Unit() : nullptr;
+    C_Connect* unit = Work() && Work()->Connected() ? Work()->Unit() : nullptr;
     if (unit == nullptr) return "НЕТ СВЯЗИ С УСТРОЙСТВОМ";
     if (!unit->Answering()) return "УСТРОЙСТВО НЕ ОТВЕЧАЕТ";
-    work_->DeviceCmd(channel, code);
+    Work()->DeviceCmd(channel, code);
     if (!unit->Answering()) return "УСТРОЙСТВО НЕ ОТВЕТИЛО";
     return "";
 }
@@ -185,7 +180,7 @@ std::string TFBase::SendToUnit(int channel, int code) {
 std::string TFBase::ApplySetPoint(int channel, double typed) {
     // Kept as typed on every path (the readouts show it so); the unit's
     // sign for the zone is given where the set-points are written to it.
-    C_Kanal& k = work_->Channel(channel);
+    C_Kanal& k = Work()->Channel(channel);
     const double before = k.setPoint;
     k.setPoint = typed;
     const std::string refusal = SendToUnit(channel - 1, unit_code::kZoneSetpoints);
@@ -195,8 +190,8 @@ std::string TFBase::ApplySetPoint(int channel, double typed) {
 }
 
 void TFBase::ShowManualRates() {
-    if (!work_) return;
-    const double rate = work_->Channel(2).rate;
+    if (!Work()) return;
+    const double rate = Work()->Channel(2).rate;
     tensionPanel_->ShowRate(rate);
     compressionPanel_->ShowRate(-rate);
 }
@@ -215,18 +210,18 @@ void TFBase::StationPanelClick() {
 }
 
 void TFBase::Timer3Timer() {
-    if (!work_) return;
-    C_Config& c = work_->Config();
+    if (!Work()) return;
+    C_Config& c = Work()->Config();
     c.iWORK = console::RunningTimeAfterTick(c.iWORK, tensionPanel_->PumpShownRunning());
     const float oil = !stationPanel_->isHidden()
                           ? RefreshStation()
-                          : static_cast<float>(work_->ReadDevice(unit_value::kOilTemperature));
+                          : static_cast<float>(Work()->ReadDevice(unit_value::kOilTemperature));
     if (console::OilTooHot(oil)) WarnOilTemperature();
 }
 
 float TFBase::RefreshStation() {
-    if (!work_) return 0.0f;
-    C_Work& w = *work_;
+    if (!Work()) return 0.0f;
+    C_Work& w = *Work();
     stationPanel_->ShowRunningHours(console::RunningHoursText(w.Config().iWORK));
     w.ReadDevice(unit_value::kInputWord);
     // Without an answer the register image keeps the word as it last was.
@@ -263,22 +258,23 @@ void TFBase::HoldPanelClick() {
 }
 
 void TFBase::ApplyHoldProgram() {
-    if (!work_) return;
+    if (!Work()) return;
     const console::HoldFields fields = holdPanel_->Fields();
     // The force channel of the zone the unit works in.
-    const double maximum = work_->Channel(work_->testZone == 3 ? 4 : 1).fullScale;
+    const double maximum = Work()->Channel(Work()->testZone == 3 ? 4 : 1).fullScale;
     const console::HoldCheck checked = console::CheckHoldProgram(fields, maximum);
     if (!checked.program) {
         holdPanel_->ShowRefusal(checked.refusal);
         return;
     }
     // The block lives in the unit: an unconnected one gets nothing, and says so.
-    auto* target = work_->Connected() ? dynamic_cast<CycleProgramTarget*>(work_->Unit()) : nullptr;
+    auto* target =
+        Work()->Connected() ? dynamic_cast<CycleProgramTarget*>(Work()->Unit()) : nullptr;
     if (target == nullptr) {
         holdPanel_->ShowRefusal("НЕТ СВЯЗИ С УСТРОЙСТВОМ");
         return;
     }
-    if (!work_->Unit()->Answering()) {
+    if (!Work()->Unit()->Answering()) {
         holdPanel_->ShowRefusal("УСТРОЙСТВО НЕ ОТВЕЧАЕТ");
         return;
     }

@@ -59,13 +59,13 @@ void TFBase::BindVerificationPanel() {
 void TFBase::PoverkaStartUp() {
     // The unit is found once at start-up and never again: a station that
     // found it never offers invented readings, whoever asks for the button.
-    if (work_ && work_->Connected()) verificationPanel_->DropInventedReadings();
+    if (Work() && Work()->Connected()) verificationPanel_->DropInventedReadings();
     FillPoverkaTable(0);
 }
 
 C_Parametr* TFBase::PoverkaMethod() const {
-    if (!work_ || setupScreen_->MethodName() != kMethod) return nullptr;
-    C_Parametr* m = work_->Methods().Current();
+    if (!Work() || setupScreen_->MethodName() != kMethod) return nullptr;
+    C_Parametr* m = Work()->Methods().Current();
     return m != nullptr && m->IndexOf("fPCOU") >= 0 ? m : nullptr;
 }
 
@@ -81,7 +81,7 @@ void TFBase::FillPoverkaTable(int clear) {
     }
     verificationPanel_->Open();
     const int n = std::clamp(m->GetInt("fPCOU"), 0, kPoverkaPoints);
-    const C_Kanal& channel = work_->Channel(poverkaChannel_);
+    const C_Kanal& channel = Work()->Channel(poverkaChannel_);
     // New points for a new count, and for another instrument: the points of
     // a force range mean nothing to a displacement meter.
     if (n != poverkaCount_ || poverkaChannel_ != poverkaPointsChannel_) {
@@ -90,7 +90,7 @@ void TFBase::FillPoverkaTable(int clear) {
         const auto points = console::NominalPoints(channel.fullScale, n);
         for (int i = 1; i <= kPoverkaPoints; ++i)
             m->SetFloat("fPS_" + std::to_string(i), points[size_t(i - 1)]);
-        work_->Methods().RefreshList(1);
+        Work()->Methods().RefreshList(1);
         setupScreen_->ReloadList(1);
     }
     verificationPanel_->ShowTitle(channel.name);
@@ -120,7 +120,7 @@ void TFBase::PoverkaCellClicked(int point, const std::string& key) {
     C_Parametr* m = PoverkaMethod();
     if (m == nullptr) return;
     if (key.empty() || point > std::clamp(m->GetInt("fPCOU"), 0, kPoverkaPoints)) return;
-    const auto live = static_cast<float>(work_->Channel(poverkaChannel_).value);
+    const auto live = static_cast<float>(Work()->Channel(poverkaChannel_).value);
     m->SetFloat(key, live);
     poverkaTaken_.insert(key);
     ShowPoverkaCells();
@@ -148,14 +148,14 @@ void TFBase::PoverkaCellTyped(const std::string& key, const std::string& text) {
 void TFBase::AutoPoverka() {
     C_Parametr* m = PoverkaMethod();
     // Only without a unit: on a machine these would make a false certificate.
-    if (m == nullptr || !work_ || work_->Connected()) return;
+    if (m == nullptr || !Work() || Work()->Connected()) return;
     const int n = std::clamp(m->GetInt("fPCOU"), 0, kPoverkaPoints);
     const bool seven = verificationPanel_->SevenColumns();
     for (int r = 1; r <= n; ++r) {
         const double nominal = m->GetFloat("fPS_" + std::to_string(r));
         for (int c = 1; c < verificationPanel_->Columns(); ++c) {
             const double offset =
-                (2.0 * deps_.random->Next() / platform::RandomSource::kMax - 1.0) * 0.01;
+                (2.0 * station_->Random().Next() / platform::RandomSource::kMax - 1.0) * 0.01;
             m->SetFloat(console::PoverkaReadingKey(c, r, seven),
                         static_cast<float>(nominal * (1.0 + offset)));
             poverkaTaken_.insert(console::PoverkaReadingKey(c, r, seven));
@@ -163,7 +163,7 @@ void TFBase::AutoPoverka() {
     }
     for (const auto& [name, mark] : kInventedMarks)
         m->SetFromText(m->IndexOf(name), mark);
-    work_->Methods().RefreshList(0);
+    Work()->Methods().RefreshList(0);
     setupScreen_->ReloadList(0);
     ShowPoverkaCells();
 }
@@ -172,7 +172,6 @@ void TFBase::AutoPoverka() {
 
 void TFBase::PoverkaMethodChosen(bool sameMethod) {
     const bool poverka = setupScreen_->MethodName() == kMethod;
-    if (work_) work_->verification = poverka;
     // The method the station already has keeps its readings (a new test,
     // leaving the settings); only a verification chosen afresh starts empty.
     if (poverka && !sameMethod) {
@@ -183,9 +182,10 @@ void TFBase::PoverkaMethodChosen(bool sameMethod) {
 }
 
 bool TFBase::AskBeforeLeavingPoverka() {
-    const C_Parametr* m = work_ ? work_->Methods().Current() : nullptr;
+    const C_Parametr* m = Work() ? Work()->Methods().Current() : nullptr;
     const int row = setupScreen_->MethodRow();
-    if (m == nullptr || m->GetValueText("sGO") != kMethod || row == work_->Methods().CurrentIndex())
+    if (m == nullptr || m->GetValueText("sGO") != kMethod ||
+        row == Work()->Methods().CurrentIndex())
         return false;
     bool taken = false;
     for (int r = 1; r <= kPoverkaPoints && !taken; ++r) {
@@ -195,17 +195,17 @@ bool TFBase::AskBeforeLeavingPoverka() {
     if (!taken) return false;
     // The list goes back to the verification until the operator answers.
     leavingPoverkaFor_ = row;
-    setupScreen_->ShowMethodRow(work_->Methods().CurrentIndex());
-    ShowMes("Показания поверки будут удалены. Выбрать другую методику?", 0, kLeavePoverkaCode);
+    setupScreen_->ShowMethodRow(Work()->Methods().CurrentIndex());
+    ShowMes("Показания поверки будут удалены. Выбрать другую методику?", 0,
+            station::StationController::kLeavePoverkaCode);
     return true;
 }
 
-int TFBase::LeavePoverkaBlock(int code) {
+void TFBase::LeavePoverkaAnswered() {
     const int row = std::exchange(leavingPoverkaFor_, -1);
-    if (answer_ != 1 || row < 0 || row >= setupScreen_->MethodCount()) return code;
+    if (Answer() != 1 || row < 0 || row >= setupScreen_->MethodCount()) return;
     ClearPoverka();
     setupScreen_->ChooseMethodRow(row);
-    return code;
 }
 
 void TFBase::PoverkaSampleChosen() {
@@ -219,20 +219,20 @@ void TFBase::PoverkaSampleChosen() {
 }
 
 void TFBase::StartPoverka(int k) {
-    if (!work_) return;
+    if (!Work()) return;
     const int method = setupScreen_->FindMethod(kMethod);
     if (method < 0 || k < 0) return;
     const int extensometer = setupScreen_->ExtensometerOn() ? 1 : 0;
     // The list shows the method; the choice itself follows here, in order.
     setupScreen_->ShowMethodRow(method);
-    work_->SelectMethod(method, setupScreen_->SampleType(), extensometer);
+    Work()->SelectMethod(method, setupScreen_->SampleType(), extensometer);
     setupScreen_->ReloadMethodLists();
     if (k < setupScreen_->SampleTypeCount()) setupScreen_->SetSampleType(k);
     poverkaChannel_ = k + 1;
-    work_->verification = true;
+    Work()->verification = true;
     ClearPoverka();
     FillPoverkaTable(0);
-    work_->SelectMethod(method, k, extensometer);
+    Work()->SelectMethod(method, k, extensometer);
     setupScreen_->ReloadMethodLists();
     if (poverkaChannel_ == 3) {
         setupScreen_->SetExtensometer(true);

@@ -204,7 +204,7 @@ void TFBase::ProgStop() {
 }
 
 void TFBase::ProgReport(const std::string& message) {
-    if (!work_ || work_->State() != C_Work::kRunning) {
+    if (!Work() || Work()->State() != C_Work::kRunning) {
         workScreen_->ControlBar().ShowNotRunning();
     }
     ShowMes(message, 1, 0);
@@ -241,7 +241,7 @@ void TFBase::LoadProgramFile(const std::string& fileName) {
     const std::string folder = platform::JoinPath(ProgramDir(), console::kProgramFolder);
     auto lines = testprogram::LoadProgram(folder, fileName);
     if (!lines) {
-        deps_.messages->ShowMessage(
+        station_->Messages().ShowMessage(
             "Ошибка", "Файл '" + platform::JoinPath(folder, fileName) + "' не может быть открыт");
         return;
     }
@@ -270,8 +270,9 @@ void TFBase::SaveProgramClick(const std::string& name) {
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
     if (!testprogram::SaveProgram(folder, name, runner_->view().lines)) {
-        deps_.messages->ShowMessage("Ошибка", "Файл '" + platform::JoinPath(folder, name + ".ini") +
-                                                  "' не может быть создан");
+        station_->Messages().ShowMessage(
+            "Ошибка",
+            "Файл '" + platform::JoinPath(folder, name + ".ini") + "' не может быть создан");
     }
 }
 
@@ -346,7 +347,7 @@ void TFBase::LoadPositions() {
 void TFBase::SavePositions() {
     const std::string path = platform::JoinPath(ProgramDir(), console::kPositionFile);
     if (!platform::WriteFileAtomic(path, console::PositionFileBytes(positionPanel_->Rows())))
-        deps_.messages->ShowMessage("Ошибка", "Файл '" + path + "' не может быть создан");
+        station_->Messages().ShowMessage("Ошибка", "Файл '" + path + "' не может быть создан");
 }
 
 void TFBase::GoToPosition() {

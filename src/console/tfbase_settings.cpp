@@ -28,11 +28,11 @@ constexpr int kConfigExitPauseMs = 200;
 
 QWidget* TFBase::BuildSettingsPage() {
     using console::SettingsScreen;
-    settingsScreen_ = new SettingsScreen(settingsLines_);
+    settingsScreen_ = new SettingsScreen(station_->Lists().settings);
     connect(settingsScreen_, &SettingsScreen::groupChosen, this, &TFBase::ShowSettingsGroup);
     connect(settingsScreen_, &SettingsScreen::settingEdited, this, &TFBase::CustomListEdit);
     connect(settingsScreen_, &SettingsScreen::cellChanged, this, [this] {
-        if (work_) work_->RefreshConfigList();
+        if (Work()) Work()->RefreshConfigList();
         ReloadCustomList();
     });
     connect(settingsScreen_, &SettingsScreen::refreshDue, this, &TFBase::Timer2Timer);
@@ -60,7 +60,7 @@ QWidget* TFBase::BuildSettingsPage() {
 
 void TFBase::ShowSettingsGroup(int group) {
     configGroup_ = group;
-    if (work_) work_->FillConfigList(settingsLines_, group);
+    if (Work()) Work()->FillConfigList(station_->Lists().settings, group);
     ReloadCustomList();
 }
 
@@ -69,12 +69,12 @@ void TFBase::ReloadCustomList() {
 }
 
 void TFBase::CustomListEdit(int row, const std::string& text) {
-    if (!work_) return;
+    if (!Work()) return;
     // An empty cell is not stored; a number that does not convert leaves the
     // setting as it was. Either way the list shows what is stored.
     const TextResult typed =
-        text.empty() ? TextResult{} : work_->Config().SetInGroup(configGroup_, row, text);
-    work_->FillConfigList(settingsLines_, configGroup_);
+        text.empty() ? TextResult{} : Work()->Config().SetInGroup(configGroup_, row, text);
+    Work()->FillConfigList(station_->Lists().settings, configGroup_);
     ReloadCustomList();
     if (!typed) ShowMes(typed.error, 1, 0);
 }
@@ -84,8 +84,8 @@ void TFBase::CommitCustomListEdit() {
 }
 
 void TFBase::Timer2Timer() {
-    if (!work_) return;
-    work_->RefreshConfigList();
+    if (!Work()) return;
+    Work()->RefreshConfigList();
     ReloadCustomList();
 }
 
@@ -93,23 +93,23 @@ std::string TFBase::KeyboardSettingPlace() const {
     constexpr int kGeneralGroup = 7;
     const std::string group = console::SettingsScreen::GroupTitle(kGeneralGroup);
     std::string caption = "Использовать Вирт. клавиатуру";
-    if (work_) {
-        const C_Config& config = work_->Config();
+    if (Work()) {
+        const C_Config& config = Work()->Config();
         if (const int i = config.IndexOf("iVK"); i >= 0) caption = config.Record(i)->caption;
     }
     return "«" + group + "», «" + caption + "»";
 }
 
 void TFBase::ConsButton1Click() {
-    if (!work_) return;
-    serviceConsole_->ListParameters(work_->Config());
+    if (!Work()) return;
+    serviceConsole_->ListParameters(Work()->Config());
 }
 
 // ----- calibration
 
 void TFBase::SaveCalibPoint(int unitChannel) {
-    if (!work_) return;
-    work_->DeviceCmd(unitChannel, 0);
+    if (!Work()) return;
+    Work()->DeviceCmd(unitChannel, 0);
 }
 
 // ----- leaving the settings
@@ -118,13 +118,13 @@ void TFBase::ConfigExitClick() {
     // A second click during the pause would send everything twice.
     if (configExitPause_->isActive()) return;
     CommitCustomListEdit();
-    if (work_) work_->DeviceCmd(0, 4);
+    if (Work()) Work()->DeviceCmd(0, 4);
     configExitPause_->start();
 }
 
 void TFBase::ConfigExitFinish() {
-    if (!work_) return;
-    Timer1->setInterval(work_->Config().iCHANCOUNT);
+    if (!Work()) return;
+    Timer1->setInterval(Work()->Config().iCHANCOUNT);
     // The focus leaves the settings' fields for the hidden Edit1; a hidden
     // field takes it only when shown, so a field that keeps it lets it go.
     passwordPanel_->FocusSink()->setFocus();
@@ -135,7 +135,7 @@ void TFBase::ConfigExitFinish() {
     ApplyChannels();
     ShowChannelsInUse();
     Command(32);
-    if (!work_->Config().Save(0))
-        deps_.messages->ShowMessage(
+    if (!Work()->Config().Save(0))
+        station_->Messages().ShowMessage(
             "Ошибка", "Настройки не сохранены: файл 'Config.INI' не может быть записан");
 }

@@ -28,7 +28,8 @@ bool Has(const C_Parametr* m, const char* name) {
 // each choice does.
 QWidget* TFBase::BuildSetupScreen() {
     using console::SetupScreen;
-    setupScreen_ = new SetupScreen({methodLines_, sampleTypeLines_, paramLines_});
+    setupScreen_ = new SetupScreen(
+        {station_->Lists().methods, station_->Lists().sampleTypes, station_->Lists().params});
     connect(setupScreen_, &SetupScreen::command, this, &TFBase::Command);
     connect(setupScreen_, &SetupScreen::closeRequested, this, &TFBase::FormCloseClick);
     connect(setupScreen_, &SetupScreen::listEdited, this, &TFBase::CommitListEdit);
@@ -43,10 +44,10 @@ QWidget* TFBase::BuildSetupScreen() {
 }
 
 void TFBase::CommitListEdit(int group, int row, const std::string& text) {
-    if (!work_) return;
-    const TextResult typed = work_->Methods().SetInGroup(row, group, text);
+    if (!Work()) return;
+    const TextResult typed = Work()->Methods().SetInGroup(row, group, text);
     // The list shows the value as stored (clamped), or as it was when refused.
-    work_->Methods().RefreshList(group);
+    Work()->Methods().RefreshList(group);
     setupScreen_->ReloadLists();
     if (group == 1) FillPoverkaTable(0);
     if (!typed) ShowMes(typed.error, 1, 0);
@@ -55,129 +56,77 @@ void TFBase::CommitListEdit(int group, int row, const std::string& text) {
 // ----- method, sample type, extensometer
 
 void TFBase::MirandexClick() {
-    if (!work_ || AskBeforeLeavingPoverka()) return;
-    C_Parametr* m = work_->Methods().Current();
-    const C_Parametr* before = m;
-    if (Has(m, "sTE")) {
-        auto* unit = dynamic_cast<DEVICE_QUELM*>(work_->Unit());
-        const float t = unit != nullptr ? unit->GetAmbientTemperature() : 0.0f;
-        m->SetFromText(m->IndexOf("sTE"), platform::FormatFloat("0.0", t));
-    }
-    if (Has(m, "sTI")) m->SetFromText(m->IndexOf("sTI"), "00:00:00");
-    work_->SelectMethod(setupScreen_->MethodRow(), setupScreen_->SampleType(),
-                        setupScreen_->ExtensometerOn() ? 1 : 0);
-    m = work_->Methods().Current();
-    setupScreen_->ReloadMethodLists();
-    setupScreen_->SetSampleType(Has(m, "fPos") ? static_cast<int>(m->GetFloat("fPos")) : 0);
-    if (Has(m, "fSpd")) {
-        Command(4);
-        work_->SetSpeed(static_cast<float>(m->GetFloat("fSpd")));
-    }
-    if (Has(m, "fSpdL")) {
-        Command(5);
-        work_->SetSpeed(static_cast<float>(m->GetFloat("fSpdL")));
-    }
-    if (Has(m, "iCH")) {
-        if (m->GetInt("iCH") == 2) Command(5);
-        if (m->GetInt("iCH") == 1) Command(4);
-    }
-    PoverkaMethodChosen(m == before);
-    SyncModeButtons();
-    // The lists and the plot markers are the chosen method's, of the curve held.
-    ShowResults();
+    if (!Work() || AskBeforeLeavingPoverka()) return;
+    station_->ChooseMethod(setupScreen_->MethodRow(), setupScreen_->SampleType(),
+                           setupScreen_->ExtensometerOn());
 }
 
 void TFBase::ObrazecListClick() {
-    if (!work_) return;
+    if (!Work()) return;
     const int index = setupScreen_->SampleType();
-    work_->SelectMethod(setupScreen_->MethodRow(), index, setupScreen_->ExtensometerOn() ? 1 : 0);
+    Work()->SelectMethod(setupScreen_->MethodRow(), index, setupScreen_->ExtensometerOn() ? 1 : 0);
     setupScreen_->ReloadMethodLists();
     if (setupScreen_->SampleType() < 0) setupScreen_->SetSampleType(index);
-    C_Parametr* m = work_->Methods().Current();
+    C_Parametr* m = Work()->Methods().Current();
     if (Has(m, "fPos")) m->SetFloat("fPos", static_cast<float>(index));
-    if (Has(m, "fSpd")) work_->SetSpeed(static_cast<float>(m->GetFloat("fSpd")));
+    if (Has(m, "fSpd")) Work()->SetSpeed(static_cast<float>(m->GetFloat("fSpd")));
     PoverkaSampleChosen();
 }
 
 void TFBase::TENZ_ONClick() {
-    if (!work_) return;
+    if (!Work()) return;
     const int index = setupScreen_->SampleType();
-    work_->SelectMethod(setupScreen_->MethodRow(), index, setupScreen_->ExtensometerOn() ? 1 : 0);
+    Work()->SelectMethod(setupScreen_->MethodRow(), index, setupScreen_->ExtensometerOn() ? 1 : 0);
     setupScreen_->ReloadMethodLists();
     if (setupScreen_->SampleType() < 0) setupScreen_->SetSampleType(index);
     UpdateTenzControls();
 }
 
-void TFBase::SyncModeButtons() {
-    const int vector = work_ ? work_->GetVector() : -1;
-    switch (vector) {
-        case -1:
-            setupScreen_->ShowZone(false, false);
-            setupScreen_->EnableZoneChoice(true);
-            break;
-        case 0:
-            Command(68);
-            setupScreen_->EnableZoneChoice(false);
-            break;
-        case 1:
-            Command(67);
-            setupScreen_->EnableZoneChoice(false);
-            break;
-        case 2:
-            setupScreen_->ShowZone(false, false);
-            setupScreen_->EnableZoneChoice(true);
-            Command(68);
-            break;
-        default:
-            break;
-    }
-    tensionPanel_->hide();
-    compressionPanel_->hide();
+void TFBase::ShowZoneChoice(bool free, bool noneDown) {
+    if (noneDown) setupScreen_->ShowZone(false, false);
+    setupScreen_->EnableZoneChoice(free);
 }
 
 // ----- results
 
 void TFBase::TrackBar5Change(int row, int position) {
-    if (!work_ || work_->Methods().Current() == nullptr) return;
-    work_->Methods().Current()->SetManualPoint(row, 3, static_cast<float>(position));
-    work_->Methods().RefreshList(3);
+    if (!Work() || Work()->Methods().Current() == nullptr) return;
+    Work()->Methods().Current()->SetManualPoint(row, 3, static_cast<float>(position));
+    Work()->Methods().RefreshList(3);
     setupScreen_->ReloadList(3);
     setupScreen_->Plot()->DrawGrid();
 }
 
 void TFBase::RASCHETClick() {
-    if (!work_ || work_->Methods().Current() == nullptr) return;
-    work_->Methods().Current()->SetElasticBoundPercent(0);
+    if (!Work() || Work()->Methods().Current() == nullptr) return;
+    Work()->Methods().Current()->SetElasticBoundPercent(0);
     Command(48);
-    work_->Methods().RefreshList(2);
+    Work()->Methods().RefreshList(2);
     setupScreen_->ReloadLists();
 }
 
 // The results and markers of the curve held, on the lists and both plots at
 // once; the test's time is left as it is.
-void TFBase::ShowResults() {
-    if (!work_) return;
-    work_->Methods().Calculate();
-    work_->Methods().RefreshList(3);
+void TFBase::ShowResultLists() {
     setupScreen_->ReloadLists();
     for (CGrafic* plot : {workScreen_->Plot(), static_cast<CGrafic*>(setupScreen_->Plot())})
         plot->DrawGrid();
 }
 
 void TFBase::ResultAxisY(int channel) {
-    if (work_ != nullptr && Has(work_->Methods().Current(), "fOY"))
-        work_->Methods().Current()->SetInt("fOY", channel);
+    if (Work() != nullptr && Has(Work()->Methods().Current(), "fOY"))
+        Work()->Methods().Current()->SetInt("fOY", channel);
     RASCHETClick();
 }
 
 void TFBase::ResultAxisX(int channel) {
-    if (work_ != nullptr && Has(work_->Methods().Current(), "fOX"))
-        work_->Methods().Current()->SetInt("fOX", channel);
+    if (Work() != nullptr && Has(Work()->Methods().Current(), "fOX"))
+        Work()->Methods().Current()->SetInt("fOX", channel);
     RASCHETClick();
 }
 
 void TFBase::SetResultAxisButtons() {
-    const C_Parametr* m = work_ ? work_->Methods().Current() : nullptr;
+    const C_Parametr* m = Work() ? Work()->Methods().Current() : nullptr;
     setupScreen_->Plot()->ShowAxes(Has(m, "fOX") ? m->GetInt("fOX") : -1,
                                    Has(m, "fOY") ? m->GetInt("fOY") : -1);
 }

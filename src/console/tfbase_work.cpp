@@ -24,10 +24,10 @@ void TFBase::WireWorkScreen() {
     console::WorkMenu* menu = &screen->Menu();
     connect(screen, &console::WorkScreen::command, this, &TFBase::Command);
     connect(screen, &console::WorkScreen::recordingToggled, this, [this](bool on) {
-        if (work_) work_->recordInIdle = on;
+        if (Work()) Work()->recordInIdle = on;
     });
     // Handled after the redraw that found it, as the stop button's code.
-    connect(screen, &console::WorkScreen::bendStopDue, this, [this] { events_->post(2); });
+    connect(screen, &console::WorkScreen::bendStopDue, this, [this] { station_->Post(2); });
     connect(bar, &console::WorkControlBar::command, this, &TFBase::Command);
     connect(bar, &console::WorkControlBar::startRequested, this, &TFBase::ButStartClick);
     connect(bar, &console::WorkControlBar::stopRequested, this, &TFBase::ButStopClick);
@@ -37,7 +37,7 @@ void TFBase::WireWorkScreen() {
     connect(readouts, &console::WorkReadouts::command, this, &TFBase::Command);
     connect(readouts, &console::WorkReadouts::zeroHoldToggled, this, [this](bool on) {
         // The unit's preset zero-hold program, or its stop.
-        if (work_) work_->DeviceCmd(0, on ? 30 : 22);
+        if (Work()) Work()->DeviceCmd(0, on ? 30 : 22);
     });
 }
 
@@ -52,8 +52,8 @@ void TFBase::ButStopClick() {
 }
 
 void TFBase::Timer1Timer() {
-    if (!work_) return;
-    C_Work& w = *work_;
+    if (!Work()) return;
+    C_Work& w = *Work();
     const C_Parametr* m = w.Methods().Current();
     if (BaseTab->currentIndex() == 0) workScreen_->RefreshReadouts();
     // The sample path computes the stress from this area; on every page.
@@ -66,11 +66,11 @@ void TFBase::Timer1Timer() {
 }
 
 void TFBase::ApplyChannels() {
-    if (!work_) return;
+    if (!Work()) return;
     workScreen_->ApplyChannels();
-    const std::string& f = work_->Channel(1).name;
-    const std::string& l = work_->Channel(2).name;
-    const std::string& e = work_->Channel(3).name;
+    const std::string& f = Work()->Channel(1).name;
+    const std::string& l = Work()->Channel(2).name;
+    const std::string& e = Work()->Channel(3).name;
     setupScreen_->Plot()->NameChannels(f, l, e);
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "engine/cwork.h"
+#include "engine/eventsink.h"
 #include "engine/protocolmaker.h"
 #include "platform/clock.h"
 #include "station/station_controller.h"
@@ -105,6 +106,10 @@ void StationController::Command(int code) {
     // Once the test has stopped: the calculation cleared what another test
     // left, and the operator learns why the results are empty.
     if (code == 2 && work_ && !work_->Methods().HasTest()) ShowMes("НЕТ ДАННЫХ ДЛЯ РАСЧЕТА", 1, 0);
+}
+
+void StationController::Post(int code) {
+    deps_.events->post(code);
 }
 
 void StationController::ShowResultMode(Redraw later) {

@@ -88,6 +88,8 @@ public:
     // fixed order, then the engine. A block that implies other codes runs
     // each through here to its end before it goes on.
     void Command(int code);
+    // A code dispatched after what runs now, as the engine posts its events.
+    void Post(int code);
 
     // The operator's choice of method, sample type and extensometer, and
     // what it implies (station_setup.cpp).

@@ -99,8 +99,8 @@ public:
 
     // The polling timers would fill the unit's log: tests that read it stop them.
     void StopPolling() {
-        for (QTimer* t : {window->Timer1, window->Timer4, window->Timer5, window->TimerGetCykl})
-            t->stop();
+        window->Timer1->stop();
+        window->Station().StopPolling();
     }
 
     template <class T = QWidget>

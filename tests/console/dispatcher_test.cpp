@@ -7,7 +7,6 @@
 
 #include <filesystem>
 
-#include "console/eventpump.h"
 #include "console/paramlist.h"
 #include "console_rig.h"
 #include "controls/symbolfont.h"
@@ -131,9 +130,8 @@ TEST(Dispatcher, PostedStopAndBreakShowTheResultScreenThenTheMessage) {
     rig.Start();
     rig.window->Command(1);
     rig.ClearTraces();
-    console::QueuedEvents events(rig.window.get());
-    events.post(2);
-    events.post(55);
+    rig.window->Station().Post(2);
+    rig.window->Station().Post(55);
     // Posting never runs the handler.
     EXPECT_TRUE(rig.dispatched.empty());
     ConsoleRig::Drain();

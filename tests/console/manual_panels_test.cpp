@@ -403,9 +403,9 @@ public:
         window->resize(1390, 755);
         window->show();
         EXPECT_TRUE(QTest::qWaitFor([this] { return window->Started(); }, 5000));
-        for (QTimer* t :
-             {window->Timer1, window->Timer3, window->Timer4, window->Timer5, window->TimerGetCykl})
+        for (QTimer* t : {window->Timer1, window->Timer3})
             t->stop();
+        window->Station().StopPolling();
         ASSERT_TRUE(window->Work()->Connected());
     }
 

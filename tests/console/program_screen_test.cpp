@@ -20,7 +20,6 @@
 #include <fstream>
 #include <iterator>
 
-#include "console/eventpump.h"
 #include "console_rig.h"
 #include "link/dev_quelm.h"
 #include "link/devicecommands.h"
@@ -438,9 +437,8 @@ TEST_F(ProgramSheet, EmptyProgramStartsTheTestWithCodeOneAndItsEndFreesTheEditor
     EXPECT_EQ(w().Work()->State(), C_Work::kRunning);
     EXPECT_FALSE(rig.Find<QFrame>("PanelProg")->isEnabled());
     // A break ends the test; the editor comes back without the stop button.
-    console::QueuedEvents events(rig.window.get());
-    events.post(2);
-    events.post(55);
+    rig.window->Station().Post(2);
+    rig.window->Station().Post(55);
     ConsoleRig::Drain();
     EXPECT_EQ(w().Work()->State(), C_Work::kFinished);
     rig.Click("Butt_OK");  // the message holds the screens until answered
@@ -454,9 +452,8 @@ TEST_F(ProgramSheet, BreakDuringTheWaitForTheEndOfTheTestEndsTheWait) {
     ASSERT_EQ(w().Runner().WaitState(), Wait::kTestEnd);
     Ticks(5);
     EXPECT_EQ(rig.unit->Count("UpperGripRelease"), 0);
-    console::QueuedEvents events(rig.window.get());
-    events.post(2);
-    events.post(55);
+    rig.window->Station().Post(2);
+    rig.window->Station().Post(55);
     ConsoleRig::Drain();
     EXPECT_EQ(w().MessageText(), "ОПРЕДЕЛЕН РАЗРЫВ ОБРАЗЦА ПО F!!!");
     Ticks(3);
@@ -600,9 +597,10 @@ TEST(ProgramPositioning, CrossheadStopsOnlyWhenThePositioningFlagClears) {
     window.show();
     ASSERT_TRUE(QTest::qWaitFor([&] { return window.Started(); }, 10000));
     ASSERT_TRUE(window.Work()->Connected());
-    for (QTimer* t : {window.Timer1, window.Timer4, window.Timer5, window.TimerGetCykl,
-                      window.TimerTick, window.TimeRunProg})
+    for (QTimer* t : {window.Timer1, window.TimerTick, window.TimeRunProg})
         t->setInterval(24 * 3600 * 1000);
+    for (const char* polling : {"Timer4", "Timer5", "TimerGetCykl"})
+        window.Station().findChild<QTimer*>(polling)->setInterval(24 * 3600 * 1000);
     std::vector<int> dispatched;
     QObject::connect(&window, &TFBase::commandDispatched, [&](int c) { dispatched.push_back(c); });
 
