@@ -75,7 +75,7 @@ public:
         Drain();
         Dismiss();
         // The live readouts and the polling would run between the actions.
-        window->Timer1->stop();
+        window->findChild<QTimer*>("Timer1")->stop();
         window->Station().StopPolling();
         auto* methods = Find<QListWidget>("Mirandex");
         for (int r = 0; r < methods->count(); ++r)

@@ -169,40 +169,13 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 public:
-    // ----- controls, named as the operator's screens name them
-    QWidget* Border_Rigth = nullptr;
-    QStackedWidget* BaseTab = nullptr;
-
-private:
-    // set-up and result screen
-    console::SetupScreen* setupScreen_ = nullptr;
-
-public:
-    // other pages
-
-    // floating panels
-
-    // ----- the on-screen keyboard (tfbase_keyboard.cpp): a window of its
-    // own that this one owns.
-    TFKeyBoard* FKeyBoard = nullptr;
-
-    // ----- file panels: save, open, report preview, report rows
-    // (tfbase_files.cpp)
     // What starts the journal program; null: the system's. Tests hand in a fake.
     void SetLauncher(platform::Launcher* launcher);
-
-    // ----- manual control, hydraulic station, zero hold, hold program
-    // (tfbase_manual.cpp)
-    QTimer* Timer3 = nullptr;
     // The hydraulic station's service tick, callable by tests.
     void Timer3Timer();
 
-    // ----- test programs, named positions, verification table
-    // (tfbase_program.cpp, tfbase_poverka.cpp)
-    QTimer *TimeRunProg = nullptr, *TimerTick = nullptr;
-    // named positions: the chooser on the plot sheet
-    QComboBox* ComboBox3 = nullptr;
-
+    // ----- test programs and the verification table (tfbase_program.cpp,
+    // tfbase_poverka.cpp)
     // One program line run now: 0 carried out or accepted, -1 unknown, false
     // or malformed.
     int ProgCommand(const std::string& line);
@@ -228,22 +201,36 @@ public:
     void StartPoverka(int k);
     int PoverkaChannel() const { return poverkaChannel_; }
 
-    class QAction *Action1 = nullptr, *Action2 = nullptr, *Action3 = nullptr, *Action4 = nullptr,
-                  *Action5 = nullptr;
     // Ctrl+E: manual entry in the verification table, which connects to it.
     Q_SIGNAL void ManualEntryRequested();
 
-    // ----- extensometer window (extens_window.cpp)
-    // The extensometer's port, made with the window, and the extensometer
-    // window: a top-level window of its own, hidden until EXTENS_OPEN (on the
-    // work screen's control bar) shows it. The port outlives the window.
-    std::unique_ptr<class QLM_COMeX> ExtensLink;
-    std::unique_ptr<class TExtens> Extens;
-
-    // timers
-    QTimer *InitTimer = nullptr, *Timer1 = nullptr, *TimerELSE = nullptr;
+    // The extensometer's port, made with the window; it outlives the
+    // extensometer window.
+    class QLM_COMeX& ExtensPort() const {
+        return *ExtensLink;
+    }
 
 private:
+    // ----- the window's own controls and timers, named as the operator's
+    // screens name them
+    QWidget* Border_Rigth = nullptr;
+    QStackedWidget* BaseTab = nullptr;
+    console::SetupScreen* setupScreen_ = nullptr;
+    // The on-screen keyboard (tfbase_keyboard.cpp): a window of its own that
+    // this one owns.
+    TFKeyBoard* FKeyBoard = nullptr;
+    QTimer* Timer3 = nullptr;
+    QTimer *TimeRunProg = nullptr, *TimerTick = nullptr;
+    // named positions: the chooser on the plot sheet
+    QComboBox* ComboBox3 = nullptr;
+    class QAction *Action1 = nullptr, *Action2 = nullptr, *Action3 = nullptr, *Action4 = nullptr,
+                  *Action5 = nullptr;
+    // The extensometer window: a top-level window of its own, hidden until
+    // EXTENS_OPEN (on the work screen's control bar) shows it.
+    std::unique_ptr<class QLM_COMeX> ExtensLink;
+    std::unique_ptr<class TExtens> Extens;
+    QTimer *InitTimer = nullptr, *Timer1 = nullptr, *TimerELSE = nullptr;
+
     // ----- building the window (one file per screen)
     console::ModeBar* modeBar_ = nullptr;
     // A mode button's tap: its code, or the set-up lists from set-up mode.

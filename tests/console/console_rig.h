@@ -99,8 +99,18 @@ public:
 
     // The polling timers would fill the unit's log: tests that read it stop them.
     void StopPolling() {
-        window->Timer1->stop();
+        window->findChild<QTimer*>("Timer1")->stop();
         window->Station().StopPolling();
+    }
+
+    // A window of the program's that has no parent (the extensometer window).
+    template <class T = QWidget>
+    static T* TopLevel(const char* name) {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (w->objectName() == QLatin1String(name))
+                if (auto* t = dynamic_cast<T*>(w)) return t;
+        }
+        return nullptr;
     }
 
     template <class T = QWidget>

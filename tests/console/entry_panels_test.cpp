@@ -227,7 +227,7 @@ class EntryPanels : public ::testing::Test {
 protected:
     void Start(int keyboardMode = 1) {
         StartRig(rig, keyboardMode);
-        keyboard = rig.window->FKeyBoard;
+        keyboard = rig.window->findChild<TFKeyBoard*>("TFKeyBoard");
         ASSERT_NE(keyboard, nullptr);
     }
 
@@ -451,7 +451,7 @@ TEST(EntryPassword, WrongStaysPinkRightOneOpensTheSettings) {
         EXPECT_EQ(panel->x(), (w.width() - panel->width()) / 2);
         EXPECT_EQ(panel->y(), (w.height() - panel->height()) / 2);
         EXPECT_EQ(QApplication::focusWidget(), edit);
-        EXPECT_TRUE(w.FKeyBoard->isVisible());
+        EXPECT_TRUE(w.findChild<TFKeyBoard*>("TFKeyBoard")->isVisible());
         for (const std::string& typed : c.wrong) {
             local.ClearTraces();
             edit->setText(QString::fromStdString(typed));
@@ -474,7 +474,7 @@ TEST(EntryPassword, WrongStaysPinkRightOneOpensTheSettings) {
             EXPECT_FALSE(local.Find<TMegaButton>(mode)->Enabled) << mode;
         EXPECT_EQ(local.Find<QStackedWidget>("BaseTab")->currentIndex(), 2);
         EXPECT_TRUE(panel->isHidden());
-        EXPECT_FALSE(w.FKeyBoard->isVisible());
+        EXPECT_FALSE(w.findChild<TFKeyBoard*>("TFKeyBoard")->isVisible());
         EXPECT_NE(QApplication::focusWidget(), edit);
     }
 }
@@ -683,7 +683,7 @@ TEST(EntryKeyboard, ButtonsAndListsShowItInTheConfiguredMode) {
     for (const Case& c : cases) {
         ConsoleRig rig;
         StartRig(rig, c.setting);
-        TFKeyBoard* keyboard = rig.window->FKeyBoard;
+        TFKeyBoard* keyboard = rig.window->findChild<TFKeyBoard*>("TFKeyBoard");
         for (const std::string button : {"MENU5", "MegaButton28", "MegaButton7"}) {
             keyboard->hide();
             rig.window->Command(241);
@@ -733,7 +733,7 @@ TEST(EntryKeyboard, ButtonsSayWhereToSwitchItOnWhenItIsOff) {
                 rig.Find<QStackedWidget>("BaseTab")->setCurrentIndex(2);
             QApplication::processEvents();
             rig.Click(button.c_str());
-            EXPECT_FALSE(rig.window->FKeyBoard->isVisible()) << button;
+            EXPECT_FALSE(rig.window->findChild<TFKeyBoard*>("TFKeyBoard")->isVisible()) << button;
             EXPECT_EQ(rig.window->MessageText(), message) << keyInFile << button;
             rig.Click("Butt_OK");
             EXPECT_EQ(rig.window->MessageText(), "") << button;

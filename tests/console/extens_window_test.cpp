@@ -57,7 +57,7 @@ protected:
         }
         rig.StopPolling();
         ClickOn(rig.Find<TMegaButton>("EXTENS_OPEN"));
-        w = rig.window->Extens.get();
+        w = ConsoleRig::TopLevel<TExtens>("TExtens");
         ASSERT_NE(w, nullptr);
     }
 
@@ -121,8 +121,8 @@ TEST_F(ExtensWindow, EachButtonSendsItsBytesAndListsItsLine) {
         if (s.line != nullptr) expected.push_back(s.line);
         EXPECT_EQ(Log(*w), expected) << s.button;
     }
-    EXPECT_EQ(rig.window->ExtensLink->speedText, "9600");
-    EXPECT_EQ(rig.window->ExtensLink->portName, "COM1");
+    EXPECT_EQ(rig.window->ExtensPort().speedText, "9600");
+    EXPECT_EQ(rig.window->ExtensPort().portName, "COM1");
     w->grab().save(QString::fromStdString(
         (testsupport::TestOutputFolder() / "extens_window_log.png").string()));
 }
@@ -175,10 +175,10 @@ TEST_F(ExtensWindow, PositionTakesOnlyNumbersAtOrAboveTheLimit) {
 TEST_F(ExtensWindow, APortThatDoesNotOpenIsListedAsAnError) {
     StartWith("/nonexistent/ttyUSB0");
     ClickOn(w->Button1);
-    EXPECT_FALSE(rig.window->ExtensLink->IsOpen());
+    EXPECT_FALSE(rig.window->ExtensPort().IsOpen());
     ClickOn(w->SpeedButton3);
     EXPECT_EQ(Log(*w), (std::vector<std::string>{">Ошибка порта", ">Открытие захватов..."}));
-    EXPECT_EQ(rig.window->ExtensLink->lastWriteBytes, 0u);
+    EXPECT_EQ(rig.window->ExtensPort().lastWriteBytes, 0u);
 }
 
 TEST(WindowNumber, TakesTheWholeTextWithEitherSeparator) {

@@ -187,7 +187,7 @@ TEST_F(FilePanelsByTouch, ThePrintPanelsFileNameIsTypedOnTheKeyboardAndThePdfGoe
     ChooseMethod("ГОСТ 1497", 0, false);
     RunTest();
     rig.window->Command(35);
-    TFKeyBoard* keyboard = rig.window->FKeyBoard;
+    TFKeyBoard* keyboard = rig.window->findChild<TFKeyBoard*>("TFKeyBoard");
     keyboard->ShowKeyboard(0);
     bool clear = false;
     QTimer::singleShot(0, [&] {
@@ -287,7 +287,7 @@ TEST_F(FilePanels, SaveWithAnEmptyNameWritesTheDatedProtocolThatReloadsEqual) {
 TEST_F(FilePanelsByTouch, ANameTypedOnTheKeyboardIsSavedAndEveryWayOutHidesIt) {
     ChooseMethod("ГОСТ 1497", 0, false);
     RunTest();
-    TFKeyBoard* keyboard = rig.window->FKeyBoard;
+    TFKeyBoard* keyboard = rig.window->findChild<TFKeyBoard*>("TFKeyBoard");
     ASSERT_NE(keyboard, nullptr);
     auto* name = rig.Find<QLineEdit>("Edit4");
     for (const char* button : {"SAVE_DIALOG", "SAVE_DIALOG_EXP", "CANCEL_DIALOG"}) {

@@ -64,7 +64,7 @@ std::vector<Opener> Openers() {
         {"PanelIZNOS", click("MegaButton45")},
         {"Panel19", click("MegaButton61")},
         {"Panel32", click("BitBtn1")},
-        {"Cons", [](ConsoleRig& rig) { rig.window->Action4->trigger(); }},
+        {"Cons", [](ConsoleRig& rig) { rig.window->findChild<QAction*>("Action4")->trigger(); }},
     };
 }
 
@@ -82,7 +82,7 @@ protected:
         rig.Start();
         rig.Click("Butt_OK");
         rig.StopPolling();
-        rig.window->Timer3->stop();
+        rig.window->findChild<QTimer*>("Timer3")->stop();
     }
     // To the other of the work screen and the set-up and result screen, as the mode bar goes.
     void LeaveScreen() {

@@ -58,7 +58,7 @@ constexpr const char* kKeyboardSetting = "Использовать Вирт. к�
 void Ready(ConsoleRig& rig) {
     rig.Start();
     rig.StopPolling();
-    rig.window->Timer3->stop();
+    rig.window->findChild<QTimer*>("Timer3")->stop();
     rig.ClearTraces();
     rig.unit->ClearLog();
 }
@@ -256,7 +256,7 @@ TEST(ManualPanels, ClosingHidesBothPanelsTheZoomPanelAndTheKeyboardAndStopsTheCr
         Ready(rig);
         rig.Click("PANEL_DATA");
         ASSERT_TRUE(rig.Find<console::ZoomPanel>("ZOOMPANEL")->ZoomFlag());
-        ASSERT_TRUE(rig.window->FKeyBoard->isVisible());
+        ASSERT_TRUE(rig.window->findChild<TFKeyBoard*>("TFKeyBoard")->isVisible());
         rig.window->Command(close[0] == 'D' ? 68 : 67);
         rig.Click("MENU_PUDIK");
         rig.ClearTraces();
@@ -266,7 +266,7 @@ TEST(ManualPanels, ClosingHidesBothPanelsTheZoomPanelAndTheKeyboardAndStopsTheCr
         EXPECT_FALSE(rig.Find<QWidget>("PUDIK_PRESS")->isVisible()) << close;
         EXPECT_FALSE(rig.Find<QWidget>("ZOOMPANEL")->isVisible()) << close;
         EXPECT_FALSE(rig.Find<console::ZoomPanel>("ZOOMPANEL")->ZoomFlag()) << close;
-        EXPECT_FALSE(rig.window->FKeyBoard->isVisible()) << close;
+        EXPECT_FALSE(rig.window->findChild<TFKeyBoard*>("TFKeyBoard")->isVisible()) << close;
     }
 }
 
@@ -278,9 +278,9 @@ TEST(ManualPanels, NumbersAreTypedOnTheOnScreenKeyboard) {
         rig.window->Command(67);
         rig.Click("MENU_PUDIK");
         rig.Click("PressHold");
-        ASSERT_FALSE(rig.window->FKeyBoard->isVisible());
+        ASSERT_FALSE(rig.window->findChild<TFKeyBoard*>("TFKeyBoard")->isVisible());
         QTest::mouseClick(rig.Find<QLineEdit>(field), Qt::LeftButton);
-        EXPECT_TRUE(rig.window->FKeyBoard->isVisible()) << field;
+        EXPECT_TRUE(rig.window->findChild<TFKeyBoard*>("TFKeyBoard")->isVisible()) << field;
         EXPECT_TRUE(rig.Find<QLineEdit>(field)->hasFocus()) << field;
     }
 }
@@ -403,7 +403,8 @@ public:
         window->resize(1390, 755);
         window->show();
         EXPECT_TRUE(QTest::qWaitFor([this] { return window->Started(); }, 5000));
-        for (QTimer* t : {window->Timer1, window->Timer3})
+        for (QTimer* t :
+             {window->findChild<QTimer*>("Timer1"), window->findChild<QTimer*>("Timer3")})
             t->stop();
         window->Station().StopPolling();
         ASSERT_TRUE(window->Work()->Connected());
@@ -529,8 +530,8 @@ TEST(HydraulicStation, TickReadsTheStationOnlyWhileItsPanelShows) {
 TEST(HydraulicStation, StartUpRunsTheTickEveryTenSeconds) {
     ConsoleRig rig;
     rig.Start();
-    EXPECT_TRUE(rig.window->Timer3->isActive());
-    EXPECT_EQ(rig.window->Timer3->interval(), 10000);
+    EXPECT_TRUE(rig.window->findChild<QTimer*>("Timer3")->isActive());
+    EXPECT_EQ(rig.window->findChild<QTimer*>("Timer3")->interval(), 10000);
 }
 
 TEST(HydraulicStation, MenuShowsThePanelCentredAndItsTitleHidesIt) {

@@ -190,7 +190,7 @@ TEST_F(OperatorDay, FromStartUpToClose) {
         Click("CONFIG_EXIT");
         // The way out waits for the unit's pause before it applies and saves.
         ASSERT_TRUE(QTest::qWaitFor([&] { return Tab() == 0; }, 3000));
-        EXPECT_EQ(window->Timer1->interval(), 500);
+        EXPECT_EQ(window->findChild<QTimer*>("Timer1")->interval(), 500);
         EXPECT_EQ(IniInt("7", kPeriod), 500);
     }
 

@@ -243,7 +243,7 @@ TEST_F(Poverka, ReadingsSurviveANewTestAndLeavingTheSettings) {
     };
     w().Command(32);
     kept("new test");
-    w().BaseTab->setCurrentIndex(2);
+    w().findChild<QStackedWidget*>("BaseTab")->setCurrentIndex(2);
     rig.ClearTraces();
     rig.Click("CONFIG_EXIT");
     ASSERT_TRUE(QTest::qWaitFor([&] { return !rig.dispatched.empty(); }, 2000));

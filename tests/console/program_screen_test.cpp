@@ -82,7 +82,8 @@ protected:
         rig.Setting("7", "Автосохранение протокола", 0);
         rig.Start();
         rig.StopPolling();
-        for (QTimer* t : {w().TimeRunProg, w().TimerTick, w().TimerELSE})
+        for (QTimer* t : {w().findChild<QTimer*>("TimeRunProg"),
+                          w().findChild<QTimer*>("TimerTick"), w().findChild<QTimer*>("TimerELSE")})
             t->setInterval(24 * 3600 * 1000);
         rig.Click("Butt_OK");  // a message left by start-up, if any
         rig.unit->ClearLog();
@@ -275,7 +276,7 @@ TEST_F(ProgramSheet, FixtureProgramDrivesTheUnitInOrder) {
                   .horizontalAdvance(QString::fromUtf8("Внимание!!! Идет выполнение программы.")),
               rig.Find<TMegaButton>("MESS_PROG")->width());
     EXPECT_GE(rig.Find<TMegaButton>("MESS_PROG")->Font.Size(), 8);
-    EXPECT_TRUE(w().TimeRunProg->isActive());
+    EXPECT_TRUE(w().findChild<QTimer*>("TimeRunProg")->isActive());
 
     Ticks(7);  // up to the timed wait
     EXPECT_EQ(w().Runner().WaitState(), Wait::kSeconds);
@@ -320,7 +321,7 @@ TEST_F(ProgramSheet, FixtureProgramDrivesTheUnitInOrder) {
                                                   false, true, true}));
     EXPECT_TRUE(rig.Find<QFrame>("PanelProg")->isEnabled());
     EXPECT_TRUE(rig.Find<TMegaButton>("MESS_PROG")->isHidden());
-    EXPECT_FALSE(w().TimeRunProg->isActive());
+    EXPECT_FALSE(w().findChild<QTimer*>("TimeRunProg")->isActive());
     EXPECT_EQ(rig.Find<QLabel>("PanelTXT")->text().toStdString(),
               "Программа доступна для редактирования");
 }
@@ -373,7 +374,7 @@ TEST_F(ProgramSheet, ProgramWithALineThatCannotRunDoesNotStart) {
     EXPECT_TRUE(rig.unit->calls.empty());
     EXPECT_EQ(w().Work()->State(), C_Work::kSetUp);
     EXPECT_FALSE(rig.Find<TMegaButton>("BUT_START")->Down);
-    EXPECT_FALSE(w().TimeRunProg->isActive());
+    EXPECT_FALSE(w().findChild<QTimer*>("TimeRunProg")->isActive());
     EXPECT_TRUE(rig.Find<TMegaButton>("MESS_PROG")->isHidden());
     EXPECT_EQ(Shown(List()), program);
     rig.Click("Butt_OK");
@@ -475,7 +476,7 @@ TEST_F(ProgramSheet, StopButtonEndsTheRunAndRemovesTheEndMarker) {
     EXPECT_EQ(Shown(List()), (Lines{"Начать испытание", "Ждать(сек) 100"}));
     rig.Click("Butt_OK");  // nothing was recorded: the stop said so
     EXPECT_TRUE(rig.Find<QFrame>("PanelProg")->isEnabled());
-    EXPECT_FALSE(w().TimeRunProg->isActive());
+    EXPECT_FALSE(w().findChild<QTimer*>("TimeRunProg")->isActive());
 }
 
 TEST_F(ProgramSheet, SingleClickOnlySelectsADoubleClickRunsTheLineOnce) {
@@ -522,7 +523,7 @@ TEST_F(ProgramSheet, SheetRendersItsListsAndComposer) {
 TEST_F(ProgramSheet, PositionsAreReadAtStartChosenAndSaved) {
     WriteFile(rig.folder.path() + "/PositionList.ini", Cp1251Crlf({"Нижняя=12,5", "Верхняя=300"}));
     StartWith({});
-    QComboBox* chooser = w().ComboBox3;
+    QComboBox* chooser = w().findChild<QComboBox*>("ComboBox3");
     ASSERT_EQ(chooser->count(), 2);
     EXPECT_EQ(chooser->itemText(0).toStdString(), "Нижняя - 12,5");
     EXPECT_EQ(chooser->itemText(1).toStdString(), "Верхняя - 300");
@@ -555,16 +556,16 @@ TEST_F(ProgramSheet, ToPositionZeroesOffLThenTheUnitMovesAndStopsAfterIt) {
     EXPECT_EQ(rig.unit->calls, (std::vector<Call>{{"ZeroChannel", {2, 0}}, {"SetValue", {0, 26}}}));
     EXPECT_DOUBLE_EQ(w().Work()->Channel(2).targetPosition, 12.5);
     EXPECT_EQ(w().Runner().WaitState(), Wait::kPositioning);
-    EXPECT_TRUE(w().TimerTick->isActive());
+    EXPECT_TRUE(w().findChild<QTimer*>("TimerTick")->isActive());
     // This unit keeps no positioning flag: the next wait tick stops the crosshead.
     rig.ClearTraces();
     w().TimerTickTimer();
     EXPECT_EQ(rig.dispatched, (Codes{21}));
     EXPECT_EQ(rig.unit->calls.back().name, "MoveStop");
-    EXPECT_FALSE(w().TimerTick->isActive());
+    EXPECT_FALSE(w().findChild<QTimer*>("TimerTick")->isActive());
 
     // A position that is no number moves nothing.
-    w().ComboBox3->setCurrentIndex(1);
+    w().findChild<QComboBox*>("ComboBox3")->setCurrentIndex(1);
     rig.unit->ClearLog();
     rig.Click("MegaButton69");
     EXPECT_EQ(w().MessageText(), "НЕВЕРНАЯ ПОЗИЦИЯ: abc");
@@ -597,7 +598,8 @@ TEST(ProgramPositioning, CrossheadStopsOnlyWhenThePositioningFlagClears) {
     window.show();
     ASSERT_TRUE(QTest::qWaitFor([&] { return window.Started(); }, 10000));
     ASSERT_TRUE(window.Work()->Connected());
-    for (QTimer* t : {window.Timer1, window.TimerTick, window.TimeRunProg})
+    for (QTimer* t : {window.findChild<QTimer*>("Timer1"), window.findChild<QTimer*>("TimerTick"),
+                      window.findChild<QTimer*>("TimeRunProg")})
         t->setInterval(24 * 3600 * 1000);
     for (const char* polling : {"Timer4", "Timer5", "TimerGetCykl"})
         window.Station().findChild<QTimer*>(polling)->setInterval(24 * 3600 * 1000);

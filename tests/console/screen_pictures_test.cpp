@@ -111,7 +111,7 @@ protected:
         }
         rig.Click("Butt_OK");
         rig.StopPolling();
-        for (QTimer* t : {rig.Find<QTimer>("Timer2"), rig.window->Timer3})
+        for (QTimer* t : {rig.Find<QTimer>("Timer2"), rig.window->findChild<QTimer*>("Timer3")})
             t->stop();
         rig.window->CloseMes();
         rig.window->resize(1390, 755);
@@ -192,11 +192,11 @@ TEST_F(ScreenPictures, EveryScreenAndPanelAt1390x755) {
     rig.window->Command(241);
     rig.Drain();
     rig.Click("MENU_CUSTOM");
-    Take("keyboard", rig.window->FKeyBoard);
+    Take("keyboard", rig.window->findChild<TFKeyBoard*>("TFKeyBoard"));
     rig.Click("PASSWORD_CANCEL");
 
     rig.Click("EXTENS_OPEN");
-    Take("extensometer", rig.window->Extens.get());
+    Take("extensometer", ConsoleRig::TopLevel<TExtens>("TExtens"));
 
     std::cout << views << " views in " << folder.string() << "\n";
 }

@@ -286,7 +286,7 @@ TEST_F(LeavingSettings, SendsTheGainsThenAfterThePauseAppliesStartsAfreshAndSave
     EXPECT_EQ(IniInt(rig, "7", kPeriod), -1);
     ASSERT_TRUE(Left());
     // 3-7
-    EXPECT_EQ(rig.window->Timer1->interval(), 250);
+    EXPECT_EQ(rig.window->findChild<QTimer*>("Timer1")->interval(), 250);
     QWidget* focused = QApplication::focusWidget();
     EXPECT_FALSE(focused != nullptr && rig.Find<QWidget>("TabSheet2")->isAncestorOf(focused));
     EXPECT_EQ(rig.Find<TMegaButton>("ZeroingF")->Caption, "Fx");
@@ -364,15 +364,15 @@ TEST(SettingsKeyboard, EnteringTheListOrACalibrationFieldBringsUpTheKeyboard) {
     rig.window->Work()->Channel(1).tablePoints = 1;
     for (const char* target : {"CUSTOM_LIST", "PI1"}) {
         if (std::string(target) == "PI1") ChooseNode(rig, "Калибровка");
-        rig.window->FKeyBoard->ShowKeyboard(0);
-        ASSERT_FALSE(rig.window->FKeyBoard->isVisible());
+        rig.window->findChild<TFKeyBoard*>("TFKeyBoard")->ShowKeyboard(0);
+        ASSERT_FALSE(rig.window->findChild<TFKeyBoard*>("TFKeyBoard")->isVisible());
         rig.Find<QWidget>(target)->setFocus();
         QApplication::processEvents();
-        EXPECT_TRUE(rig.window->FKeyBoard->isVisible()) << target;
+        EXPECT_TRUE(rig.window->findChild<TFKeyBoard*>("TFKeyBoard")->isVisible()) << target;
     }
-    rig.window->FKeyBoard->ShowKeyboard(0);
+    rig.window->findChild<TFKeyBoard*>("TFKeyBoard")->ShowKeyboard(0);
     rig.Click("CONFIG_KEYBOARD");
-    EXPECT_TRUE(rig.window->FKeyBoard->isVisible());
+    EXPECT_TRUE(rig.window->findChild<TFKeyBoard*>("TFKeyBoard")->isVisible());
 }
 
 TEST(SettingsRestart, DisplayPeriodChangedTo500SurvivesARestart) {
@@ -383,11 +383,12 @@ TEST(SettingsRestart, DisplayPeriodChangedTo500SurvivesARestart) {
     auto* list = rig.Find<console::ParamList>("CUSTOM_LIST");
     TypeInto(*list, RowOf(*list, kPeriod), "500");
     rig.Click("CONFIG_EXIT");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return rig.window->Timer1->interval() == 500; }, 2000));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return rig.window->findChild<QTimer*>("Timer1")->interval() == 500; }, 2000));
 
     rig.Start();
     EXPECT_EQ(rig.window->Work()->Config().iCHANCOUNT, 500);
-    EXPECT_EQ(rig.window->Timer1->interval(), 500);
+    EXPECT_EQ(rig.window->findChild<QTimer*>("Timer1")->interval(), 500);
     list = rig.Find<console::ParamList>("CUSTOM_LIST");
     EXPECT_EQ(list->ValueAt(RowOf(*list, kPeriod)), "500");
 }

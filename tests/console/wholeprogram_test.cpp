@@ -156,7 +156,8 @@ TEST_F(WholeProgram, TensionTestToTheBreakThenProtocolAndClose) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return work.State() == C_Work::kFinished; }, 20000));
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return window->MessageText() == "ОПРЕДЕЛЕН РАЗРЫВ ОБРАЗЦА ПО F!!!"; }, 5000));
-    EXPECT_EQ(window->BaseTab->currentIndex(), 1);  // the result screen
+    EXPECT_EQ(window->findChild<QStackedWidget*>("BaseTab")->currentIndex(),
+              1);  // the result screen
     std::printf("longest pause of the window's thread during the test: %lld ms\n",
                 static_cast<long long>(watch.LongestMs()));
     Click("Butt_OK");
@@ -232,7 +233,7 @@ TEST_F(WholeProgram, TheSimulatorsSettingsShowForceAndCrossheadWithTheirRanges) 
     EXPECT_EQ(work.Config().iKF1, SimStation::kForceInput);
     EXPECT_EQ(work.Config().iKL1, SimStation::kDisplacementInput);
     Click("MENU5");
-    EXPECT_TRUE(window->FKeyBoard->isVisible());
+    EXPECT_TRUE(window->findChild<TFKeyBoard*>("TFKeyBoard")->isVisible());
 }
 
 TEST_F(WholeProgram, UnitPulledMidTestLeavesTheWindowResponsive) {
