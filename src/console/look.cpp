@@ -135,6 +135,16 @@ QFrame* MakeBarePanel(QWidget* parent, const char* name, int w, int h) {
     return p;
 }
 
+void TouchFont(QWidget* w, int pixels) {
+    QFont f = w->font();
+    f.setPixelSize(pixels);
+    w->setFont(f);
+}
+
+QString Qs(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
 QFont PixelFont(const QFont& base, int pixels, bool bold) {
     QFont f = base;
     f.setPixelSize(pixels);

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 class QFrame;
 class QLabel;
@@ -40,6 +41,10 @@ QFrame* MakeBarePanel(QWidget* parent, const char* name, int w, int h);
 void StyleBarePanel(QFrame* p, const char* name, int w, int h);
 // The font at a size in pixels (touch-sized text).
 QFont PixelFont(const QFont& base, int pixels, bool bold = false);
+// Lists and entry fields sized for a finger.
+void TouchFont(QWidget* w, int pixels = 16);
+// UTF-8 text as Qt takes it.
+QString Qs(std::string_view text);
 
 // Grows the controls under `root` and their fonts by `scale` from the sizes
 // they were built with (1 gives those back), and widens every drawn button

@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "station/station_rules.h"
+
 // What the manual control, hydraulic station and hold panels decide, without
 // widgets: the service tick's arithmetic and texts, and the check of the
 // hold program before it reaches the hydraulics.
@@ -45,14 +47,9 @@ StationField FilterField(std::optional<bool> bit);
 
 // ----- crosshead
 
-// Both grips closed hold the specimen: the crosshead must not be jogged.
-constexpr bool JogLocked(bool upperClosed, bool lowerClosed) {
-    return upperClosed && lowerClosed;
-}
-// The console codes that jog the crosshead (up, down).
-constexpr bool IsJogCode(int code) {
-    return code == 19 || code == 20;
-}
+// The jog lock and the jog codes are the station's (station_rules.h).
+using station::IsJogCode;
+using station::JogLocked;
 
 // ----- zeroing
 
@@ -64,11 +61,8 @@ constexpr int ZeroOffCode(int zeroCode) {
 
 // ----- zone outputs
 
-// A zone output the unit has: outputs are numbered from 1; a missing key
-// (-1) or 0 is no output.
-constexpr bool ZoneOutputConfigured(int output) {
-    return output >= 1;
-}
+// Which zone outputs the unit has is the station's rule (station_rules.h).
+using station::ZoneOutputConfigured;
 
 // ----- hold program
 

@@ -14,21 +14,6 @@
 #include "console/look.h"
 #include "controls/megabutton.h"
 
-namespace {
-
-QString Qs(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-// Entry fields sized for a finger.
-void TouchFont(QWidget* w, int pixels = 16) {
-    QFont f = w->font();
-    f.setPixelSize(pixels);
-    w->setFont(f);
-}
-
-}  // namespace
-
 namespace console {
 
 PositionPanel::PositionPanel(QWidget* parent) : QFrame(parent) {

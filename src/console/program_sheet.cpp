@@ -26,18 +26,10 @@
 #include "platform/programfolder.h"
 #include "program/programrunner.h"
 
+using console::Qs;
+using console::TouchFont;
+
 namespace {
-
-QString Qs(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-// Lists and entry fields sized for a finger.
-void TouchFont(QWidget* w, int pixels = 16) {
-    QFont f = w->font();
-    f.setPixelSize(pixels);
-    w->setFont(f);
-}
 
 // Rows a finger can hit.
 void TouchRows(QAbstractItemView* list) {

@@ -29,6 +29,9 @@
 #include "platform/programfolder.h"
 #include "program/programfile.h"
 
+using console::Qs;
+using console::TouchFont;
+
 namespace {
 
 // The runner acts as the operator's buttons do: console codes through the
@@ -82,17 +85,6 @@ private:
 
     TFBase& window_;
 };
-
-QString Qs(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-// Lists and entry fields sized for a finger.
-void TouchFont(QWidget* w, int pixels = 16) {
-    QFont f = w->font();
-    f.setPixelSize(pixels);
-    w->setFont(f);
-}
 
 void Start(QTimer* t, bool on) {
     if (on && !t->isActive()) t->start();

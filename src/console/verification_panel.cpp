@@ -83,10 +83,6 @@ private:
     std::function<void()> action_;
 };
 
-QString Qs(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
 }  // namespace
 
 namespace console {

@@ -1,7 +1,7 @@
 #pragma once
 
-// The station's rules without widgets (moved here whole when the console's
-// copy is folded in).
+// The station's safety rules without widgets, one place for the dispatcher
+// and the console's panels alike.
 namespace station {
 
 // Both grips closed hold the specimen: the crosshead must not be jogged.
