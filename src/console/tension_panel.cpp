@@ -94,10 +94,6 @@ void TensionManualPanel::ShowPump(bool running) {
     CONT_ON->SetDown(running);
 }
 
-bool TensionManualPanel::PumpShownRunning() const {
-    return CONT_ON->Down;
-}
-
 void TensionManualPanel::ShowCrosshead(int code) {
     TMegaButton* down = code == 19 ? CONT_UP : code == 20 ? CONT_DOWN : CONT_STOP;
     for (TMegaButton* b : {CONT_UP, CONT_DOWN, CONT_STOP})

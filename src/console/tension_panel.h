@@ -22,8 +22,6 @@ public:
     // Both grip toggles up, as the output lock leaves them.
     void ReleaseGripToggles();
     void ShowPump(bool running);
-    // The pump button down: the pump as last shown running.
-    bool PumpShownRunning() const;
     // Only the crosshead code's button (19 up, 20 down, 21 stop) down.
     void ShowCrosshead(int code);
     void EnableJog(bool enabled);

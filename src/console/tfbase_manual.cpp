@@ -212,7 +212,8 @@ void TFBase::StationPanelClick() {
 void TFBase::Timer3Timer() {
     if (!Work()) return;
     C_Config& c = Work()->Config();
-    c.iWORK = console::RunningTimeAfterTick(c.iWORK, tensionPanel_->PumpShownRunning());
+    // The pump as the station last heard it: its button, a code or the unit.
+    c.iWORK = console::RunningTimeAfterTick(c.iWORK, station_->PumpRunning());
     const float oil = !stationPanel_->isHidden()
                           ? RefreshStation()
                           : static_cast<float>(Work()->ReadDevice(unit_value::kOilTemperature));
