@@ -3,7 +3,6 @@
 #include <QWidget>
 
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <initializer_list>
 #include <memory>
@@ -13,18 +12,14 @@
 #include <vector>
 
 #include "link/unitdeps.h"
-#include "platform/scheduler.h"
-#include "platform/taskqueue.h"
 #include "program/programrunner.h"
 #include "station/station_controller.h"
 
-class C_Connect;
 class C_Otchet;
 class C_Parametr;
 class C_Report;
 class C_Work;
 class CGrafic;
-class EventSink;
 class QAction;
 class QComboBox;
 class QFileSystemModel;
@@ -41,7 +36,6 @@ class QTableWidget;
 class QTabWidget;
 class QTimer;
 class QTreeView;
-class TConfigINI;
 class TFKeyBoard;
 class TMegaButton;
 class TMegaDatchik;
@@ -96,7 +90,7 @@ struct ConsoleDeps {
     // Null: the system clock and the standard random source.
     platform::Clock* clock = nullptr;
     platform::RandomSource* random = nullptr;
-    // Where file errors go; null: a message box captioned "Ошибка".
+    // Where file errors go; null: the station's message panel.
     platform::MessageSink* messages = nullptr;
 };
 
