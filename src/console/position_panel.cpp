@@ -13,6 +13,7 @@
 
 #include "console/look.h"
 #include "controls/megabutton.h"
+#include "station/station_program.h"
 
 namespace console {
 
@@ -50,20 +51,28 @@ PositionPanel::PositionPanel(QWidget* parent) : QFrame(parent) {
     Button9->OnClick = [this](TMegaButton*) { emit closeRequested(); };
 }
 
-std::vector<NamedPosition> PositionPanel::Rows() const {
+std::vector<station::NamedPosition> PositionPanel::Rows() const {
     const QTableWidget* table = ValueListEditor1;
-    std::vector<NamedPosition> rows;
+    std::vector<station::NamedPosition> rows;
     for (int r = 0; r < table->rowCount(); ++r) {
         const QTableWidgetItem* name = table->item(r, 0);
         const QTableWidgetItem* position = table->item(r, 1);
-        NamedPosition row{name != nullptr ? name->text().toStdString() : std::string(),
-                          position != nullptr ? position->text().toStdString() : std::string()};
+        station::NamedPosition row{
+            name != nullptr ? name->text().toStdString() : std::string(),
+            position != nullptr ? position->text().toStdString() : std::string()};
         if (!row.name.empty() || !row.position.empty()) rows.push_back(std::move(row));
     }
     return rows;
 }
 
-void PositionPanel::ShowRows(const std::vector<NamedPosition>& rows) {
+void PositionPanel::Bind(station::StationProgram& program) {
+    using P = station::StationProgram;
+    connect(&program, &P::positionsLoaded, this, &PositionPanel::ShowRows);
+    connect(this, &PositionPanel::saveRequested, &program,
+            [this, &program] { program.SavePositions(Rows()); });
+}
+
+void PositionPanel::ShowRows(const std::vector<station::NamedPosition>& rows) {
     QTableWidget* table = ValueListEditor1;
     const QSignalBlocker quiet(table);
     table->setRowCount(static_cast<int>(rows.size()) + 1);

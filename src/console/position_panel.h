@@ -4,10 +4,14 @@
 
 #include <vector>
 
-#include "console/programsheet.h"
+#include "station/program_names.h"
 
 class QTableWidget;
 class TMegaButton;
+
+namespace station {
+class StationProgram;
+}
 
 namespace console {
 
@@ -20,8 +24,10 @@ public:
     explicit PositionPanel(QWidget* parent);
 
     // The rows that hold a name or a position.
-    std::vector<NamedPosition> Rows() const;
-    void ShowRows(const std::vector<NamedPosition>& rows);
+    std::vector<station::NamedPosition> Rows() const;
+    void ShowRows(const std::vector<station::NamedPosition>& rows);
+    // Shows the positions the station loads; "Сохранить" stores the table there.
+    void Bind(station::StationProgram& program);
 
 signals:
     void saveRequested();

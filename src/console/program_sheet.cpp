@@ -21,10 +21,11 @@
 #include <string_view>
 
 #include "console/look.h"
-#include "console/programsheet.h"
 #include "controls/megabutton.h"
 #include "platform/programfolder.h"
 #include "program/programrunner.h"
+#include "station/program_names.h"
+#include "station/station_program.h"
 
 using console::Qs;
 using console::TouchFont;
@@ -87,7 +88,7 @@ ProgramSheet::ProgramSheet(QWidget* sheet, QBoxLayout* columns, QLabel* banner,
     // Files made on the Windows station may carry the extension in capitals.
     programFiles_->setNameFilters({"*.ini", "*.INI"});
     programFiles_->setNameFilterDisables(false);
-    const std::string folder = platform::JoinPath(programFolder, kProgramFolder);
+    const std::string folder = platform::JoinPath(programFolder, station::kProgramFolder);
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
     FileProgram = new QListView(this);
@@ -204,6 +205,23 @@ ProgramSheet::ProgramSheet(QWidget* sheet, QBoxLayout* columns, QLabel* banner,
     connect(ListProg, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
         emit lineRunRequested(ListProg->row(item), item->text().toStdString());
     });
+}
+
+void ProgramSheet::Bind(station::StationProgram& program) {
+    using P = station::StationProgram;
+    P* p = &program;
+    connect(this, &ProgramSheet::fileChosen, p, &P::LoadProgramFile);
+    connect(this, &ProgramSheet::fileDeleteRequested, p, &P::DeleteProgramClick);
+    connect(this, &ProgramSheet::lineComposed, p, &P::ComposeLineClick);
+    connect(this, &ProgramSheet::deleteLineRequested, p, &P::DeleteSelected);
+    connect(this, &ProgramSheet::clearRequested, p, &P::Clear);
+    connect(this, &ProgramSheet::saveRequested, p, &P::SaveProgramClick);
+    connect(this, &ProgramSheet::lineSelected, p, &P::Select);
+    connect(this, &ProgramSheet::lineRunRequested, p, &P::RunLine);
+    connect(p, &P::changed, this, [this, p] { ShowProgram(p->Runner()); });
+    connect(p, &P::programNamed, this,
+            [this](const QString& name) { ShowName(name.toStdString()); });
+    connect(p, &P::programFileChosen, this, &ProgramSheet::ChooseFile);
 }
 
 void ProgramSheet::ShowProgram(const testprogram::ProgramRunner& runner) {

@@ -16,6 +16,10 @@ class QListView;
 class QListWidget;
 class TMegaButton;
 
+namespace station {
+class StationProgram;
+}
+
 namespace testprogram {
 class ProgramRunner;
 }
@@ -32,6 +36,8 @@ class ProgramSheet final : public QFrame {
 public:
     // Built into the tab `sheet`: the program column first, then the editor.
     static ProgramSheet* Build(QWidget* sheet, const std::string& programFolder);
+    // Its requests go to the station's program, which it shows.
+    void Bind(station::StationProgram& program);
 
     void ShowProgram(const testprogram::ProgramRunner& runner);
     // The current program's name and its file chosen in the list.

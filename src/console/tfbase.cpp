@@ -137,7 +137,6 @@ void TFBase::BuildTimers() {
     };
     InitTimer = make("InitTimer", 5, true);
     Timer1 = make("Timer1", 10, false);
-    TimerELSE = make("TimerELSE", 1, false);
     connect(InitTimer, &QTimer::timeout, this, &TFBase::InitTimerTimer);
     connect(Timer1, &QTimer::timeout, this, &TFBase::Timer1Timer);
     InitTimer->start();

@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "link/unitdeps.h"
-#include "program/programrunner.h"
 #include "station/station_controller.h"
 
 class C_Otchet;
@@ -168,27 +167,7 @@ public:
     // The hydraulic station's service tick, callable by tests.
     void Timer3Timer();
 
-    // ----- test programs and the verification table (tfbase_program.cpp,
-    // tfbase_poverka.cpp)
-    // One program line run now: 0 carried out or accepted, -1 unknown, false
-    // or malformed.
-    int ProgCommand(const std::string& line);
-    int ProgCondition(const std::string& line);
-    // 1 for an empty program (the caller starts the test), -1 refused (the
-    // operator is told which line), else 0: running.
-    int ProgStart();
-    // The runner's word to the operator: a run refused or one that started
-    // no test. ПУСК comes back up when no test runs.
-    void ProgReport(const std::string& message);
-    void ProgStop();
-    // Loads the program file named so, ignoring letter case, from "PROG".
-    void SelectProgram(const std::string& name);
-    void FillPositionList();
-    // The runner's three ticks, callable by tests.
-    void TimeRunProgTimer();
-    void TimerTickTimer();
-    void TimerELSETimer();
-    const testprogram::ProgramRunner& Runner() const { return *runner_; }
+    // ----- the verification table (tfbase_poverka.cpp)
     // The verification table of the method "Поверка" (clear 1: readings to 0).
     void FillPoverkaTable(int clear);
     void ClearPoverka();
@@ -214,16 +193,13 @@ private:
     // this one owns.
     TFKeyBoard* FKeyBoard = nullptr;
     QTimer* Timer3 = nullptr;
-    QTimer *TimeRunProg = nullptr, *TimerTick = nullptr;
-    // named positions: the chooser on the plot sheet
-    QComboBox* ComboBox3 = nullptr;
     class QAction *Action1 = nullptr, *Action2 = nullptr, *Action3 = nullptr, *Action4 = nullptr,
                   *Action5 = nullptr;
     // The extensometer window: a top-level window of its own, hidden until
     // EXTENS_OPEN (on the work screen's control bar) shows it.
     std::unique_ptr<class QLM_COMeX> ExtensLink;
     std::unique_ptr<class TExtens> Extens;
-    QTimer *InitTimer = nullptr, *Timer1 = nullptr, *TimerELSE = nullptr;
+    QTimer *InitTimer = nullptr, *Timer1 = nullptr;
 
     // ----- building the window (one file per screen)
     console::ModeBar* modeBar_ = nullptr;
@@ -379,21 +355,9 @@ private:
 
     // ----- test programs, positions, verification (tfbase_program.cpp,
     // tfbase_poverka.cpp)
+    // The program sheet and the position panel, on the station's program.
     void BuildProgramPanels();
-    void BuildProgramSheet();
-    void BuildPositionPanel();
     void BindVerificationPanel();
-    void ShowProgram();
-    void LoadProgramFile(const std::string& fileName);
-    void ComposeLineClick(const testprogram::LineParts& parts, bool insert);
-    void SaveProgramClick(const std::string& name);
-    void DeleteProgramClick(const std::string& fileName);
-    void LoadPositions();
-    void SavePositions();
-    void GoToPosition();
-    // Result mode (48) ends the scan of condition lines.
-    void StopConditionScan();
-    void ShowBanner(const std::string& text);
     // sameMethod: the method the station had was chosen again.
     void PoverkaMethodChosen(bool sameMethod);
     // True when the list left a verification with readings: the choice
@@ -407,8 +371,6 @@ private:
     void AutoPoverka();
     // With a unit the invented readings are never offered.
     void PoverkaStartUp();
-    std::unique_ptr<testprogram::ProgramHost> programHost_;
-    std::unique_ptr<testprogram::ProgramRunner> runner_;
     console::ProgramSheet* programSheet_ = nullptr;
     console::PositionPanel* positionPanel_ = nullptr;
     int poverkaChannel_ = 1;

@@ -62,8 +62,6 @@ void TFBase::Wire() {
     });
     connect(s, &S::stationPrepared, this, &TFBase::PrepareStation);
     connect(s, &S::channelsInUseChanged, this, &TFBase::ShowChannelsInUse);
-    connect(s, &S::programChosen, this,
-            [this](const QString& name) { SelectProgram(name.toStdString()); });
     connect(s, &S::zonesAvailable, this,
             [this](bool available) { setupScreen_->EnableZoneButtons(available); });
     connect(s, &S::protocolNumberShown, this,
@@ -103,7 +101,6 @@ void TFBase::Wire() {
         // The calculation wrote its results into the method's lists.
         setupScreen_->ReloadLists();
         setupScreen_->Plot()->DrawGrid();
-        StopConditionScan();
     });
     connect(s, &S::saveRequested, this, &TFBase::OfferSave);
     connect(s, &S::openRequested, this, &TFBase::OfferOpen);

@@ -32,6 +32,7 @@
 #include "platform/messagesink.h"
 #include "platform/poweroff.h"
 #include "protocols/creport.h"
+#include "station/station_program.h"
 
 using console::SetButtonEnabled;
 
@@ -73,7 +74,7 @@ void TFBase::ShowStartedUp() {
 void TFBase::PrepareStation() {
     // 9-11
     PoverkaStartUp();
-    LoadPositions();
+    station_->Program().LoadPositions();
     Timer3->start();
     SyncModeButtons();
 }
@@ -129,7 +130,7 @@ void TFBase::ShowLoadedTest() {
 // protocol's sheets go.
 void TFBase::ShutDownWindowSide() {
     previewScreen_->Otchet()->ClearList();
-    for (QTimer* t : {Timer1, Timer3, TimerELSE})
+    for (QTimer* t : {Timer1, Timer3})
         t->stop();
     settingsScreen_->StopRefresh();
 }

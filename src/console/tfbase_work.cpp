@@ -16,6 +16,7 @@
 #include "controls/megabutton.h"
 #include "engine/cwork.h"
 #include "engine/eventsink.h"
+#include "station/station_program.h"
 
 void TFBase::WireWorkScreen() {
     console::WorkScreen* screen = workScreen_;
@@ -43,11 +44,11 @@ void TFBase::WireWorkScreen() {
 
 void TFBase::ButStartClick() {
     // A loaded test program runs the test; without one the button starts it.
-    if (ProgStart() == 1) Command(1);
+    if (station_->Program().ProgStart() == 1) Command(1);
 }
 
 void TFBase::ButStopClick() {
-    ProgStop();
+    station_->Program().ProgStop();
     Command(2);
 }
 

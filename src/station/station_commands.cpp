@@ -11,6 +11,7 @@
 #include "engine/protocolmaker.h"
 #include "platform/clock.h"
 #include "station/station_controller.h"
+#include "station/station_program.h"
 #include "station/station_rules.h"
 
 namespace station {
@@ -101,8 +102,12 @@ void StationController::Command(int code) {
     }
     emit engineCommand(code);
     if (work_) work_->Command(code);
-    // The calculation wrote its results into the method's lists.
-    if (code == 48) emit resultsComputed();
+    // The calculation wrote its results into the method's lists; the scan of
+    // condition lines ends with it.
+    if (code == 48) {
+        emit resultsComputed();
+        program_->StopConditionScan();
+    }
     // Once the test has stopped: the calculation cleared what another test
     // left, and the operator learns why the results are empty.
     if (code == 2 && work_ && !work_->Methods().HasTest()) ShowMes("НЕТ ДАННЫХ ДЛЯ РАСЧЕТА", 1, 0);

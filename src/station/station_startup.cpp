@@ -8,6 +8,7 @@
 #include "engine/protocolmaker.h"
 #include "platform/poweroff.h"
 #include "station/station_controller.h"
+#include "station/station_program.h"
 #include "station/station_rules.h"
 
 namespace station {
@@ -41,7 +42,7 @@ int StationController::StartUpBlock(int) {
     started_ = true;
     LoadProtocolNumber();
     // 14
-    emit programChosen(QStringLiteral("Default.ini"));
+    program_->SelectProgram("Default.ini");
     // 15
     const C_Config& c = work_->Config();
     emit zonesAvailable(ZoneOutputConfigured(c.iZONAR) || ZoneOutputConfigured(c.iZONAS));
@@ -81,6 +82,7 @@ void StationController::ShutDownProgramSide(bool saveHours) {
     Command(21);
     if (saveHours) work_->Config().Save(1);
     emit shuttingDown();
+    program_->StopScanTimer();
     StopPolling();
     work_->Disconnect();
 }

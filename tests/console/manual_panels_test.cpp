@@ -22,6 +22,7 @@
 #include "controls/tfkeyboard.h"
 #include "link/dev_quelm.h"
 #include "platform/sleeper.h"
+#include "station/station_program.h"
 #include "support/fake_link.h"
 #include "support/test_output.h"
 
@@ -214,8 +215,8 @@ TEST(ManualPanels, GripsClosedByButtonsOrProgramLinesLockTheJog) {
             rig.Click("CONT_DOWNOFF");
         },
         [](ConsoleRig& rig) {
-            EXPECT_EQ(rig.window->ProgCommand("Закрыть верхний захват"), 0);
-            EXPECT_EQ(rig.window->ProgCommand("Закрыть нижний захват"), 0);
+            EXPECT_EQ(rig.window->Station().Program().ProgCommand("Закрыть верхний захват"), 0);
+            EXPECT_EQ(rig.window->Station().Program().ProgCommand("Закрыть нижний захват"), 0);
         },
     };
     for (const auto& close : closers) {

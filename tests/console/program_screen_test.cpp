@@ -26,6 +26,7 @@
 #include "link/stationlinks.h"
 #include "platform/cp1251.h"
 #include "platform/sleeper.h"
+#include "station/station_program.h"
 #include "support/sim_station.h"
 #include "support/test_output.h"
 
@@ -82,8 +83,9 @@ protected:
         rig.Setting("7", "Автосохранение протокола", 0);
         rig.Start();
         rig.StopPolling();
-        for (QTimer* t : {w().findChild<QTimer*>("TimeRunProg"),
-                          w().findChild<QTimer*>("TimerTick"), w().findChild<QTimer*>("TimerELSE")})
+        for (QTimer* t : {w().Station().findChild<QTimer*>("TimeRunProg"),
+                          w().Station().findChild<QTimer*>("TimerTick"),
+                          w().Station().findChild<QTimer*>("TimerELSE")})
             t->setInterval(24 * 3600 * 1000);
         rig.Click("Butt_OK");  // a message left by start-up, if any
         rig.unit->ClearLog();
@@ -101,8 +103,8 @@ protected:
     // Runs the runner's tick until the program has no more to do now.
     void Ticks(int n) {
         for (int i = 0; i < n; ++i) {
-            w().TimeRunProgTimer();
-            w().TimerELSETimer();
+            w().Station().Program().TimeRunProgTimer();
+            w().Station().Program().TimerELSETimer();
         }
     }
     std::vector<std::string> UnitCalls(const std::vector<std::string>& wanted) const {
@@ -276,10 +278,10 @@ TEST_F(ProgramSheet, FixtureProgramDrivesTheUnitInOrder) {
                   .horizontalAdvance(QString::fromUtf8("Внимание!!! Идет выполнение программы.")),
               rig.Find<TMegaButton>("MESS_PROG")->width());
     EXPECT_GE(rig.Find<TMegaButton>("MESS_PROG")->Font.Size(), 8);
-    EXPECT_TRUE(w().findChild<QTimer*>("TimeRunProg")->isActive());
+    EXPECT_TRUE(w().Station().findChild<QTimer*>("TimeRunProg")->isActive());
 
     Ticks(7);  // up to the timed wait
-    EXPECT_EQ(w().Runner().WaitState(), Wait::kSeconds);
+    EXPECT_EQ(w().Station().Program().Runner().WaitState(), Wait::kSeconds);
     EXPECT_EQ(UnitCalls({"PumpOn", "UpperGripClamp", "LowerGripClamp", "ZeroChannel",
                          "SetControlChannel", "SetSpeed"}),
               (Lines{"PumpOn", "UpperGripClamp", "LowerGripClamp", "ZeroChannel",
@@ -287,16 +289,16 @@ TEST_F(ProgramSheet, FixtureProgramDrivesTheUnitInOrder) {
     EXPECT_EQ(work.ActiveChannel(), 2);
     EXPECT_EQ(work.State(), C_Work::kSetUp);
     Ticks(3);
-    w().TimerTickTimer();
+    w().Station().Program().TimerTickTimer();
     Ticks(3);
     EXPECT_EQ(work.State(), C_Work::kSetUp) << "one second of two";
-    w().TimerTickTimer();
+    w().Station().Program().TimerTickTimer();
     Ticks(1);
     EXPECT_EQ(work.State(), C_Work::kRunning);
     EXPECT_EQ(rig.unit->Count("StartControl"), 1);
 
     Ticks(3);  // the empty line, the condition (false yet), the wait
-    EXPECT_EQ(w().Runner().WaitState(), Wait::kTestEnd);
+    EXPECT_EQ(w().Station().Program().Runner().WaitState(), Wait::kTestEnd);
     rig.Find<QTabWidget>("WorkArea")->setCurrentIndex(1);
     EXPECT_TRUE(w().grab().toImage().save(QString::fromStdString(
         (testsupport::TestOutputFolder() / "program_running.png").string())));
@@ -306,7 +308,7 @@ TEST_F(ProgramSheet, FixtureProgramDrivesTheUnitInOrder) {
     EXPECT_EQ(work.State(), C_Work::kRunning);
     work.Channel(1).value = 10.1;
     rig.ClearTraces();
-    w().TimerELSETimer();
+    w().Station().Program().TimerELSETimer();
     EXPECT_EQ(rig.dispatched, (Codes{2, 243, 48}));
     EXPECT_EQ(work.State(), C_Work::kFinished);
     EXPECT_EQ(rig.unit->Count("HaltControl"), 1);
@@ -321,7 +323,7 @@ TEST_F(ProgramSheet, FixtureProgramDrivesTheUnitInOrder) {
                                                   false, true, true}));
     EXPECT_TRUE(rig.Find<QFrame>("PanelProg")->isEnabled());
     EXPECT_TRUE(rig.Find<TMegaButton>("MESS_PROG")->isHidden());
-    EXPECT_FALSE(w().findChild<QTimer*>("TimeRunProg")->isActive());
+    EXPECT_FALSE(w().Station().findChild<QTimer*>("TimeRunProg")->isActive());
     EXPECT_EQ(rig.Find<QLabel>("PanelTXT")->text().toStdString(),
               "Программа доступна для редактирования");
 }
@@ -374,7 +376,7 @@ TEST_F(ProgramSheet, ProgramWithALineThatCannotRunDoesNotStart) {
     EXPECT_TRUE(rig.unit->calls.empty());
     EXPECT_EQ(w().Work()->State(), C_Work::kSetUp);
     EXPECT_FALSE(rig.Find<TMegaButton>("BUT_START")->Down);
-    EXPECT_FALSE(w().findChild<QTimer*>("TimeRunProg")->isActive());
+    EXPECT_FALSE(w().Station().findChild<QTimer*>("TimeRunProg")->isActive());
     EXPECT_TRUE(rig.Find<TMegaButton>("MESS_PROG")->isHidden());
     EXPECT_EQ(Shown(List()), program);
     rig.Click("Butt_OK");
@@ -450,7 +452,7 @@ TEST_F(ProgramSheet, BreakDuringTheWaitForTheEndOfTheTestEndsTheWait) {
     StartWith({"Начать испытание", "Ждать завершения испытания", "Открыть верхний захват"});
     rig.Click("BUT_START");
     Ticks(3);
-    ASSERT_EQ(w().Runner().WaitState(), Wait::kTestEnd);
+    ASSERT_EQ(w().Station().Program().Runner().WaitState(), Wait::kTestEnd);
     Ticks(5);
     EXPECT_EQ(rig.unit->Count("UpperGripRelease"), 0);
     rig.window->Station().Post(2);
@@ -476,7 +478,7 @@ TEST_F(ProgramSheet, StopButtonEndsTheRunAndRemovesTheEndMarker) {
     EXPECT_EQ(Shown(List()), (Lines{"Начать испытание", "Ждать(сек) 100"}));
     rig.Click("Butt_OK");  // nothing was recorded: the stop said so
     EXPECT_TRUE(rig.Find<QFrame>("PanelProg")->isEnabled());
-    EXPECT_FALSE(w().findChild<QTimer*>("TimeRunProg")->isActive());
+    EXPECT_FALSE(w().Station().findChild<QTimer*>("TimeRunProg")->isActive());
 }
 
 TEST_F(ProgramSheet, SingleClickOnlySelectsADoubleClickRunsTheLineOnce) {
@@ -485,7 +487,7 @@ TEST_F(ProgramSheet, SingleClickOnlySelectsADoubleClickRunsTheLineOnce) {
     auto at = [&](int row) { return List()->visualItemRect(List()->item(row)).center(); };
     QTest::mouseClick(List()->viewport(), Qt::LeftButton, {}, at(0));
     EXPECT_EQ(List()->currentRow(), 0);
-    EXPECT_EQ(w().Runner().view().selected, 0);
+    EXPECT_EQ(w().Station().Program().Runner().view().selected, 0);
     EXPECT_TRUE(rig.unit->calls.empty());
 
     // A double click comes after the first click of it.
@@ -555,14 +557,14 @@ TEST_F(ProgramSheet, ToPositionZeroesOffLThenTheUnitMovesAndStopsAfterIt) {
     using Call = testsupport::FakeUnit::Call;
     EXPECT_EQ(rig.unit->calls, (std::vector<Call>{{"ZeroChannel", {2, 0}}, {"SetValue", {0, 26}}}));
     EXPECT_DOUBLE_EQ(w().Work()->Channel(2).targetPosition, 12.5);
-    EXPECT_EQ(w().Runner().WaitState(), Wait::kPositioning);
-    EXPECT_TRUE(w().findChild<QTimer*>("TimerTick")->isActive());
+    EXPECT_EQ(w().Station().Program().Runner().WaitState(), Wait::kPositioning);
+    EXPECT_TRUE(w().Station().findChild<QTimer*>("TimerTick")->isActive());
     // This unit keeps no positioning flag: the next wait tick stops the crosshead.
     rig.ClearTraces();
-    w().TimerTickTimer();
+    w().Station().Program().TimerTickTimer();
     EXPECT_EQ(rig.dispatched, (Codes{21}));
     EXPECT_EQ(rig.unit->calls.back().name, "MoveStop");
-    EXPECT_FALSE(w().findChild<QTimer*>("TimerTick")->isActive());
+    EXPECT_FALSE(w().Station().findChild<QTimer*>("TimerTick")->isActive());
 
     // A position that is no number moves nothing.
     w().findChild<QComboBox*>("ComboBox3")->setCurrentIndex(1);
@@ -598,8 +600,9 @@ TEST(ProgramPositioning, CrossheadStopsOnlyWhenThePositioningFlagClears) {
     window.show();
     ASSERT_TRUE(QTest::qWaitFor([&] { return window.Started(); }, 10000));
     ASSERT_TRUE(window.Work()->Connected());
-    for (QTimer* t : {window.findChild<QTimer*>("Timer1"), window.findChild<QTimer*>("TimerTick"),
-                      window.findChild<QTimer*>("TimeRunProg")})
+    for (QTimer* t :
+         {window.findChild<QTimer*>("Timer1"), window.Station().findChild<QTimer*>("TimerTick"),
+          window.Station().findChild<QTimer*>("TimeRunProg")})
         t->setInterval(24 * 3600 * 1000);
     for (const char* polling : {"Timer4", "Timer5", "TimerGetCykl"})
         window.Station().findChild<QTimer*>(polling)->setInterval(24 * 3600 * 1000);
@@ -614,7 +617,7 @@ TEST(ProgramPositioning, CrossheadStopsOnlyWhenThePositioningFlagClears) {
     };
     status(1);
     sim.Serial().ClearRequests();
-    EXPECT_EQ(window.ProgCommand("Вывод траверсы на позицию 12,5"), 0);
+    EXPECT_EQ(window.Station().Program().ProgCommand("Вывод траверсы на позицию 12,5"), 0);
     // The unit is sent the target in its cycle program block.
     RegisterImage image;
     auto sent = [&](size_t field) {
@@ -629,14 +632,14 @@ TEST(ProgramPositioning, CrossheadStopsOnlyWhenThePositioningFlagClears) {
     dispatched.clear();
     for (int i = 0; i < 3; ++i) {
         status(1);
-        window.TimerTickTimer();
+        window.Station().Program().TimerTickTimer();
     }
     EXPECT_TRUE(dispatched.empty());
-    EXPECT_EQ(window.Runner().WaitState(), Wait::kPositioning);
+    EXPECT_EQ(window.Station().Program().Runner().WaitState(), Wait::kPositioning);
     status(0);
-    window.TimerTickTimer();
+    window.Station().Program().TimerTickTimer();
     EXPECT_EQ(dispatched, (Codes{21}));
-    EXPECT_EQ(window.Runner().WaitState(), Wait::kNone);
+    EXPECT_EQ(window.Station().Program().Runner().WaitState(), Wait::kNone);
 }
 
 }  // namespace

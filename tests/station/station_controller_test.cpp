@@ -7,6 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,6 +17,7 @@
 #include "engine/cwork.h"
 #include "model/configini.h"
 #include "station/station_controller.h"
+#include "station/station_program.h"
 #include "support/event_queue.h"
 #include "support/fake_unit.h"
 #include "support/fixtures.h"
@@ -283,3 +287,51 @@ TEST(StationDispatch, ExitSavesTheRunningHoursAndPowerOffWithoutASystemSaysSo) {
 }
 
 }  // namespace dispatch
+
+// ----- the test programs' files, without a window
+
+namespace program {
+
+// A file the station cannot read or write is reported with its path; the
+// program and the positions stay as they were.
+TEST(StationProgramFiles, AFileThatCannotBeReadOrWrittenIsReportedWithItsPath) {
+    struct Case {
+        const char* what;
+        const char* blocker;  // a folder or file in the way, "" none
+        bool blockerIsFolder;
+        std::function<void(station::StationProgram&)> act;
+        std::string file;  // under the program folder
+        const char* text;
+    };
+    const Case cases[] = {
+        {"positions", "PositionList.ini", true,
+         [](station::StationProgram& p) {
+             p.SavePositions({{"Нижняя", "12,5"}});
+         },
+         "PositionList.ini", "' не может быть создан"},
+        {"program saved", "PROG", false,
+         [](station::StationProgram& p) { p.SaveProgramClick("Проба"); }, "PROG/Проба.ini",
+         "' не может быть создан"},
+        {"program opened", "", false,
+         [](station::StationProgram& p) { p.LoadProgramFile("Нет.ini"); }, "PROG/Нет.ini",
+         "' не может быть открыт"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Rig r;
+        const std::string blocker = r.folder.path() + "/" + c.blocker;
+        if (c.blockerIsFolder)
+            std::filesystem::create_directories(blocker);
+        else if (*c.blocker != '\0')
+            std::ofstream(blocker) << "x";
+        station::StationProgram& p = r.station->Program();
+        c.act(p);
+        ASSERT_EQ(r.fileErrors.messages.size(), 1u);
+        EXPECT_EQ(r.fileErrors.messages[0].text,
+                  "Файл '" + r.folder.path() + "/" + c.file + c.text);
+        EXPECT_TRUE(p.Runner().view().lines.empty());
+        EXPECT_TRUE(p.Runner().view().editorEnabled);
+    }
+}
+
+}  // namespace program

@@ -1,9 +1,9 @@
-#include "console/programsheet.h"
+#include "station/program_names.h"
 
 #include "program/programfile.h"
 #include "program/programline.h"
 
-namespace console {
+namespace station {
 
 std::string ProgramNameOf(std::string_view fileName) {
     constexpr std::string_view kExtension = ".ini";
@@ -48,4 +48,4 @@ std::string PositionLine(const NamedPosition& row) {
            row.position;
 }
 
-}  // namespace console
+}  // namespace station

@@ -6,7 +6,7 @@
 
 // What the program sheet and the position bar decide without widgets: the
 // program's name from its file, and the named crosshead positions.
-namespace console {
+namespace station {
 
 // The program folder's subfolder of test programs.
 inline constexpr const char* kProgramFolder = "PROG";
@@ -36,4 +36,4 @@ std::string PositionEntry(const NamedPosition& row);
 // The program line that sends the crosshead to the row's position.
 std::string PositionLine(const NamedPosition& row);
 
-}  // namespace console
+}  // namespace station
