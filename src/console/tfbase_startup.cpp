@@ -74,7 +74,6 @@ void TFBase::PrepareStation() {
     // 9-11
     PoverkaStartUp();
     LoadPositions();
-    Timer3->start();
     SyncModeButtons();
 }
 
@@ -129,7 +128,7 @@ void TFBase::ShowLoadedTest() {
 // protocol's sheets go.
 void TFBase::ShutDownWindowSide() {
     previewScreen_->Otchet()->ClearList();
-    for (QTimer* t : {Timer1, Timer3, TimerELSE})
+    for (QTimer* t : {Timer1, TimerELSE})
         t->stop();
     settingsScreen_->StopRefresh();
 }

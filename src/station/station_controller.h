@@ -33,6 +33,8 @@ class RandomSource;
 
 namespace station {
 
+class ManualControl;
+
 // What a unit is made with: the engine's sample entry, the station that
 // hears the pump and grips, the program-wide test zone, the queue that
 // carries pushed samples to the station's thread and the timers that wait
@@ -80,6 +82,10 @@ class StationController final : public QObject, public UnitStatusListener {
 public:
     explicit StationController(StationDeps deps, QObject* parent = nullptr);
     ~StationController() override;
+
+    // ----- the station's areas
+    ManualControl& Manual() const { return *manual_; }
+
     // The cycle count and the pump for pushed samples start; without them
     // (tests) nothing runs behind the caller's back.
     void Begin();
@@ -319,6 +325,7 @@ private:
     bool fileMessageShown_ = false;
     bool closeOnAnswer_ = false;
 
+    std::unique_ptr<ManualControl> manual_;
     // Declared last: the engine goes before anything it could reach.
     std::unique_ptr<C_Work> work_;
 };

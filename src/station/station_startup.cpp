@@ -8,6 +8,7 @@
 #include "engine/protocolmaker.h"
 #include "platform/poweroff.h"
 #include "station/station_controller.h"
+#include "station/station_manual.h"
 #include "station/station_rules.h"
 
 namespace station {
@@ -34,6 +35,7 @@ int StationController::StartUpBlock(int) {
     emit channelsChanged(work_->Config().iCHANCOUNT);
     // 10-11: the verification table, the positions, the service tick, the zone.
     emit stationPrepared();
+    manual_->StartServiceTick();
     Command(68);
     StartPolling();
     // 12-13
@@ -81,6 +83,7 @@ void StationController::ShutDownProgramSide(bool saveHours) {
     Command(21);
     if (saveHours) work_->Config().Save(1);
     emit shuttingDown();
+    manual_->StopServiceTick();
     StopPolling();
     work_->Disconnect();
 }
