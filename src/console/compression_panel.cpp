@@ -9,8 +9,11 @@
 
 #include "console/look.h"
 #include "console/manual_look.h"
+#include "console/panel_entry.h"
 #include "controls/megabutton.h"
+#include "model/ckanal.h"
 #include "platform/formatfloat.h"
+#include "station/station_manual.h"
 
 namespace console {
 
@@ -75,16 +78,20 @@ CompressionManualPanel::CompressionManualPanel(QWidget* parent) : QFrame(parent)
     Sends(CONT_DOWN1, send, 20);
     Sends(CONT_STOP1, send, 21);
     Toggles(CONT_ON1, send, 17, 18);
-    MegaButton8->OnClick = [this](TMegaButton*) { emit setPointEntered(4); };
-    MegaButton52->OnClick = [this](TMegaButton*) { emit setPointEntered(5); };
-    connect(MaskEdit1, &QLineEdit::returnPressed, this, [this] { emit setPointEntered(4); });
-    connect(MaskEdit2, &QLineEdit::returnPressed, this, [this] { emit setPointEntered(5); });
+    MegaButton8->OnClick = [this](TMegaButton*) { EnterSetPoint(4); };
+    MegaButton52->OnClick = [this](TMegaButton*) { EnterSetPoint(5); };
+    connect(MaskEdit1, &QLineEdit::returnPressed, this, [this] { EnterSetPoint(4); });
+    connect(MaskEdit2, &QLineEdit::returnPressed, this, [this] { EnterSetPoint(5); });
     PressHold->OnClick = [this](TMegaButton*) { emit holdRequested(); };
-    OUTPUD1->OnClick = [this](TMegaButton*) { emit outputToggled(); };
+    OUTPUD1->OnClick = [this](TMegaButton* b) { emit outputToggled(b->Down); };
     MegaButton70->OnClick = [this](TMegaButton*) { emit closeRequested(); };
     // Numbers are typed on the on-screen keyboard.
     for (QLineEdit* e : {MaskEdit1, MaskEdit2})
         new TapIntoField(e, [this] { emit keyboardRequested(); });
+}
+
+void CompressionManualPanel::Bind(station::ManualControl& manual) {
+    manual_ = &manual;
 }
 
 void CompressionManualPanel::ShowPump(bool running) {
@@ -103,6 +110,10 @@ void CompressionManualPanel::EnableJog(bool enabled) {
     SetButtonEnabled(CONT_DOWN1, enabled);
 }
 
+void CompressionManualPanel::ShowJogLock(bool locked) {
+    EnableJog(!locked && !OutputLocked());
+}
+
 void CompressionManualPanel::EnableControls(bool enabled) {
     for (TMegaButton* b : {CONT_UP1, CONT_STOP1, CONT_DOWN1, CONT_ON1})
         SetButtonEnabled(b, enabled);
@@ -114,6 +125,11 @@ bool CompressionManualPanel::OutputLocked() const {
 
 void CompressionManualPanel::SetOutputLocked(bool down) {
     SetButtonDown(OUTPUD1, down);
+}
+
+void CompressionManualPanel::ShowOutputLock(bool locked) {
+    SetOutputLocked(locked);
+    EnableControls(!locked);
 }
 
 void CompressionManualPanel::ShowRate(double rate) {
@@ -143,6 +159,23 @@ void CompressionManualPanel::ShowRefusal(const std::string& why) {
 
 void CompressionManualPanel::ClearRefusal() {
     PressMessage->clear();
+}
+
+void CompressionManualPanel::EnterSetPoint(int channel) {
+    // A field the operator cannot see never writes its channel.
+    const C_Kanal* k = manual_ ? manual_->Channel(channel) : nullptr;
+    if (k == nullptr || !SetPointOffered(channel)) return;
+    // A set-point from 0 to the channel's range, as the numeric entry takes it.
+    const entry::Checked typed =
+        entry::CheckEntry(SetPointText(channel),
+                          entry::LimitsOf(entry::Field::SetPoint, k->fullScale, k->speedLimit));
+    if (!typed.value) {
+        ShowRefusal(typed.refusal);
+        return;
+    }
+    const std::string refusal = manual_->ApplySetPoint(channel, *typed.value);
+    ShowRefusal(refusal);
+    if (refusal.empty()) ShowSetPoint(channel, *typed.value);
 }
 
 }  // namespace console

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFrame>
+#include <QPointer>
 
 #include <string>
 
@@ -8,27 +9,39 @@ class QLabel;
 class QLineEdit;
 class TMegaButton;
 
+namespace station {
+class ManualControl;
+}
+
 namespace console {
 
 // The compression and bend zone's manual control (PUDIK_PRESS): the
 // crosshead, the pump, the force set-point and the way to the hold panel.
-// It shows what the window tells it and says what the operator pressed.
+// It shows what the station tells it and says what the operator pressed;
+// a set-point it checks and hands to the station's manual control.
 class CompressionManualPanel final : public QFrame {
     Q_OBJECT
 
 public:
     explicit CompressionManualPanel(QWidget* parent);
+    // Where the set-points go.
+    void Bind(station::ManualControl& manual);
 
     void ShowPump(bool running);
     // Only the crosshead code's button (19 up, 20 down, 21 stop) down.
     void ShowCrosshead(int code);
     void EnableJog(bool enabled);
+    // The station's jog lock; the output button keeps what it disabled.
+    void ShowJogLock(bool locked);
     // The crosshead and pump buttons, which the output lock disables.
     void EnableControls(bool enabled);
     // The output button (OUTPUD1, hidden) down: the manual controls are locked.
     bool OutputLocked() const;
     // Sets the output button without a click.
     void SetOutputLocked(bool down);
+    // The output button as the station left it: locked, the manual
+    // controls are disabled.
+    void ShowOutputLock(bool locked);
     // The crosshead's rate in mm/min.
     void ShowRate(double rate);
 
@@ -44,16 +57,19 @@ public:
 signals:
     // A plain console code.
     void command(int code);
-    // The operator confirmed a set-point field (4 or 5).
-    void setPointEntered(int channel);
     void holdRequested();
-    void outputToggled();
+    // The output button pressed: down locks the manual controls.
+    void outputToggled(bool locked);
     void closeRequested();
     // A tap into a number field.
     void keyboardRequested();
 
 private:
     QLineEdit* Field(int channel) const;
+    // The operator confirmed a set-point field (4 or 5).
+    void EnterSetPoint(int channel);
+
+    QPointer<station::ManualControl> manual_;
 
     TMegaButton* MegaButton70 = nullptr;
     TMegaButton *CONT_UP1 = nullptr, *CONT_DOWN1 = nullptr, *CONT_STOP1 = nullptr,

@@ -65,6 +65,19 @@ HydraulicStationPanel::HydraulicStationPanel(QWidget* parent) : QFrame(parent) {
     column->addLayout(grid);
 }
 
+void HydraulicStationPanel::setVisible(bool visible) {
+    QFrame::setVisible(visible);
+    emit shownChanged(!isHidden());
+}
+
+void HydraulicStationPanel::ShowReadings(const station::StationReadings& readings) {
+    ShowRunningHours(readings.runningHours);
+    ShowOilLevel(readings.oilLevel);
+    ShowFilter(readings.filter);
+    ShowAmbient(readings.ambient);
+    ShowOil(readings.oil, readings.oilTooHot);
+}
+
 void HydraulicStationPanel::ShowRunningHours(const std::string& text) {
     NORMA->setText(QString::fromStdString(text));
 }

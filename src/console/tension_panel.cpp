@@ -74,7 +74,7 @@ TensionManualPanel::TensionManualPanel(QWidget* parent) : QFrame(parent) {
     Toggles(CONT_ON, send, 17, 18);
     GRIP_UP->OnClick = [this](TMegaButton* b) { emit upperGripToggled(b->Down); };
     GRIP_DOWN->OnClick = [this](TMegaButton* b) { emit lowerGripToggled(b->Down); };
-    OUTPUD->OnClick = [this](TMegaButton*) { emit outputToggled(); };
+    OUTPUD->OnClick = [this](TMegaButton* b) { emit outputToggled(b->Down); };
     DecoExit->OnClick = [this](TMegaButton*) { emit closeRequested(); };
 }
 
@@ -105,6 +105,10 @@ void TensionManualPanel::EnableJog(bool enabled) {
     SetButtonEnabled(CONT_DOWN, enabled);
 }
 
+void TensionManualPanel::ShowJogLock(bool locked) {
+    EnableJog(!locked && !OutputLocked());
+}
+
 void TensionManualPanel::EnableControls(bool enabled) {
     for (TMegaButton* b : {GRIP_UP, GRIP_DOWN, CONT_UP, CONT_STOP, CONT_DOWN, CONT_ON})
         SetButtonEnabled(b, enabled);
@@ -116,6 +120,12 @@ bool TensionManualPanel::OutputLocked() const {
 
 void TensionManualPanel::SetOutputLocked(bool down) {
     SetButtonDown(OUTPUD, down);
+}
+
+void TensionManualPanel::ShowOutputLock(bool locked) {
+    SetOutputLocked(locked);
+    if (locked) ReleaseGripToggles();
+    EnableControls(!locked);
 }
 
 void TensionManualPanel::ShowRate(double rate) {

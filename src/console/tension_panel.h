@@ -8,8 +8,8 @@ class TMegaButton;
 namespace console {
 
 // The tension zone's manual control (PUDIK): the grips, the crosshead and
-// the pump. It shows what the window tells it and says what the operator
-// pressed; the window decides what follows.
+// the pump. It shows what the station tells it and says what the operator
+// pressed; the station decides what follows.
 class TensionManualPanel final : public QFrame {
     Q_OBJECT
 
@@ -25,12 +25,17 @@ public:
     // Only the crosshead code's button (19 up, 20 down, 21 stop) down.
     void ShowCrosshead(int code);
     void EnableJog(bool enabled);
+    // The station's jog lock; the output button keeps what it disabled.
+    void ShowJogLock(bool locked);
     // The grip, crosshead and pump buttons, which the output lock disables.
     void EnableControls(bool enabled);
     // The output button (OUTPUD, hidden) down: the manual controls are locked.
     bool OutputLocked() const;
     // Sets the output button without a click.
     void SetOutputLocked(bool down);
+    // The output button as the station left it: locked, the grip toggles
+    // come up and the manual controls are disabled.
+    void ShowOutputLock(bool locked);
     // The crosshead's rate in mm/min.
     void ShowRate(double rate);
 
@@ -40,7 +45,8 @@ signals:
     // The grip toggles: close (down) or open.
     void upperGripToggled(bool close);
     void lowerGripToggled(bool close);
-    void outputToggled();
+    // The output button pressed: down locks the manual controls.
+    void outputToggled(bool locked);
     void closeRequested();
 
 private:

@@ -164,8 +164,6 @@ protected:
 public:
     // What starts the journal program; null: the system's. Tests hand in a fake.
     void SetLauncher(platform::Launcher* launcher);
-    // The hydraulic station's service tick, callable by tests.
-    void Timer3Timer();
 
     // ----- the verification table (tfbase_poverka.cpp)
     // The verification table of the method "Поверка" (clear 1: readings to 0).
@@ -192,7 +190,6 @@ private:
     // The on-screen keyboard (tfbase_keyboard.cpp): a window of its own that
     // this one owns.
     TFKeyBoard* FKeyBoard = nullptr;
-    QTimer* Timer3 = nullptr;
     class QAction *Action1 = nullptr, *Action2 = nullptr, *Action3 = nullptr, *Action4 = nullptr,
                   *Action5 = nullptr;
     // The extensometer window: a top-level window of its own, hidden until
@@ -224,7 +221,6 @@ private:
     void ShowZone(int zone);
     void ShowPump(bool running);
     void ShowGrips(std::optional<bool> upperClosed, std::optional<bool> lowerClosed);
-    void ShowJogLock(bool locked);
     void OfferSave();
     void OfferOpen();
     void MakeProtocol();
@@ -331,27 +327,8 @@ private:
     console::HydraulicStationPanel* stationPanel_ = nullptr;
     console::HoldPanel* holdPanel_ = nullptr;
     void ManualPanelClick();
-    // The crosshead interlock: while both grips are closed, whichever path
-    // closed them, the jog buttons are disabled and no jog is dispatched.
-    bool JogLocked() const { return station_->JogLocked(); }
-    void CrossheadInterlock(bool fromLowerGrip) { station_->CrossheadInterlock(fromLowerGrip); }
-    void OUTPUDClick();
-    void OUTPUD1Click();
-    void CloseManualPanels();
-    void ApplyPressSetPoint(int channel);
-    // The one way a typed set-point reaches a channel and the unit: stored as
-    // typed, sent with its zone's set-points. Why it did not go, or "".
-    std::string ApplySetPoint(int channel, double typed);
-    // Sends a SetValue code; why the unit did not take it, or "".
-    std::string SendToUnit(int channel, int code);
-    void ShowManualRates();
     void StationPanelClick();
-    float RefreshStation();
-    void WarnOilTemperature();
     void HoldPanelClick();
-    void ApplyHoldProgram();
-    // The unit's input word as last read (oil level and filter bits).
-    std::uint16_t inputWord_ = 0;
 
     // ----- test programs, positions, verification (tfbase_program.cpp,
     // tfbase_poverka.cpp)

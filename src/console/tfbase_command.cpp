@@ -80,7 +80,8 @@ void TFBase::Wire() {
     connect(s, &S::zoneShown, this, &TFBase::ShowZone);
     connect(s, &S::pumpShown, this, &TFBase::ShowPump);
     connect(s, &S::gripsShown, this, &TFBase::ShowGrips);
-    connect(s, &S::jogLockShown, this, &TFBase::ShowJogLock);
+    connect(s, &S::jogLockShown, tensionPanel_, &console::TensionManualPanel::ShowJogLock);
+    connect(s, &S::jogLockShown, compressionPanel_, &console::CompressionManualPanel::ShowJogLock);
     connect(s, &S::newTestChoosing, this, [this] {
         workScreen_->ControlBar().ShowDirectionDown(false);
         MirandexClick();
@@ -188,13 +189,6 @@ void TFBase::ShowZone(int zone) {
     setupScreen_->ShowZone(tension, !tension);
     tensionPanel_->hide();
     compressionPanel_->hide();
-    if (tension) {
-        // The output buttons come up and their handlers enable the manual controls.
-        tensionPanel_->SetOutputLocked(false);
-        compressionPanel_->SetOutputLocked(false);
-        OUTPUDClick();
-        OUTPUD1Click();
-    }
     workScreen_->Readouts().ShowZoneLimits(tension);
 }
 

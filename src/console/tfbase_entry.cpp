@@ -28,6 +28,7 @@
 #include "controls/tfkeyboard.h"
 #include "engine/cwork.h"
 #include "model/numtext.h"
+#include "station/station_manual.h"
 
 namespace {
 
@@ -203,11 +204,11 @@ void TFBase::SPEED_OKClick(int target, const std::string& typed) {
         Work()->Channel(1).breakPercent = value;
         Work()->Channel(4).breakPercent = value;
     } else if (t->field == Field::SetPoint) {
-        refusal = ApplySetPoint(t->channel, value);
+        refusal = station_->Manual().ApplySetPoint(t->channel, value);
     } else if (double* field = EntryField(*Work(), *t)) {
         const double before = *field;
         *field = value;
-        if (t->sendCode != 0) refusal = SendToUnit(t->channel - 1, t->sendCode);
+        if (t->sendCode != 0) refusal = station_->Manual().SendToUnit(t->channel - 1, t->sendCode);
         if (!refusal.empty()) *field = before;
     }
     // Not taken: the panel stays with the reason, as for a refused number.

@@ -75,7 +75,6 @@ void TFBase::PrepareStation() {
     // 9-11
     PoverkaStartUp();
     station_->Program().LoadPositions();
-    Timer3->start();
     SyncModeButtons();
 }
 
@@ -130,7 +129,6 @@ void TFBase::ShowLoadedTest() {
 // protocol's sheets go.
 void TFBase::ShutDownWindowSide() {
     previewScreen_->Otchet()->ClearList();
-    for (QTimer* t : {Timer1, Timer3})
-        t->stop();
+    Timer1->stop();
     settingsScreen_->StopRefresh();
 }

@@ -16,6 +16,7 @@
 #include "controls/megabutton.h"
 #include "engine/cwork.h"
 #include "engine/eventsink.h"
+#include "station/station_manual.h"
 #include "station/station_program.h"
 
 void TFBase::WireWorkScreen() {
@@ -61,7 +62,7 @@ void TFBase::Timer1Timer() {
     w.SetArea(m != nullptr && m->IndexOf("fS0") >= 0 ? m->GetFloat("fS0") : 0.0);
     if (BaseTab->currentIndex() == 0) workScreen_->RefreshPlot();
     workScreen_->ShowCyclesDone();
-    ShowManualRates();
+    station_->Manual().ShowRates();
     // The engine's event sink never changes: nothing is refreshed for it.
     UpdateTenzControls();
 }

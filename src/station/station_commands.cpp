@@ -11,6 +11,7 @@
 #include "engine/protocolmaker.h"
 #include "platform/clock.h"
 #include "station/station_controller.h"
+#include "station/station_manual.h"
 #include "station/station_program.h"
 #include "station/station_rules.h"
 
@@ -292,6 +293,8 @@ void StationController::SetZoneOutputs(bool tension) {
 int StationController::TensionZoneBlock(int code) {
     if (work_) work_->testZone = 0;
     emit zoneShown(0);
+    // The output buttons come up and the manual controls are free again.
+    manual_->ReleaseOutputs();
     Command(5);
     if (work_) {
         work_->DeviceCmd(0, 15);

@@ -14,6 +14,7 @@
 #include "platform/clock.h"
 #include "platform/messagesink.h"
 #include "platform/random.h"
+#include "station/station_manual.h"
 #include "station/station_program.h"
 #include "station/station_rules.h"
 
@@ -99,6 +100,7 @@ StationController::StationController(StationDeps deps, QObject* parent)
     connect(uiQueuePump_, &QTimer::timeout, this, [this] { uiQueue_.Drain(); });
 
     program_ = std::make_unique<StationProgram>(*this);
+    manual_ = std::make_unique<ManualControl>(*this);
 }
 
 void StationController::Begin() {

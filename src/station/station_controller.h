@@ -34,6 +34,7 @@ class RandomSource;
 namespace station {
 
 class StationProgram;
+class ManualControl;
 
 // What a unit is made with: the engine's sample entry, the station that
 // hears the pump and grips, the program-wide test zone, the queue that
@@ -82,6 +83,7 @@ class StationController final : public QObject, public UnitStatusListener {
 public:
     explicit StationController(StationDeps deps, QObject* parent = nullptr);
     ~StationController() override;
+
     // The cycle count and the pump for pushed samples start; without them
     // (tests) nothing runs behind the caller's back.
     void Begin();
@@ -182,6 +184,7 @@ public:
 
     // ----- the station's areas
     StationProgram& Program() const { return *program_; }
+    ManualControl& Manual() const { return *manual_; }
 
 signals:
     // Each code as the dispatcher takes it, and as the engine receives it.
@@ -324,6 +327,7 @@ private:
     bool closeOnAnswer_ = false;
 
     std::unique_ptr<StationProgram> program_;
+    std::unique_ptr<ManualControl> manual_;
     // Declared last: the engine goes before anything it could reach.
     std::unique_ptr<C_Work> work_;
 };

@@ -8,6 +8,7 @@
 #include "engine/protocolmaker.h"
 #include "platform/poweroff.h"
 #include "station/station_controller.h"
+#include "station/station_manual.h"
 #include "station/station_program.h"
 #include "station/station_rules.h"
 
@@ -35,6 +36,7 @@ int StationController::StartUpBlock(int) {
     emit channelsChanged(work_->Config().iCHANCOUNT);
     // 10-11: the verification table, the positions, the service tick, the zone.
     emit stationPrepared();
+    manual_->StartServiceTick();
     Command(68);
     StartPolling();
     // 12-13
@@ -83,6 +85,7 @@ void StationController::ShutDownProgramSide(bool saveHours) {
     if (saveHours) work_->Config().Save(1);
     emit shuttingDown();
     program_->StopScanTimer();
+    manual_->StopServiceTick();
     StopPolling();
     work_->Disconnect();
 }

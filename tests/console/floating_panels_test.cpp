@@ -82,7 +82,7 @@ protected:
         rig.Start();
         rig.Click("Butt_OK");
         rig.StopPolling();
-        rig.window->findChild<QTimer*>("Timer3")->stop();
+        rig.window->Station().findChild<QTimer*>("Timer3")->stop();
     }
     // To the other of the work screen and the set-up and result screen, as the mode bar goes.
     void LeaveScreen() {

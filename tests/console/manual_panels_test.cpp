@@ -14,7 +14,6 @@
 #include <functional>
 #include <thread>
 
-#include "console/manual_rules.h"
 #include "console/panel_entry.h"
 #include "console/zoom_panel.h"
 #include "console_rig.h"
@@ -22,6 +21,8 @@
 #include "controls/tfkeyboard.h"
 #include "link/dev_quelm.h"
 #include "platform/sleeper.h"
+#include "station/manual_rules.h"
+#include "station/station_manual.h"
 #include "station/station_program.h"
 #include "support/fake_link.h"
 #include "support/test_output.h"
@@ -59,7 +60,7 @@ constexpr const char* kKeyboardSetting = "Использовать Вирт. к�
 void Ready(ConsoleRig& rig) {
     rig.Start();
     rig.StopPolling();
-    rig.window->findChild<QTimer*>("Timer3")->stop();
+    rig.window->Station().findChild<QTimer*>("Timer3")->stop();
     rig.ClearTraces();
     rig.unit->ClearLog();
 }
@@ -405,7 +406,7 @@ public:
         window->show();
         EXPECT_TRUE(QTest::qWaitFor([this] { return window->Started(); }, 5000));
         for (QTimer* t :
-             {window->findChild<QTimer*>("Timer1"), window->findChild<QTimer*>("Timer3")})
+             {window->findChild<QTimer*>("Timer1"), window->Station().findChild<QTimer*>("Timer3")})
             t->stop();
         window->Station().StopPolling();
         ASSERT_TRUE(window->Work()->Connected());
@@ -451,7 +452,7 @@ TEST(HydraulicStation, OilAtTheLimitTurnsRedAndWarnsJustBelowNeither) {
         rig.Start();
         QTest::mouseClick(rig.window->findChild<TMegaButton*>("MegaButton45"), Qt::LeftButton);
         rig.Answer(c.oil, 23.5f, 0);
-        rig.window->Timer3Timer();
+        rig.window->Station().Manual().Timer3Timer();
         EXPECT_EQ(rig.Label("TTEMP1")->text(), c.text);
         EXPECT_EQ(Reddish(TextColour(rig.Label("TTEMP1"))), c.hot) << c.oil;
         EXPECT_EQ(Greenish(TextColour(rig.Label("TTEMP1"))), !c.hot) << c.oil;
@@ -481,7 +482,7 @@ TEST(HydraulicStation, LevelAndFilterBitsShowTheirState) {
     QTest::mouseClick(rig.window->findChild<TMegaButton*>("MegaButton45"), Qt::LeftButton);
     for (const Case& c : cases) {
         rig.Answer(40.0f, 20.0f, c.word);
-        rig.window->Timer3Timer();
+        rig.window->Station().Manual().Timer3Timer();
         QLabel* level = rig.Label("TMASLO");
         QLabel* filter = rig.Label("TFILTR");
         EXPECT_EQ(level->text(), c.level) << c.word;
@@ -496,7 +497,7 @@ TEST(HydraulicStation, LevelAndFilterBitsShowTheirState) {
     SavePicture(rig.window->findChild<QWidget*>("PanelIZNOS"), "manual_station_panel.png");
     // An input that is not wired claims nothing.
     rig.window->Work()->Config().iLevel = 0;
-    rig.window->Timer3Timer();
+    rig.window->Station().Manual().Timer3Timer();
     EXPECT_EQ(rig.Label("TMASLO")->text(), "—");
 }
 
@@ -508,22 +509,22 @@ TEST(HydraulicStation, RunningTimeGrowsOnlyWhileThePumpRuns) {
     rig.Click("MegaButton45");
     rig.Click("CONT_ON");
     for (int i = 0; i < 3; ++i)
-        rig.window->Timer3Timer();
+        rig.window->Station().Manual().Timer3Timer();
     EXPECT_EQ(c.iWORK, 7200);
     EXPECT_EQ(Text(rig, "NORMA"), "2 ч");
     rig.Click("CONT_ON");
-    rig.window->Timer3Timer();
+    rig.window->Station().Manual().Timer3Timer();
     EXPECT_EQ(c.iWORK, 7200);
 }
 
 TEST(HydraulicStation, TickReadsTheStationOnlyWhileItsPanelShows) {
     ConsoleRig rig;
     Ready(rig);
-    rig.window->Timer3Timer();
+    rig.window->Station().Manual().Timer3Timer();
     EXPECT_EQ(rig.unit->calls, (std::vector<Call>{{"GetValue", {12}}}));
     rig.Click("MegaButton45");
     rig.unit->ClearLog();
-    rig.window->Timer3Timer();
+    rig.window->Station().Manual().Timer3Timer();
     EXPECT_EQ(rig.unit->calls,
               (std::vector<Call>{{"GetValue", {26}}, {"GetValue", {11}}, {"GetValue", {12}}}));
 }
@@ -531,8 +532,8 @@ TEST(HydraulicStation, TickReadsTheStationOnlyWhileItsPanelShows) {
 TEST(HydraulicStation, StartUpRunsTheTickEveryTenSeconds) {
     ConsoleRig rig;
     rig.Start();
-    EXPECT_TRUE(rig.window->findChild<QTimer*>("Timer3")->isActive());
-    EXPECT_EQ(rig.window->findChild<QTimer*>("Timer3")->interval(), 10000);
+    EXPECT_TRUE(rig.window->Station().findChild<QTimer*>("Timer3")->isActive());
+    EXPECT_EQ(rig.window->Station().findChild<QTimer*>("Timer3")->interval(), 10000);
 }
 
 TEST(HydraulicStation, MenuShowsThePanelCentredAndItsTitleHidesIt) {
@@ -585,13 +586,13 @@ TEST(HydraulicStation, RepeatedWarningNeitherStacksNorTakesTheStopButton) {
     Ready(rig);
     rig.unit->values[12] = 70.0;
     rig.window->Command(1);
-    rig.window->Timer3Timer();
+    rig.window->Station().Manual().Timer3Timer();
     const std::string warning = "ВНИМАНИЕ!!! Превышен допустимый предел температуры масла!";
     EXPECT_EQ(rig.window->MessageText(), warning);
     auto* stop = rig.Find<TMegaButton>("BUT_STOP");
     const QPoint messagerAt = rig.Find<QWidget>("Messager")->pos();
-    rig.window->Timer3Timer();
-    rig.window->Timer3Timer();
+    rig.window->Station().Manual().Timer3Timer();
+    rig.window->Station().Manual().Timer3Timer();
     EXPECT_EQ(rig.Find<QWidget>("Messager")->pos(), messagerAt);
     EXPECT_TRUE(stop->isEnabled());
     // Nor does the message cover it.
@@ -604,12 +605,12 @@ TEST(HydraulicStation, RepeatedWarningNeitherStacksNorTakesTheStopButton) {
     EXPECT_TRUE(rig.Find<QWidget>("Mirandex")->isEnabled());
     // A question waits for its answer; the warning comes a tick later.
     rig.window->FormCloseClick();
-    rig.window->Timer3Timer();
+    rig.window->Station().Manual().Timer3Timer();
     EXPECT_EQ(rig.window->MessageText(), "Закрыть программу?");
     EXPECT_FALSE(rig.Find<QWidget>("Butt_OK")->isVisible());
     rig.Click("Butt_NO");
     EXPECT_FALSE(rig.ended);
-    rig.window->Timer3Timer();
+    rig.window->Station().Manual().Timer3Timer();
     EXPECT_EQ(rig.window->MessageText(), warning);
     rig.ClearTraces();
     rig.Click("BUT_STOP");
@@ -805,13 +806,13 @@ TEST(HoldProgram, InvalidFieldsSendNothingAndSayWhy) {
 // ---------------------------------------------------------------- rules
 
 TEST(ManualRules, ServiceTickArithmetic) {
-    using console::InputBit;
-    EXPECT_EQ(console::RunningTimeAfterTick(0, true), 10);
-    EXPECT_EQ(console::RunningTimeAfterTick(50, false), 50);
-    EXPECT_EQ(console::RunningTimeAfterTick(console::kRunningTimeLimit - 3, true),
-              console::kRunningTimeLimit);
-    EXPECT_EQ(console::RunningHoursText(3599), "0 ч");
-    EXPECT_EQ(console::RunningHoursText(3600 * 25 + 1), "25 ч");
+    using station::InputBit;
+    EXPECT_EQ(station::RunningTimeAfterTick(0, true), 10);
+    EXPECT_EQ(station::RunningTimeAfterTick(50, false), 50);
+    EXPECT_EQ(station::RunningTimeAfterTick(station::kRunningTimeLimit - 3, true),
+              station::kRunningTimeLimit);
+    EXPECT_EQ(station::RunningHoursText(3599), "0 ч");
+    EXPECT_EQ(station::RunningHoursText(3600 * 25 + 1), "25 ч");
     const std::pair<int, std::optional<bool>> bits[] = {{1, true},          {2, false},
                                                         {16, true},         {0, std::nullopt},
                                                         {17, std::nullopt}, {-3, std::nullopt}};
@@ -821,16 +822,16 @@ TEST(ManualRules, ServiceTickArithmetic) {
 
 TEST(ManualRules, HoldProgramTruncatesRepetitionsAndChecksTheLimits) {
     platform::SetDecimalSeparator(',');
-    const console::HoldFields ok{"20", "100", "1", "15", "3,9"};
-    const console::HoldCheck good = console::CheckHoldProgram(ok, 0.0);
+    const station::HoldFields ok{"20", "100", "1", "15", "3,9"};
+    const station::HoldCheck good = station::CheckHoldProgram(ok, 0.0);
     ASSERT_TRUE(good.program);
-    EXPECT_EQ(*good.program, (console::HoldProgram{20.0f, 100.0f, 1.0f, 15.0f, 3}));
+    EXPECT_EQ(*good.program, (station::HoldProgram{20.0f, 100.0f, 1.0f, 15.0f, 3}));
     // Zero repetitions and zero hold pass; an equal minimum and maximum too.
-    EXPECT_TRUE(console::CheckHoldProgram({"1", "5", "5", "0", "0"}, 0.0).program);
-    const console::HoldCheck high = console::CheckHoldProgram(ok, 50.0);
+    EXPECT_TRUE(station::CheckHoldProgram({"1", "5", "5", "0", "0"}, 0.0).program);
+    const station::HoldCheck high = station::CheckHoldProgram(ok, 50.0);
     EXPECT_FALSE(high.program);
     EXPECT_EQ(high.refusal, "Макс. порог, кН: больше предела канала 50,00 кН");
-    EXPECT_FALSE(console::CheckHoldProgram({"1", "5", "1", "1", "3000000000"}, 0.0).program);
+    EXPECT_FALSE(station::CheckHoldProgram({"1", "5", "1", "1", "3000000000"}, 0.0).program);
 }
 
 }  // namespace

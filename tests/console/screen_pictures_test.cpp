@@ -111,7 +111,8 @@ protected:
         }
         rig.Click("Butt_OK");
         rig.StopPolling();
-        for (QTimer* t : {rig.Find<QTimer>("Timer2"), rig.window->findChild<QTimer*>("Timer3")})
+        for (QTimer* t :
+             {rig.Find<QTimer>("Timer2"), rig.window->Station().findChild<QTimer*>("Timer3")})
             t->stop();
         rig.window->CloseMes();
         rig.window->resize(1390, 755);

@@ -1,4 +1,4 @@
-// The manual and hydraulic panels' rules without widgets: the service
+// The rules of manual control and the hydraulic station: the service
 // tick's arithmetic and texts, and the check of the hold program.
 
 #include <algorithm>
@@ -7,12 +7,11 @@
 #include <limits>
 #include <string>
 
-#include "console/manual_rules.h"
-#include "console/panel_entry.h"
 #include "model/numtext.h"
 #include "platform/formatfloat.h"
+#include "station/manual_rules.h"
 
-namespace console {
+namespace station {
 
 int RunningTimeAfterTick(int seconds, bool pumpRunning) {
     if (!pumpRunning) return seconds;
@@ -77,7 +76,7 @@ HoldCheck CheckHoldProgram(const HoldFields& fields, double forceMaximum) {
                  {&fields.hold, "Выдержка, сек"},
                  {&fields.repetitions, "Кол-во повторений"}};
     for (Field& field : f) {
-        const std::optional<double> v = entry::ParseNumber(*field.text);
+        const std::optional<double> v = ReadTypedFloat(*field.text);
         if (!v) return {std::nullopt, std::string(field.caption) + ": не число"};
         field.value = *v;
     }
@@ -105,4 +104,4 @@ HoldCheck CheckHoldProgram(const HoldFields& fields, double forceMaximum) {
     return {p, ""};
 }
 
-}  // namespace console
+}  // namespace station
