@@ -11,6 +11,7 @@
 #include "engine/protocolmaker.h"
 #include "platform/clock.h"
 #include "station/station_controller.h"
+#include "station/station_files.h"
 #include "station/station_rules.h"
 
 namespace station {
@@ -149,7 +150,9 @@ int StationController::ClearPlotBlock(int code) {
 }
 
 int StationController::SaveBlock(int code) {
+    // The panel is placed for the method chosen, then gets its folder.
     emit saveRequested();
+    files_->MakeMethodFolder();
     return code;
 }
 
@@ -325,7 +328,7 @@ int StationController::LeavePoverkaBlock(int code) {
 }
 
 int StationController::OverwriteBlock(int code) {
-    emit overwriteAnswered();
+    files_->OverwriteAnswered();
     return code;
 }
 

@@ -33,6 +33,8 @@ class RandomSource;
 
 namespace station {
 
+class TestFiles;
+
 // What a unit is made with: the engine's sample entry, the station that
 // hears the pump and grips, the program-wide test zone, the queue that
 // carries pushed samples to the station's thread and the timers that wait
@@ -178,6 +180,9 @@ public:
     void ShowBusy(const std::string& text);
     void EndBusy();
 
+    // ----- the station's areas
+    TestFiles& Files() const { return *files_; }
+
 signals:
     // Each code as the dispatcher takes it, and as the engine receives it.
     void commandDispatched(int code);
@@ -229,7 +234,6 @@ signals:
     void printRequested();
     void verificationRequested(int channel);
     void leavingVerificationAnswered();
-    void overwriteAnswered();
 
     void messageRequested(const QString& text, int kind);
     void messageClosed();
@@ -319,6 +323,7 @@ private:
     bool fileMessageShown_ = false;
     bool closeOnAnswer_ = false;
 
+    std::unique_ptr<TestFiles> files_;
     // Declared last: the engine goes before anything it could reach.
     std::unique_ptr<C_Work> work_;
 };

@@ -8,6 +8,7 @@
 #include "engine/protocolmaker.h"
 #include "platform/poweroff.h"
 #include "station/station_controller.h"
+#include "station/station_files.h"
 #include "station/station_rules.h"
 
 namespace station {
@@ -16,6 +17,7 @@ int StationController::StartUpBlock(int) {
     // 1-2: the test process around the unit.
     CreateWork();
     // 3-6: the screens take the engine's plots, lists and readouts.
+    files_->SetMethodName(lists_.methods.empty() ? std::string() : lists_.methods.front());
     emit workCreated();
     work_->ResetForLoad();
     CloseMes();
