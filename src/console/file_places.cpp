@@ -25,10 +25,6 @@
 
 namespace console {
 
-std::string DefaultSaveName(int protocolNumber, const platform::CalendarTime& today) {
-    return "Протокол № " + std::to_string(protocolNumber) + " от " + platform::DateText(today);
-}
-
 std::string RefusedFileName(const std::string& name) {
     if (name.find('/') != std::string::npos) return "ИМЯ ФАЙЛА НЕ МОЖЕТ СОДЕРЖАТЬ \"/\"";
     if (!name.empty() && name.front() == '.') return "ИМЯ ФАЙЛА НЕ МОЖЕТ НАЧИНАТЬСЯ С ТОЧКИ";

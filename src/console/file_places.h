@@ -3,8 +3,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/clock.h"
-
 class QAbstractItemView;
 class QComboBox;
 class QFileSystemModel;
@@ -19,11 +17,6 @@ class QWidget;
 // Names and places of the save and open panels, apart from their widgets,
 // and the finger-sized views the file panels share.
 namespace console {
-
-// "Протокол № 12 от 05.03.2026": the name a test is saved under when the
-// operator typed none. The date is always day.month.year with dots, whatever
-// the system's short date holds (a "/" there would make a folder).
-std::string DefaultSaveName(int protocolNumber, const platform::CalendarTime& today);
 
 // Why a typed file name is refused, "" when it may be used. A name must stay
 // a name in the chosen folder: no "/", and no leading "." (which also covers

@@ -15,12 +15,14 @@
 #include "console/look.h"
 #include "controls/megabutton.h"
 #include "platform/launcher.h"
+#include "station/station_files.h"
 
 namespace console {
 
 using namespace filepanel;
 
-OpenPanel::OpenPanel(QWidget* parent) : QFrame(parent) {
+OpenPanel::OpenPanel(station::TestFiles& files, QWidget* parent)
+    : QFrame(parent), testFiles_(files) {
     StyleFloatingPanel(this, "OPENFILE_PANEL", "Открыть файл испытания", 940, 640);
     auto* column = static_cast<QVBoxLayout*>(layout());
     DriveComboBox2 = PlaceBox(this, "DriveComboBox2");
@@ -90,7 +92,7 @@ std::string OpenPanel::ChosenFile() const {
 
 void OpenPanel::OpenChosen() {
     const std::string file = ChosenFile();
-    if (!file.empty()) emit openAsked(file);
+    if (!file.empty()) testFiles_.OpenTestFile(file);
 }
 
 std::string OpenPanel::StartJournal(const std::string& program) {

@@ -15,15 +15,20 @@ namespace platform {
 class Launcher;
 }  // namespace platform
 
+namespace station {
+class TestFiles;
+}  // namespace station
+
 namespace console {
 
 // The open panel (OPENFILE_PANEL): a place, a folder in it and its saved
-// tests, and the journal program's button. Opening is the window's.
+// tests, and the journal program's button. The station's files open the
+// test chosen.
 class OpenPanel final : public QFrame {
     Q_OBJECT
 
 public:
-    explicit OpenPanel(QWidget* parent = nullptr);
+    explicit OpenPanel(station::TestFiles& files, QWidget* parent = nullptr);
 
     // The places afresh (the first is the station's own "SaveTest" under
     // programFolder), the tree rooted at root and at folder in it.
@@ -35,8 +40,6 @@ public:
     std::string StartJournal(const std::string& program);
 
 signals:
-    // The operator opens this saved test.
-    void openAsked(const std::string& file);
     void journalRequested();
 
 private:
@@ -45,6 +48,7 @@ private:
     std::string ChosenFile() const;
     void OpenChosen();
 
+    station::TestFiles& testFiles_;
     platform::Launcher* launcher_ = nullptr;
     QFileSystemModel *folders_ = nullptr, *files_ = nullptr;
     QComboBox* DriveComboBox2 = nullptr;

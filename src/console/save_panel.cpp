@@ -10,19 +10,18 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
-#include <utility>
-
 #include "console/file_places.h"
 #include "console/look.h"
 #include "controls/megabutton.h"
 #include "platform/programfolder.h"
+#include "station/station_files.h"
 
 namespace console {
 
 using namespace filepanel;
 
-SavePanel::SavePanel(std::function<std::string()> defaultName, QWidget* parent)
-    : QFrame(parent), defaultName_(std::move(defaultName)) {
+SavePanel::SavePanel(station::TestFiles& files, QWidget* parent)
+    : QFrame(parent), testFiles_(files) {
     StyleFloatingPanel(this, "DIALOG_SAVE", "Сохранить результат испытания", 780, 640);
     auto* column = static_cast<QVBoxLayout*>(layout());
     DriveComboBox1 = PlaceBox(this, "DriveComboBox1");
@@ -71,11 +70,11 @@ SavePanel::SavePanel(std::function<std::string()> defaultName, QWidget* parent)
     new TapIntoField(Edit4, [this] { emit keyboardRequested(); });
     SAVE_DIALOG->OnClick = [this](TMegaButton*) {
         if (!TakeName()) return;
-        emit saveAsked(Edit5->text().toStdString(), Edit4->text().toStdString(), false);
+        testFiles_.Save(Edit5->text().toStdString(), Edit4->text().toStdString(), false);
     };
     SAVE_DIALOG_EXP->OnClick = [this](TMegaButton*) {
         if (!TakeName()) return;
-        emit saveAsked(Edit5->text().toStdString(), Edit4->text().toStdString(), true);
+        testFiles_.Save(Edit5->text().toStdString(), Edit4->text().toStdString(), true);
     };
     CANCEL_DIALOG->OnClick = [this](TMegaButton*) {
         hide();
@@ -110,7 +109,7 @@ bool SavePanel::TakeName() {
         SaveWarning->setText(QString::fromUtf8("ПАПКА НЕ ВЫБРАНА"));
         return false;
     }
-    if (Edit4->text().isEmpty()) SetName(defaultName_());
+    if (Edit4->text().isEmpty()) SetName(testFiles_.DefaultName());
     const std::string refused = RefusedFileName(Edit4->text().toStdString());
     SaveWarning->setText(QString::fromStdString(refused));
     if (!refused.empty()) return false;

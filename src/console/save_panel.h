@@ -2,7 +2,6 @@
 
 #include <QFrame>
 
-#include <functional>
 #include <string>
 
 class QComboBox;
@@ -12,17 +11,22 @@ class QLineEdit;
 class QTreeView;
 class TMegaButton;
 
+namespace station {
+class TestFiles;
+}  // namespace station
+
 namespace console {
 
 // The save panel (DIALOG_SAVE): a place, a folder in it and a file name.
-// It checks the name and says what the operator asked for; writing is the
-// window's.
+// It checks the name and hands the station's files what the operator asked
+// for.
 class SavePanel final : public QFrame {
     Q_OBJECT
 
 public:
-    // defaultName: the name taken when the operator leaves the field empty.
-    explicit SavePanel(std::function<std::string()> defaultName, QWidget* parent = nullptr);
+    // files: what saves, and the name taken when the operator leaves the
+    // field empty.
+    explicit SavePanel(station::TestFiles& files, QWidget* parent = nullptr);
 
     void SetName(const std::string& name);
     // The places afresh (the first is the station's own "SaveTest" under
@@ -31,9 +35,6 @@ public:
                     const std::string& folder);
 
 signals:
-    // The operator saves the test (exportFile false) or exports it to path
-    // without an extension; name is the file name typed.
-    void saveAsked(const std::string& path, const std::string& name, bool exportFile);
     void keyboardRequested();
     // The panel was closed without saving.
     void cancelled();
@@ -44,7 +45,7 @@ private:
     // False (the panel says why) when there is no folder or the name is refused.
     bool TakeName();
 
-    std::function<std::string()> defaultName_;
+    station::TestFiles& testFiles_;
     std::string folder_;
     QFileSystemModel* folders_ = nullptr;
     QComboBox* DriveComboBox1 = nullptr;

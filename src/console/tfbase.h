@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <set>
@@ -225,7 +224,6 @@ private:
     void OfferOpen();
     void MakeProtocol();
     void LeavePoverkaAnswered();
-    void OverwriteAnswered();
     void ShowMessage(const QString& text, int kind);
     void HideMessage();
     void ShowBusyCursor(bool busy);
@@ -239,7 +237,6 @@ private:
     void BindPlots();
     // Controls and readouts of the channels in use enabled and shown, the others not.
     void ShowChannelsInUse();
-    void OpenCommandLineFile();
     void ShowLoadedTest();
 
     // ----- what the operator's choice on the set-up screen does (tfbase_setup.cpp)
@@ -301,15 +298,6 @@ private:
     void BuildSavePanel();
     void BuildOpenPanel();
     void BuildListCheck();
-    std::string SaveTestFolder() const;
-    enum class SaveKind { kNone, kTest, kExport };
-    void AskBeforeWriting(SaveKind kind, const std::string& path, const std::string& name,
-                          std::initializer_list<const char*> extensions);
-    void WritePendingSave();
-    SaveKind pendingSave_ = SaveKind::kNone;
-    // The file the pending save writes (no extension) and its name.
-    std::string pendingPath_, pendingName_;
-    void OpenTestFile(const std::string& file);
     void JURNALClick();
     console::SavePanel* savePanel_ = nullptr;
     console::OpenPanel* openPanel_ = nullptr;
@@ -417,7 +405,6 @@ private:
     bool fitsScreen_ = false;
     double uiScale_ = 1.0;
     QMetaObject::Connection screenGeometry_, screenArea_, screenMove_;
-    std::string methodText_;
 };
 
 namespace console {

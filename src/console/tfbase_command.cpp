@@ -38,6 +38,7 @@
 #include "platform/messagesink.h"
 #include "platform/programfolder.h"
 #include "protocols/creport.h"
+#include "station/station_files.h"
 
 using console::SetButtonDown;
 using console::SetButtonEnabled;
@@ -108,7 +109,6 @@ void TFBase::Wire() {
     connect(s, &S::printRequested, this, &TFBase::MakeProtocol);
     connect(s, &S::verificationRequested, this, &TFBase::StartPoverka);
     connect(s, &S::leavingVerificationAnswered, this, &TFBase::LeavePoverkaAnswered);
-    connect(s, &S::overwriteAnswered, this, &TFBase::OverwriteAnswered);
     // the message panel
     connect(s, &S::messageRequested, this, &TFBase::ShowMessage);
     connect(s, &S::messageClosed, this, &TFBase::HideMessage);
@@ -192,28 +192,21 @@ void TFBase::ShowZone(int zone) {
     workScreen_->Readouts().ShowZoneLimits(tension);
 }
 
+// The station makes the method's folder once the panel is up.
 void TFBase::OfferSave() {
-    methodText_ = setupScreen_->MethodName().value_or(std::string());
-    savePanel_->SetName(console::DefaultSaveName(ProtocolNumber(), station_->Clock().Now()));
+    station::TestFiles& files = station_->Files();
+    files.SetMethodName(setupScreen_->MethodName().value_or(std::string()));
+    savePanel_->SetName(files.DefaultName());
     CentrePanel(savePanel_);
     OpenPanel(savePanel_);
-    const std::string folder = platform::JoinPath(SaveTestFolder(), methodText_);
-    std::error_code ec;
-    std::filesystem::create_directory(folder, ec);
-    // The panel stays, its tree where it was: the operator may pick another folder.
-    if (ec) {
-        station_->Messages().ShowMessage("Ошибка", "Папка '" + folder + "' не может быть создана");
-        return;
-    }
-    savePanel_->ShowPlaces(ProgramDir(), SaveTestFolder(), folder);
 }
 
 void TFBase::OfferOpen() {
     CentrePanel(openPanel_);
     OpenPanel(openPanel_);
-    const std::string method = setupScreen_->MethodName().value_or("");
-    openPanel_->ShowPlaces(ProgramDir(), SaveTestFolder(),
-                           platform::JoinPath(SaveTestFolder(), method));
+    const station::TestFiles& files = station_->Files();
+    openPanel_->ShowPlaces(ProgramDir(), files.SaveTestFolder(),
+                           files.MethodFolder(setupScreen_->MethodName().value_or("")));
 }
 
 void TFBase::MakeProtocol() {

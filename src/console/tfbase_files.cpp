@@ -1,13 +1,11 @@
-// The window's side of the file panels and the protocol preview: a test
-// written (asking before one is replaced) or opened and shown, the journal
-// started, the protocol made and printed, the method's rows chosen.
+// The window's side of the file panels and the protocol preview: the save
+// and open panels over the station's files, the journal started, the
+// protocol made and printed, the method's rows chosen.
 
-#include <QFileInfo>
 #include <QListWidget>
 #include <QString>
 
 #include <string>
-#include <utility>
 
 #include "console/file_places.h"
 #include "console/open_panel.h"
@@ -17,9 +15,8 @@
 #include "console/setup_screen.h"
 #include "console/tfbase.h"
 #include "engine/cwork.h"
-#include "platform/clock.h"
-#include "platform/programfolder.h"
 #include "protocols/creport.h"
+#include "station/station_files.h"
 
 void TFBase::SetLauncher(platform::Launcher* launcher) {
     openPanel_->SetLauncher(launcher);
@@ -34,83 +31,27 @@ void TFBase::BuildFilePanels() {
 // ----- save panel
 
 void TFBase::BuildSavePanel() {
-    savePanel_ = new console::SavePanel(
-        [this] { return console::DefaultSaveName(ProtocolNumber(), station_->Clock().Now()); },
-        this);
+    station::TestFiles* files = &station_->Files();
+    savePanel_ = new console::SavePanel(*files, this);
     connect(savePanel_, &console::SavePanel::keyboardRequested, this,
             [this] { ShowVirtualKeyboard(); });
-    connect(savePanel_, &console::SavePanel::saveAsked, this,
-            [this](const std::string& path, const std::string& name, bool exportFile) {
-                if (exportFile) {
-                    AskBeforeWriting(SaveKind::kExport, path, name, {".txt", ".csv"});
-                } else {
-                    AskBeforeWriting(SaveKind::kTest, path, name, {".ipc"});
-                }
-            });
     connect(savePanel_, &console::SavePanel::cancelled, this, [this] { HideVirtualKeyboard(); });
-}
-
-// A file already there is replaced only when the operator says so; the
-// panel waits hidden for the answer and comes back on "no".
-void TFBase::AskBeforeWriting(SaveKind kind, const std::string& path, const std::string& name,
-                              std::initializer_list<const char*> extensions) {
-    pendingSave_ = kind;
-    pendingPath_ = path;
-    pendingName_ = name;
-    savePanel_->hide();
-    for (const char* extension : extensions) {
-        if (QFileInfo::exists(QString::fromStdString(path + extension))) {
-            ShowMes("Файл существует. Заменить?", 0, station::StationController::kOverwriteCode);
-            return;
-        }
-    }
-    WritePendingSave();
-}
-
-void TFBase::OverwriteAnswered() {
-    if (pendingSave_ == SaveKind::kNone) return;
-    if (Answer() == 1) {
-        WritePendingSave();
-    } else {
-        pendingSave_ = SaveKind::kNone;
-        OpenPanel(savePanel_);
-    }
-}
-
-void TFBase::WritePendingSave() {
-    const SaveKind kind = std::exchange(pendingSave_, SaveKind::kNone);
-    HideVirtualKeyboard();
-    if (!Work()) return;
-    const std::string path = pendingPath_;
-    const std::string name = pendingName_;
-    // A file that could not be written was reported by its writer. A long
-    // test on slow storage takes seconds.
-    console::BusyScope busy(*this, "ИДЕТ СОХРАНЕНИЕ...");
-    if (kind == SaveKind::kTest) {
-        if (Work()->SaveTest(path + ".ipc")) ShowMes("Файл сохранен: " + name + ".ipc", 1, 0);
-    } else if (kind == SaveKind::kExport) {
-        if (Work()->ExportTxt(path + ".txt") && Work()->ExportCsv(path + ".csv"))
-            ShowMes("Файлы сохранены: " + name + ".txt, " + name + ".csv", 1, 0);
-    }
+    connect(files, &station::TestFiles::methodFolderMade, this, [this](const QString& folder) {
+        savePanel_->ShowPlaces(ProgramDir(), station_->Files().SaveTestFolder(),
+                               folder.toStdString());
+    });
+    // The panel waits hidden for the answer to the question and comes back on "no".
+    connect(files, &station::TestFiles::saveWaiting, savePanel_, &QWidget::hide);
+    connect(files, &station::TestFiles::saveOfferedAgain, this, [this] { OpenPanel(savePanel_); });
+    connect(files, &station::TestFiles::writingStarted, this, [this] { HideVirtualKeyboard(); });
 }
 
 // ----- open panel
 
 void TFBase::BuildOpenPanel() {
-    openPanel_ = new console::OpenPanel(this);
-    connect(openPanel_, &console::OpenPanel::openAsked, this,
-            [this](const std::string& file) { OpenTestFile(file); });
+    openPanel_ = new console::OpenPanel(station_->Files(), this);
     connect(openPanel_, &console::OpenPanel::journalRequested, this, [this] { JURNALClick(); });
-}
-
-void TFBase::OpenTestFile(const std::string& file) {
-    if (!Work()) return;
-    // Reading a long test from slow storage and computing it takes seconds.
-    console::BusyScope busy(*this, "ИДЕТ ЗАГРУЗКА...");
-    // A file that did not read (its reader said why): the panel stays for
-    // another choice and the test shown stays as it was.
-    if (!Work()->LoadTestFile(file)) return;
-    ShowLoadedTest();
+    connect(&station_->Files(), &station::TestFiles::testLoaded, this, &TFBase::ShowLoadedTest);
 }
 
 void TFBase::JURNALClick() {
@@ -120,10 +61,6 @@ void TFBase::JURNALClick() {
         return;
     }
     openPanel_->hide();
-}
-
-std::string TFBase::SaveTestFolder() const {
-    return platform::JoinPath(ProgramDir(), "SaveTest");
 }
 
 // ----- report preview page
@@ -148,8 +85,9 @@ QWidget* TFBase::BuildPreviewPage() {
             });
     connect(previewScreen_, &console::PreviewScreen::printRequested, this, [this] {
         // The method's folder as the save panel makes it.
-        const std::string method = setupScreen_->MethodName().value_or(methodText_);
-        previewScreen_->Print(platform::JoinPath(SaveTestFolder(), method));
+        const station::TestFiles& files = station_->Files();
+        previewScreen_->Print(
+            files.MethodFolder(setupScreen_->MethodName().value_or(files.MethodName())));
         HideVirtualKeyboard();
     });
     connect(previewScreen_, &console::PreviewScreen::rowChoiceRequested, this,

@@ -32,6 +32,7 @@
 #include "platform/messagesink.h"
 #include "platform/poweroff.h"
 #include "protocols/creport.h"
+#include "station/station_files.h"
 #include "station/station_program.h"
 
 using console::SetButtonEnabled;
@@ -39,10 +40,8 @@ using console::SetButtonEnabled;
 void TFBase::InitTimerTimer() {
     InitTimer->stop();
     Command(244);
-    if (!deps_.commandLineFile.empty()) {
-        station_->SetViewing(true);
-        OpenCommandLineFile();
-    }
+    if (!deps_.commandLineFile.empty())
+        station_->Files().OpenCommandLineFile(deps_.commandLineFile);
 }
 
 // Start-up as the station runs it (code 244); what the screens do at each step.
@@ -51,8 +50,6 @@ void TFBase::ShowNewWork() {
     setupScreen_->SetExtensometer(false);
     settingsScreen_->Bind(Work());
     // 3-6
-    const std::vector<std::string>& methods = station_->Lists().methods;
-    methodText_ = methods.empty() ? std::string() : methods.front();
     BindPlots();
     tensionPanel_->hide();
     compressionPanel_->hide();
@@ -96,31 +93,17 @@ void TFBase::ShowChannelsInUse() {
     if (Work()->Channel(3).inUse != 0) UpdateTenzControls();
 }
 
-void TFBase::OpenCommandLineFile() {
-    // As the open panel opens a file. One that does not read was reported by
-    // its reader; the station stays in set-up mode, nothing is viewed.
-    if (!Work()->LoadTestFile(deps_.commandLineFile)) {
-        station_->SetViewing(false);
-        return;
-    }
-    ShowLoadedTest();
-}
-
 // The loaded test's method, sample type and extensometer on the set-up
-// screen, then the result screen.
+// screen; the result screen follows.
 void TFBase::ShowLoadedTest() {
     const C_GostWorks& methods = Work()->Methods();
-    // The file's readings replace what was taken here, its time too.
+    // The file's readings replace what was taken here.
     poverkaTaken_.clear();
-    station_->KeepTestTime();
     setupScreen_->SetExtensometer(methods.Extensometer() != 0);
     setupScreen_->ReloadMethodLists();
     setupScreen_->SetSampleType(
         methods.SampleType() < setupScreen_->SampleTypeCount() ? methods.SampleType() : 0);
     openPanel_->hide();
-    // ShowResults draws both plots with the file's results.
-    station_->ShowResultMode(station::StationController::kRedrawBothPlots);
-    ShowResults();
 }
 
 // ----- ways out

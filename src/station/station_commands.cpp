@@ -11,6 +11,7 @@
 #include "engine/protocolmaker.h"
 #include "platform/clock.h"
 #include "station/station_controller.h"
+#include "station/station_files.h"
 #include "station/station_manual.h"
 #include "station/station_program.h"
 #include "station/station_rules.h"
@@ -155,7 +156,9 @@ int StationController::ClearPlotBlock(int code) {
 }
 
 int StationController::SaveBlock(int code) {
+    // The panel is placed for the method chosen, then gets its folder.
     emit saveRequested();
+    files_->MakeMethodFolder();
     return code;
 }
 
@@ -333,7 +336,7 @@ int StationController::LeavePoverkaBlock(int code) {
 }
 
 int StationController::OverwriteBlock(int code) {
-    emit overwriteAnswered();
+    files_->OverwriteAnswered();
     return code;
 }
 

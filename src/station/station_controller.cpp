@@ -14,6 +14,7 @@
 #include "platform/clock.h"
 #include "platform/messagesink.h"
 #include "platform/random.h"
+#include "station/station_files.h"
 #include "station/station_manual.h"
 #include "station/station_program.h"
 #include "station/station_rules.h"
@@ -101,6 +102,7 @@ StationController::StationController(StationDeps deps, QObject* parent)
 
     program_ = std::make_unique<StationProgram>(*this);
     manual_ = std::make_unique<ManualControl>(*this);
+    files_ = std::make_unique<TestFiles>(*this);
 }
 
 void StationController::Begin() {

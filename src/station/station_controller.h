@@ -35,6 +35,7 @@ namespace station {
 
 class StationProgram;
 class ManualControl;
+class TestFiles;
 
 // What a unit is made with: the engine's sample entry, the station that
 // hears the pump and grips, the program-wide test zone, the queue that
@@ -185,6 +186,7 @@ public:
     // ----- the station's areas
     StationProgram& Program() const { return *program_; }
     ManualControl& Manual() const { return *manual_; }
+    TestFiles& Files() const { return *files_; }
 
 signals:
     // Each code as the dispatcher takes it, and as the engine receives it.
@@ -236,7 +238,6 @@ signals:
     void printRequested();
     void verificationRequested(int channel);
     void leavingVerificationAnswered();
-    void overwriteAnswered();
 
     void messageRequested(const QString& text, int kind);
     void messageClosed();
@@ -328,6 +329,7 @@ private:
 
     std::unique_ptr<StationProgram> program_;
     std::unique_ptr<ManualControl> manual_;
+    std::unique_ptr<TestFiles> files_;
     // Declared last: the engine goes before anything it could reach.
     std::unique_ptr<C_Work> work_;
 };

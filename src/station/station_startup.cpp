@@ -8,6 +8,7 @@
 #include "engine/protocolmaker.h"
 #include "platform/poweroff.h"
 #include "station/station_controller.h"
+#include "station/station_files.h"
 #include "station/station_manual.h"
 #include "station/station_program.h"
 #include "station/station_rules.h"
@@ -18,6 +19,7 @@ int StationController::StartUpBlock(int) {
     // 1-2: the test process around the unit.
     CreateWork();
     // 3-6: the screens take the engine's plots, lists and readouts.
+    files_->SetMethodName(lists_.methods.empty() ? std::string() : lists_.methods.front());
     emit workCreated();
     work_->ResetForLoad();
     CloseMes();
