@@ -189,11 +189,6 @@ public:
     void TimerTickTimer();
     void TimerELSETimer();
     const testprogram::ProgramRunner& Runner() const { return *runner_; }
-    // The verification table of the method "Поверка" (clear 1: readings to 0).
-    void FillPoverkaTable(int clear);
-    void ClearPoverka();
-    void StartPoverka(int k);
-    int PoverkaChannel() const { return poverkaChannel_; }
 
     // Ctrl+E: manual entry in the verification table, which connects to it.
     Q_SIGNAL void ManualEntryRequested();
@@ -252,7 +247,6 @@ private:
     void OfferSave();
     void OfferOpen();
     void MakeProtocol();
-    void LeavePoverkaAnswered();
     void OverwriteAnswered();
     void ShowMessage(const QString& text, int kind);
     void HideMessage();
@@ -270,19 +264,11 @@ private:
     void OpenCommandLineFile();
     void ShowLoadedTest();
 
-    // ----- what the operator's choice on the set-up screen does (tfbase_setup.cpp)
-    void MirandexClick();
-    void ObrazecListClick();
-    void TENZ_ONClick();
+    // ----- what the set-up screen shows of the operator's choice (tfbase_setup.cpp)
     void SyncModeButtons() { station_->SyncZone(); }
     void ShowZoneChoice(bool free, bool noneDown);
-    void CommitListEdit(int group, int row, const std::string& text);
-    void TrackBar5Change(int row, int position);
-    void RASCHETClick();
     void ShowResults() { station_->ShowResults(); }
     void ShowResultLists();
-    void ResultAxisX(int channel);
-    void ResultAxisY(int channel);
     // The method's axes on the result plot and its buttons; the caller redraws it.
     void SetResultAxisButtons();
 
@@ -394,33 +380,11 @@ private:
     // Result mode (48) ends the scan of condition lines.
     void StopConditionScan();
     void ShowBanner(const std::string& text);
-    // sameMethod: the method the station had was chosen again.
-    void PoverkaMethodChosen(bool sameMethod);
-    // True when the list left a verification with readings: the choice
-    // waits for the operator's answer (kLeavePoverkaCode).
-    bool AskBeforeLeavingPoverka();
-    void PoverkaSampleChosen();
-    C_Parametr* PoverkaMethod() const;
-    void ShowPoverkaCells();
-    void PoverkaCellClicked(int point, const std::string& key);
-    void PoverkaCellTyped(const std::string& key, const std::string& text);
-    void AutoPoverka();
-    // With a unit the invented readings are never offered.
-    void PoverkaStartUp();
     std::unique_ptr<testprogram::ProgramHost> programHost_;
     std::unique_ptr<testprogram::ProgramRunner> runner_;
     console::ProgramSheet* programSheet_ = nullptr;
     console::PositionPanel* positionPanel_ = nullptr;
-    int poverkaChannel_ = 1;
-    // What the nominal points were last computed for.
-    int poverkaCount_ = -1;
-    int poverkaPointsChannel_ = 0;
     console::VerificationPanel* verificationPanel_ = nullptr;
-    // The method row chosen while the readings wait for the answer.
-    int leavingPoverkaFor_ = -1;
-    // Readings taken since the table was last cleared: a reading of 0 taken
-    // is shown, one never taken is not.
-    std::set<std::string> poverkaTaken_;
 
     // ----- settings, help, service keys (tfbase_settings.cpp, screen_help.cpp,
     // tfbase_keys.cpp)

@@ -72,7 +72,7 @@ void TFBase::ShowStartedUp() {
 
 void TFBase::PrepareStation() {
     // 9-11
-    PoverkaStartUp();
+    station_->Verification().StartUp();
     LoadPositions();
     Timer3->start();
     SyncModeButtons();
@@ -111,7 +111,7 @@ void TFBase::OpenCommandLineFile() {
 void TFBase::ShowLoadedTest() {
     const C_GostWorks& methods = Work()->Methods();
     // The file's readings replace what was taken here, its time too.
-    poverkaTaken_.clear();
+    station_->Verification().ForgetTaken();
     station_->KeepTestTime();
     setupScreen_->SetExtensometer(methods.Extensometer() != 0);
     setupScreen_->ReloadMethodLists();

@@ -12,6 +12,7 @@
 #include "platform/clock.h"
 #include "station/station_controller.h"
 #include "station/station_rules.h"
+#include "station/station_verification.h"
 
 namespace station {
 
@@ -175,7 +176,7 @@ int StationController::NothingBlock(int code) {
 }
 
 int StationController::PoverkaBlock(int code) {
-    emit verificationRequested(code - 64);
+    verification_->StartPoverka(code - 64);
     return code;
 }
 
@@ -320,7 +321,7 @@ int StationController::ComputeBlock(int code) {
 }
 
 int StationController::LeavePoverkaBlock(int code) {
-    emit leavingVerificationAnswered();
+    verification_->LeaveAnswered();
     return code;
 }
 

@@ -15,6 +15,7 @@
 #include "platform/messagesink.h"
 #include "platform/random.h"
 #include "station/station_rules.h"
+#include "station/station_verification.h"
 
 namespace station {
 
@@ -96,6 +97,8 @@ StationController::StationController(StationDeps deps, QObject* parent)
     uiQueuePump_ = new QTimer(this);
     uiQueuePump_->setInterval(kUiQueuePeriodMs);
     connect(uiQueuePump_, &QTimer::timeout, this, [this] { uiQueue_.Drain(); });
+
+    verification_ = std::make_unique<station::Verification>(*this);
 }
 
 void StationController::Begin() {

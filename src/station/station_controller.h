@@ -33,6 +33,8 @@ class RandomSource;
 
 namespace station {
 
+class Verification;
+
 // What a unit is made with: the engine's sample entry, the station that
 // hears the pump and grips, the program-wide test zone, the queue that
 // carries pushed samples to the station's thread and the timers that wait
@@ -95,6 +97,19 @@ public:
     // what it implies (station_setup.cpp).
     // False when the engine had no such method.
     bool ChooseMethod(int row, int sampleType, bool extensometer);
+    // The operator's row: leaving a verification with readings asks first.
+    void ChooseMethodRow(int row, int sampleType, bool extensometer);
+    // The method selected again with another sample type or the
+    // extensometer switched; false without an engine.
+    bool ChooseSampleType(int row, int sampleType, bool extensometer);
+    bool SetExtensometer(int row, int sampleType, bool extensometer);
+    // A value typed into list `group` of the method, stored or refused.
+    void CommitListEdit(int group, int row, const std::string& text);
+    // The manual correction of a result row, the recalculation and the
+    // result plot's axes; false without a method.
+    bool SetManualPoint(int row, int position);
+    bool Recalculate();
+    bool SetResultAxis(bool x, int channel);
     // The zone buttons follow what the method allows; the zone with them.
     void SyncZone();
     // The results of the curve held, computed and shown.
@@ -129,6 +144,9 @@ public:
     platform::Clock& Clock() const { return *deps_.clock; }
     platform::RandomSource& Random() const { return *deps_.random; }
     platform::MessageSink& Messages() const { return *deps_.messages; }
+
+    // ----- the station's areas
+    station::Verification& Verification() const { return *verification_; }
 
     // ----- the protocol number (station_controller.cpp)
     int ProtocolNumber() const;
@@ -216,7 +234,11 @@ signals:
     // A method chosen: the lists show it with this sample type; then what it
     // implies is done (sameMethod: the method the station had).
     void methodSelected(int sampleType);
-    void methodChosen(bool sameMethod);
+    // The same method selected again (sample type, extensometer): the lists
+    // show it, the sample type kept.
+    void methodReselected(int sampleType);
+    // The method's lists changed: the set-up screen shows them again.
+    void listsChanged();
     // The zone buttons: free to choose, and none down.
     void zoneChoiceShown(bool free, bool noneDown);
     void manualPanelsHidden();
@@ -227,8 +249,6 @@ signals:
     void saveRequested();
     void openRequested();
     void printRequested();
-    void verificationRequested(int channel);
-    void leavingVerificationAnswered();
     void overwriteAnswered();
 
     void messageRequested(const QString& text, int kind);
@@ -319,6 +339,7 @@ private:
     bool fileMessageShown_ = false;
     bool closeOnAnswer_ = false;
 
+    std::unique_ptr<station::Verification> verification_;
     // Declared last: the engine goes before anything it could reach.
     std::unique_ptr<C_Work> work_;
 };
