@@ -29,7 +29,6 @@ void TFBase::BindVerificationPanel() {
             [this] { verificationPanel_->DropInventedReadings(); });
     connect(&v, &V::listChanged, this, [this](int group) { setupScreen_->ReloadList(group); });
     connect(&v, &V::methodRowShown, this, [this](int row) { setupScreen_->ShowMethodRow(row); });
-    connect(&v, &V::methodRowChosen, this, [this](int row) { setupScreen_->ChooseMethodRow(row); });
     connect(&v, &V::methodListsChanged, this, [this] { setupScreen_->ReloadMethodLists(); });
     connect(&v, &V::sampleTypeShown, this,
             [this](int index) { setupScreen_->SetSampleType(index); });

@@ -232,7 +232,7 @@ signals:
     void newTestChoosing();
     void newTestShown();
     // A method chosen: the lists show it with this sample type; then what it
-    // implies is done (sameMethod: the method the station had).
+    // implies is done.
     void methodSelected(int sampleType);
     // The same method selected again (sample type, extensometer): the lists
     // show it, the sample type kept.

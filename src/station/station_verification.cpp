@@ -194,7 +194,8 @@ void Verification::LeaveAnswered() {
     const int methods = static_cast<int>(station_.Lists().methods.size());
     if (station_.Answer() != 1 || row < 0 || row >= methods) return;
     ClearPoverka();
-    emit methodRowChosen(row);
+    const SetupChoice shown = Shown();
+    station_.ChooseMethodRow(row, shown.sampleType, shown.extensometer);
 }
 
 void Verification::SampleChosen() {

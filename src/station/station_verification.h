@@ -80,9 +80,8 @@ signals:
     // A list of the method (group 0 ... 3) changed.
     void listChanged(int group);
     // The set-up screen's method list: the row shown without choosing it,
-    // the row chosen as the operator would, the lists of the method chosen.
+    // the lists of the method chosen.
     void methodRowShown(int row);
-    void methodRowChosen(int row);
     void methodListsChanged();
     void sampleTypeShown(int index);
     // The extensometer's instrument is verified: its switch goes on, as
