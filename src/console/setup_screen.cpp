@@ -18,6 +18,7 @@
 #include "console/result_plot.h"
 #include "controls/megabutton.h"
 #include "engine/cwork.h"
+#include "station/station_controller.h"
 
 namespace console {
 namespace {
@@ -37,7 +38,10 @@ QWidget* ListBlock(QWidget* parent, const char* button, const char* title, Param
 
 }  // namespace
 
-SetupScreen::SetupScreen(SetupLines lines, QWidget* parent) : QWidget(parent), lines_(lines) {
+SetupScreen::SetupScreen(station::StationController& station, QWidget* parent)
+    : QWidget(parent),
+      station_(station),
+      lines_{station.Lists().methods, station.Lists().sampleTypes, station.Lists().params} {
     auto* page = this;
     setObjectName("TabSheet4");
     auto* columns = new QHBoxLayout(page);
@@ -150,19 +154,27 @@ SetupScreen::SetupScreen(SetupLines lines, QWidget* parent) : QWidget(parent), l
     inputs->addWidget(ListBlock(Panel11, "PANEL_ENDDATA", "Конечные значения", ListFinish));
     columns->addWidget(Panel11);
 
-    ListPodgotov->OnEdit = [this](int row, const std::string& t) { emit listEdited(0, row, t); };
-    ListStart->OnEdit = [this](int row, const std::string& t) { emit listEdited(1, row, t); };
-    ListFinish->OnEdit = [this](int row, const std::string& t) { emit listEdited(2, row, t); };
+    ListPodgotov->OnEdit = [this](int row, const std::string& t) {
+        station_.CommitListEdit(0, row, t);
+    };
+    ListStart->OnEdit = [this](int row, const std::string& t) {
+        station_.CommitListEdit(1, row, t);
+    };
+    ListFinish->OnEdit = [this](int row, const std::string& t) {
+        station_.CommitListEdit(2, row, t);
+    };
     // Result edits are remembered by the list; nothing is committed.
     connect(ListResult, &QTableWidget::currentCellChanged, this,
             [this](int row, int, int, int) { resultRow_ = row; });
     connect(ListResult, &QTableWidget::cellDoubleClicked, this,
             [this](int, int) { correctionRow_ = resultRow_; });
     connect(Mirandex, &QListWidget::currentRowChanged, this, [this](int) {
-        if (!listsReloading_) emit methodChosen();
+        if (!listsReloading_) ChooseShownMethod();
     });
-    connect(ObrazecList, &QComboBox::activated, this, [this](int) { emit sampleTypeChosen(); });
-    TENZ_ON->OnClick = [this](TMegaButton*) { emit extensometerToggled(); };
+    connect(ObrazecList, &QComboBox::activated, this, [this](int) {
+        station_.ChooseSampleType(MethodRow(), SampleType(), ExtensometerOn());
+    });
+    TENZ_ON->OnClick = [this](TMegaButton*) { ExtensometerClicked(); };
     MODEALL_RAST->OnClick = [this](TMegaButton*) { emit command(68); };
     MODEALL_PRESS->OnClick = [this](TMegaButton*) { emit command(67); };
 
@@ -190,9 +202,21 @@ SetupScreen::SetupScreen(SetupLines lines, QWidget* parent) : QWidget(parent), l
     right->addWidget(Panel10);
     columns->addLayout(right, 1);
 
-    connect(TrackBar5, &QSlider::valueChanged, this,
-            [this](int position) { emit manualPointMoved(correctionRow_, position); });
-    RASCHET->OnClick = [this](TMegaButton*) { emit recalculateRequested(); };
+    // The manual point of the result row the operator double-clicked.
+    connect(TrackBar5, &QSlider::valueChanged, this, [this](int position) {
+        if (!station_.SetManualPoint(correctionRow_, position)) return;
+        ReloadList(3);
+        resultPlot_->DrawGrid();
+    });
+    RASCHET->OnClick = [this](TMegaButton*) {
+        if (station_.Recalculate()) ReloadLists();
+    };
+    connect(resultPlot_, &ResultPlot::axisXChosen, this, [this](int channel) {
+        if (station_.SetResultAxis(true, channel)) ReloadLists();
+    });
+    connect(resultPlot_, &ResultPlot::axisYChosen, this, [this](int channel) {
+        if (station_.SetResultAxis(false, channel)) ReloadLists();
+    });
     connect(resultPlot_, &ResultPlot::fullViewToggled, this, [this] {
         Panel10->setVisible(!Panel10->isVisible());
         Panel11->setVisible(!Panel11->isVisible());
@@ -315,6 +339,34 @@ bool SetupScreen::ExtensometerOn() const {
 
 void SetupScreen::SetExtensometer(bool on) {
     SetButtonDown(TENZ_ON, on);
+}
+
+station::SetupChoice SetupScreen::Choice() const {
+    return {MethodName(), SampleType(), ExtensometerOn()};
+}
+
+void SetupScreen::ChooseShownMethod() {
+    station_.ChooseMethodRow(MethodRow(), SampleType(), ExtensometerOn());
+}
+
+void SetupScreen::ShowMethodReselected(int sampleType) {
+    ReloadMethodLists();
+    if (SampleType() < 0) SetSampleType(sampleType);
+}
+
+void SetupScreen::ExtensometerClicked() {
+    if (station_.SetExtensometer(MethodRow(), SampleType(), ExtensometerOn()))
+        emit extensometerToggled();
+}
+
+void SetupScreen::SwitchExtensometerOn() {
+    SetExtensometer(true);
+    ExtensometerClicked();
+}
+
+void SetupScreen::ShowVerificationCaption(bool verification) {
+    if (auto* label = findChild<QLabel*>("LabelObrazec"))
+        label->setText(QString::fromUtf8(verification ? "Поверка" : "Образец"));
 }
 
 // ----- zone

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "station/station_verification.h"
+
 class C_Work;
 class QComboBox;
 class QFrame;
@@ -14,6 +16,10 @@ class QListWidget;
 class QSlider;
 class QStackedWidget;
 class TMegaButton;
+
+namespace station {
+class StationController;
+}
 
 namespace console {
 
@@ -30,12 +36,12 @@ struct SetupLines {
 
 // The set-up and result screen (page 1 of BaseTab): method and sample
 // choice, the input lists, the results with manual correction and the
-// result plot. It shows; what the operator's choice does is the window's.
+// result plot. It shows; the operator's choice goes to the station.
 class SetupScreen final : public QWidget {
     Q_OBJECT
 
 public:
-    explicit SetupScreen(SetupLines lines, QWidget* parent = nullptr);
+    explicit SetupScreen(station::StationController& station, QWidget* parent = nullptr);
     ~SetupScreen() override;
 
     // The engine whose methods the lists show, once it exists.
@@ -68,6 +74,15 @@ public:
     void SetSampleType(int index);
     bool ExtensometerOn() const;
     void SetExtensometer(bool on);
+    station::SetupChoice Choice() const;
+    // The row shown, chosen (a new test chooses it again).
+    void ChooseShownMethod();
+    // The method selected again: its lists, the sample type kept.
+    void ShowMethodReselected(int sampleType);
+    // The extensometer switched on as the operator would.
+    void SwitchExtensometerOn();
+    // The sample choice's caption names the verification, or the sample type.
+    void ShowVerificationCaption(bool verification);
 
     // The zone buttons: which is down, whether the operator may choose.
     void ShowZone(bool tension, bool compression);
@@ -77,15 +92,13 @@ public:
 signals:
     void command(int code);
     void closeRequested();
-    void methodChosen();
-    void sampleTypeChosen();
+    // The station took the extensometer's switch.
     void extensometerToggled();
-    void listEdited(int group, int row, const std::string& text);
-    // The manual point of the result row the operator double-clicked.
-    void manualPointMoved(int row, int position);
-    void recalculateRequested();
 
 private:
+    void ExtensometerClicked();
+
+    station::StationController& station_;
     C_Work* work_ = nullptr;
     SetupLines lines_;
     QFrame* Panel4 = nullptr;

@@ -43,6 +43,7 @@
 #include "platform/programfolder.h"
 #include "platform/random.h"
 #include "protocols/creport.h"
+#include "station/station_verification.h"
 
 TFBase::TFBase(console::ConsoleDeps deps, QWidget* parent)
     : QWidget(parent), deps_(std::move(deps)) {
@@ -124,6 +125,7 @@ TFBase::~TFBase() {
     // The unit and its link threads end before the window's widgets go; what
     // the station says meanwhile reaches no widget.
     QObject::disconnect(station_.get(), nullptr, this, nullptr);
+    QObject::disconnect(&station_->Verification(), nullptr, this, nullptr);
     station_.reset();
 }
 

@@ -164,13 +164,6 @@ public:
     // What starts the journal program; null: the system's. Tests hand in a fake.
     void SetLauncher(platform::Launcher* launcher);
 
-    // ----- the verification table (tfbase_poverka.cpp)
-    // The verification table of the method "Поверка" (clear 1: readings to 0).
-    void FillPoverkaTable(int clear);
-    void ClearPoverka();
-    void StartPoverka(int k);
-    int PoverkaChannel() const { return poverkaChannel_; }
-
     // Ctrl+E: manual entry in the verification table, which connects to it.
     Q_SIGNAL void ManualEntryRequested();
 
@@ -223,7 +216,6 @@ private:
     void OfferSave();
     void OfferOpen();
     void MakeProtocol();
-    void LeavePoverkaAnswered();
     void ShowMessage(const QString& text, int kind);
     void HideMessage();
     void ShowBusyCursor(bool busy);
@@ -239,19 +231,11 @@ private:
     void ShowChannelsInUse();
     void ShowLoadedTest();
 
-    // ----- what the operator's choice on the set-up screen does (tfbase_setup.cpp)
-    void MirandexClick();
-    void ObrazecListClick();
-    void TENZ_ONClick();
+    // ----- what the set-up screen shows of the operator's choice (tfbase_setup.cpp)
     void SyncModeButtons() { station_->SyncZone(); }
     void ShowZoneChoice(bool free, bool noneDown);
-    void CommitListEdit(int group, int row, const std::string& text);
-    void TrackBar5Change(int row, int position);
-    void RASCHETClick();
     void ShowResults() { station_->ShowResults(); }
     void ShowResultLists();
-    void ResultAxisX(int channel);
-    void ResultAxisY(int channel);
     // The method's axes on the result plot and its buttons; the caller redraws it.
     void SetResultAxisButtons();
 
@@ -323,31 +307,9 @@ private:
     // The program sheet and the position panel, on the station's program.
     void BuildProgramPanels();
     void BindVerificationPanel();
-    // sameMethod: the method the station had was chosen again.
-    void PoverkaMethodChosen(bool sameMethod);
-    // True when the list left a verification with readings: the choice
-    // waits for the operator's answer (kLeavePoverkaCode).
-    bool AskBeforeLeavingPoverka();
-    void PoverkaSampleChosen();
-    C_Parametr* PoverkaMethod() const;
-    void ShowPoverkaCells();
-    void PoverkaCellClicked(int point, const std::string& key);
-    void PoverkaCellTyped(const std::string& key, const std::string& text);
-    void AutoPoverka();
-    // With a unit the invented readings are never offered.
-    void PoverkaStartUp();
     console::ProgramSheet* programSheet_ = nullptr;
     console::PositionPanel* positionPanel_ = nullptr;
-    int poverkaChannel_ = 1;
-    // What the nominal points were last computed for.
-    int poverkaCount_ = -1;
-    int poverkaPointsChannel_ = 0;
     console::VerificationPanel* verificationPanel_ = nullptr;
-    // The method row chosen while the readings wait for the answer.
-    int leavingPoverkaFor_ = -1;
-    // Readings taken since the table was last cleared: a reading of 0 taken
-    // is shown, one never taken is not.
-    std::set<std::string> poverkaTaken_;
 
     // ----- settings, help, service keys (tfbase_settings.cpp, screen_help.cpp,
     // tfbase_keys.cpp)

@@ -85,14 +85,13 @@ void TFBase::Wire() {
     connect(s, &S::jogLockShown, compressionPanel_, &console::CompressionManualPanel::ShowJogLock);
     connect(s, &S::newTestChoosing, this, [this] {
         workScreen_->ControlBar().ShowDirectionDown(false);
-        MirandexClick();
+        setupScreen_->ChooseShownMethod();
     });
     connect(s, &S::newTestShown, this, [this] { workScreen_->Readouts().ReleaseZeroHold(); });
     connect(s, &S::methodSelected, this, [this](int sampleType) {
         setupScreen_->ReloadMethodLists();
         setupScreen_->SetSampleType(sampleType);
     });
-    connect(s, &S::methodChosen, this, &TFBase::PoverkaMethodChosen);
     connect(s, &S::zoneChoiceShown, this, &TFBase::ShowZoneChoice);
     connect(s, &S::manualPanelsHidden, this, [this] {
         tensionPanel_->hide();
@@ -107,8 +106,6 @@ void TFBase::Wire() {
     connect(s, &S::saveRequested, this, &TFBase::OfferSave);
     connect(s, &S::openRequested, this, &TFBase::OfferOpen);
     connect(s, &S::printRequested, this, &TFBase::MakeProtocol);
-    connect(s, &S::verificationRequested, this, &TFBase::StartPoverka);
-    connect(s, &S::leavingVerificationAnswered, this, &TFBase::LeavePoverkaAnswered);
     // the message panel
     connect(s, &S::messageRequested, this, &TFBase::ShowMessage);
     connect(s, &S::messageClosed, this, &TFBase::HideMessage);

@@ -292,7 +292,7 @@ void TFBase::ZoomCloseClick() {
             Work()->Methods().RefreshList(group);
     }
     setupScreen_->ReloadLists();
-    FillPoverkaTable(0);
+    station_->Verification().FillPoverkaTable(0);
 }
 
 void TFBase::CloseZoomPanel() {

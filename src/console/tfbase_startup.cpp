@@ -70,7 +70,7 @@ void TFBase::ShowStartedUp() {
 
 void TFBase::PrepareStation() {
     // 9-11
-    PoverkaStartUp();
+    station_->Verification().StartUp();
     station_->Program().LoadPositions();
     SyncModeButtons();
 }
@@ -98,7 +98,7 @@ void TFBase::ShowChannelsInUse() {
 void TFBase::ShowLoadedTest() {
     const C_GostWorks& methods = Work()->Methods();
     // The file's readings replace what was taken here.
-    poverkaTaken_.clear();
+    station_->Verification().ForgetTaken();
     setupScreen_->SetExtensometer(methods.Extensometer() != 0);
     setupScreen_->ReloadMethodLists();
     setupScreen_->SetSampleType(

@@ -20,14 +20,15 @@
 
 #include "console/chrome.h"
 #include "console/look.h"
-#include "console/poverkatable.h"
 #include "controls/megabutton.h"
 #include "model/parametr.h"
 #include "platform/formatfloat.h"
+#include "station/poverka_table.h"
+#include "station/station_verification.h"
 
 using console::ButtonKind;
-using console::kPoverkaPoints;
 using console::MakeButton;
+using station::kPoverkaPoints;
 
 namespace {
 
@@ -182,6 +183,26 @@ VerificationPanel::VerificationPanel(QWidget* parent) : QFrame(parent) {
     AUTOPILOT->OnClick = [this](TMegaButton*) { emit autoRequested(); };
 }
 
+void VerificationPanel::Bind(station::Verification& verification) {
+    using station::Verification;
+    verification_ = &verification;
+    connect(this, &VerificationPanel::readingClicked, &verification, &Verification::TakeReading);
+    connect(this, &VerificationPanel::readingTyped, &verification, &Verification::TypeReading);
+    connect(this, &VerificationPanel::layoutChanged, this, &VerificationPanel::ShowTable);
+    connect(this, &VerificationPanel::clearRequested, &verification,
+            [&verification] { verification.FillPoverkaTable(1); });
+    connect(this, &VerificationPanel::autoRequested, &verification,
+            [this, &verification] { verification.AutoPoverka(SevenColumns(), Columns()); });
+}
+
+void VerificationPanel::ShowTable() {
+    if (verification_ != nullptr) Relayout(verification_->Method(), verification_->Taken());
+}
+
+void VerificationPanel::ShowReadings() {
+    if (verification_ != nullptr) ShowCells(verification_->Method(), verification_->Taken());
+}
+
 void VerificationPanel::Open() {
     show();
     raise();
@@ -205,7 +226,7 @@ void VerificationPanel::DropInventedReadings() {
 }
 
 void VerificationPanel::Relayout(const C_Parametr* method, const std::set<std::string>& taken) {
-    const std::vector<std::string> headers = console::PoverkaHeaders(OXod->Down);
+    const std::vector<std::string> headers = station::PoverkaHeaders(OXod->Down);
     TABPOVER->setColumnCount(static_cast<int>(headers.size()));
     QStringList labels;
     for (const std::string& h : headers)
@@ -229,9 +250,9 @@ void VerificationPanel::ShowCells(const C_Parametr* m, const std::set<std::strin
         for (int c = 1; c < TABPOVER->columnCount(); ++c) {
             QTableWidgetItem* cell = TABPOVER->item(r - 1, c);
             if (cell == nullptr) TABPOVER->setItem(r - 1, c, cell = new QTableWidgetItem);
-            const std::string key = console::PoverkaReadingKey(c, r, seven);
+            const std::string key = station::PoverkaReadingKey(c, r, seven);
             const double reading = m != nullptr ? m->GetFloat(key) : 0.0;
-            cell->setText(Qs(console::ReadingCellText(r, n, reading, taken.contains(key))));
+            cell->setText(Qs(station::ReadingCellText(r, n, reading, taken.contains(key))));
             cell->setFlags(r <= n ? Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable
                                   : Qt::ItemIsEnabled | Qt::ItemIsSelectable);
         }
@@ -243,12 +264,12 @@ void VerificationPanel::CellClicked(int row, int column) {
     // Typing mode: a click only chooses the cell, so the typed figure is the
     // one the method keeps.
     if (manualEntry_) return;
-    emit readingClicked(row + 1, console::PoverkaReadingKey(column, row + 1, OXod->Down));
+    emit readingClicked(row + 1, station::PoverkaReadingKey(column, row + 1, OXod->Down));
 }
 
 void VerificationPanel::CellTyped(int row, int column) {
     if (!manualEntry_) return;
-    const std::string key = console::PoverkaReadingKey(column, row + 1, OXod->Down);
+    const std::string key = station::PoverkaReadingKey(column, row + 1, OXod->Down);
     if (key.empty()) return;
     emit readingTyped(key, TABPOVER->item(row, column)->text().toStdString());
 }

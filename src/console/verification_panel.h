@@ -9,17 +9,23 @@ class C_Parametr;
 class QTableWidget;
 class TMegaButton;
 
+namespace station {
+class Verification;
+}
+
 namespace console {
 
 // The verification table PanelPoverka / TABPOVER of the method "Поверка":
 // one row per check point, one column per run and stroke. It shows what the
-// method holds and says which cell the operator took or typed; the readings
-// themselves are the window's to store.
+// method holds and hands the cell the operator took or typed to the
+// station's verification, which stores the readings.
 class VerificationPanel final : public QFrame {
     Q_OBJECT
 
 public:
     explicit VerificationPanel(QWidget* parent);
+    // The verification whose readings the table takes and shows.
+    void Bind(station::Verification& verification);
 
     // Shown over the plot sheet and raised, or hidden.
     void Open();
@@ -29,6 +35,9 @@ public:
     // What the method holds, cell by cell: the nominal points, the readings
     // of the layout's columns, "-" beyond the points in use.
     void ShowCells(const C_Parametr* method, const std::set<std::string>& taken);
+    // The same for the bound verification's method and readings.
+    void ShowTable();
+    void ShowReadings();
     // Both strokes (seven columns) or the forward stroke only.
     bool SevenColumns() const;
     int Columns() const;
@@ -53,6 +62,7 @@ private:
     void CellTyped(int row, int column);
     void Collapse();
 
+    station::Verification* verification_ = nullptr;
     QWidget* Move10 = nullptr;
     QTableWidget* TABPOVER = nullptr;
     TMegaButton *OXod = nullptr, *MegaButton42 = nullptr, *MegaButton43 = nullptr,

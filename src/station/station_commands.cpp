@@ -15,6 +15,7 @@
 #include "station/station_manual.h"
 #include "station/station_program.h"
 #include "station/station_rules.h"
+#include "station/station_verification.h"
 
 namespace station {
 
@@ -184,7 +185,7 @@ int StationController::NothingBlock(int code) {
 }
 
 int StationController::PoverkaBlock(int code) {
-    emit verificationRequested(code - 64);
+    verification_->StartPoverka(code - 64);
     return code;
 }
 
@@ -331,7 +332,7 @@ int StationController::ComputeBlock(int code) {
 }
 
 int StationController::LeavePoverkaBlock(int code) {
-    emit leavingVerificationAnswered();
+    verification_->LeaveAnswered();
     return code;
 }
 

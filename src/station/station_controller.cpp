@@ -18,6 +18,7 @@
 #include "station/station_manual.h"
 #include "station/station_program.h"
 #include "station/station_rules.h"
+#include "station/station_verification.h"
 
 namespace station {
 
@@ -103,6 +104,7 @@ StationController::StationController(StationDeps deps, QObject* parent)
     program_ = std::make_unique<StationProgram>(*this);
     manual_ = std::make_unique<ManualControl>(*this);
     files_ = std::make_unique<TestFiles>(*this);
+    verification_ = std::make_unique<station::Verification>(*this);
 }
 
 void StationController::Begin() {

@@ -36,6 +36,7 @@ namespace station {
 class StationProgram;
 class ManualControl;
 class TestFiles;
+class Verification;
 
 // What a unit is made with: the engine's sample entry, the station that
 // hears the pump and grips, the program-wide test zone, the queue that
@@ -100,6 +101,19 @@ public:
     // what it implies (station_setup.cpp).
     // False when the engine had no such method.
     bool ChooseMethod(int row, int sampleType, bool extensometer);
+    // The operator's row: leaving a verification with readings asks first.
+    void ChooseMethodRow(int row, int sampleType, bool extensometer);
+    // The method selected again with another sample type or the
+    // extensometer switched; false without an engine.
+    bool ChooseSampleType(int row, int sampleType, bool extensometer);
+    bool SetExtensometer(int row, int sampleType, bool extensometer);
+    // A value typed into list `group` of the method, stored or refused.
+    void CommitListEdit(int group, int row, const std::string& text);
+    // The manual correction of a result row, the recalculation and the
+    // result plot's axes; false without a method.
+    bool SetManualPoint(int row, int position);
+    bool Recalculate();
+    bool SetResultAxis(bool x, int channel);
     // The zone buttons follow what the method allows; the zone with them.
     void SyncZone();
     // The results of the curve held, computed and shown.
@@ -187,6 +201,7 @@ public:
     StationProgram& Program() const { return *program_; }
     ManualControl& Manual() const { return *manual_; }
     TestFiles& Files() const { return *files_; }
+    station::Verification& Verification() const { return *verification_; }
 
 signals:
     // Each code as the dispatcher takes it, and as the engine receives it.
@@ -223,9 +238,13 @@ signals:
     void newTestChoosing();
     void newTestShown();
     // A method chosen: the lists show it with this sample type; then what it
-    // implies is done (sameMethod: the method the station had).
+    // implies is done.
     void methodSelected(int sampleType);
-    void methodChosen(bool sameMethod);
+    // The same method selected again (sample type, extensometer): the lists
+    // show it, the sample type kept.
+    void methodReselected(int sampleType);
+    // The method's lists changed: the set-up screen shows them again.
+    void listsChanged();
     // The zone buttons: free to choose, and none down.
     void zoneChoiceShown(bool free, bool noneDown);
     void manualPanelsHidden();
@@ -236,8 +255,6 @@ signals:
     void saveRequested();
     void openRequested();
     void printRequested();
-    void verificationRequested(int channel);
-    void leavingVerificationAnswered();
 
     void messageRequested(const QString& text, int kind);
     void messageClosed();
@@ -330,6 +347,7 @@ private:
     std::unique_ptr<StationProgram> program_;
     std::unique_ptr<ManualControl> manual_;
     std::unique_ptr<TestFiles> files_;
+    std::unique_ptr<station::Verification> verification_;
     // Declared last: the engine goes before anything it could reach.
     std::unique_ptr<C_Work> work_;
 };

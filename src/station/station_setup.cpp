@@ -1,5 +1,6 @@
 // Choosing the method, and what the choice implies: the ambient
-// temperature, the method's speed and channel, the zone, the results shown.
+// temperature, the method's speed and channel, the zone, the results shown;
+// the operator's other choices on the set-up and result screen.
 
 #include <string>
 
@@ -7,6 +8,7 @@
 #include "link/dev_quelm.h"
 #include "platform/formatfloat.h"
 #include "station/station_controller.h"
+#include "station/station_verification.h"
 
 namespace station {
 
@@ -48,11 +50,66 @@ bool StationController::ChooseMethod(int row, int sampleType, bool extensometer)
     const int chosen = work_->Methods().CurrentIndex();
     work_->verification = chosen >= 0 && chosen < static_cast<int>(lists_.methods.size()) &&
                           lists_.methods[static_cast<size_t>(chosen)] == kVerification;
-    emit methodChosen(m == before);
+    verification_->MethodChosen(m == before);
     SyncZone();
     // The lists and the plot markers are the chosen method's, of the curve held.
     ShowResults();
     return selected;
+}
+
+void StationController::ChooseMethodRow(int row, int sampleType, bool extensometer) {
+    if (!work_ || verification_->AskBeforeLeaving(row)) return;
+    ChooseMethod(row, sampleType, extensometer);
+}
+
+bool StationController::ChooseSampleType(int row, int sampleType, bool extensometer) {
+    if (!work_) return false;
+    work_->SelectMethod(row, sampleType, extensometer ? 1 : 0);
+    emit methodReselected(sampleType);
+    C_Parametr* m = work_->Methods().Current();
+    if (Has(m, "fPos")) m->SetFloat("fPos", static_cast<float>(sampleType));
+    if (Has(m, "fSpd")) work_->SetSpeed(static_cast<float>(m->GetFloat("fSpd")));
+    verification_->SampleChosen();
+    return true;
+}
+
+bool StationController::SetExtensometer(int row, int sampleType, bool extensometer) {
+    if (!work_) return false;
+    work_->SelectMethod(row, sampleType, extensometer ? 1 : 0);
+    emit methodReselected(sampleType);
+    return true;
+}
+
+void StationController::CommitListEdit(int group, int row, const std::string& text) {
+    if (!work_) return;
+    const TextResult typed = work_->Methods().SetInGroup(row, group, text);
+    // The list shows the value as stored (clamped), or as it was when refused.
+    work_->Methods().RefreshList(group);
+    emit listsChanged();
+    if (group == 1) verification_->FillPoverkaTable(0);
+    if (!typed) ShowMes(typed.error, 1, 0);
+}
+
+bool StationController::SetManualPoint(int row, int position) {
+    if (!work_ || work_->Methods().Current() == nullptr) return false;
+    work_->Methods().Current()->SetManualPoint(row, 3, static_cast<float>(position));
+    work_->Methods().RefreshList(3);
+    return true;
+}
+
+bool StationController::Recalculate() {
+    if (!work_ || work_->Methods().Current() == nullptr) return false;
+    work_->Methods().Current()->SetElasticBoundPercent(0);
+    Command(48);
+    work_->Methods().RefreshList(2);
+    return true;
+}
+
+bool StationController::SetResultAxis(bool x, int channel) {
+    const char* key = x ? "fOX" : "fOY";
+    if (work_ && Has(work_->Methods().Current(), key))
+        work_->Methods().Current()->SetInt(key, channel);
+    return Recalculate();
 }
 
 void StationController::SyncZone() {

@@ -17,6 +17,7 @@
 #include "console/paramlist.h"
 #include "console_rig.h"
 #include "controls/cotchet.h"
+#include "station/station_verification.h"
 #include "support/poppler.h"
 #include "support/test_output.h"
 
@@ -319,7 +320,7 @@ TEST_F(Poverka, VerificationCodesChooseTheMethodAndTheInstrument) {
         w().Command(code);
         EXPECT_EQ(Mirandex()->currentItem()->text().toStdString(), "Поверка");
         EXPECT_EQ(rig.Find<QComboBox>("ObrazecList")->currentIndex(), k);
-        EXPECT_EQ(w().PoverkaChannel(), k + 1);
+        EXPECT_EQ(w().Station().Verification().PoverkaChannel(), k + 1);
         EXPECT_EQ(Method().GetInt("iTO"), k);
         EXPECT_EQ(ReadingSum(), 0.0) << code;
         EXPECT_TRUE(w().Work()->verification);

@@ -1,8 +1,8 @@
-#include "console/poverkatable.h"
+#include "station/poverka_table.h"
 
 #include "platform/formatfloat.h"
 
-namespace console {
+namespace station {
 
 std::vector<std::string> PoverkaHeaders(bool sevenColumns) {
     if (sevenColumns) {
@@ -35,4 +35,4 @@ std::string ReadingCellText(int row, int n, double reading, bool taken) {
     return reading != 0 || taken ? platform::FormatFloat("0.000", reading) : std::string();
 }
 
-}  // namespace console
+}  // namespace station

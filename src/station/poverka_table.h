@@ -6,7 +6,7 @@
 
 // The verification table without widgets: its two layouts, which reading
 // each cell holds, the nominal points and what a cell shows.
-namespace console {
+namespace station {
 
 // Check points the verification method keeps; the table has a row for each.
 inline constexpr int kPoverkaPoints = 10;
@@ -28,4 +28,4 @@ std::array<float, kPoverkaPoints> NominalPoints(double range, int n);
 // known as taken).
 std::string ReadingCellText(int row, int n, double reading, bool taken);
 
-}  // namespace console
+}  // namespace station
