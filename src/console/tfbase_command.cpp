@@ -22,6 +22,7 @@
 #include "console/preview_screen.h"
 #include "console/result_plot.h"
 #include "console/save_panel.h"
+#include "console/settings_screen.h"
 #include "console/setup_screen.h"
 #include "console/tension_panel.h"
 #include "console/tfbase.h"
@@ -55,7 +56,8 @@ void TFBase::Wire() {
     // start-up, in its order
     connect(s, &S::workCreated, this, &TFBase::ShowNewWork);
     connect(s, &S::startedUp, this, &TFBase::ShowStartedUp);
-    connect(s, &S::settingsListChanged, this, &TFBase::ReloadCustomList);
+    connect(s, &S::settingsListChanged, settingsScreen_,
+            &console::SettingsScreen::ReloadCustomList);
     connect(s, &S::channelsChanged, this, [this](int refreshMs) {
         ApplyChannels();
         Timer1->setInterval(refreshMs);

@@ -15,6 +15,7 @@
 #include "platform/messagesink.h"
 #include "platform/random.h"
 #include "station/station_rules.h"
+#include "station/station_settings.h"
 
 namespace station {
 
@@ -96,6 +97,8 @@ StationController::StationController(StationDeps deps, QObject* parent)
     uiQueuePump_ = new QTimer(this);
     uiQueuePump_->setInterval(kUiQueuePeriodMs);
     connect(uiQueuePump_, &QTimer::timeout, this, [this] { uiQueue_.Drain(); });
+
+    settings_ = std::make_unique<StationSettings>(*this);
 }
 
 void StationController::Begin() {
@@ -174,7 +177,7 @@ void StationController::MoveOldProtocolNumber() {
     c.SetFromText(c.IndexOf("iNOMPROT"),
                   std::to_string(own ? std::max(c.iNOMPROT, counted) : counted));
     if (WriteProtocolNumber()) ini_->Remove(kOldProtocolSection, kProtocolKey);
-    work_->FillConfigList(lists_.settings, settingsGroup_);
+    work_->FillConfigList(lists_.settings, settings_->Group());
     emit settingsListChanged();
 }
 

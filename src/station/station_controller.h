@@ -33,6 +33,8 @@ class RandomSource;
 
 namespace station {
 
+class StationSettings;
+
 // What a unit is made with: the engine's sample entry, the station that
 // hears the pump and grips, the program-wide test zone, the queue that
 // carries pushed samples to the station's thread and the timers that wait
@@ -135,9 +137,6 @@ public:
     std::string ModeCaptionText() const;
     // Moves a number counted where stations before kept it.
     void LoadProtocolNumber();
-    // The configuration group the settings list holds and stores into.
-    int SettingsGroup() const { return settingsGroup_; }
-    void SetSettingsGroup(int group) { settingsGroup_ = group; }
     // False (and reported) when Config.INI did not take it.
     bool WriteProtocolNumber();
 
@@ -177,6 +176,9 @@ public:
     std::string MessageText() const { return messageShown_ ? messageText_ : std::string(); }
     void ShowBusy(const std::string& text);
     void EndBusy();
+
+    // ----- the station's areas
+    StationSettings& Settings() const { return *settings_; }
 
 signals:
     // Each code as the dispatcher takes it, and as the engine receives it.
@@ -307,8 +309,6 @@ private:
     // an opened test keeps the time it was saved with.
     bool testTimeDue_ = false;
     Redraw redrawLater_ = kRedrawNone;
-    // The group the settings list holds.
-    int settingsGroup_ = 7;
 
     std::string messageText_;
     bool messageShown_ = false;
@@ -319,6 +319,7 @@ private:
     bool fileMessageShown_ = false;
     bool closeOnAnswer_ = false;
 
+    std::unique_ptr<StationSettings> settings_;
     // Declared last: the engine goes before anything it could reach.
     std::unique_ptr<C_Work> work_;
 };
