@@ -22,7 +22,6 @@
 #include "console/preview_screen.h"
 #include "console/result_plot.h"
 #include "console/save_panel.h"
-#include "console/settings_screen.h"
 #include "console/setup_screen.h"
 #include "console/tension_panel.h"
 #include "console/tfbase.h"
@@ -56,8 +55,6 @@ void TFBase::Wire() {
     // start-up, in its order
     connect(s, &S::workCreated, this, &TFBase::ShowNewWork);
     connect(s, &S::startedUp, this, &TFBase::ShowStartedUp);
-    connect(s, &S::settingsListChanged, settingsScreen_,
-            &console::SettingsScreen::ReloadCustomList);
     connect(s, &S::channelsChanged, this, [this](int refreshMs) {
         ApplyChannels();
         Timer1->setInterval(refreshMs);

@@ -177,8 +177,7 @@ void StationController::MoveOldProtocolNumber() {
     c.SetFromText(c.IndexOf("iNOMPROT"),
                   std::to_string(own ? std::max(c.iNOMPROT, counted) : counted));
     if (WriteProtocolNumber()) ini_->Remove(kOldProtocolSection, kProtocolKey);
-    work_->FillConfigList(lists_.settings, settings_->Group());
-    emit settingsListChanged();
+    settings_->ShowGroup(settings_->Group());
 }
 
 bool StationController::WriteProtocolNumber() {

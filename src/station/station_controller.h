@@ -191,7 +191,6 @@ signals:
     // Start-up, in its order.
     void workCreated();
     void startedUp();
-    void settingsListChanged();
     void channelsChanged(int refreshMs);
     void stationPrepared();
     void channelsInUseChanged();

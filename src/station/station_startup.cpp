@@ -9,6 +9,7 @@
 #include "platform/poweroff.h"
 #include "station/station_controller.h"
 #include "station/station_rules.h"
+#include "station/station_settings.h"
 
 namespace station {
 
@@ -29,8 +30,7 @@ int StationController::StartUpBlock(int) {
     // 8
     emit startedUp();
     // 9
-    work_->FillConfigList(lists_.settings, 7);
-    emit settingsListChanged();
+    settings_->ShowGroup(7);
     emit channelsChanged(work_->Config().iCHANCOUNT);
     // 10-11: the verification table, the positions, the service tick, the zone.
     emit stationPrepared();
