@@ -1,6 +1,6 @@
 // The calibration page of the settings screen: a measuring channel's table
 // of reference and real values, typed straight into the channel, and the
-// button that asks for the table to go to the unit.
+// button that sends the table to the unit.
 
 #include "console/calibration_page.h"
 
@@ -22,6 +22,7 @@
 #include "model/ckanal.h"
 #include "model/numtext.h"
 #include "platform/formatfloat.h"
+#include "station/station_settings.h"
 
 namespace {
 
@@ -34,7 +35,8 @@ constexpr int kRowsPerBlock = 10;
 
 namespace console {
 
-CalibrationPage::CalibrationPage(QWidget* parent) : QFrame(parent) {
+CalibrationPage::CalibrationPage(station::StationSettings& settings, QWidget* parent)
+    : QFrame(parent), settings_(settings) {
     StylePanel(this, "CalibPage");
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(12, 8, 12, 8);
@@ -187,7 +189,7 @@ void CalibrationPage::FieldEdited(bool reference, int row, const QString& text) 
 void CalibrationPage::SaveClicked() {
     if (LinPoint->currentIndex() < 0) return;
     // The unit numbers its channels from 1 ("F" is 1), as the list does not.
-    emit saveRequested(LinChan->currentIndex() + 1);
+    settings_.SaveCalibration(LinChan->currentIndex() + 1);
 }
 
 }  // namespace console

@@ -10,16 +10,20 @@ class QLineEdit;
 class QString;
 class TMegaButton;
 
+namespace station {
+class StationSettings;
+}
+
 namespace console {
 
 // The calibration page of the settings screen: a measuring channel's table
 // of reference and real values, typed straight into the channel, and the
-// button that asks for the table to go to the unit.
+// button that sends the table to the unit.
 class CalibrationPage : public QFrame {
     Q_OBJECT
 
 public:
-    explicit CalibrationPage(QWidget* parent = nullptr);
+    explicit CalibrationPage(station::StationSettings& settings, QWidget* parent = nullptr);
 
     // The engine whose channels the page edits; null before it exists.
     void Bind(C_Work* work) { work_ = work; }
@@ -27,10 +31,6 @@ public:
     void Open();
     // `filter` sees every table field's events (the keyboard follows the focus).
     void WatchFields(QObject* filter);
-
-signals:
-    // СОХРАНИТЬ: the table of the unit's channel (from 1) is to be sent.
-    void saveRequested(int unitChannel);
 
 private:
     C_Kanal* Channel();
@@ -40,6 +40,7 @@ private:
     void FieldEdited(bool reference, int row, const QString& text);
     void SaveClicked();
 
+    station::StationSettings& settings_;
     C_Work* work_ = nullptr;
     QComboBox *LinChan = nullptr, *LinPoint = nullptr;
     // Reference (PI) and real (PR) values of rows 1 to 20, at [row - 1].

@@ -12,10 +12,12 @@
 #include "console/look.h"
 #include "controls/megabutton.h"
 #include "model/config.h"
+#include "station/station_settings.h"
 
 namespace console {
 
-ServiceConsole::ServiceConsole(QWidget* parent) : QFrame(parent) {
+ServiceConsole::ServiceConsole(station::StationSettings& settings, QWidget* parent)
+    : QFrame(parent), settings_(settings) {
     StyleFloatingPanel(this, "Cons", "Консоль", 560, 420);
     auto* column = static_cast<QVBoxLayout*>(layout());
     auto* handle = new DragHandle(this, this);
@@ -28,7 +30,10 @@ ServiceConsole::ServiceConsole(QWidget* parent) : QFrame(parent) {
     column->addWidget(Memo1, 1);
     auto* row = new QHBoxLayout;
     TMegaButton* list = MakeButton(this, "Button1", "Параметры", ButtonKind::Push, 140, 44);
-    list->OnClick = [this](TMegaButton*) { emit parametersRequested(); };
+    list->OnClick = [this](TMegaButton*) {
+        // Nothing to list before the engine exists.
+        if (const C_Config* config = settings_.Configuration()) ListParameters(*config);
+    };
     // Kept as the panel has them: the button does nothing, the fields are not read.
     TMegaButton* idle = MakeButton(this, "Button2", "Button2", ButtonKind::Push, 140, 44);
     row->addWidget(list);

@@ -5,6 +5,10 @@
 class C_Config;
 class QPlainTextEdit;
 
+namespace station {
+class StationSettings;
+}
+
 namespace console {
 
 // The service panel "Cons" (Ctrl+C): a log that lists the configuration's
@@ -13,17 +17,15 @@ class ServiceConsole : public QFrame {
     Q_OBJECT
 
 public:
-    // Floats over `parent`, hidden.
-    explicit ServiceConsole(QWidget* parent);
+    // Floats over `parent`, hidden; "Параметры" lists the configuration of
+    // `settings`.
+    ServiceConsole(station::StationSettings& settings, QWidget* parent);
 
     // Every parameter of `config` appended to the log, as "index  name".
     void ListParameters(const C_Config& config);
 
-signals:
-    // "Параметры": the operator asks for the list.
-    void parametersRequested();
-
 private:
+    station::StationSettings& settings_;
     QPlainTextEdit* Memo1 = nullptr;
 };
 

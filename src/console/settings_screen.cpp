@@ -1,6 +1,6 @@
 // The settings screen: the tree of setting groups, the configuration list
 // that stores each edit at once, the calibration page and the information
-// plate. What an edit or the way out does to the station is the window's.
+// plate. What an edit or the way out does is the station's settings'.
 
 #include "console/settings_screen.h"
 
@@ -17,7 +17,6 @@
 #include <QVBoxLayout>
 
 #include <functional>
-#include <iterator>
 #include <utility>
 
 #include "console/about_panel.h"
@@ -26,19 +25,14 @@
 #include "console/paramlist.h"
 #include "controls/megabutton.h"
 #include "engine/cwork.h"
+#include "station/station_settings.h"
 
 namespace {
 
-// The tree's nodes in order: a node's position is its absolute index.
-struct SettingsNode {
-    const char* text;
-    bool underChannels;
-    int group;  // the configuration group the list shows; 0: another page
-};
-constexpr SettingsNode kSettingsNodes[] = {
-    {"Общие настройки", false, 7}, {"Каналы", false, 11},     {"Сила", true, 11},
-    {"Перемещение", false, 12},    {"Деформация", false, 13}, {"Калибровка", false, 0},
-    {"О программе", false, 0}};
+using station::kSettingsNodes;
+using station::SettingsNode;
+
+// Nodes of the tree (their index in kSettingsNodes) that show a page of their own.
 constexpr int kCalibrationNode = 5;
 constexpr int kAboutNode = 6;
 
@@ -84,7 +78,8 @@ private:
 
 namespace console {
 
-SettingsScreen::SettingsScreen(std::vector<std::string>& lines, QWidget* parent) : QFrame(parent) {
+SettingsScreen::SettingsScreen(station::StationSettings& settings, QWidget* parent)
+    : QFrame(parent), settings_(settings) {
     StylePanel(this, "TabSheet2");
     auto* columns = new QHBoxLayout(this);
     columns->setContentsMargins(6, 6, 6, 6);
@@ -123,7 +118,7 @@ SettingsScreen::SettingsScreen(std::vector<std::string>& lines, QWidget* parent)
 
     PageConfig = new QStackedWidget(this);
     PageConfig->setObjectName("PageConfig");
-    CUSTOM_LIST = new ParamList(lines, PageConfig);
+    CUSTOM_LIST = new ParamList(settings_.Lines(), PageConfig);
     CUSTOM_LIST->setObjectName("CUSTOM_LIST");
     CUSTOM_LIST->setFont(PixelFont(CUSTOM_LIST->font(), 18));
     CUSTOM_LIST->verticalHeader()->setDefaultSectionSize(36);
@@ -132,9 +127,7 @@ SettingsScreen::SettingsScreen(std::vector<std::string>& lines, QWidget* parent)
     };
     connect(CUSTOM_LIST, &QTableWidget::currentCellChanged, this, [this] { emit cellChanged(); });
     PageConfig->addWidget(CUSTOM_LIST);
-    calibration_ = new CalibrationPage;
-    connect(calibration_, &CalibrationPage::saveRequested, this,
-            &SettingsScreen::calibrationSaveRequested);
+    calibration_ = new CalibrationPage(settings_);
     PageConfig->addWidget(calibration_);
     auto* about = new AboutPage;
     about->setObjectName("AboutPage");
@@ -171,15 +164,8 @@ void SettingsScreen::Bind(C_Work* work) {
     calibration_->Bind(work);
 }
 
-std::string SettingsScreen::GroupTitle(int group) {
-    for (const SettingsNode& node : kSettingsNodes) {
-        if (node.group == group) return node.text;
-    }
-    return {};
-}
-
 void SettingsScreen::NodeChosen(int index) {
-    if (index < 0 || index >= static_cast<int>(std::size(kSettingsNodes))) return;
+    if (index < 0 || index >= station::kSettingsNodeCount) return;
     PageConfig->setCurrentIndex(kListPage);
     const int group = kSettingsNodes[index].group;
     if (group != 0) emit groupChosen(group);
@@ -193,7 +179,7 @@ void SettingsScreen::NodeChosen(int index) {
     }
 }
 
-void SettingsScreen::ReloadCustomList(int group) {
+void SettingsScreen::ReloadCustomList() {
     // What the list shows now is neither an edit nor the operator's move to
     // another cell.
     const QSignalBlocker quiet(CUSTOM_LIST);
@@ -201,6 +187,7 @@ void SettingsScreen::ReloadCustomList(int group) {
     if (work_ == nullptr) return;
     // Section titles are captions only: their value cell takes no edit.
     const C_Config& config = work_->Config();
+    const int group = settings_.Group();
     int row = 0;
     for (int i = 0; i < config.Count() && row < CUSTOM_LIST->rowCount(); ++i) {
         if (!config.InGroup(i, group)) continue;

@@ -3,13 +3,16 @@
 #include <QFrame>
 
 #include <string>
-#include <vector>
 
 class C_Work;
 class QStackedWidget;
 class QTimer;
 class QTreeWidget;
 class TMegaButton;
+
+namespace station {
+class StationSettings;
+}
 
 namespace console {
 
@@ -24,14 +27,14 @@ class SettingsScreen : public QFrame {
     Q_OBJECT
 
 public:
-    // `lines` are the list's "caption=value" lines, filled by the engine.
-    explicit SettingsScreen(std::vector<std::string>& lines, QWidget* parent = nullptr);
+    // The list shows the settings' "caption=value" lines, filled by the engine.
+    explicit SettingsScreen(station::StationSettings& settings, QWidget* parent = nullptr);
     ~SettingsScreen() override;
 
     // The engine the list and the calibration page read; null before it exists.
     void Bind(C_Work* work);
-    // The list as the lines are now; the title rows of `group` take no edit.
-    void ReloadCustomList(int group);
+    // The list as the lines are now; the title rows of its group take no edit.
+    void ReloadCustomList();
     // An edit still open in the list is stored (and handed on) now.
     void CommitOpenEdit();
     // The information plate centred at the window's scale.
@@ -39,9 +42,6 @@ public:
     // The one-shot refresh of the list after start-up (Timer2).
     void StartRefresh();
     void StopRefresh();
-
-    // The tree's caption of a configuration group ("" when no node shows it).
-    static std::string GroupTitle(int group);
 
 signals:
     // The tree chose a node that shows a configuration group in the list.
@@ -56,12 +56,11 @@ signals:
     void fieldEntered();
     void keyboardRequested();  // КЛАВИАТУРА
     void leaveRequested();     // ВЫХОД ИЗ НАСТРОЕК
-    // The calibration page's СОХРАНИТЬ, with the unit's channel (from 1).
-    void calibrationSaveRequested(int unitChannel);
 
 private:
     void NodeChosen(int index);
 
+    station::StationSettings& settings_;
     C_Work* work_ = nullptr;
     double scale_ = 1.0;
     QTreeWidget* TreeView1 = nullptr;

@@ -269,7 +269,8 @@ private:
     void SPEED_OKClick(int target, const std::string& typed);
     // The password panel shown or hidden, its entry emptied either way.
     void ShowPassword(bool show);
-    void PASSWORD_OKClick(const std::string& typed);
+    // The right password: the settings screen, the mode buttons disabled.
+    void ShowSettingsUnlocked();
     void OpenZoomPanel(int group);
     void ZoomEdit(int group, int row, const std::string& text);
     void ZoomCloseClick();
@@ -314,25 +315,11 @@ private:
     // ----- settings, help, service keys (tfbase_settings.cpp, screen_help.cpp,
     // tfbase_keys.cpp)
     void BuildShortcuts();
-    void ShowSettingsGroup(int group);
-    void ReloadCustomList();
-    void CustomListEdit(int row, const std::string& text);
-    void CommitCustomListEdit();
-    void Timer2Timer();
-    // The keyboard's setting as the settings screen shows it: group and caption.
-    std::string KeyboardSettingPlace() const;
-    void ConsButton1Click();
-    // The calibration page's table to the unit.
-    void SaveCalibPoint(int unitChannel);
-    void ConfigExitClick();
-    void ConfigExitFinish();
+    // The settings left: the display refresh, the focus and the channels.
+    void ShowSettingsLeft(int refreshMs);
     console::HelpScreen* helpScreen_ = nullptr;
     console::SettingsScreen* settingsScreen_ = nullptr;
     console::ServiceConsole* serviceConsole_ = nullptr;
-    // The configuration group CUSTOM_LIST shows and stores into.
-    int configGroup_ = 7;
-    // The unit's pause after the PID gains when the settings are left.
-    QTimer* configExitPause_ = nullptr;
 
     // ----- extensometer window (extens_window.cpp)
     void BuildExtensWindow();

@@ -56,7 +56,6 @@ void TFBase::Wire() {
     // start-up, in its order
     connect(s, &S::workCreated, this, &TFBase::ShowNewWork);
     connect(s, &S::startedUp, this, &TFBase::ShowStartedUp);
-    connect(s, &S::settingsListChanged, this, &TFBase::ReloadCustomList);
     connect(s, &S::channelsChanged, this, [this](int refreshMs) {
         ApplyChannels();
         Timer1->setInterval(refreshMs);

@@ -29,6 +29,7 @@
 #include "engine/cwork.h"
 #include "model/numtext.h"
 #include "station/station_manual.h"
+#include "station/station_settings.h"
 
 namespace {
 
@@ -88,7 +89,13 @@ void TFBase::BuildEntryPanels() {
 
     // ----- password
     passwordPanel_ = new console::PasswordPanel(this);
-    connect(passwordPanel_, &console::PasswordPanel::accepted, this, &TFBase::PASSWORD_OKClick);
+    station::StationSettings& settings = station_->Settings();
+    connect(passwordPanel_, &console::PasswordPanel::accepted, &settings,
+            &station::StationSettings::EnterPassword);
+    connect(&settings, &station::StationSettings::passwordRefused, passwordPanel_,
+            &console::PasswordPanel::Refuse);
+    connect(&settings, &station::StationSettings::passwordAccepted, this,
+            &TFBase::ShowSettingsUnlocked);
     connect(passwordPanel_, &console::PasswordPanel::cancelled, this,
             [this] { ShowPassword(false); });
 
@@ -236,14 +243,7 @@ void TFBase::ShowPassword(bool show) {
     FKeyBoard->KeepClear();
 }
 
-void TFBase::PASSWORD_OKClick(const std::string& typed) {
-    if (!Work()) return;
-    // An empty password in the configuration opens with an empty entry.
-    if (typed != Work()->Config().iPASSV) {
-        passwordPanel_->Refuse();
-        return;
-    }
-    Command(18);
+void TFBase::ShowSettingsUnlocked() {
     passwordPanel_->Accept();
     modeBar_->DisableModes();
     // Closed here, not by the screen change: it keeps the green of the answer.

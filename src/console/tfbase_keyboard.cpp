@@ -5,6 +5,7 @@
 #include "console/tfbase.h"
 #include "controls/tfkeyboard.h"
 #include "engine/cwork.h"
+#include "station/station_settings.h"
 
 void TFBase::ShowVirtualKeyboard() {
     ShowKeyboardIn(Work() ? console::entry::KeyboardMode(Work()->Config().iVK) : 0);
@@ -31,6 +32,6 @@ void TFBase::KeyboardButtonClick() {
     }
     // A station without a real keyboard is stuck unless it is told the way.
     ShowMes("ЭКРАННАЯ КЛАВИАТУРА ВЫКЛЮЧЕНА В НАСТРОЙКАХ. ВКЛЮЧИТЬ: НАСТРОЙКИ, " +
-                KeyboardSettingPlace() + " = 1",
+                station_->Settings().KeyboardPlace() + " = 1",
             1, 0);
 }

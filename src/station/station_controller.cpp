@@ -18,6 +18,7 @@
 #include "station/station_manual.h"
 #include "station/station_program.h"
 #include "station/station_rules.h"
+#include "station/station_settings.h"
 #include "station/station_verification.h"
 
 namespace station {
@@ -105,6 +106,7 @@ StationController::StationController(StationDeps deps, QObject* parent)
     manual_ = std::make_unique<ManualControl>(*this);
     files_ = std::make_unique<TestFiles>(*this);
     verification_ = std::make_unique<station::Verification>(*this);
+    settings_ = std::make_unique<StationSettings>(*this);
 }
 
 void StationController::Begin() {
@@ -183,8 +185,7 @@ void StationController::MoveOldProtocolNumber() {
     c.SetFromText(c.IndexOf("iNOMPROT"),
                   std::to_string(own ? std::max(c.iNOMPROT, counted) : counted));
     if (WriteProtocolNumber()) ini_->Remove(kOldProtocolSection, kProtocolKey);
-    work_->FillConfigList(lists_.settings, settingsGroup_);
-    emit settingsListChanged();
+    settings_->ShowGroup(settings_->Group());
 }
 
 bool StationController::WriteProtocolNumber() {

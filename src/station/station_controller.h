@@ -37,6 +37,7 @@ class StationProgram;
 class ManualControl;
 class TestFiles;
 class Verification;
+class StationSettings;
 
 // What a unit is made with: the engine's sample entry, the station that
 // hears the pump and grips, the program-wide test zone, the queue that
@@ -154,9 +155,6 @@ public:
     std::string ModeCaptionText() const;
     // Moves a number counted where stations before kept it.
     void LoadProtocolNumber();
-    // The configuration group the settings list holds and stores into.
-    int SettingsGroup() const { return settingsGroup_; }
-    void SetSettingsGroup(int group) { settingsGroup_ = group; }
     // False (and reported) when Config.INI did not take it.
     bool WriteProtocolNumber();
 
@@ -202,6 +200,7 @@ public:
     ManualControl& Manual() const { return *manual_; }
     TestFiles& Files() const { return *files_; }
     station::Verification& Verification() const { return *verification_; }
+    StationSettings& Settings() const { return *settings_; }
 
 signals:
     // Each code as the dispatcher takes it, and as the engine receives it.
@@ -214,7 +213,6 @@ signals:
     // Start-up, in its order.
     void workCreated();
     void startedUp();
-    void settingsListChanged();
     void channelsChanged(int refreshMs);
     void stationPrepared();
     void channelsInUseChanged();
@@ -332,8 +330,6 @@ private:
     // an opened test keeps the time it was saved with.
     bool testTimeDue_ = false;
     Redraw redrawLater_ = kRedrawNone;
-    // The group the settings list holds.
-    int settingsGroup_ = 7;
 
     std::string messageText_;
     bool messageShown_ = false;
@@ -348,6 +344,7 @@ private:
     std::unique_ptr<ManualControl> manual_;
     std::unique_ptr<TestFiles> files_;
     std::unique_ptr<station::Verification> verification_;
+    std::unique_ptr<StationSettings> settings_;
     // Declared last: the engine goes before anything it could reach.
     std::unique_ptr<C_Work> work_;
 };

@@ -12,6 +12,7 @@
 #include "station/station_manual.h"
 #include "station/station_program.h"
 #include "station/station_rules.h"
+#include "station/station_settings.h"
 
 namespace station {
 
@@ -33,8 +34,7 @@ int StationController::StartUpBlock(int) {
     // 8
     emit startedUp();
     // 9
-    work_->FillConfigList(lists_.settings, 7);
-    emit settingsListChanged();
+    settings_->ShowGroup(7);
     emit channelsChanged(work_->Config().iCHANCOUNT);
     // 10-11: the verification table, the positions, the service tick, the zone.
     emit stationPrepared();
