@@ -288,8 +288,6 @@ private:
 
     // ----- work screen (tfbase_work.cpp)
     void WireWorkScreen();
-    void ButStartClick();
-    void ButStopClick();
     void ApplyChannels();
     void UpdateTenzControls();
 
@@ -313,12 +311,10 @@ private:
     // a message that says where to switch it on.
     void KeyboardButtonClick();
     void OpenSpeedEntry(int target, QWidget* opener);
-    void SPEED_OKClick(int target, const std::string& typed);
     // The password panel shown or hidden, its entry emptied either way.
     void ShowPassword(bool show);
     void PASSWORD_OKClick(const std::string& typed);
     void OpenZoomPanel(int group);
-    void ZoomEdit(int group, int row, const std::string& text);
     void ZoomCloseClick();
     // Closes the zoom panel if it is open and clears the zoom flag.
     void CloseZoomPanel();

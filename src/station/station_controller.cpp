@@ -14,6 +14,7 @@
 #include "platform/clock.h"
 #include "platform/messagesink.h"
 #include "platform/random.h"
+#include "station/station_entry.h"
 #include "station/station_rules.h"
 
 namespace station {
@@ -96,6 +97,8 @@ StationController::StationController(StationDeps deps, QObject* parent)
     uiQueuePump_ = new QTimer(this);
     uiQueuePump_->setInterval(kUiQueuePeriodMs);
     connect(uiQueuePump_, &QTimer::timeout, this, [this] { uiQueue_.Drain(); });
+
+    entry_ = std::make_unique<EntryControl>(*this);
 }
 
 void StationController::Begin() {

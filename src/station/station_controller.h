@@ -33,6 +33,8 @@ class RandomSource;
 
 namespace station {
 
+class EntryControl;
+
 // What a unit is made with: the engine's sample entry, the station that
 // hears the pump and grips, the program-wide test zone, the queue that
 // carries pushed samples to the station's thread and the timers that wait
@@ -129,6 +131,9 @@ public:
     platform::Clock& Clock() const { return *deps_.clock; }
     platform::RandomSource& Random() const { return *deps_.random; }
     platform::MessageSink& Messages() const { return *deps_.messages; }
+
+    // ----- the station's areas
+    EntryControl& Entry() const { return *entry_; }
 
     // ----- the protocol number (station_controller.cpp)
     int ProtocolNumber() const;
@@ -319,6 +324,7 @@ private:
     bool fileMessageShown_ = false;
     bool closeOnAnswer_ = false;
 
+    std::unique_ptr<EntryControl> entry_;
     // Declared last: the engine goes before anything it could reach.
     std::unique_ptr<C_Work> work_;
 };
