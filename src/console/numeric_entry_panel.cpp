@@ -10,6 +10,7 @@
 #include "console/entry_field.h"
 #include "console/look.h"
 #include "controls/megabutton.h"
+#include "station/station_entry.h"
 
 namespace console {
 
@@ -30,13 +31,29 @@ NumericEntryPanel::NumericEntryPanel(QWidget* parent) : QFrame(parent) {
     hint.setColor(QPalette::WindowText, kEntryPink);
     SPEED_HINT->setPalette(hint);
     entry->addWidget(SPEED_HINT);
-    auto ok = [this] { emit valueEntered(target_, SPEED_EDIT->text().toStdString()); };
-    SPEED_OK->OnClick = [ok](TMegaButton*) { ok(); };
+    SPEED_OK->OnClick = [this](TMegaButton*) { Enter(); };
     SPEED_CANCEL->OnClick = [this](TMegaButton*) {
         hide();
-        emit cancelled();
+        emit closed();
     };
-    connect(SPEED_EDIT, &QLineEdit::returnPressed, this, ok);
+    connect(SPEED_EDIT, &QLineEdit::returnPressed, this, &NumericEntryPanel::Enter);
+}
+
+void NumericEntryPanel::Bind(station::EntryControl& entry) {
+    entry_ = &entry;
+}
+
+void NumericEntryPanel::Enter() {
+    const station::EntryAnswer answer =
+        entry_ ? entry_->TakeValue(target_, SPEED_EDIT->text().toStdString(), !OpenerHidden())
+               : station::EntryAnswer{};
+    if (answer.refusal.empty()) {
+        hide();
+        emit closed();
+        return;
+    }
+    Refuse(answer.refusal);
+    if (answer.retype) FocusEntry();
 }
 
 void NumericEntryPanel::Open(int target, QWidget* opener, const std::string& text) {

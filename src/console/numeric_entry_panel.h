@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFrame>
+#include <QPointer>
 
 #include <string>
 
@@ -8,16 +9,22 @@ class QLabel;
 class QLineEdit;
 class TMegaButton;
 
+namespace station {
+class EntryControl;
+}
+
 namespace console {
 
 // The numeric entry of the speed, set-points and limits: one field, OK and
 // ОТМЕНА, and the reason a value was refused. Which field a target writes
-// and whether a value may go is the window's.
+// and whether a value may go is the station's.
 class NumericEntryPanel final : public QFrame {
     Q_OBJECT
 
 public:
     explicit NumericEntryPanel(QWidget* parent);
+    // OK and Enter hand the typed text to the station's entry.
+    void Bind(station::EntryControl& entry);
 
     // Ready for target 0 ... 11 from the readout `opener`, showing `text`
     // on white with no reason.
@@ -31,12 +38,14 @@ public:
     bool OpenerHidden() const;
 
 signals:
-    // OK or Enter with the text as typed.
-    void valueEntered(int target, const std::string& text);
-    // ОТМЕНА: the panel has closed.
-    void cancelled();
+    // ОТМЕНА, or a value the station took: the panel has closed.
+    void closed();
 
 private:
+    void Enter();
+
+    // Gone with the station when the window closes.
+    QPointer<station::EntryControl> entry_;
     QLineEdit* SPEED_EDIT = nullptr;
     TMegaButton *SPEED_OK = nullptr, *SPEED_CANCEL = nullptr;
     QLabel* SPEED_HINT = nullptr;

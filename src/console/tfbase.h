@@ -241,8 +241,6 @@ private:
 
     // ----- work screen (tfbase_work.cpp)
     void WireWorkScreen();
-    void ButStartClick();
-    void ButStopClick();
     void ApplyChannels();
     void UpdateTenzControls();
 
@@ -266,13 +264,11 @@ private:
     // a message that says where to switch it on.
     void KeyboardButtonClick();
     void OpenSpeedEntry(int target, QWidget* opener);
-    void SPEED_OKClick(int target, const std::string& typed);
     // The password panel shown or hidden, its entry emptied either way.
     void ShowPassword(bool show);
     // The right password: the settings screen, the mode buttons disabled.
     void ShowSettingsUnlocked();
     void OpenZoomPanel(int group);
-    void ZoomEdit(int group, int row, const std::string& text);
     void ZoomCloseClick();
     // Closes the zoom panel if it is open and clears the zoom flag.
     void CloseZoomPanel();

@@ -1,6 +1,6 @@
-// The entry panels as the window uses them: which readout opens the numeric
-// entry, what a typed value does, the settings password's check, and the
-// data zoom's edits of the set-up lists.
+// The entry panels as the window builds and places them, the settings
+// password's check, and the data zoom closed into the set-up lists. What a
+// typed value does is the station's entry (station/station_entry.h).
 
 #include <QEvent>
 #include <QFrame>
@@ -27,13 +27,11 @@
 #include "controls/megadatchik.h"
 #include "controls/tfkeyboard.h"
 #include "engine/cwork.h"
-#include "model/numtext.h"
+#include "station/station_entry.h"
 #include "station/station_manual.h"
 #include "station/station_settings.h"
 
 namespace {
-
-using console::entry::Field;
 
 // Runs an action when the watched widget sees one kind of event, which then
 // goes on as before: a left-button release, or a focus taken by a touch.
@@ -75,9 +73,8 @@ void TFBase::BuildEntryPanels() {
 
     // ----- numeric entry
     speedEntry_ = new console::NumericEntryPanel(this);
-    connect(speedEntry_, &console::NumericEntryPanel::valueEntered, this, &TFBase::SPEED_OKClick);
-    connect(speedEntry_, &console::NumericEntryPanel::cancelled, this,
-            &TFBase::HideVirtualKeyboard);
+    speedEntry_->Bind(station_->Entry());
+    connect(speedEntry_, &console::NumericEntryPanel::closed, this, &TFBase::HideVirtualKeyboard);
 
     connect(&workScreen_->Readouts(), &console::WorkReadouts::limitClicked, this,
             [this](Readout which, int row, QWidget* readout) {
@@ -101,7 +98,7 @@ void TFBase::BuildEntryPanels() {
 
     // ----- data zoom
     zoomPanel_ = new console::ZoomPanel(this);
-    connect(zoomPanel_, &console::ZoomPanel::edited, this, &TFBase::ZoomEdit);
+    zoomPanel_->Bind(station_->Entry());
     connect(zoomPanel_, &console::ZoomPanel::closeRequested, this, &TFBase::ZoomCloseClick);
     const std::pair<const char*, int> zoomButtons[] = {
         {"PANEL_DATA", 0}, {"PANEL_STARTDATA", 1}, {"PANEL_ENDDATA", 2}};
@@ -125,42 +122,13 @@ void TFBase::BuildEntryPanels() {
 
 // ----- numeric entry
 
-namespace {
-
-// The channel field a target writes; the speed has none.
-double* EntryField(C_Work& work, const console::entry::Target& target) {
-    if (target.channel < 1) return nullptr;
-    C_Kanal& k = work.Channel(target.channel);
-    switch (target.field) {
-        case Field::SetPoint:
-            return &k.setPoint;
-        case Field::Protection:
-            return &k.protection;
-        case Field::AuxProtection:
-            return &k.auxProtection;
-        case Field::BreakPercent:
-            return &k.breakPercent;
-        default:
-            return nullptr;
-    }
-}
-
-}  // namespace
-
 void TFBase::OpenSpeedEntry(int target, QWidget* opener) {
-    const auto t = console::entry::DescribeTarget(target);
-    if (!t) return;
+    if (!station_->Entry().Opens(target)) return;
     // Closed before the keyboard comes up for this entry.
     ClosePanels(speedEntry_);
-    std::string text;
-    if (t->field == Field::Speed) {
-        text =
-            console::entry::SpeedCaptionNumber(workScreen_->ControlBar().SpeedText().toStdString());
-    } else if (const double* field = Work() ? EntryField(*Work(), *t) : nullptr) {
-        text = FloatToStrAuto(*field);
-    }
-    speedEntry_->Open(target, opener, text);
     const QWidget* controlBar = &workScreen_->ControlBar();
+    const std::string speedCaption = workScreen_->ControlBar().SpeedText().toStdString();
+    speedEntry_->Open(target, opener, station_->Entry().OpeningText(target, speedCaption));
     const QPoint bar = controlBar->mapTo(this, QPoint(0, 0));
     const console::Point at = console::entry::SpeedEntryOrigin(
         {bar.x(), bar.y()}, {controlBar->width(), controlBar->height()},
@@ -171,60 +139,6 @@ void TFBase::OpenSpeedEntry(int target, QWidget* opener) {
     // The first key typed replaces the value shown.
     speedEntry_->FocusEntry();
     FKeyBoard->KeepClear();
-}
-
-void TFBase::SPEED_OKClick(int target, const std::string& typed) {
-    const auto t = console::entry::DescribeTarget(target);
-    if (!t || !Work()) {
-        speedEntry_->hide();
-        HideVirtualKeyboard();
-        return;
-    }
-    // Nothing reaches the unit that it could not take: the value is checked
-    // against the channel first, and a refusal keeps the panel open.
-    const int channel = t->field == Field::Speed ? Work()->ActiveChannel() : t->channel;
-    const C_Kanal& k = Work()->Channel(channel);
-    const console::entry::Checked checked = console::entry::CheckEntry(
-        typed, console::entry::LimitsOf(t->field, k.fullScale, k.speedLimit));
-    if (!checked.value) {
-        speedEntry_->Refuse(checked.refusal);
-        speedEntry_->FocusEntry();
-        return;
-    }
-    // The readout it was opened from has gone (another zone or sheet): its
-    // channel is no longer the one the operator sees.
-    if (speedEntry_->OpenerHidden()) {
-        speedEntry_->Refuse("ПОЛЕ СКРЫТО: ЗНАЧЕНИЕ НЕ ПРИНЯТО");
-        return;
-    }
-    const double value = *checked.value;
-    std::string refusal;
-    if (t->field == Field::Speed) {
-        // Without a unit the engine keeps no speed.
-        if (Work()->Connected()) {
-            Work()->SetSpeed(static_cast<float>(value));
-        } else {
-            refusal = "НЕТ СВЯЗИ С УСТРОЙСТВОМ";
-        }
-    } else if (t->field == Field::BreakPercent) {
-        // One break test for both force channels.
-        Work()->Channel(1).breakPercent = value;
-        Work()->Channel(4).breakPercent = value;
-    } else if (t->field == Field::SetPoint) {
-        refusal = station_->Manual().ApplySetPoint(t->channel, value);
-    } else if (double* field = EntryField(*Work(), *t)) {
-        const double before = *field;
-        *field = value;
-        if (t->sendCode != 0) refusal = station_->Manual().SendToUnit(t->channel - 1, t->sendCode);
-        if (!refusal.empty()) *field = before;
-    }
-    // Not taken: the panel stays with the reason, as for a refused number.
-    if (!refusal.empty()) {
-        speedEntry_->Refuse(refusal);
-        return;
-    }
-    speedEntry_->hide();
-    HideVirtualKeyboard();
 }
 
 // ----- password
@@ -275,22 +189,10 @@ void TFBase::OpenZoomPanel(int group) {
     FKeyBoard->KeepClear();
 }
 
-void TFBase::ZoomEdit(int group, int row, const std::string& text) {
-    if (!Work()) return;
-    const TextResult typed = Work()->Methods().SetInGroup(row, group, text);
-    // The copy shows the value as stored (clamped), or as it was when refused.
-    Work()->Methods().RefreshList(group);
-    zoomPanel_->ShowLines(station_->Lists().params[group]);
-    if (!typed) ShowMes(typed.error, 1, 0);
-}
-
 void TFBase::ZoomCloseClick() {
     zoomPanel_->Close();
     HideVirtualKeyboard();
-    if (Work()) {
-        for (int group : {1, 0, 2})
-            Work()->Methods().RefreshList(group);
-    }
+    station_->Entry().ZoomClosed();
     setupScreen_->ReloadLists();
     station_->Verification().FillPoverkaTable(0);
 }

@@ -16,6 +16,7 @@
 #include "controls/symbolfont.h"
 #include "engine/cwork.h"
 #include "link/dev_quelm.h"
+#include "station/station_entry.h"
 
 namespace console {
 
@@ -169,6 +170,14 @@ void WorkScreen::AxisY(int channel) {
 void WorkScreen::ShowAutoscale() {
     const bool on = WorkPlotter->autoscale || WorkPlotter->autoscaleRequest;
     if (PLOT_3->Down != on) SetButtonDown(PLOT_3, on);
+}
+
+void WorkScreen::BindEntry(station::EntryControl& entry) {
+    using station::EntryControl;
+    connect(this, &WorkScreen::recordingToggled, &entry, &EntryControl::SetRecording);
+    connect(controlBar_, &WorkControlBar::startRequested, &entry, &EntryControl::Start);
+    connect(controlBar_, &WorkControlBar::stopRequested, &entry, &EntryControl::Stop);
+    connect(readouts_, &WorkReadouts::zeroHoldToggled, &entry, &EntryControl::HoldZero);
 }
 
 void WorkScreen::BindPlot(C_Work& work) {

@@ -7,6 +7,10 @@ class CGrafic;
 class QTabWidget;
 class TMegaButton;
 
+namespace station {
+class EntryControl;
+}
+
 namespace console {
 
 class WorkControlBar;
@@ -27,6 +31,9 @@ public:
     WorkReadouts& Readouts() { return *readouts_; }
     WorkMenu& Menu() { return *menu_; }
     CGrafic* Plot() const { return WorkPlotter; }
+
+    // Start, stop, the recording and the zero hold go to the station's entry.
+    void BindEntry(station::EntryControl& entry);
 
     // The plot on the engine's buffer, time against force: the engine the
     // screen reads from now on.

@@ -10,6 +10,7 @@
 #include "console/look.h"
 #include "console/paramlist.h"
 #include "controls/megabutton.h"
+#include "station/station_entry.h"
 
 namespace console {
 
@@ -33,6 +34,13 @@ ZoomPanel::ZoomPanel(QWidget* parent) : QFrame(parent) {
         emit edited(group_, row, text);
     };
     ZoomClose->OnClick = [this](TMegaButton*) { emit closeRequested(); };
+}
+
+void ZoomPanel::Bind(station::EntryControl& entry) {
+    // Connected, not called: an edit committed as the window closes after
+    // the station went reaches nothing.
+    connect(this, &ZoomPanel::edited, &entry, &station::EntryControl::ZoomEdit);
+    connect(&entry, &station::EntryControl::zoomLinesShown, this, &ZoomPanel::ShowLines);
 }
 
 void ZoomPanel::Open(int group, const std::vector<std::string>& lines) {

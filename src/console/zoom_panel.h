@@ -7,17 +7,23 @@
 
 class TMegaButton;
 
+namespace station {
+class EntryControl;
+}
+
 namespace console {
 
 class ParamList;
 
 // The large copy of one input list of the set-up screen, for editing by
-// touch. What an edited value does is the window's.
+// touch. What an edited value does is the station's.
 class ZoomPanel final : public QFrame {
     Q_OBJECT
 
 public:
     explicit ZoomPanel(QWidget* parent);
+    // Edits go to the station's entry, and the lines it stored come back.
+    void Bind(station::EntryControl& entry);
 
     // Shows the list `group` with its lines, the first value current.
     void Open(int group, const std::vector<std::string>& lines);

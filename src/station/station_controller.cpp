@@ -14,6 +14,7 @@
 #include "platform/clock.h"
 #include "platform/messagesink.h"
 #include "platform/random.h"
+#include "station/station_entry.h"
 #include "station/station_files.h"
 #include "station/station_manual.h"
 #include "station/station_program.h"
@@ -107,6 +108,7 @@ StationController::StationController(StationDeps deps, QObject* parent)
     files_ = std::make_unique<TestFiles>(*this);
     verification_ = std::make_unique<station::Verification>(*this);
     settings_ = std::make_unique<StationSettings>(*this);
+    entry_ = std::make_unique<EntryControl>(*this);
 }
 
 void StationController::Begin() {

@@ -38,6 +38,7 @@ class ManualControl;
 class TestFiles;
 class Verification;
 class StationSettings;
+class EntryControl;
 
 // What a unit is made with: the engine's sample entry, the station that
 // hears the pump and grips, the program-wide test zone, the queue that
@@ -201,6 +202,7 @@ public:
     TestFiles& Files() const { return *files_; }
     station::Verification& Verification() const { return *verification_; }
     StationSettings& Settings() const { return *settings_; }
+    EntryControl& Entry() const { return *entry_; }
 
 signals:
     // Each code as the dispatcher takes it, and as the engine receives it.
@@ -345,6 +347,7 @@ private:
     std::unique_ptr<TestFiles> files_;
     std::unique_ptr<station::Verification> verification_;
     std::unique_ptr<StationSettings> settings_;
+    std::unique_ptr<EntryControl> entry_;
     // Declared last: the engine goes before anything it could reach.
     std::unique_ptr<C_Work> work_;
 };
