@@ -2,50 +2,22 @@
 
 #include <QWidget>
 
-#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
+#include "console/console_deps.h"
 #include "link/unitdeps.h"
 #include "station/station_controller.h"
 
-class C_Otchet;
-class C_Parametr;
-class C_Report;
 class C_Work;
-class CGrafic;
 class QAction;
-class QComboBox;
-class QFileSystemModel;
-class QFrame;
-class QLabel;
-class QLineEdit;
-class QListView;
-class QListWidget;
-class QListWidgetItem;
 class QScreen;
-class QSlider;
 class QStackedWidget;
-class QTableWidget;
-class QTabWidget;
 class QTimer;
-class QTreeView;
 class TFKeyBoard;
-class TMegaButton;
-class TMegaDatchik;
-class TMegaTabs;
-
-namespace platform {
-class Clock;
-class Launcher;
-class MessageSink;
-class PowerControl;
-class RandomSource;
-}  // namespace platform
 
 namespace console {
 class CompressionManualPanel;
@@ -57,7 +29,6 @@ class ModeBar;
 class NumericEntryPanel;
 class OpenPanel;
 class WorkScreen;
-class ParamList;
 class PasswordPanel;
 class PositionPanel;
 class PreviewScreen;
@@ -70,27 +41,6 @@ class SetupScreen;
 class TensionManualPanel;
 class VerificationPanel;
 class ZoomPanel;
-
-// The unit is made as the station makes it.
-using station::UnitWiring;
-using UnitFactory = station::UnitFactory;
-
-// Everything the main window takes from outside, so a test runs the real
-// window against a fake unit in a folder of its own.
-struct ConsoleDeps {
-    std::string programFolder;
-    // A saved test named on the command line, opened for viewing; may be empty.
-    std::string commandLineFile;
-    // Null: no unit at all (demonstration mode).
-    UnitFactory makeUnit;
-    // Null: powering off is not offered.
-    platform::PowerControl* power = nullptr;
-    // Null: the system clock and the standard random source.
-    platform::Clock* clock = nullptr;
-    platform::RandomSource* random = nullptr;
-    // Where file errors go; null: the station's message panel.
-    platform::MessageSink* messages = nullptr;
-};
 
 }  // namespace console
 
@@ -232,9 +182,7 @@ private:
     void ShowLoadedTest();
 
     // ----- what the set-up screen shows of the operator's choice (tfbase_setup.cpp)
-    void SyncModeButtons() { station_->SyncZone(); }
     void ShowZoneChoice(bool free, bool noneDown);
-    void ShowResults() { station_->ShowResults(); }
     void ShowResultLists();
     // The method's axes on the result plot and its buttons; the caller redraws it.
     void SetResultAxisButtons();
@@ -246,7 +194,6 @@ private:
 
     // ----- message panel (tfbase_messages.cpp)
     console::MessagePanel* messagePanel_ = nullptr;
-    void AnswerMes(int answer) { station_->AnswerMessage(answer); }
     void DisableScreensBehindMessage();
     void EnableScreensAfterMessage();
 
@@ -338,8 +285,6 @@ private:
     void ClosePanels(const QWidget* keep = nullptr);
     void WatchScreen(QScreen* screen);
     ProtocolMaker* Report() const { return station_->Report(); }
-    std::string ModeCaptionText() const { return station_->ModeCaptionText(); }
-    std::vector<std::string>& ParamLines(int group) { return station_->Lists().params[group]; }
 
     console::ConsoleDeps deps_;
     // Made first, gone first: the engine and its unit go before the widgets.
@@ -351,23 +296,3 @@ private:
     double uiScale_ = 1.0;
     QMetaObject::Connection screenGeometry_, screenArea_, screenMove_;
 };
-
-namespace console {
-
-// While it lives the operator sees the station busy: the wait cursor, and
-// `text` on the message panel without a button, painted before the work
-// starts, since the window answers nothing until the work ends. Both go
-// when it ends, however the work ended; a message the work showed in its
-// place stays, and file errors reported meanwhile follow.
-class BusyScope {
-public:
-    BusyScope(TFBase& window, const std::string& text);
-    ~BusyScope();
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
-
-private:
-    TFBase& window_;
-};
-
-}  // namespace console

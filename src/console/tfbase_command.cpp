@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <iterator>
 
+#include "console/busy_scope.h"
 #include "console/compression_panel.h"
 #include "console/file_places.h"
 #include "console/look.h"

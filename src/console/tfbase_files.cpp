@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "console/busy_scope.h"
 #include "console/file_places.h"
 #include "console/open_panel.h"
 #include "console/preview_screen.h"
@@ -140,5 +141,5 @@ void TFBase::CloseListCheck() {
     if (Report()) Report()->MakeOtchet();
     previewScreen_->ReadyViewer();
     previewScreen_->PreviousSheet();
-    AnswerMes(2);
+    station_->AnswerMessage(2);
 }

@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QStackedWidget>
 
+#include "console/busy_scope.h"
 #include "console/message_panel.h"
 #include "console/tfbase.h"
 #include "controls/megabutton.h"
@@ -11,7 +12,8 @@
 
 void TFBase::BuildMessager() {
     messagePanel_ = new console::MessagePanel(this);
-    connect(messagePanel_, &console::MessagePanel::answered, this, &TFBase::AnswerMes);
+    connect(messagePanel_, &console::MessagePanel::answered, station_.get(),
+            &station::StationController::AnswerMessage);
 }
 
 // The station's message on the panel, centred, the screens dark behind it.

@@ -72,7 +72,7 @@ void TFBase::PrepareStation() {
     // 9-11
     station_->Verification().StartUp();
     station_->Program().LoadPositions();
-    SyncModeButtons();
+    station_->SyncZone();
 }
 
 void TFBase::BindPlots() {
