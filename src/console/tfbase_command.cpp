@@ -8,15 +8,9 @@
 #include <QStackedWidget>
 #include <QTimer>
 
-#include <algorithm>
-#include <filesystem>
-#include <iterator>
-
 #include "console/busy_scope.h"
 #include "console/compression_panel.h"
-#include "console/file_places.h"
 #include "console/look.h"
-#include "console/manual_rules.h"
 #include "console/mode_bar.h"
 #include "console/open_panel.h"
 #include "console/paramlist.h"
@@ -35,9 +29,6 @@
 #include "controls/megadatchik.h"
 #include "engine/cwork.h"
 #include "model/configini.h"
-#include "platform/clock.h"
-#include "platform/messagesink.h"
-#include "platform/programfolder.h"
 #include "protocols/creport.h"
 #include "station/station_files.h"
 

@@ -84,24 +84,15 @@ EntryAnswer EntryControl::TakeValue(int target, std::string_view typed, bool ope
         w->Channel(1).breakPercent = value;
         w->Channel(4).breakPercent = value;
     } else if (t->field == Field::SetPoint) {
-        refusal = ApplySetPoint(t->channel, value);
+        refusal = station_.Manual().ApplySetPoint(t->channel, value);
     } else if (double* field = EntryField(*w, *t)) {
         const double before = *field;
         *field = value;
-        if (t->sendCode != 0) refusal = SendToUnit(t->channel - 1, t->sendCode);
+        if (t->sendCode != 0) refusal = station_.Manual().SendToUnit(t->channel - 1, t->sendCode);
         if (!refusal.empty()) *field = before;
     }
     // Not taken: the panel stays with the reason, as for a refused number.
     return {refusal, false};
-}
-
-// A set-point takes the one way set-points reach the unit.
-std::string EntryControl::ApplySetPoint(int channel, double value) {
-    return station_.Manual().ApplySetPoint(channel, value);
-}
-
-std::string EntryControl::SendToUnit(int channel, int code) {
-    return station_.Manual().SendToUnit(channel, code);
 }
 
 // ----- data zoom

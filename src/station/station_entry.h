@@ -58,9 +58,6 @@ signals:
     void zoomLinesShown(const std::vector<std::string>& lines);
 
 private:
-    std::string ApplySetPoint(int channel, double value);
-    std::string SendToUnit(int channel, int code);
-
     StationController& station_;
 };
 
