@@ -2,7 +2,7 @@
 
 #include <string>
 
-class TFBase;
+#include "station/station_controller.h"
 
 namespace console {
 
@@ -13,13 +13,15 @@ namespace console {
 // place stays, and file errors reported meanwhile follow.
 class BusyScope {
 public:
-    BusyScope(TFBase& window, const std::string& text);
-    ~BusyScope();
+    BusyScope(station::StationController& station, const std::string& text) : station_(station) {
+        station_.ShowBusy(text);
+    }
+    ~BusyScope() { station_.EndBusy(); }
     BusyScope(const BusyScope&) = delete;
     BusyScope& operator=(const BusyScope&) = delete;
 
 private:
-    TFBase& window_;
+    station::StationController& station_;
 };
 
 }  // namespace console

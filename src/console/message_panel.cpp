@@ -49,8 +49,35 @@ void MessagePanel::Show(const std::string& text, int kind) {
     raise();
 }
 
+void MessagePanel::Lighten() {
+    for (QWidget* w : darkened_)
+        w->setEnabled(true);
+    darkened_.clear();
+}
+
+void MessagePanel::DarkenBehind(QWidget* screens, bool testRunning) {
+    Lighten();
+    if (!testRunning) {
+        screens->setEnabled(false);
+        darkened_.push_back(screens);
+        return;
+    }
+    QWidget* keep = screens->findChild<QWidget*>("BUT_STOP");
+    while (keep != screens && keep->parentWidget() != nullptr) {
+        QWidget* parent = keep->parentWidget();
+        for (QObject* o : parent->children()) {
+            auto* w = qobject_cast<QWidget*>(o);
+            if (w == nullptr || w == keep || !w->isEnabled() || w->isWindow()) continue;
+            w->setEnabled(false);
+            darkened_.push_back(w);
+        }
+        keep = parent;
+    }
+}
+
 void MessagePanel::Close() {
     hide();
+    Lighten();
 }
 
 std::string MessagePanel::Text() const {

@@ -3,6 +3,7 @@
 #include <QFrame>
 
 #include <string>
+#include <vector>
 
 class QLabel;
 class TMegaButton;
@@ -19,6 +20,9 @@ public:
 
     // Kind 0 asks yes or no, 1 informs with OK, other kinds show no button.
     void Show(const std::string& text, int kind);
+    // The screens behind it dark; while a test runs, all but the way to the
+    // stop button, which must stay in reach. Closing lights them again.
+    void DarkenBehind(QWidget* screens, bool testRunning);
     void Close();
     std::string Text() const;
 
@@ -27,8 +31,11 @@ signals:
     void answered(int answer);
 
 private:
+    void Lighten();
+
     QLabel* MesText = nullptr;
     TMegaButton *Butt_YES = nullptr, *Butt_OK = nullptr, *Butt_NO = nullptr;
+    std::vector<QWidget*> darkened_;
 };
 
 }  // namespace console

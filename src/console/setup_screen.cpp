@@ -36,6 +36,10 @@ QWidget* ListBlock(QWidget* parent, const char* button, const char* title, Param
     return block;
 }
 
+bool Has(const C_Parametr* m, const char* name) {
+    return m != nullptr && m->IndexOf(name) >= 0;
+}
+
 }  // namespace
 
 SetupScreen::SetupScreen(station::StationController& station, QWidget* parent)
@@ -383,6 +387,13 @@ void SetupScreen::EnableZoneChoice(bool enabled) {
 void SetupScreen::EnableZoneButtons(bool enabled) {
     SetButtonEnabled(MODEALL_RAST, enabled);
     SetButtonEnabled(MODEALL_PRESS, enabled);
+}
+
+void SetupScreen::ShowMethodAxes() {
+    C_Work* work = station_.Work();
+    const C_Parametr* m = work ? work->Methods().Current() : nullptr;
+    resultPlot_->ShowAxes(Has(m, "fOX") ? m->GetInt("fOX") : -1,
+                          Has(m, "fOY") ? m->GetInt("fOY") : -1);
 }
 
 }  // namespace console

@@ -47,6 +47,9 @@ public:
     // The engine whose methods the lists show, once it exists.
     void Bind(C_Work& work);
     ResultPlot* Plot() const { return resultPlot_; }
+    // The current method's axes on the result plot and its buttons; the
+    // caller redraws it.
+    void ShowMethodAxes();
 
     // The lists as the engine holds them now (group 0..3: one list).
     void ReloadLists();

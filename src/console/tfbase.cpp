@@ -19,6 +19,7 @@
 #include "console/help_screen.h"
 #include "console/hold_panel.h"
 #include "console/hydraulic_panel.h"
+#include "console/keyboard_offer.h"
 #include "console/look.h"
 #include "console/mode_bar.h"
 #include "console/numeric_entry_panel.h"
@@ -67,6 +68,7 @@ TFBase::TFBase(console::ConsoleDeps deps, QWidget* parent)
     // The protocol is drawn on the preview's sheets, made below.
     station.makeReport = [this] { return std::make_unique<C_Report>(previewScreen_->Otchet()); };
     station_ = std::make_unique<station::StationController>(std::move(station));
+    keyboard_ = new console::KeyboardOffer(*this, *station_);
 
     auto* root = new QVBoxLayout(this);
     root->setContentsMargins(0, 0, 0, 0);
@@ -82,14 +84,13 @@ TFBase::TFBase(console::ConsoleDeps deps, QWidget* parent)
     BaseTab->setObjectName("BaseTab");
     workScreen_ = new console::WorkScreen(deps_.power != nullptr);
     WireWorkScreen();
-    // The verification table floats over the work screen (panel_poverka.cpp).
+    // The verification table floats over the work screen (tfbase_poverka.cpp).
     verificationPanel_ = new console::VerificationPanel(workScreen_);
     BaseTab->addWidget(workScreen_);
     BaseTab->addWidget(BuildSetupScreen());
     BaseTab->addWidget(BuildSettingsPage());
     BaseTab->addWidget(BuildPreviewPage());
-    helpScreen_ = new console::HelpScreen(ProgramDir());
-    BaseTab->addWidget(helpScreen_);
+    BaseTab->addWidget(new console::HelpScreen(ProgramDir()));
     AddHelpButton();
     BaseTab->setCurrentIndex(0);
     body->addWidget(BaseTab, 1);
@@ -102,9 +103,8 @@ TFBase::TFBase(console::ConsoleDeps deps, QWidget* parent)
     BuildEntryPanels();
     BuildExtensWindow();
     BuildMessager();
-    BuildTimers();
+    WireStartUp();
     BuildProgramPanels();
-    ListFloatingPanels();
     Wire();
     // The cycle count and the samples a network unit pushes.
     station_->Begin();
@@ -129,62 +129,9 @@ TFBase::~TFBase() {
     station_.reset();
 }
 
-void TFBase::BuildTimers() {
-    auto make = [this](const char* name, int ms, bool single) {
-        auto* t = new QTimer(this);
-        t->setObjectName(name);
-        t->setInterval(ms);
-        t->setSingleShot(single);
-        return t;
-    };
-    InitTimer = make("InitTimer", 5, true);
-    Timer1 = make("Timer1", 10, false);
-    connect(InitTimer, &QTimer::timeout, this, &TFBase::InitTimerTimer);
-    connect(Timer1, &QTimer::timeout, this, &TFBase::Timer1Timer);
-    InitTimer->start();
-    settingsScreen_->StartRefresh();
-}
-
 void TFBase::ShowScreen(int page) {
-    if (page != BaseTab->currentIndex()) ClosePanels();
+    if (page != BaseTab->currentIndex()) panels_.CloseAll();
     BaseTab->setCurrentIndex(page);
-}
-
-void TFBase::ListFloatingPanels() {
-    auto hide = [this](QWidget* panel) {
-        return [this, panel] {
-            panel->hide();
-            HideVirtualKeyboard();
-        };
-    };
-    // Each closes as its own close button does: the manual panel stops the
-    // crosshead, the zoom panel gives its lists back.
-    floatingPanels_ = {
-        {speedEntry_, hide(speedEntry_)},
-        {passwordPanel_, [this] { ShowPassword(false); }},
-        {zoomPanel_, [this] { ZoomCloseClick(); }},
-        {savePanel_, hide(savePanel_)},
-        {openPanel_, hide(openPanel_)},
-        {rowChoice_, hide(rowChoice_)},
-        {tensionPanel_, [this] { station_->Manual().CloseManualPanels(); }},
-        {compressionPanel_, [this] { station_->Manual().CloseManualPanels(); }},
-        {stationPanel_, hide(stationPanel_)},
-        {holdPanel_, hide(holdPanel_)},
-        {positionPanel_, hide(positionPanel_)},
-        {serviceConsole_, hide(serviceConsole_)},
-    };
-}
-
-void TFBase::ClosePanels(const QWidget* keep) {
-    for (const FloatingPanel& f : floatingPanels_) {
-        if (f.panel != keep && !f.panel->isHidden()) f.close();
-    }
-}
-
-void TFBase::OpenPanel(QWidget* panel) {
-    ClosePanels(panel);
-    panel->show();
-    panel->raise();
 }
 
 void TFBase::ModeRequested(int code) {
@@ -201,13 +148,6 @@ void TFBase::ModeRequested(int code) {
     }
     Command(code);
     if (code == 243) Command(48);
-}
-
-void TFBase::CentrePanel(QWidget* panel) {
-    const console::Point at =
-        console::CentredOrigin({width(), height()}, {panel->width(), panel->height()});
-    panel->move(at.x, at.y);
-    panel->raise();
 }
 
 void TFBase::FitToScreen() {
@@ -257,8 +197,7 @@ void TFBase::resizeEvent(QResizeEvent* event) {
 }
 
 void TFBase::FormCloseClick() {
-    // The extensometer window comes with its own issue.
-    HideVirtualKeyboard();
+    keyboard_->Hide();
     ShowMes("Закрыть программу?", 0, 245);
 }
 
@@ -274,17 +213,6 @@ void TFBase::closeEvent(QCloseEvent* event) {
     }
     event->ignore();
     FormCloseClick();
-}
-
-void TFBase::ShowPump(bool running) {
-    tensionPanel_->ShowPump(running);
-    compressionPanel_->ShowPump(running);
-}
-
-void TFBase::ShowGrips(std::optional<bool> upperClosed, std::optional<bool> lowerClosed) {
-    // As codes 12, 13, 15 and 16 show them.
-    if (upperClosed) tensionPanel_->ShowGrip(true, *upperClosed);
-    if (lowerClosed) tensionPanel_->ShowGrip(false, *lowerClosed);
 }
 
 void TFBase::AddHelpButton() {

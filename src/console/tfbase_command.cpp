@@ -1,5 +1,6 @@
-// What the station's dispatcher shows: each signal of the controller meets
-// the screens and panels here, at the point of the block where it is sent.
+// What the station's dispatcher shows on the screens and the manual panels:
+// each signal of its blocks meets them here. The start-up, the messages and
+// the file panels' signals are wired in their own files.
 
 #include <QFrame>
 #include <QLabel>
@@ -23,6 +24,7 @@
 #include "console/work_control_bar.h"
 #include "console/work_readouts.h"
 #include "console/work_screen.h"
+#include "console/zoom_panel.h"
 #include "controls/cgrafic.h"
 #include "controls/cotchet.h"
 #include "controls/megabutton.h"
@@ -40,19 +42,10 @@ void TFBase::Wire() {
     S* s = station_.get();
     connect(s, &S::commandDispatched, this, &TFBase::commandDispatched);
     connect(s, &S::engineCommand, this, &TFBase::engineCommand);
-    connect(s, &S::programEnded, this, [this] {
-        emit programEnded();
-        close();
-    });
-    connect(s, &S::shuttingDown, this, &TFBase::ShutDownWindowSide);
-    // start-up, in its order
-    connect(s, &S::workCreated, this, &TFBase::ShowNewWork);
-    connect(s, &S::startedUp, this, &TFBase::ShowStartedUp);
     connect(s, &S::channelsChanged, this, [this](int refreshMs) {
         ApplyChannels();
         Timer1->setInterval(refreshMs);
     });
-    connect(s, &S::stationPrepared, this, &TFBase::PrepareStation);
     connect(s, &S::channelsInUseChanged, this, &TFBase::ShowChannelsInUse);
     connect(s, &S::zonesAvailable, this,
             [this](bool available) { setupScreen_->EnableZoneButtons(available); });
@@ -62,16 +55,41 @@ void TFBase::Wire() {
     connect(s, &S::modeShown, this, &TFBase::ShowMode);
     connect(s, &S::controlBarShown, this,
             [this](bool shown) { workScreen_->ShowControlBar(shown); });
-    connect(s, &S::runShown, this, &TFBase::ShowRun);
+    connect(s, &S::runShown, this, [this](int code) {
+        console::WorkControlBar& bar = workScreen_->ControlBar();
+        if (code == 1) bar.ShowStarted();
+        if (code == 2) bar.ShowStopped();
+        if (code == 38) bar.ShowPaused();
+    });
     connect(s, &S::channelShown, this,
             [this](int channel) { workScreen_->ControlBar().ShowChannel(channel); });
     connect(s, &S::directionShown, this,
             [this](bool down) { workScreen_->ControlBar().ShowDirectionDown(down); });
-    connect(s, &S::crossheadShown, this, &TFBase::ShowCrosshead);
-    connect(s, &S::zeroingShown, this, &TFBase::ShowZeroing);
-    connect(s, &S::zoneShown, this, &TFBase::ShowZone);
-    connect(s, &S::pumpShown, this, &TFBase::ShowPump);
-    connect(s, &S::gripsShown, this, &TFBase::ShowGrips);
+    connect(s, &S::crossheadShown, this, [this](int code) {
+        tensionPanel_->ShowCrosshead(code);
+        compressionPanel_->ShowCrosshead(code);
+    });
+    connect(s, &S::zeroingShown, this, [this](int code) {
+        const bool on = code <= 24;
+        workScreen_->Readouts().ShowZeroing(on ? code - 21 : code - 24, on);
+    });
+    connect(s, &S::zoneShown, this, [this](int zone) {
+        const bool tension = zone == 0;
+        setupScreen_->ShowZone(tension, !tension);
+        tensionPanel_->hide();
+        compressionPanel_->hide();
+        workScreen_->Readouts().ShowZoneLimits(tension);
+    });
+    connect(s, &S::pumpShown, this, [this](bool running) {
+        tensionPanel_->ShowPump(running);
+        compressionPanel_->ShowPump(running);
+    });
+    // As codes 12, 13, 15 and 16 show them.
+    connect(s, &S::gripsShown, this,
+            [this](std::optional<bool> upperClosed, std::optional<bool> lowerClosed) {
+                if (upperClosed) tensionPanel_->ShowGrip(true, *upperClosed);
+                if (lowerClosed) tensionPanel_->ShowGrip(false, *lowerClosed);
+            });
     connect(s, &S::jogLockShown, tensionPanel_, &console::TensionManualPanel::ShowJogLock);
     connect(s, &S::jogLockShown, compressionPanel_, &console::CompressionManualPanel::ShowJogLock);
     connect(s, &S::newTestChoosing, this, [this] {
@@ -83,24 +101,26 @@ void TFBase::Wire() {
         setupScreen_->ReloadMethodLists();
         setupScreen_->SetSampleType(sampleType);
     });
-    connect(s, &S::zoneChoiceShown, this, &TFBase::ShowZoneChoice);
+    connect(s, &S::zoneChoiceShown, this, [this](bool free, bool noneDown) {
+        if (noneDown) setupScreen_->ShowZone(false, false);
+        setupScreen_->EnableZoneChoice(free);
+    });
     connect(s, &S::manualPanelsHidden, this, [this] {
         tensionPanel_->hide();
         compressionPanel_->hide();
     });
-    connect(s, &S::resultsShown, this, &TFBase::ShowResultLists);
+    // The results and markers of the curve held, on the lists and both plots
+    // at once; the test's time is left as it is.
+    connect(s, &S::resultsShown, this, [this] {
+        setupScreen_->ReloadLists();
+        for (CGrafic* plot : {workScreen_->Plot(), static_cast<CGrafic*>(setupScreen_->Plot())})
+            plot->DrawGrid();
+    });
     connect(s, &S::resultsComputed, this, [this] {
         // The calculation wrote its results into the method's lists.
         setupScreen_->ReloadLists();
         setupScreen_->Plot()->DrawGrid();
     });
-    connect(s, &S::saveRequested, this, &TFBase::OfferSave);
-    connect(s, &S::openRequested, this, &TFBase::OfferOpen);
-    connect(s, &S::printRequested, this, &TFBase::MakeProtocol);
-    // the message panel
-    connect(s, &S::messageRequested, this, &TFBase::ShowMessage);
-    connect(s, &S::messageClosed, this, &TFBase::HideMessage);
-    connect(s, &S::busyChanged, this, &TFBase::ShowBusyCursor);
     connect(s, &S::cyclesShown, this,
             [this](bool counting) { workScreen_->Readouts().ShowCycles(counting); });
 }
@@ -136,7 +156,7 @@ void TFBase::ShowMode(int mode, int redrawLater) {
     setupScreen_->ShowChoice(false);
     ShowScreen(1);
     // The method's axes first: each plot draws once, with them.
-    SetResultAxisButtons();
+    setupScreen_->ShowMethodAxes();
     using S = station::StationController;
     // Plots the next step redraws anyway get autoscale only, so a long curve
     // is drawn once; the others draw now.
@@ -151,59 +171,6 @@ void TFBase::ShowMode(int mode, int redrawLater) {
             plot->SetMode(3);
     }
     setupScreen_->ColourLists(false);
-    CloseZoomPanel();
+    zoomPanel_->CloseIfOpen();
     setupScreen_->ReloadMethodLists();
-}
-
-void TFBase::ShowRun(int code) {
-    console::WorkControlBar& bar = workScreen_->ControlBar();
-    if (code == 1) bar.ShowStarted();
-    if (code == 2) bar.ShowStopped();
-    if (code == 38) bar.ShowPaused();
-}
-
-void TFBase::ShowCrosshead(int code) {
-    tensionPanel_->ShowCrosshead(code);
-    compressionPanel_->ShowCrosshead(code);
-}
-
-void TFBase::ShowZeroing(int code) {
-    const bool on = code <= 24;
-    workScreen_->Readouts().ShowZeroing(on ? code - 21 : code - 24, on);
-}
-
-void TFBase::ShowZone(int zone) {
-    const bool tension = zone == 0;
-    setupScreen_->ShowZone(tension, !tension);
-    tensionPanel_->hide();
-    compressionPanel_->hide();
-    workScreen_->Readouts().ShowZoneLimits(tension);
-}
-
-// The station makes the method's folder once the panel is up.
-void TFBase::OfferSave() {
-    station::TestFiles& files = station_->Files();
-    files.SetMethodName(setupScreen_->MethodName().value_or(std::string()));
-    savePanel_->SetName(files.DefaultName());
-    CentrePanel(savePanel_);
-    OpenPanel(savePanel_);
-}
-
-void TFBase::OfferOpen() {
-    CentrePanel(openPanel_);
-    OpenPanel(openPanel_);
-    const station::TestFiles& files = station_->Files();
-    openPanel_->ShowPlaces(ProgramDir(), files.SaveTestFolder(),
-                           files.MethodFolder(setupScreen_->MethodName().value_or("")));
-}
-
-void TFBase::MakeProtocol() {
-    console::BusyScope busy(*this, "ИДЕТ ФОРМИРОВАНИЕ ОТЧЕТА, ПОДОЖДИТЕ...");
-    ShowScreen(3);
-    Report()->SetRowCount(Work()->Methods().CountShown());
-    Report()->ClearOtchet();
-    Report()->MakeOtchet();
-    previewScreen_->ReadyViewer();
-    previewScreen_->ToLastSheet();
-    CloseMes();
 }

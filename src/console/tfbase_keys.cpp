@@ -11,41 +11,33 @@
 #include "console/tfbase.h"
 
 void TFBase::BuildShortcuts() {
-    auto make = [this](QAction*& action, const char* name, QKeyCombination keys) {
-        action = new QAction(this);
+    auto make = [this](const char* name, QKeyCombination keys) {
+        auto* action = new QAction(this);
         action->setObjectName(name);
         action->setShortcut(QKeySequence(keys));
         addAction(action);
+        return action;
     };
-    make(Action1, "Action1", Qt::CTRL | Qt::Key_D);
-    make(Action2, "Action2", Qt::CTRL | Qt::Key_F);
+    QAction* action1 = make("Action1", Qt::CTRL | Qt::Key_D);
+    QAction* action2 = make("Action2", Qt::CTRL | Qt::Key_F);
     // Ctrl+P is taken and does nothing, as on the original station.
-    make(Action3, "Action3", Qt::CTRL | Qt::Key_P);
-    make(Action4, "Action4", Qt::CTRL | Qt::Key_C);
-    make(Action5, "Action5", Qt::CTRL | Qt::Key_E);
+    make("Action3", Qt::CTRL | Qt::Key_P);
+    QAction* action4 = make("Action4", Qt::CTRL | Qt::Key_C);
+    QAction* action5 = make("Action5", Qt::CTRL | Qt::Key_E);
 
-    connect(Action1, &QAction::triggered, this, [this] {
-        if (tensionPanel_->isHidden()) {
-            OpenPanel(tensionPanel_);
-        } else {
-            tensionPanel_->hide();
-        }
+    connect(action1, &QAction::triggered, this, [this] {
+        panels_.Toggle(tensionPanel_);
         setupScreen_->EnableInputs();
         if (auto* autopilot = findChild<QWidget*>("AUTOPILOT")) autopilot->show();
     });
-    connect(Action2, &QAction::triggered, this, [this] {
+    connect(action2, &QAction::triggered, this, [this] {
         setWindowFlag(Qt::FramelessWindowHint, !windowFlags().testFlag(Qt::FramelessWindowHint));
         // A window whose flags change is hidden until shown again.
         show();
         if (fitsScreen_) FitToScreen();
     });
-    connect(Action4, &QAction::triggered, this, [this] {
-        if (serviceConsole_->isHidden()) {
-            CentrePanel(serviceConsole_);
-            OpenPanel(serviceConsole_);
-        } else {
-            serviceConsole_->hide();
-        }
+    connect(action4, &QAction::triggered, this, [this] {
+        if (panels_.Toggle(serviceConsole_)) panels_.Centre(serviceConsole_);
     });
-    connect(Action5, &QAction::triggered, this, &TFBase::ManualEntryRequested);
+    connect(action5, &QAction::triggered, this, &TFBase::ManualEntryRequested);
 }

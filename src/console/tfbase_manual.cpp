@@ -7,10 +7,12 @@
 #include "console/compression_panel.h"
 #include "console/hold_panel.h"
 #include "console/hydraulic_panel.h"
+#include "console/keyboard_offer.h"
 #include "console/setup_screen.h"
 #include "console/tension_panel.h"
 #include "console/tfbase.h"
 #include "console/work_screen.h"
+#include "console/zoom_panel.h"
 #include "controls/megabutton.h"
 #include "station/station_manual.h"
 
@@ -23,25 +25,57 @@ constexpr int kManualTop = 300;
 }  // namespace
 
 void TFBase::BuildManualPanels() {
-    station::ManualControl& manual = station_->Manual();
-    tensionPanel_ = new console::TensionManualPanel(this);
-    compressionPanel_ = new console::CompressionManualPanel(this);
-    compressionPanel_->Bind(manual);
-    stationPanel_ = new console::HydraulicStationPanel(this);
-    holdPanel_ = new console::HoldPanel(this);
-
-    // The menus that open these panels are built with their screens.
-    for (const char* name : {"MENU_PUDIK", "MegaButton53"}) {
-        if (auto* b = findChild<TMegaButton*>(name))
-            b->OnClick = [this](TMegaButton*) { ManualPanelClick(); };
-    }
-    if (auto* b = findChild<TMegaButton*>("MegaButton45"))
-        b->OnClick = [this](TMegaButton*) { StationPanelClick(); };
-    connect(workScreen_, &console::WorkScreen::holdPanelRequested, this, &TFBase::HoldPanelClick);
-
     using console::CompressionManualPanel;
+    using console::KeyboardOffer;
     using console::TensionManualPanel;
     using M = station::ManualControl;
+    M& manual = station_->Manual();
+    KeyboardOffer* keyboard = keyboard_;
+    tensionPanel_ = new TensionManualPanel(this);
+    compressionPanel_ = new CompressionManualPanel(this);
+    compressionPanel_->Bind(manual);
+    auto* stationPanel = new console::HydraulicStationPanel(this);
+    auto* holdPanel = new console::HoldPanel(this);
+    // Closed as their close buttons close them: the crosshead stops.
+    panels_.Add(tensionPanel_, [&manual] { manual.CloseManualPanels(); });
+    panels_.Add(compressionPanel_, [&manual] { manual.CloseManualPanels(); });
+    for (QWidget* panel : {static_cast<QWidget*>(stationPanel), static_cast<QWidget*>(holdPanel)}) {
+        panels_.Add(panel, [panel, keyboard] {
+            panel->hide();
+            keyboard->Hide();
+        });
+    }
+
+    // The menus that open these panels are built with their screens.
+    auto manualPanelClick = [this, &manual] {
+        tensionPanel_->move(kManualLeft, kManualTop);
+        compressionPanel_->move(kManualLeft, kManualTop);
+        const std::optional<station::ManualPanelChoice> choice = manual.PanelForZone();
+        if (!choice) return;
+        QFrame* panel = choice->zone == 0 ? static_cast<QFrame*>(tensionPanel_) : compressionPanel_;
+        compressionPanel_->ShowSetPoint(4, choice->setPoint);
+        compressionPanel_->ClearRefusal();
+        panels_.Toggle(panel);
+    };
+    for (const char* name : {"MENU_PUDIK", "MegaButton53"}) {
+        if (auto* b = findChild<TMegaButton*>(name))
+            b->OnClick = [manualPanelClick](TMegaButton*) { manualPanelClick(); };
+    }
+    if (auto* b = findChild<TMegaButton*>("MegaButton45")) {
+        b->OnClick = [this, stationPanel, &manual](TMegaButton*) {
+            const bool shown = panels_.Toggle(stationPanel);
+            panels_.Centre(stationPanel);
+            // Shown at once rather than after up to 10 s of empty fields.
+            if (shown) manual.RefreshStation();
+        };
+    }
+    auto holdPanelClick = [this, holdPanel] {
+        if (!panels_.Toggle(holdPanel)) return;
+        holdPanel->ClearRefusal();
+        panels_.Centre(holdPanel);
+    };
+    connect(workScreen_, &console::WorkScreen::holdPanelRequested, this, holdPanelClick);
+
     connect(tensionPanel_, &TensionManualPanel::command, this, &TFBase::Command);
     connect(tensionPanel_, &TensionManualPanel::upperGripToggled, &manual,
             [&manual](bool close) { manual.GripToggled(true, close); });
@@ -51,20 +85,19 @@ void TFBase::BuildManualPanels() {
             [&manual](bool locked) { manual.OutputToggled(0, locked); });
     connect(tensionPanel_, &TensionManualPanel::closeRequested, &manual, &M::CloseManualPanels);
     connect(compressionPanel_, &CompressionManualPanel::command, this, &TFBase::Command);
-    connect(compressionPanel_, &CompressionManualPanel::holdRequested, this,
-            &TFBase::HoldPanelClick);
+    connect(compressionPanel_, &CompressionManualPanel::holdRequested, this, holdPanelClick);
     connect(compressionPanel_, &CompressionManualPanel::outputToggled, &manual,
             [&manual](bool locked) { manual.OutputToggled(3, locked); });
     connect(compressionPanel_, &CompressionManualPanel::closeRequested, &manual,
             &M::CloseManualPanels);
-    connect(compressionPanel_, &CompressionManualPanel::keyboardRequested, this,
-            &TFBase::ShowVirtualKeyboard);
-    connect(stationPanel_, &console::HydraulicStationPanel::shownChanged, &manual,
+    connect(compressionPanel_, &CompressionManualPanel::keyboardRequested, keyboard,
+            &KeyboardOffer::Show);
+    connect(stationPanel, &console::HydraulicStationPanel::shownChanged, &manual,
             &M::SetStationShown);
-    connect(holdPanel_, &console::HoldPanel::applyRequested, &manual,
-            [this, &manual] { manual.ApplyHoldProgram(holdPanel_->Fields()); });
-    connect(holdPanel_, &console::HoldPanel::closed, this, &TFBase::HideVirtualKeyboard);
-    connect(holdPanel_, &console::HoldPanel::keyboardRequested, this, &TFBase::ShowVirtualKeyboard);
+    connect(holdPanel, &console::HoldPanel::applyRequested, &manual,
+            [holdPanel, &manual] { manual.ApplyHoldProgram(holdPanel->Fields()); });
+    connect(holdPanel, &console::HoldPanel::closed, keyboard, &KeyboardOffer::Hide);
+    connect(holdPanel, &console::HoldPanel::keyboardRequested, keyboard, &KeyboardOffer::Show);
 
     // What the station's manual control shows.
     connect(&manual, &M::outputLockShown, tensionPanel_, [this](int zone, bool locked) {
@@ -76,50 +109,14 @@ void TFBase::BuildManualPanels() {
     connect(&manual, &M::manualPanelsClosing, tensionPanel_, &QWidget::hide);
     connect(&manual, &M::manualPanelsClosing, compressionPanel_, &QWidget::hide);
     // The zoom panel goes with its flag, and the keyboard with them.
-    connect(&manual, &M::entryClosed, this, &TFBase::CloseZoomPanel);
-    connect(&manual, &M::entryClosed, this, &TFBase::HideVirtualKeyboard);
+    connect(&manual, &M::entryClosed, this, [this] { zoomPanel_->CloseIfOpen(); });
+    connect(&manual, &M::entryClosed, keyboard, &KeyboardOffer::Hide);
     connect(&manual, &M::listsRefreshed, setupScreen_, &console::SetupScreen::ReloadLists);
     connect(&manual, &M::ratesShown, tensionPanel_,
             [this](double tension) { tensionPanel_->ShowRate(tension); });
     connect(&manual, &M::ratesShown, compressionPanel_,
             [this](double, double compression) { compressionPanel_->ShowRate(compression); });
-    connect(&manual, &M::stationRead, stationPanel_, &console::HydraulicStationPanel::ShowReadings);
-    connect(&manual, &M::holdProgramAnswered, holdPanel_,
-            [this](const QString& why) { holdPanel_->ShowRefusal(why.toStdString()); });
-}
-
-void TFBase::ManualPanelClick() {
-    tensionPanel_->move(kManualLeft, kManualTop);
-    compressionPanel_->move(kManualLeft, kManualTop);
-    const std::optional<station::ManualPanelChoice> choice = station_->Manual().PanelForZone();
-    if (!choice) return;
-    QFrame* panel = choice->zone == 0 ? static_cast<QFrame*>(tensionPanel_) : compressionPanel_;
-    compressionPanel_->ShowSetPoint(4, choice->setPoint);
-    compressionPanel_->ClearRefusal();
-    if (panel->isHidden()) {
-        OpenPanel(panel);
-    } else {
-        panel->hide();
-    }
-}
-
-void TFBase::StationPanelClick() {
-    if (stationPanel_->isHidden()) {
-        OpenPanel(stationPanel_);
-    } else {
-        stationPanel_->hide();
-    }
-    CentrePanel(stationPanel_);
-    // Shown at once rather than after up to 10 s of empty fields.
-    if (!stationPanel_->isHidden()) station_->Manual().RefreshStation();
-}
-
-void TFBase::HoldPanelClick() {
-    if (!holdPanel_->isHidden()) {
-        holdPanel_->hide();
-        return;
-    }
-    OpenPanel(holdPanel_);
-    holdPanel_->ClearRefusal();
-    CentrePanel(holdPanel_);
+    connect(&manual, &M::stationRead, stationPanel, &console::HydraulicStationPanel::ShowReadings);
+    connect(&manual, &M::holdProgramAnswered, holdPanel,
+            [holdPanel](const QString& why) { holdPanel->ShowRefusal(why.toStdString()); });
 }

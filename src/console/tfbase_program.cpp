@@ -6,6 +6,7 @@
 
 #include <optional>
 
+#include "console/keyboard_offer.h"
 #include "console/look.h"
 #include "console/mode_bar.h"
 #include "console/position_panel.h"
@@ -39,8 +40,7 @@ std::optional<station::NamedPosition> Chosen(const QComboBox* chooser) {
 void TFBase::BuildProgramPanels() {
     using P = station::StationProgram;
     P& program = station_->Program();
-    programSheet_ = console::ProgramSheet::Build(findChild<QWidget*>("ProgramSheet"), ProgramDir());
-    programSheet_->Bind(program);
+    console::ProgramSheet::Build(findChild<QWidget*>("ProgramSheet"), ProgramDir())->Bind(program);
     console::ModeBar* bar = modeBar_;
     connect(&program, &P::changed, bar, [bar, &program] {
         const testprogram::ProgramRunner::View& v = program.Runner().view();
@@ -56,15 +56,13 @@ void TFBase::BuildProgramPanels() {
     chooser->setMinimumWidth(180);
     chooser->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     TouchFont(chooser);
-    positionPanel_ = new console::PositionPanel(this);
-    console::PositionPanel* panel = positionPanel_;
+    auto* panel = new console::PositionPanel(this);
+    panels_.Add(panel, [this, panel] {
+        panel->hide();
+        keyboard_->Hide();
+    });
     auto togglePanel = [this, panel] {
-        if (panel->isHidden()) {
-            CentrePanel(panel);
-            OpenPanel(panel);
-        } else {
-            panel->hide();
-        }
+        if (panels_.Toggle(panel)) panels_.Centre(panel);
     };
     if (auto* open = findChild<TMegaButton*>("BitBtn1"))
         open->OnClick = [togglePanel](TMegaButton*) { togglePanel(); };

@@ -853,7 +853,7 @@ TEST_F(ReportPanels, UntickingTwoRowsRebuildsTheProtocolTwoRowsShorter) {
     rig.Click("MegaButton20");
     EXPECT_TRUE(panel->isHidden());
     EXPECT_EQ(rig.window->MessageText(), "");
-    EXPECT_EQ(rig.window->Answer(), 2);
+    EXPECT_EQ(rig.window->Station().Answer(), 2);
     EXPECT_TRUE(rig.Find<QWidget>("BaseTab")->isEnabled());
     const std::string after = FirstSheet("file_panels_rows_after.pdf");
     EXPECT_GT(LastRow(before), 5);
