@@ -2,22 +2,11 @@
 // each signal of its blocks meets them here. The start-up, the messages and
 // the file panels' signals are wired in their own files.
 
-#include <QFrame>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QStackedWidget>
 #include <QTimer>
 
-#include "console/busy_scope.h"
 #include "console/compression_panel.h"
-#include "console/look.h"
 #include "console/mode_bar.h"
-#include "console/open_panel.h"
-#include "console/paramlist.h"
-#include "console/preview_screen.h"
 #include "console/result_plot.h"
-#include "console/save_panel.h"
 #include "console/setup_screen.h"
 #include "console/tension_panel.h"
 #include "console/tfbase.h"
@@ -26,16 +15,6 @@
 #include "console/work_screen.h"
 #include "console/zoom_panel.h"
 #include "controls/cgrafic.h"
-#include "controls/cotchet.h"
-#include "controls/megabutton.h"
-#include "controls/megadatchik.h"
-#include "engine/cwork.h"
-#include "model/configini.h"
-#include "protocols/creport.h"
-#include "station/station_files.h"
-
-using console::SetButtonDown;
-using console::SetButtonEnabled;
 
 void TFBase::Wire() {
     using S = station::StationController;
@@ -104,10 +83,6 @@ void TFBase::Wire() {
     connect(s, &S::zoneChoiceShown, this, [this](bool free, bool noneDown) {
         if (noneDown) setupScreen_->ShowZone(false, false);
         setupScreen_->EnableZoneChoice(free);
-    });
-    connect(s, &S::manualPanelsHidden, this, [this] {
-        tensionPanel_->hide();
-        compressionPanel_->hide();
     });
     // The results and markers of the curve held, on the lists and both plots
     // at once; the test's time is left as it is.

@@ -146,8 +146,6 @@ void TFBase::BuildEntryPanels() {
         zoomPanel_->Close();
         keyboard->Hide();
         station_->Entry().ZoomClosed();
-        setupScreen_->ReloadLists();
-        station_->Verification().FillPoverkaTable(0);
     };
     panels_.Add(zoomPanel_, closeZoom);
     connect(zoomPanel_, &console::ZoomPanel::closeRequested, this, closeZoom);

@@ -7,7 +7,6 @@
 
 #include <string>
 
-#include "console/busy_scope.h"
 #include "console/file_places.h"
 #include "console/keyboard_offer.h"
 #include "console/open_panel.h"
@@ -18,8 +17,8 @@
 #include "console/tfbase.h"
 #include "engine/cwork.h"
 #include "protocols/creport.h"
+#include "station/busy_scope.h"
 #include "station/station_files.h"
-#include "station/station_verification.h"
 
 namespace {
 
@@ -84,8 +83,6 @@ void TFBase::BuildFilePanels() {
     // screen; the result screen follows.
     connect(&files, &F::testLoaded, this, [this] {
         const C_GostWorks& methods = Work()->Methods();
-        // The file's readings replace what was taken here.
-        station_->Verification().ForgetTaken();
         setupScreen_->SetExtensometer(methods.Extensometer() != 0);
         setupScreen_->ReloadMethodLists();
         setupScreen_->SetSampleType(
@@ -95,7 +92,7 @@ void TFBase::BuildFilePanels() {
 
     // ----- the protocol made
     connect(station_.get(), &S::printRequested, this, [this] {
-        console::BusyScope busy(*station_, kMakingReport);
+        station::BusyScope busy(*station_, kMakingReport);
         ShowScreen(3);
         station_->Report()->SetRowCount(Work()->Methods().CountShown());
         station_->Report()->ClearOtchet();
@@ -136,7 +133,7 @@ void TFBase::BuildFilePanels() {
                     checkLine(i, on);
             });
     connect(rowChoice, &console::RowChoicePanel::closeRequested, this, [this, rowChoice] {
-        console::BusyScope busy(*station_, kMakingReport);
+        station::BusyScope busy(*station_, kMakingReport);
         rowChoice->hide();
         if (station_->Report()) station_->Report()->MakeOtchet();
         previewScreen_->ReadyViewer();

@@ -106,12 +106,11 @@ void TFBase::BuildManualPanels() {
     connect(&manual, &M::outputLockShown, compressionPanel_, [this](int zone, bool locked) {
         if (zone == 3) compressionPanel_->ShowOutputLock(locked);
     });
-    connect(&manual, &M::manualPanelsClosing, tensionPanel_, &QWidget::hide);
-    connect(&manual, &M::manualPanelsClosing, compressionPanel_, &QWidget::hide);
+    connect(&manual, &M::panelsHidden, tensionPanel_, &QWidget::hide);
+    connect(&manual, &M::panelsHidden, compressionPanel_, &QWidget::hide);
     // The zoom panel goes with its flag, and the keyboard with them.
     connect(&manual, &M::entryClosed, this, [this] { zoomPanel_->CloseIfOpen(); });
     connect(&manual, &M::entryClosed, keyboard, &KeyboardOffer::Hide);
-    connect(&manual, &M::listsRefreshed, setupScreen_, &console::SetupScreen::ReloadLists);
     connect(&manual, &M::ratesShown, tensionPanel_,
             [this](double tension) { tensionPanel_->ShowRate(tension); });
     connect(&manual, &M::ratesShown, compressionPanel_,

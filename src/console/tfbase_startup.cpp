@@ -65,13 +65,6 @@ void TFBase::WireStartUp() {
         setEnabled(true);
         ShowScreen(0);
     });
-    connect(s, &S::stationPrepared, this, [this] {
-        // 9-11
-        station_->Verification().StartUp();
-        station_->Program().LoadPositions();
-        station_->SyncZone();
-    });
-
     // The program's side has shut down: the window's timers stop and the
     // protocol's sheets go; then the window closes.
     connect(s, &S::shuttingDown, this, [this] {

@@ -111,6 +111,8 @@ public:
     bool SetExtensometer(int row, int sampleType, bool extensometer);
     // A value typed into list `group` of the method, stored or refused.
     void CommitListEdit(int group, int row, const std::string& text);
+    // The input lists rebuilt after editing by hand or in the zoom, and shown.
+    void RefreshInputLists();
     // The manual correction of a result row, the recalculation and the
     // result plot's axes; false without a method.
     bool SetManualPoint(int row, int position);
@@ -216,7 +218,6 @@ signals:
     void workCreated();
     void startedUp();
     void channelsChanged(int refreshMs);
-    void stationPrepared();
     void channelsInUseChanged();
     void zonesAvailable(bool available);
     void protocolNumberShown(const QString& caption);
@@ -247,7 +248,6 @@ signals:
     void listsChanged();
     // The zone buttons: free to choose, and none down.
     void zoneChoiceShown(bool free, bool noneDown);
-    void manualPanelsHidden();
     void resultsShown();
     // The engine's calculation is done (its results are in the lists).
     void resultsComputed();

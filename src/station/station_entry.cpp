@@ -8,6 +8,7 @@
 #include "station/station_controller.h"
 #include "station/station_manual.h"
 #include "station/station_program.h"
+#include "station/station_verification.h"
 
 namespace station {
 
@@ -108,10 +109,8 @@ void EntryControl::ZoomEdit(int group, int row, const std::string& text) {
 }
 
 void EntryControl::ZoomClosed() {
-    C_Work* w = station_.Work();
-    if (!w) return;
-    for (int group : {1, 0, 2})
-        w->Methods().RefreshList(group);
+    station_.RefreshInputLists();
+    station_.Verification().FillPoverkaTable(0);
 }
 
 // ----- work screen

@@ -12,27 +12,11 @@
 #include "engine/cwork.h"
 #include "platform/messagesink.h"
 #include "platform/programfolder.h"
+#include "station/busy_scope.h"
 #include "station/station_controller.h"
+#include "station/station_verification.h"
 
 namespace station {
-
-namespace {
-
-// The busy message while the work lasts, however it ends.
-class Busy {
-public:
-    Busy(StationController& station, const std::string& text) : station_(station) {
-        station_.ShowBusy(text);
-    }
-    ~Busy() { station_.EndBusy(); }
-    Busy(const Busy&) = delete;
-    Busy& operator=(const Busy&) = delete;
-
-private:
-    StationController& station_;
-};
-
-}  // namespace
 
 std::string DefaultSaveName(int protocolNumber, const platform::CalendarTime& today) {
     return "Протокол № " + std::to_string(protocolNumber) + " от " + platform::DateText(today);
@@ -109,7 +93,7 @@ void TestFiles::WritePendingSave() {
     const std::string name = pendingName_;
     // A file that could not be written was reported by its writer. A long
     // test on slow storage takes seconds.
-    Busy busy(station_, "ИДЕТ СОХРАНЕНИЕ...");
+    BusyScope busy(station_, "ИДЕТ СОХРАНЕНИЕ...");
     if (kind == SaveKind::kTest) {
         if (work->SaveTest(path + ".ipc"))
             station_.ShowMes("Файл сохранен: " + name + ".ipc", 1, 0);
@@ -123,7 +107,7 @@ void TestFiles::OpenTestFile(const std::string& file) {
     C_Work* work = station_.Work();
     if (work == nullptr) return;
     // Reading a long test from slow storage and computing it takes seconds.
-    Busy busy(station_, "ИДЕТ ЗАГРУЗКА...");
+    BusyScope busy(station_, "ИДЕТ ЗАГРУЗКА...");
     // The open panel stays for another choice.
     if (!work->LoadTestFile(file)) return;
     ShowLoadedTest();
@@ -141,6 +125,8 @@ void TestFiles::OpenCommandLineFile(const std::string& file) {
 }
 
 void TestFiles::ShowLoadedTest() {
+    // The file's readings replace what was taken here.
+    station_.Verification().ForgetTaken();
     // An opened test keeps the time it was saved with.
     station_.KeepTestTime();
     emit testLoaded();

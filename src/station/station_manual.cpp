@@ -101,14 +101,10 @@ void ManualControl::ReleaseOutputs() {
 }
 
 void ManualControl::CloseManualPanels() {
-    emit manualPanelsClosing();
+    HidePanels();
     station_.Command(21);
     emit entryClosed();
-    if (Work()) {
-        for (int group : {1, 0, 2})
-            Work()->Methods().RefreshList(group);
-    }
-    emit listsRefreshed();
+    station_.RefreshInputLists();
 }
 
 void ManualControl::ShowRates() {

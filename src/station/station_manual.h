@@ -64,6 +64,7 @@ public:
     // The manual panels closed: the crosshead stops and the lists show what
     // was done by hand.
     void CloseManualPanels();
+    void HidePanels() { emit panelsHidden(); }
     // The crosshead's rate for both panels (compression shows it negated).
     void ShowRates();
 
@@ -82,10 +83,9 @@ public:
 
 signals:
     void outputLockShown(int zone, bool locked);
-    void manualPanelsClosing();
+    void panelsHidden();
     // After the crosshead stopped: the zoom panel and the keyboard go.
     void entryClosed();
-    void listsRefreshed();
     void ratesShown(double tension, double compression);
     void stationRead(const station::StationReadings& readings);
     // Why the hold program did not go; "" when it went.

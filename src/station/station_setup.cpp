@@ -8,6 +8,7 @@
 #include "link/dev_quelm.h"
 #include "platform/formatfloat.h"
 #include "station/station_controller.h"
+#include "station/station_manual.h"
 #include "station/station_verification.h"
 
 namespace station {
@@ -90,6 +91,14 @@ void StationController::CommitListEdit(int group, int row, const std::string& te
     if (!typed) ShowMes(typed.error, 1, 0);
 }
 
+void StationController::RefreshInputLists() {
+    if (work_) {
+        for (int group : {1, 0, 2})
+            work_->Methods().RefreshList(group);
+    }
+    emit listsChanged();
+}
+
 bool StationController::SetManualPoint(int row, int position) {
     if (!work_ || work_->Methods().Current() == nullptr) return false;
     work_->Methods().Current()->SetManualPoint(row, 3, static_cast<float>(position));
@@ -133,7 +142,7 @@ void StationController::SyncZone() {
         default:
             break;
     }
-    emit manualPanelsHidden();
+    manual_->HidePanels();
 }
 
 // The results and markers of the curve held, on the lists and both plots at

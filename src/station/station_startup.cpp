@@ -13,6 +13,7 @@
 #include "station/station_program.h"
 #include "station/station_rules.h"
 #include "station/station_settings.h"
+#include "station/station_verification.h"
 
 namespace station {
 
@@ -37,8 +38,10 @@ int StationController::StartUpBlock(int) {
     settings_->ShowGroup(7);
     emit channelsChanged(work_->Config().iCHANCOUNT);
     // 10-11: the verification table, the positions, the service tick, the zone.
-    emit stationPrepared();
+    verification_->StartUp();
+    program_->LoadPositions();
     manual_->StartServiceTick();
+    SyncZone();
     Command(68);
     StartPolling();
     // 12-13

@@ -4,7 +4,7 @@
 
 #include "station/station_controller.h"
 
-namespace console {
+namespace station {
 
 // While it lives the operator sees the station busy: the wait cursor, and
 // `text` on the message panel without a button, painted before the work
@@ -13,7 +13,7 @@ namespace console {
 // place stays, and file errors reported meanwhile follow.
 class BusyScope {
 public:
-    BusyScope(station::StationController& station, const std::string& text) : station_(station) {
+    BusyScope(StationController& station, const std::string& text) : station_(station) {
         station_.ShowBusy(text);
     }
     ~BusyScope() { station_.EndBusy(); }
@@ -21,7 +21,7 @@ public:
     BusyScope& operator=(const BusyScope&) = delete;
 
 private:
-    station::StationController& station_;
+    StationController& station_;
 };
 
-}  // namespace console
+}  // namespace station
