@@ -10,6 +10,13 @@ void FloatingPanels::Add(QWidget* panel, std::function<void()> close) {
     panels_.push_back({panel, std::move(close)});
 }
 
+void FloatingPanels::Add(QWidget* panel) {
+    Add(panel, [this, panel] {
+        panel->hide();
+        hidden_();
+    });
+}
+
 void FloatingPanels::Open(QWidget* panel) {
     CloseAll(panel);
     panel->show();

@@ -12,11 +12,15 @@ namespace console {
 // its question waits for an answer.
 class FloatingPanels {
 public:
-    explicit FloatingPanels(const QWidget& window) : window_(window) {}
+    // `hidden` runs after a panel without a close of its own is hidden.
+    FloatingPanels(const QWidget& window, std::function<void()> hidden)
+        : window_(window), hidden_(std::move(hidden)) {}
 
     // A panel and how it closes: as its own close button does, so the manual
     // panel stops the crosshead and the zoom panel gives its lists back.
     void Add(QWidget* panel, std::function<void()> close);
+    // A panel that closes by hiding.
+    void Add(QWidget* panel);
     // The others closed, this one shown on top.
     void Open(QWidget* panel);
     // Opened when hidden, hidden when shown; whether it shows now.
@@ -31,6 +35,7 @@ private:
         std::function<void()> close;
     };
     const QWidget& window_;
+    std::function<void()> hidden_;
     std::vector<Panel> panels_;
 };
 

@@ -36,10 +36,6 @@ QWidget* ListBlock(QWidget* parent, const char* button, const char* title, Param
     return block;
 }
 
-bool Has(const C_Parametr* m, const char* name) {
-    return m != nullptr && m->IndexOf(name) >= 0;
-}
-
 }  // namespace
 
 SetupScreen::SetupScreen(station::StationController& station, QWidget* parent)
@@ -306,15 +302,6 @@ std::optional<std::string> SetupScreen::MethodName() const {
     return Mirandex->currentItem()->text().toStdString();
 }
 
-int SetupScreen::MethodCount() const {
-    return Mirandex->count();
-}
-
-int SetupScreen::FindMethod(const std::string& name) const {
-    const auto found = Mirandex->findItems(QString::fromStdString(name), Qt::MatchExactly);
-    return found.isEmpty() ? -1 : Mirandex->row(found.front());
-}
-
 void SetupScreen::ShowMethodRow(int row) {
     listsReloading_ = true;
     Mirandex->setCurrentRow(row);
@@ -390,10 +377,8 @@ void SetupScreen::EnableZoneButtons(bool enabled) {
 }
 
 void SetupScreen::ShowMethodAxes() {
-    C_Work* work = station_.Work();
-    const C_Parametr* m = work ? work->Methods().Current() : nullptr;
-    resultPlot_->ShowAxes(Has(m, "fOX") ? m->GetInt("fOX") : -1,
-                          Has(m, "fOY") ? m->GetInt("fOY") : -1);
+    const auto [x, y] = station_.ResultAxes();
+    resultPlot_->ShowAxes(x, y);
 }
 
 }  // namespace console

@@ -65,9 +65,6 @@ public:
     // The operator's choice as the lists show it.
     int MethodRow() const;
     std::optional<std::string> MethodName() const;
-    int MethodCount() const;
-    // The row of a method by its name, or -1.
-    int FindMethod(const std::string& name) const;
     // The row shown without the choice it would make.
     void ShowMethodRow(int row);
     // The row chosen as the operator would.

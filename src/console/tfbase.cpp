@@ -44,10 +44,9 @@
 #include "platform/programfolder.h"
 #include "platform/random.h"
 #include "protocols/creport.h"
-#include "station/station_verification.h"
 
 TFBase::TFBase(console::ConsoleDeps deps, QWidget* parent)
-    : QWidget(parent), deps_(std::move(deps)) {
+    : QWidget(parent), deps_(std::move(deps)), panels_(*this, [this] { keyboard_->Hide(); }) {
     setObjectName("TFBase");
     setWindowTitle(QString::fromUtf8("Ворталинец"));
     setWindowFlag(Qt::FramelessWindowHint);
@@ -125,7 +124,8 @@ TFBase::~TFBase() {
     // The unit and its link threads end before the window's widgets go; what
     // the station says meanwhile reaches no widget.
     QObject::disconnect(station_.get(), nullptr, this, nullptr);
-    QObject::disconnect(&station_->Verification(), nullptr, this, nullptr);
+    for (QObject* part : station_->findChildren<QObject*>())
+        QObject::disconnect(part, nullptr, this, nullptr);
     station_.reset();
 }
 

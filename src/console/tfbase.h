@@ -129,7 +129,8 @@ private:
     console::ConsoleDeps deps_;
     // Made first, gone first: the engine and its unit go before the widgets.
     std::unique_ptr<station::StationController> station_;
-    console::FloatingPanels panels_{*this};
+    // A floating panel closed takes the keyboard it brought with it.
+    console::FloatingPanels panels_;
     console::KeyboardOffer* keyboard_ = nullptr;
 
     // ----- the screens, the panels others reach, the timers; each file

@@ -72,10 +72,7 @@ void TFBase::BuildEntryPanels() {
     // ----- numeric entry, over the control bar
     auto* speedEntry = new console::NumericEntryPanel(this);
     speedEntry->Bind(station_->Entry());
-    panels_.Add(speedEntry, [speedEntry, keyboard] {
-        speedEntry->hide();
-        keyboard->Hide();
-    });
+    panels_.Add(speedEntry);
     connect(speedEntry, &console::NumericEntryPanel::closed, keyboard, &KeyboardOffer::Hide);
     auto openSpeedEntry = [this, speedEntry, keyboard](int target, QWidget* opener) {
         if (!station_->Entry().Opens(target)) return;

@@ -38,10 +38,7 @@ void TFBase::BuildFilePanels() {
 
     // ----- save panel; the station makes the method's folder once it is up
     savePanel_ = new console::SavePanel(files, this);
-    panels_.Add(savePanel_, [this] {
-        savePanel_->hide();
-        keyboard_->Hide();
-    });
+    panels_.Add(savePanel_);
     connect(savePanel_, &console::SavePanel::keyboardRequested, keyboard,
             &console::KeyboardOffer::Show);
     connect(savePanel_, &console::SavePanel::cancelled, keyboard, &console::KeyboardOffer::Hide);
@@ -61,10 +58,7 @@ void TFBase::BuildFilePanels() {
 
     // ----- open panel and the journal
     openPanel_ = new console::OpenPanel(files, this);
-    panels_.Add(openPanel_, [this] {
-        openPanel_->hide();
-        keyboard_->Hide();
-    });
+    panels_.Add(openPanel_);
     connect(station_.get(), &S::openRequested, this, [this, &files] {
         panels_.Centre(openPanel_);
         panels_.Open(openPanel_);
@@ -104,10 +98,7 @@ void TFBase::BuildFilePanels() {
 
     // ----- its rows chosen
     auto* rowChoice = new console::RowChoicePanel(this);
-    panels_.Add(rowChoice, [this, rowChoice] {
-        rowChoice->hide();
-        keyboard_->Hide();
-    });
+    panels_.Add(rowChoice);
     auto applyRowCount = [this, rowChoice] {
         if (station_->Report()) station_->Report()->SetRowCount(rowChoice->CheckedCount());
     };

@@ -39,12 +39,8 @@ void TFBase::BuildManualPanels() {
     // Closed as their close buttons close them: the crosshead stops.
     panels_.Add(tensionPanel_, [&manual] { manual.CloseManualPanels(); });
     panels_.Add(compressionPanel_, [&manual] { manual.CloseManualPanels(); });
-    for (QWidget* panel : {static_cast<QWidget*>(stationPanel), static_cast<QWidget*>(holdPanel)}) {
-        panels_.Add(panel, [panel, keyboard] {
-            panel->hide();
-            keyboard->Hide();
-        });
-    }
+    panels_.Add(stationPanel);
+    panels_.Add(holdPanel);
 
     // The menus that open these panels are built with their screens.
     auto manualPanelClick = [this, &manual] {

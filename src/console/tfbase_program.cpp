@@ -57,10 +57,7 @@ void TFBase::BuildProgramPanels() {
     chooser->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     TouchFont(chooser);
     auto* panel = new console::PositionPanel(this);
-    panels_.Add(panel, [this, panel] {
-        panel->hide();
-        keyboard_->Hide();
-    });
+    panels_.Add(panel);
     auto togglePanel = [this, panel] {
         if (panels_.Toggle(panel)) panels_.Centre(panel);
     };

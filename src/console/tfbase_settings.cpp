@@ -44,10 +44,7 @@ QWidget* TFBase::BuildSettingsPage() {
     });
 
     serviceConsole_ = new console::ServiceConsole(settings, this);
-    panels_.Add(serviceConsole_, [this] {
-        serviceConsole_->hide();
-        keyboard_->Hide();
-    });
+    panels_.Add(serviceConsole_);
     BuildShortcuts();
     return settingsScreen_;
 }

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "link/unitdeps.h"
@@ -118,6 +119,8 @@ public:
     bool SetManualPoint(int row, int position);
     bool Recalculate();
     bool SetResultAxis(bool x, int channel);
+    // The current method's result axes (x, y), -1 where it names none.
+    std::pair<int, int> ResultAxes() const;
     // The zone buttons follow what the method allows; the zone with them.
     void SyncZone();
     // The results of the curve held, computed and shown.
@@ -148,6 +151,8 @@ public:
     TConfigINI& Ini() const { return *ini_; }
     ProtocolMaker* Report() const { return report_.get(); }
     StationLists& Lists() { return lists_; }
+    // The engine's current method as the method list names it; "" for none.
+    std::string CurrentMethodName() const;
     const std::string& ProgramDir() const { return deps_.programFolder; }
     platform::Clock& Clock() const { return *deps_.clock; }
     platform::RandomSource& Random() const { return *deps_.random; }

@@ -3,6 +3,7 @@
 #include "station/station_entry.h"
 
 #include "engine/cwork.h"
+#include "link/c_connect.h"
 #include "model/numtext.h"
 #include "station/entry_rules.h"
 #include "station/station_controller.h"
@@ -15,8 +16,6 @@ namespace station {
 namespace {
 
 using entry::Field;
-
-constexpr const char* kNoUnit = "НЕТ СВЯЗИ С УСТРОЙСТВОМ";
 
 // The channel field a target writes; the speed has none.
 double* EntryField(C_Work& work, const entry::Target& target) {
@@ -130,7 +129,8 @@ void EntryControl::SetRecording(bool on) {
 }
 
 void EntryControl::HoldZero(bool on) {
-    if (C_Work* w = station_.Work()) w->DeviceCmd(0, on ? 30 : 22);
+    if (C_Work* w = station_.Work())
+        w->DeviceCmd(0, on ? unit_code::kPresetZeroHold : unit_code::kStopProgram);
 }
 
 }  // namespace station

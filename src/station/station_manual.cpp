@@ -33,17 +33,22 @@ C_Work* ManualControl::Work() const {
 
 // ----- set-points
 
-std::string ManualControl::SendToUnit(int channel, int code) {
+std::string ManualControl::UnitRefusal() const {
     C_Connect* unit = Work() && Work()->Connected() ? Work()->Unit() : nullptr;
-    if (unit == nullptr) return "НЕТ СВЯЗИ С УСТРОЙСТВОМ";
+    if (unit == nullptr) return kNoUnit;
     if (!unit->Answering()) return "УСТРОЙСТВО НЕ ОТВЕЧАЕТ";
+    return "";
+}
+
+std::string ManualControl::SendToUnit(int channel, int code) {
+    if (std::string refusal = UnitRefusal(); !refusal.empty()) return refusal;
     Work()->DeviceCmd(channel, code);
-    if (!unit->Answering()) return "УСТРОЙСТВО НЕ ОТВЕТИЛО";
+    if (!Work()->Unit()->Answering()) return "УСТРОЙСТВО НЕ ОТВЕТИЛО";
     return "";
 }
 
 std::string ManualControl::ApplySetPoint(int channel, double typed) {
-    if (!Work()) return "НЕТ СВЯЗИ С УСТРОЙСТВОМ";
+    if (!Work()) return kNoUnit;
     // Kept as typed on every path (the readouts show it so); the unit's
     // sign for the zone is given where the set-points are written to it.
     C_Kanal& k = Work()->Channel(channel);
@@ -174,12 +179,9 @@ void ManualControl::ApplyHoldProgram(const HoldFields& fields) {
     // The block lives in the unit: an unconnected one gets nothing, and says so.
     auto* target =
         Work()->Connected() ? dynamic_cast<CycleProgramTarget*>(Work()->Unit()) : nullptr;
-    if (target == nullptr) {
-        emit holdProgramAnswered(QString::fromUtf8("НЕТ СВЯЗИ С УСТРОЙСТВОМ"));
-        return;
-    }
-    if (!Work()->Unit()->Answering()) {
-        emit holdProgramAnswered(QString::fromUtf8("УСТРОЙСТВО НЕ ОТВЕЧАЕТ"));
+    const std::string refusal = target == nullptr ? kNoUnit : UnitRefusal();
+    if (!refusal.empty()) {
+        emit holdProgramAnswered(QString::fromStdString(refusal));
         return;
     }
     const HoldProgram& p = *checked.program;

@@ -17,6 +17,9 @@ namespace station {
 
 class StationController;
 
+// What the operator reads when a value cannot reach the unit.
+inline constexpr const char* kNoUnit = "НЕТ СВЯЗИ С УСТРОЙСТВОМ";
+
 // What the hydraulic station panel shows after one reading of the unit.
 struct StationReadings {
     std::string runningHours;
@@ -93,6 +96,8 @@ signals:
 
 private:
     C_Work* Work() const;
+    // Why nothing can be sent now; "" when the unit is there and answering.
+    std::string UnitRefusal() const;
     void WarnOilTemperature();
 
     StationController& station_;

@@ -141,12 +141,6 @@ int StationProgram::ProgCommand(const std::string& line) {
     return result;
 }
 
-int StationProgram::ProgCondition(const std::string& line) {
-    const int result = runner_->ProgCondition(line);
-    ShowProgram();
-    return result;
-}
-
 int StationProgram::ProgStart() {
     const int result = runner_->ProgStart();
     ShowProgram();

@@ -34,7 +34,6 @@ public:
     // One program line run now: 0 carried out or accepted, -1 unknown, false
     // or malformed.
     int ProgCommand(const std::string& line);
-    int ProgCondition(const std::string& line);
     // 1 for an empty program (the caller starts the test), -1 refused (the
     // operator is told which line), else 0: running.
     int ProgStart();

@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include "engine/cwork.h"
+#include "link/c_connect.h"
 #include "platform/messagesink.h"
 #include "station/station_controller.h"
 
@@ -55,8 +56,7 @@ void StationSettings::StoreEdit(int row, const std::string& text) {
     // setting as it was. Either way the list shows what is stored.
     const TextResult typed =
         text.empty() ? TextResult{} : work->Config().SetInGroup(group_, row, text);
-    work->FillConfigList(Lines(), group_);
-    emit listChanged();
+    ShowGroup(group_);
     if (!typed) station_.ShowMes(typed.error, 1, 0);
 }
 
@@ -100,7 +100,7 @@ void StationSettings::Leave() {
     // A second click during the pause would send everything twice.
     if (exitPause_->isActive()) return;
     emit leaving();
-    if (C_Work* work = station_.Work()) work->DeviceCmd(0, 4);
+    if (C_Work* work = station_.Work()) work->DeviceCmd(0, unit_code::kWritePid);
     exitPause_->start();
 }
 

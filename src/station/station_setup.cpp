@@ -15,8 +15,6 @@ namespace station {
 
 namespace {
 
-constexpr const char* kVerification = "Поверка";
-
 bool Has(const C_Parametr* m, const char* key) {
     return m != nullptr && m->IndexOf(key) >= 0;
 }
@@ -48,14 +46,18 @@ bool StationController::ChooseMethod(int row, int sampleType, bool extensometer)
         if (m->GetInt("iCH") == 2) Command(5);
         if (m->GetInt("iCH") == 1) Command(4);
     }
-    const int chosen = work_->Methods().CurrentIndex();
-    work_->verification = chosen >= 0 && chosen < static_cast<int>(lists_.methods.size()) &&
-                          lists_.methods[static_cast<size_t>(chosen)] == kVerification;
+    work_->verification = CurrentMethodName() == kVerificationMethod;
     verification_->MethodChosen(m == before);
     SyncZone();
     // The lists and the plot markers are the chosen method's, of the curve held.
     ShowResults();
     return selected;
+}
+
+std::string StationController::CurrentMethodName() const {
+    const int row = work_ ? work_->Methods().CurrentIndex() : -1;
+    if (row < 0 || row >= static_cast<int>(lists_.methods.size())) return "";
+    return lists_.methods[static_cast<size_t>(row)];
 }
 
 void StationController::ChooseMethodRow(int row, int sampleType, bool extensometer) {
@@ -119,6 +121,11 @@ bool StationController::SetResultAxis(bool x, int channel) {
     if (work_ && Has(work_->Methods().Current(), key))
         work_->Methods().Current()->SetInt(key, channel);
     return Recalculate();
+}
+
+std::pair<int, int> StationController::ResultAxes() const {
+    const C_Parametr* m = work_ ? work_->Methods().Current() : nullptr;
+    return {Has(m, "fOX") ? m->GetInt("fOX") : -1, Has(m, "fOY") ? m->GetInt("fOY") : -1};
 }
 
 void StationController::SyncZone() {

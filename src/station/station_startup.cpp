@@ -7,6 +7,7 @@
 #include "engine/cwork.h"
 #include "engine/protocolmaker.h"
 #include "platform/poweroff.h"
+#include "station/program_names.h"
 #include "station/station_controller.h"
 #include "station/station_files.h"
 #include "station/station_manual.h"
@@ -49,7 +50,7 @@ int StationController::StartUpBlock(int) {
     started_ = true;
     LoadProtocolNumber();
     // 14
-    program_->SelectProgram("Default.ini");
+    program_->SelectProgram(kDefaultProgram);
     // 15
     const C_Config& c = work_->Config();
     emit zonesAvailable(ZoneOutputConfigured(c.iZONAR) || ZoneOutputConfigured(c.iZONAS));

@@ -15,7 +15,6 @@ namespace station {
 
 namespace {
 
-constexpr const char* kMethod = "Поверка";
 // Written into the reference instrument's lines of the certificate when the
 // readings were invented, so the protocol made from them says so; each
 // short enough to stand whole on the sheet.
@@ -32,7 +31,7 @@ int FindMethod(const std::vector<std::string>& methods, const std::string& name)
 
 }  // namespace
 
-Verification::Verification(StationController& station) : station_(station) {
+Verification::Verification(StationController& station) : QObject(&station), station_(station) {
     setObjectName("Verification");
 }
 
@@ -41,10 +40,7 @@ SetupChoice Verification::Shown() const {
     SetupChoice choice;
     C_Work* work = station_.Work();
     if (work == nullptr) return choice;
-    const std::vector<std::string>& methods = station_.Lists().methods;
-    const int row = work->Methods().CurrentIndex();
-    if (row >= 0 && row < static_cast<int>(methods.size()))
-        choice.methodName = methods[static_cast<size_t>(row)];
+    choice.methodName = station_.CurrentMethodName();
     choice.sampleType = work->Methods().SampleType();
     choice.extensometer = work->Methods().Extensometer() != 0;
     return choice;
@@ -52,7 +48,7 @@ SetupChoice Verification::Shown() const {
 
 C_Parametr* Verification::Method() const {
     C_Work* work = station_.Work();
-    if (work == nullptr || Shown().methodName != kMethod) return nullptr;
+    if (work == nullptr || Shown().methodName != kVerificationMethod) return nullptr;
     C_Parametr* m = work->Methods().Current();
     return m != nullptr && m->IndexOf("fPCOU") >= 0 ? m : nullptr;
 }
@@ -163,7 +159,7 @@ void Verification::MethodChosen(bool sameMethod) {
     const SetupChoice shown = Shown();
     // The method the station already has keeps its readings (a new test,
     // leaving the settings); only a verification chosen afresh starts empty.
-    if (shown.methodName == kMethod && !sameMethod) {
+    if (shown.methodName == kVerificationMethod && !sameMethod) {
         channel_ = std::max(1, shown.sampleType + 1);
         ClearPoverka();
     }
@@ -173,7 +169,8 @@ void Verification::MethodChosen(bool sameMethod) {
 bool Verification::AskBeforeLeaving(int row) {
     C_Work* work = station_.Work();
     const C_Parametr* m = work ? work->Methods().Current() : nullptr;
-    if (m == nullptr || m->GetValueText("sGO") != kMethod || row == work->Methods().CurrentIndex())
+    if (m == nullptr || m->GetValueText("sGO") != kVerificationMethod ||
+        row == work->Methods().CurrentIndex())
         return false;
     bool taken = false;
     for (int r = 1; r <= kPoverkaPoints && !taken; ++r) {
@@ -208,7 +205,7 @@ void Verification::SampleChosen() {
 void Verification::StartPoverka(int k) {
     C_Work* work = station_.Work();
     if (!work) return;
-    const int method = FindMethod(station_.Lists().methods, kMethod);
+    const int method = FindMethod(station_.Lists().methods, kVerificationMethod);
     if (method < 0 || k < 0) return;
     const SetupChoice shown = Shown();
     const int extensometer = shown.extensometer ? 1 : 0;

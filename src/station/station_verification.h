@@ -14,6 +14,9 @@ namespace station {
 
 class StationController;
 
+// The method whose test is the instrument's verification.
+inline constexpr const char* kVerificationMethod = "Поверка";
+
 // What the set-up screen shows the operator chose.
 struct SetupChoice {
     std::optional<std::string> methodName;
