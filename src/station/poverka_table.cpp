@@ -1,5 +1,6 @@
 #include "station/poverka_table.h"
 
+#include "engine/c_gost_poverka.h"
 #include "platform/formatfloat.h"
 
 namespace station {
@@ -14,12 +15,12 @@ std::vector<std::string> PoverkaHeaders(bool sevenColumns) {
 }
 
 std::string PoverkaReadingKey(int column, int row, bool sevenColumns) {
-    static const char* const kSeven[] = {"fKP1_", "fKO1_", "fKP2_", "fKO2_", "fKP3_", "fKO3_"};
-    static const char* const kFour[] = {"fKP1_", "fKP2_", "fKP3_"};
     const int columns = sevenColumns ? 6 : 3;
     if (column < 1 || column > columns || row < 1 || row > kPoverkaPoints) return "";
-    const char* run = sevenColumns ? kSeven[column - 1] : kFour[column - 1];
-    return run + std::to_string(row - 1);
+    // Seven columns: each run forward, then back; four: forward only.
+    const int run = sevenColumns ? (column + 1) / 2 : column;
+    const bool forward = !sevenColumns || column % 2 == 1;
+    return C_Gost_POVERKA::ReadingKey(run, forward, row - 1);
 }
 
 std::array<float, kPoverkaPoints> NominalPoints(double range, int n) {
