@@ -10,14 +10,9 @@ namespace console::entry {
 
 using station::entry::Checked;
 using station::entry::CheckEntry;
-using station::entry::DescribeTarget;
 using station::entry::Field;
-using station::entry::Limits;
 using station::entry::LimitsOf;
-using station::entry::ParseNumber;
 using station::entry::Readout;
-using station::entry::SpeedCaptionNumber;
-using station::entry::Target;
 using station::entry::TargetOfRow;
 
 // The numeric entry: its top 30 pixels above the control bar's, centred on

@@ -1,6 +1,6 @@
 // The entry panels of the real window against a fake unit: the numeric
 // entry, the password, the data zoom and the on-screen keyboard as the
-// window offers it; and the rules they follow, without widgets.
+// window offers it; and where the window places them.
 
 #include <QApplication>
 #include <QImage>
@@ -14,7 +14,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <optional>
 #include <string>
 #include <vector>
@@ -27,128 +26,16 @@
 #include "controls/megadatchik.h"
 #include "controls/symbolfont.h"
 #include "controls/tfkeyboard.h"
-#include "platform/formatfloat.h"
 #include "support/test_output.h"
 
 namespace {
 
 using console::Point;
 using console::Size;
-using console::entry::Field;
-using console::entry::Readout;
 using testsupport::ConsoleRig;
 using Args = std::vector<double>;
 
-// ----- rules
-
-TEST(EntryRules, EachReadoutRowOpensItsTargetAndItsField) {
-    struct Case {
-        Readout readout;
-        int row;
-        std::optional<int> target;
-        Field field;
-        int channel;
-        int sendCode;
-    };
-    const Case cases[] = {
-        {Readout::Ustav1, 0, 1, Field::SetPoint, 1, 15},
-        {Readout::Ustav1, 1, 2, Field::Protection, 1, 16},
-        {Readout::Ustav1, 2, 9, Field::BreakPercent, 1, 0},
-        {Readout::Ustav2, 0, 3, Field::SetPoint, 2, 15},
-        {Readout::Ustav2, 1, 4, Field::Protection, 2, 16},
-        {Readout::Ustav3, 0, 5, Field::SetPoint, 3, 15},
-        {Readout::Ustav3, 1, 6, Field::Protection, 3, 16},
-        {Readout::Mega1, 0, 7, Field::SetPoint, 4, 15},
-        {Readout::Mega1, 1, 8, Field::AuxProtection, 4, 16},
-        {Readout::Mega1, 2, 9, Field::BreakPercent, 1, 0},
-        {Readout::Mega2, 0, 10, Field::SetPoint, 5, 15},
-        {Readout::Mega2, 1, 11, Field::AuxProtection, 5, 16},
-        {Readout::Ustav2, 2, std::nullopt, {}, 0, 0},
-        {Readout::Ustav1, 3, std::nullopt, {}, 0, 0},
-        {Readout::Mega2, -1, std::nullopt, {}, 0, 0},
-    };
-    for (const Case& c : cases) {
-        const auto target = console::entry::TargetOfRow(c.readout, c.row);
-        ASSERT_EQ(target, c.target) << static_cast<int>(c.readout) << " row " << c.row;
-        if (!target) continue;
-        EXPECT_EQ(console::entry::DescribeTarget(*target),
-                  (console::entry::Target{c.field, c.channel, c.sendCode}))
-            << *target;
-    }
-    EXPECT_EQ(console::entry::DescribeTarget(0), (console::entry::Target{Field::Speed, 0, 0}));
-    EXPECT_FALSE(console::entry::DescribeTarget(12));
-    EXPECT_FALSE(console::entry::DescribeTarget(-1));
-}
-
-TEST(EntryRules, TypedNumbersAreReadWholeOrNotAtAll) {
-    const std::pair<const char*, std::optional<double>> cases[] = {
-        {"150", 150.0},
-        {"  12,5 ", 12.5},
-        {"12.5", 12.5},
-        {"12ю5", 12.5},
-        {"12Ю5", 12.5},
-        {"-3", -3.0},
-        {"+2", 2.0},
-        {",5", 0.5},
-        {"1e3", 1000.0},
-        {"0.1", static_cast<double>(0.1f)},
-        {"abc", std::nullopt},
-        {"", std::nullopt},
-        {"   ", std::nullopt},
-        {"12abc", std::nullopt},
-        {"150 кН", std::nullopt},
-        {"1,2,3", std::nullopt},
-        {"1.2.3", std::nullopt},
-        {"--1", std::nullopt},
-        {"-", std::nullopt},
-        {".", std::nullopt},
-        {"1e50", std::nullopt},
-        {"inf", std::nullopt},
-        {"nan", std::nullopt},
-    };
-    for (const auto& [text, expected] : cases)
-        EXPECT_EQ(console::entry::ParseNumber(text), expected) << text;
-}
-
-TEST(EntryRules, ValuesOutsideTheChannelsLimitsAreRefused) {
-    platform::SetDecimalSeparator(',');
-    struct Case {
-        Field field;
-        double fullScale;
-        double speedLimit;
-        const char* text;
-        std::optional<double> value;
-        const char* refusal;
-    };
-    const Case cases[] = {
-        {Field::Protection, 500, 300, "150", 150.0, ""},
-        {Field::Protection, 500, 300, "500", 500.0, ""},
-        {Field::Protection, 500, 300, "500,01", std::nullopt, "ДОПУСТИМО ОТ 0 ДО 500"},
-        {Field::SetPoint, 500, 300, "-1", std::nullopt, "ДОПУСТИМО ОТ 0 ДО 500"},
-        {Field::SetPoint, 500, 300, "0", 0.0, ""},
-        {Field::AuxProtection, 2.92, 300, "2,92", static_cast<double>(2.92f), ""},
-        {Field::AuxProtection, 2.92, 300, "2,93", std::nullopt, "ДОПУСТИМО ОТ 0 ДО 2,92"},
-        // A range that is not configured is no maximum.
-        {Field::SetPoint, 0, 300, "99999", 99999.0, ""},
-        {Field::SetPoint, 0, 300, "-1", std::nullopt, "ДОПУСТИМО ОТ 0"},
-        {Field::BreakPercent, 500, 300, "100", 100.0, ""},
-        {Field::BreakPercent, 500, 300, "100,5", std::nullopt, "ДОПУСТИМО ОТ 0 ДО 100"},
-        {Field::BreakPercent, 500, 300, "-1", std::nullopt, "ДОПУСТИМО ОТ 0 ДО 100"},
-        // A speed of 0 stops, as the "0" button does; the channel's limit caps it.
-        {Field::Speed, 500, 300, "0", 0.0, ""},
-        {Field::Speed, 500, 300, "300", 300.0, ""},
-        {Field::Speed, 500, 300, "300,5", std::nullopt, "ДОПУСТИМО ОТ 0 ДО 300"},
-        {Field::Speed, 500, 300, "-0,5", std::nullopt, "ДОПУСТИМО ОТ 0 ДО 300"},
-        {Field::Protection, 500, 300, "abc", std::nullopt, "ВВЕДИТЕ ЧИСЛО"},
-        {Field::Speed, 500, 300, "", std::nullopt, "ВВЕДИТЕ ЧИСЛО"},
-    };
-    for (const Case& c : cases) {
-        const auto checked = console::entry::CheckEntry(
-            c.text, console::entry::LimitsOf(c.field, c.fullScale, c.speedLimit));
-        EXPECT_EQ(checked.value, c.value) << c.text;
-        EXPECT_EQ(checked.refusal, c.refusal) << c.text;
-    }
-}
+// ----- places
 
 TEST(EntryRules, PlacesOfTheNumericEntryAndOfTheKeyboardUnderTheZoomPanel) {
     struct SpeedCase {
@@ -190,11 +77,6 @@ TEST(EntryRules, PlacesOfTheNumericEntryAndOfTheKeyboardUnderTheZoomPanel) {
                   c.expected)
             << c.window.x << "," << c.panelTop;
     }
-
-    const std::pair<const char*, const char*> captions[] = {
-        {"2,000 мм/мин", "2,000"}, {"0,500 кН/c", "0,500"}, {"12", "12"}, {"", ""}};
-    for (const auto& [caption, number] : captions)
-        EXPECT_EQ(console::entry::SpeedCaptionNumber(caption), number) << caption;
 }
 
 // ----- the window

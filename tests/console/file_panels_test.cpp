@@ -39,7 +39,6 @@
 #include "controls/tfkeyboard.h"
 #include "platform/launcher.h"
 #include "protocols/creport.h"
-#include "station/station_files.h"
 #include "support/poppler.h"
 #include "support/test_output.h"
 
@@ -49,11 +48,6 @@ using testsupport::ConsoleRig;
 namespace fs = std::filesystem;
 
 // ----- names
-
-TEST(SaveNames, DefaultNameCarriesTheDateWithDots) {
-    EXPECT_EQ(station::DefaultSaveName(7, {2026, 3, 5, 23, 59, 0}), "Протокол № 7 от 05.03.2026");
-    EXPECT_EQ(station::DefaultSaveName(1234, {1999, 12, 31}), "Протокол № 1234 от 31.12.1999");
-}
 
 TEST(SaveNames, NamesThatLeaveTheFolderOrHideAreRefused) {
     const std::pair<const char*, bool> cases[] = {

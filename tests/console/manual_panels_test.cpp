@@ -14,14 +14,13 @@
 #include <functional>
 #include <thread>
 
-#include "console/panel_entry.h"
 #include "console/zoom_panel.h"
 #include "console_rig.h"
 #include "controls/megadatchik.h"
 #include "controls/tfkeyboard.h"
 #include "link/dev_quelm.h"
 #include "platform/sleeper.h"
-#include "station/manual_rules.h"
+#include "station/entry_rules.h"
 #include "station/station_manual.h"
 #include "station/station_program.h"
 #include "support/fake_link.h"
@@ -667,7 +666,7 @@ TEST(CompressionSign, EveryPathPutsTheSameSetPointInTheUnit) {
         EXPECT_EQ(setPoint1(), -50.0f) << p;
         // What the path shows is the value typed, and it is taken back.
         const QString shown = open();
-        EXPECT_EQ(console::entry::ParseNumber(shown.toStdString()), 50.0) << p;
+        EXPECT_EQ(station::entry::ParseNumber(shown.toStdString()), 50.0) << p;
         EXPECT_TRUE(type(shown.toUtf8().constData()).isEmpty()) << p;
         EXPECT_EQ(setPoint1(), -50.0f) << p;
     }
@@ -801,37 +800,6 @@ TEST(HoldProgram, InvalidFieldsSendNothingAndSayWhy) {
     rig.Click("MegaButton60");
     EXPECT_EQ(rig.unit->Count("SetValue"), 1);
     EXPECT_TRUE(Text(rig, "HoldMessage").isEmpty());
-}
-
-// ---------------------------------------------------------------- rules
-
-TEST(ManualRules, ServiceTickArithmetic) {
-    using station::InputBit;
-    EXPECT_EQ(station::RunningTimeAfterTick(0, true), 10);
-    EXPECT_EQ(station::RunningTimeAfterTick(50, false), 50);
-    EXPECT_EQ(station::RunningTimeAfterTick(station::kRunningTimeLimit - 3, true),
-              station::kRunningTimeLimit);
-    EXPECT_EQ(station::RunningHoursText(3599), "0 ч");
-    EXPECT_EQ(station::RunningHoursText(3600 * 25 + 1), "25 ч");
-    const std::pair<int, std::optional<bool>> bits[] = {{1, true},          {2, false},
-                                                        {16, true},         {0, std::nullopt},
-                                                        {17, std::nullopt}, {-3, std::nullopt}};
-    for (const auto& [input, bit] : bits)
-        EXPECT_EQ(InputBit(0x8001, input), bit) << input;
-}
-
-TEST(ManualRules, HoldProgramTruncatesRepetitionsAndChecksTheLimits) {
-    platform::SetDecimalSeparator(',');
-    const station::HoldFields ok{"20", "100", "1", "15", "3,9"};
-    const station::HoldCheck good = station::CheckHoldProgram(ok, 0.0);
-    ASSERT_TRUE(good.program);
-    EXPECT_EQ(*good.program, (station::HoldProgram{20.0f, 100.0f, 1.0f, 15.0f, 3}));
-    // Zero repetitions and zero hold pass; an equal minimum and maximum too.
-    EXPECT_TRUE(station::CheckHoldProgram({"1", "5", "5", "0", "0"}, 0.0).program);
-    const station::HoldCheck high = station::CheckHoldProgram(ok, 50.0);
-    EXPECT_FALSE(high.program);
-    EXPECT_EQ(high.refusal, "Макс. порог, кН: больше предела канала 50,00 кН");
-    EXPECT_FALSE(station::CheckHoldProgram({"1", "5", "1", "1", "3000000000"}, 0.0).program);
 }
 
 }  // namespace

@@ -20,6 +20,7 @@
 #include "station/station_program.h"
 #include "support/event_queue.h"
 #include "support/fake_unit.h"
+#include "support/file_oracle.h"
 #include "support/fixtures.h"
 #include "support/recording_sink.h"
 #include "support/station.h"
@@ -293,44 +294,54 @@ TEST(StationDispatch, ExitSavesTheRunningHoursAndPowerOffWithoutASystemSaysSo) {
 namespace program {
 
 // A file the station cannot read or write is reported with its path; the
-// program and the positions stay as they were.
+// program being edited and the positions saved before stay as they were.
 TEST(StationProgramFiles, AFileThatCannotBeReadOrWrittenIsReportedWithItsPath) {
     struct Case {
         const char* what;
-        const char* blocker;  // a folder or file in the way, "" none
-        bool blockerIsFolder;
+        const char* blocker;  // in the way: a folder when it ends in '/', else a file; "" none
         std::function<void(station::StationProgram&)> act;
         std::string file;  // under the program folder
         const char* text;
     };
     const Case cases[] = {
-        {"positions", "PositionList.ini", true,
+        {"positions", "PositionList.ini/",
          [](station::StationProgram& p) {
              p.SavePositions({{"Нижняя", "12,5"}});
          },
          "PositionList.ini", "' не может быть создан"},
-        {"program saved", "PROG", false,
-         [](station::StationProgram& p) { p.SaveProgramClick("Проба"); }, "PROG/Проба.ini",
-         "' не может быть создан"},
-        {"program opened", "", false,
-         [](station::StationProgram& p) { p.LoadProgramFile("Нет.ini"); }, "PROG/Нет.ini",
-         "' не может быть открыт"},
+        {"program saved", "PROG", [](station::StationProgram& p) { p.SaveProgramClick("Проба"); },
+         "PROG/Проба.ini", "' не может быть создан"},
+        {"program opened", "", [](station::StationProgram& p) { p.LoadProgramFile("Нет.ini"); },
+         "PROG/Нет.ini", "' не может быть открыт"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         Rig r;
+        station::StationProgram& p = r.station->Program();
+        testprogram::LineParts pump;
+        pump.command = 3;  // "Включить насос"
+        p.ComposeLineClick(pump, false);
+        const std::vector<std::string> program = p.Runner().view().lines;
+        ASSERT_EQ(program.size(), 1u);
+        // Positions saved before, unless their own file is the one in the way.
+        const std::string positions = r.folder.path() + "/PositionList.ini";
+        const bool positionsSaved = c.file != "PositionList.ini";
+        if (positionsSaved) p.SavePositions({{"Верхняя", "100"}});
+        const std::string positionBytes = testsupport::FileBytes(positions);
         const std::string blocker = r.folder.path() + "/" + c.blocker;
-        if (c.blockerIsFolder)
+        if (blocker.back() == '/')
             std::filesystem::create_directories(blocker);
         else if (*c.blocker != '\0')
             std::ofstream(blocker) << "x";
-        station::StationProgram& p = r.station->Program();
+
         c.act(p);
         ASSERT_EQ(r.fileErrors.messages.size(), 1u);
         EXPECT_EQ(r.fileErrors.messages[0].text,
                   "Файл '" + r.folder.path() + "/" + c.file + c.text);
-        EXPECT_TRUE(p.Runner().view().lines.empty());
-        EXPECT_TRUE(p.Runner().view().editorEnabled);
+        EXPECT_EQ(p.Runner().view().lines, program);
+        if (positionsSaved) {
+            EXPECT_EQ(testsupport::FileBytes(positions), positionBytes);
+        }
     }
 }
 

@@ -7,11 +7,11 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 
 #include "station/station_controller.h"
 #include "station/station_files.h"
+#include "support/file_oracle.h"
 #include "support/station.h"
 
 namespace {
@@ -28,28 +28,25 @@ TEST(StationFiles, AFileThereIsReplacedOnlyOnYesToItsOwnQuestion) {
     QSignalSpy writing(&files, &TestFiles::writingStarted);
     std::filesystem::create_directories(s.folder.File("SaveTest"));
     const std::string base = s.folder.File("SaveTest/Образец");
-    std::ofstream(base + ".ipc") << "old";
-    const auto content = [&] {
-        std::ifstream in(base + ".ipc", std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    };
+    const std::string file = base + ".ipc";
+    std::ofstream(file) << "old";
 
     files.Save(base, "Образец", false);
     EXPECT_EQ(c.MessageText(), "Файл существует. Заменить?");
     c.AnswerMessage(3);
     EXPECT_EQ(offeredAgain.count(), 1);
-    EXPECT_EQ(content(), "old");
+    EXPECT_EQ(testsupport::FileBytes(file), "old");
     // The same answer code with no save waiting writes nothing.
     c.ShowMes("Файл существует. Заменить?", 0, StationController::kOverwriteCode);
     c.AnswerMessage(1);
     EXPECT_EQ(writing.count(), 0);
-    EXPECT_EQ(content(), "old");
+    EXPECT_EQ(testsupport::FileBytes(file), "old");
 
     files.Save(base, "Образец", false);
     c.AnswerMessage(1);
     EXPECT_EQ(writing.count(), 1);
     EXPECT_EQ(c.MessageText(), "Файл сохранен: Образец.ipc");
-    EXPECT_NE(content(), "old");
+    EXPECT_NE(testsupport::FileBytes(file), "old");
 }
 
 }  // namespace
